@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a finished build tree, unpacks it into a
+# throwaway root and checks what an installed system would get: the files and
+# their places, the desktop entry, the AppStream metainfo, the manual pages,
+# the computed dependencies, and that the installed program starts and shows
+# its window.
+#
+#   check_package.sh CPACK BUILD_DIR SOURCE_DIR
+#
+# Exits 77 (reported by ctest as skipped) only when a tool it needs is not
+# installed or the build has no program to package; every other problem is a
+# failure.
+set -uo pipefail
+
+cpack=$1
+build_dir=$2
+source_dir=$3
+
+readonly title='Konfiguracja multipleksera LAN (v1.10)'
+readonly app_id=pl.muxconfig.muxconfig
+readonly icon_sizes=(16 22 24 32 48 64 128 256)
+
+failures=0
+failures_before=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# Reports a group of checks as passed when none of them failed.
+pass() {
+    ((failures == failures_before)) && echo "ok:   $*"
+    failures_before=$failures
+}
+skip() { echo "SKIP: $*"; exit 77; }
+
+# Tool -> Debian package that brings it (scripts/deps installs them all).
+declare -A tool_package=(
+    [dpkg-deb]=dpkg [dpkg-shlibdeps]=dpkg-dev [desktop-file-validate]=desktop-file-utils
+    [appstreamcli]=appstream [groff]=groff-base [man]=man-db [file]=file
+    [readelf]=binutils [xvfb-run]=xvfb [xdotool]=xdotool [unshare]=util-linux
+    [timeout]=coreutils [ip]=iproute2
+)
+for tool in "${!tool_package[@]}"; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian package ${tool_package[$tool]})"
+done
+[[ -x $cpack ]] || skip "cpack not found at $cpack"
+for program in muxconfig muxsim; do
+    [[ -x $build_dir/bin/$program ]] || skip "this build has no $program to package yet"
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/muxconfig-package.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# --- build the package ------------------------------------------------------
+# The build tree's own CPack configuration, writing into the scratch directory
+# so the tree is left as it was.
+cat >"$work/cpack.cmake" <<EOF
+include("$build_dir/CPackConfig.cmake")
+set(CPACK_PACKAGE_DIRECTORY "$work/out")
+EOF
+if ! (cd "$build_dir" && "$cpack" --config "$work/cpack.cmake") >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    echo "FAIL: cpack could not build the package"
+    exit 1
+fi
+shopt -s nullglob
+debs=("$work"/out/muxconfig_*.deb)
+shopt -u nullglob
+if ((${#debs[@]} != 1)); then
+    cat "$work/cpack.log"
+    echo "FAIL: expected one muxconfig_*.deb, found ${#debs[@]}"
+    exit 1
+fi
+deb=${debs[0]}
+echo "ok:   built $(basename "$deb")"
+
+# --- control fields ---------------------------------------------------------
+[[ $(dpkg-deb -f "$deb" Package) == muxconfig ]] || fail "package name is not muxconfig"
+[[ $(dpkg-deb -f "$deb" Section) == net ]] || fail "section is not net"
+[[ -n $(dpkg-deb -f "$deb" Maintainer) ]] || fail "no maintainer"
+[[ -n $(dpkg-deb -f "$deb" Description) ]] || fail "no description"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "      Depends: $depends"
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+    # dpkg-shlibdeps writes each library package with its minimum version.
+    [[ ", $depends" == *", $lib (>= "* ]] || fail "Depends lacks a computed \"$lib (>= version)\""
+done
+grep -q 'libasan\|libubsan' <<<"$depends" && fail "Depends names sanitizer runtimes"
+pass "control fields"
+
+# --- files in their places --------------------------------------------------
+root=$work/root
+dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x"; exit 1; }
+expected=(
+    usr/bin/muxconfig
+    usr/bin/muxsim
+    usr/share/applications/muxconfig.desktop
+    "usr/share/metainfo/$app_id.metainfo.xml"
+    usr/share/icons/hicolor/scalable/apps/muxconfig.svg
+    usr/share/man/man1/muxconfig.1.gz
+    usr/share/man/man1/muxsim.1.gz
+)
+for size in "${icon_sizes[@]}"; do
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/muxconfig.png")
+done
+for path in "${expected[@]}"; do
+    [[ -f $root/$path ]] || fail "missing /$path"
+done
+# Nothing else: no test programs, nothing outside /usr.
+actual=$(cd "$root" && find . -type f | sed 's|^\./||' | sort)
+wanted=$(printf '%s\n' "${expected[@]}" | sort)
+if [[ $actual != "$wanted" ]]; then
+    fail "unexpected file set:"
+    diff <(echo "$wanted") <(echo "$actual") | sed 's/^/      /'
+fi
+for program in muxconfig muxsim; do
+    binary=$root/usr/bin/$program
+    [[ -x $binary ]] || fail "/usr/bin/$program is not executable"
+    file -b "$binary" | grep -q 'ELF.*, stripped' || fail "/usr/bin/$program is not a stripped ELF program"
+    readelf -d "$binary" | grep -Eq 'RPATH|RUNPATH' && fail "/usr/bin/$program carries a build-tree RPATH"
+done
+for size in "${icon_sizes[@]}"; do
+    png=$root/usr/share/icons/hicolor/${size}x${size}/apps/muxconfig.png
+    file -b "$png" | grep -q "PNG image data, $size x $size," || fail "${size}x${size} icon is not a $size x $size PNG"
+done
+grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/muxconfig.svg" || fail "scalable icon is not SVG"
+pass "file layout"
+
+# --- desktop entry ----------------------------------------------------------
+desktop=$root/usr/share/applications/muxconfig.desktop
+if out=$(desktop-file-validate "$desktop" 2>&1); then
+    # Hints (the two main categories) are advice; errors and warnings are not.
+    grep -Ei 'error|warning' <<<"$out" && fail "desktop-file-validate warns"
+else
+    echo "$out"; fail "desktop-file-validate rejects the desktop entry"
+fi
+key() { grep -E "^$1=" "$desktop" | head -1 | cut -d= -f2-; }
+[[ $(key Exec) == muxconfig ]] || fail "desktop Exec is not muxconfig"
+[[ $(key Icon) == muxconfig ]] || fail "desktop Icon is not muxconfig"
+[[ $(key Name) == 'Konfiguracja multipleksera LAN' ]] || fail "desktop Name is not the Polish name"
+[[ -n $(key 'Name\[en\]') && -n $(key 'Comment\[en\]') ]] || fail "desktop entry has no English name or comment"
+[[ -n $(key Comment) ]] || fail "desktop entry has no comment"
+grep -Eq '^Categories=.*Network;' "$desktop" && grep -Eq '^Categories=.*Settings;' "$desktop" \
+    || fail "desktop Categories lack Network and Settings"
+pass "desktop entry"
+
+# --- AppStream metainfo -----------------------------------------------------
+metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
+if ! out=$(appstreamcli validate --no-net "$metainfo" 2>&1); then
+    echo "$out"; fail "appstreamcli validate rejects the metainfo"
+fi
+grep -q "<id>$app_id</id>" "$metainfo" || fail "metainfo id is not $app_id"
+grep -q '<launchable type="desktop-id">muxconfig.desktop</launchable>' "$metainfo" \
+    || fail "metainfo does not launch muxconfig.desktop"
+pass "metainfo"
+
+# --- manual pages -----------------------------------------------------------
+for page in muxconfig muxsim; do
+    gz=$root/usr/share/man/man1/$page.1.gz
+    out=$(zcat "$gz" | groff -ww -man -z 2>&1)
+    [[ -z $out ]] || { echo "$out"; fail "groff warns on $page(1)"; }
+    for locale in C C.UTF-8; do
+        out=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$gz" 2>&1 >"$work/$page.txt")
+        [[ -z $out ]] || { echo "$out"; fail "man warns on $page(1) in locale $locale"; }
+    done
+    grep -q '^NAME' "$work/$page.txt" && grep -q "^ *$page - " "$work/$page.txt" \
+        || fail "$page(1) has no NAME line"
+    grep -q '^EXIT STATUS' "$work/$page.txt" || fail "$page(1) has no EXIT STATUS section"
+    grep -q '65535' "$work/$page.txt" || fail "$page(1) does not name port 65535"
+done
+for fact in 1153 255.255.255.255 'permanent' 'FILES'; do
+    grep -q "$fact" "$work/muxconfig.txt" || fail "muxconfig(1) does not mention $fact"
+done
+pass "manual pages"
+
+# --- the installed programs start -------------------------------------------
+# scripts/netlab runs them in a private network namespace (unshare --net) with
+# a simulated LAN, so the program's discovery broadcast stays inside it.
+"$source_dir/scripts/netlab" "$(dirname "$0")/start_installed.sh" "$root" "$work" "$title" \
+    || fail "the installed programs do not start as they should"
+
+if ((failures)); then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "package checks passed"
