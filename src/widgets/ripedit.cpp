@@ -1,0 +1,229 @@
+#include "widgets/ripedit.h"
+
+#include "widgets/section_font.h"
+#include "widgets/section_number.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QtEndian>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <stdexcept>
+
+namespace {
+
+constexpr int InitialWidth = 120;
+constexpr int InitialHeight = 20;
+constexpr int SectionPitch = 30;
+constexpr int LowestShownSection = -99;
+constexpr int HighestSection = 255;
+const QColor ControlColour = Qt::white;
+
+// A one-pixel lowered ring: top and left edges in shadow, bottom and right
+// edges (with both far corners) in highlight.
+void drawLoweredRing(QPainter& painter, const QRect& ring, const QColor& shadow, const QColor& highlight)
+{
+    painter.setPen(shadow);
+    painter.drawLine(ring.left(), ring.top(), ring.right() - 1, ring.top());
+    painter.drawLine(ring.left(), ring.top(), ring.left(), ring.bottom() - 1);
+    painter.setPen(highlight);
+    painter.drawLine(ring.right(), ring.top(), ring.right(), ring.bottom());
+    painter.drawLine(ring.left(), ring.bottom(), ring.right(), ring.bottom());
+}
+
+} // namespace
+
+TRIPEdit::TRIPEdit(QWidget* owner)
+    : QWidget(owner)
+{
+    resize(InitialWidth, InitialHeight);
+    setCursor(Qt::IBeamCursor);
+    setFocusPolicy(Qt::NoFocus);
+    m_messageBox = [this](const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
+                        QMessageBox::Ok, window());
+        box.exec();
+    };
+
+    // The layout follows the size at construction and never changes after.
+    const QFont font = SectionFont();
+    for (int n = 1; n <= SectionCount; ++n) {
+        auto* field = new TIPMaskEdit(this);
+        field->setGeometry(SectionPitch * (n - 1) + 3, 3, width() / 4 - 5, height() - 4);
+        field->setMaxLength(3);
+        field->setText(QStringLiteral("0"));
+        field->setFrame(false);
+        field->setObjectName(QStringLiteral("inRIP%1").arg(n));
+        connect(field, &QLineEdit::textChanged, this, [this, field] { SecChange(field); });
+        connect(field, &TIPMaskEdit::exited, this, &TRIPEdit::SecExit);
+        field->setFont(font);
+        m_sections[n - 1] = field;
+    }
+    for (int n = 1; n < SectionCount; ++n) {
+        auto* dot = new QLabel(QStringLiteral("."), this);
+        dot->setFont(font);
+        dot->adjustSize();
+        dot->move(SectionPitch * (n - 1) + 25, height() - 17);
+        dot->lower(); // drawn on the box, beneath the fields
+        m_dots[n - 1] = dot;
+    }
+}
+
+// Sections first, then dots, while this object is still whole: deleting a
+// focused field moves the focus, and no reaction may run on a half-destroyed
+// control.
+TRIPEdit::~TRIPEdit()
+{
+    m_destroying = true;
+    for (auto*& field : m_sections) {
+        delete field;
+        field = nullptr;
+    }
+    for (auto*& dot : m_dots) {
+        delete dot;
+        dot = nullptr;
+    }
+}
+
+TIPMaskEdit* TRIPEdit::section(int position) const
+{
+    if (position < 1 || position > SectionCount)
+        throw std::out_of_range("no section at position " + std::to_string(position));
+    return m_sections[position - 1];
+}
+
+QLabel* TRIPEdit::dot(int position) const
+{
+    if (position < 1 || position >= SectionCount)
+        throw std::out_of_range("no dot at position " + std::to_string(position));
+    return m_dots[position - 1];
+}
+
+int TRIPEdit::IPSec(int position) const { return SectionNumber(section(position)->text()); }
+
+void TRIPEdit::setIPSec(int position, int value)
+{
+    const int shown = std::clamp(value, LowestShownSection, HighestSection);
+    section(position)->setText(QString::number(shown));
+}
+
+quint32 TRIPEdit::IPAddress() const
+{
+    quint32 readForm = 0;
+    for (int n = 1; n <= SectionCount; ++n)
+        readForm |= (static_cast<quint32>(IPSec(n)) & 0xFF) << (8 * (SectionCount - n));
+    return readForm;
+}
+
+void TRIPEdit::setIPAddress(quint32 value)
+{
+    if (value == m_fipAddress)
+        return;
+    m_fipAddress = value;
+    for (int n = 1; n <= SectionCount; ++n)
+        section(n)->setText(QString::number((value >> (8 * (n - 1))) & 0xFF));
+}
+
+QString TRIPEdit::IPString() const
+{
+    QStringList texts;
+    for (const TIPMaskEdit* field : m_sections)
+        texts << field->text();
+    return texts.join(u'.');
+}
+
+void TRIPEdit::setIPString(const QString& text)
+{
+    quint32 writeForm = 0;
+    if (!text.isEmpty()) {
+        const in_addr_t networkOrder = inet_addr(text.toLatin1().constData());
+        writeForm = qFromLittleEndian<quint32>(&networkOrder);
+    }
+    setIPAddress(writeForm);
+}
+
+bool TRIPEdit::SecValid(const QString& text)
+{
+    return TrySectionNumber(text).value_or(0) <= HighestSection;
+}
+
+void TRIPEdit::SecChange(TIPMaskEdit* field)
+{
+    if (m_destroying)
+        return;
+    try {
+        const QString text = field->text();
+        if (text.size() == 3) {
+            if (SecValid(text))
+                moveFocusTo(positionOf(field) % SectionCount + 1);
+            else
+                field->selectAll();
+        }
+        RefreshIPAddress();
+    } catch (const std::exception&) {
+        // A section that is no number keeps the remembered address.
+    }
+}
+
+void TRIPEdit::SecExit(TIPMaskEdit* field)
+{
+    if (m_destroying)
+        return;
+    try {
+        if (!SecValid(field->text()))
+            setIPSec(positionOf(field), HighestSection);
+    } catch (const std::exception&) {
+        m_messageBox(QStringLiteral("x"));
+    }
+}
+
+void TRIPEdit::RefreshIPAddress()
+{
+    quint32 writeForm = 0;
+    for (int n = 1; n <= SectionCount; ++n)
+        writeForm |= (static_cast<quint32>(IPSec(n)) & 0xFF) << (8 * (n - 1));
+    m_fipAddress = writeForm;
+}
+
+// A field knows its position by the last character of its name.
+int TRIPEdit::positionOf(const TIPMaskEdit* field) const
+{
+    const QString name = field->objectName();
+    if (name.isEmpty())
+        throw EConvertError("a section field without a name has no position");
+    const int position = SectionNumber(QStringView(name).right(1));
+    section(position); // throws for a position the control does not have
+    return position;
+}
+
+// A field that cannot take the focus (hidden or disabled) is simply not
+// focused; the address is remembered all the same, so a later write of the
+// shown address is never skipped as already held.
+void TRIPEdit::moveFocusTo(int position)
+{
+    TIPMaskEdit* target = section(position);
+    if (target->isVisible() && target->isEnabled())
+        target->setFocus(Qt::OtherFocusReason);
+}
+
+void TRIPEdit::setBeeper(std::function<void()> beep)
+{
+    for (TIPMaskEdit* field : m_sections)
+        field->setBeeper(beep);
+}
+
+void TRIPEdit::setMessageBox(std::function<void(const QString&)> show) { m_messageBox = std::move(show); }
+
+QSize TRIPEdit::sizeHint() const { return {InitialWidth, InitialHeight}; }
+
+void TRIPEdit::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), ControlColour);
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor highlight = palette().color(QPalette::Light);
+    drawLoweredRing(painter, rect(), shadow, highlight);
+    drawLoweredRing(painter, rect().adjusted(1, 1, -1, -1), shadow, highlight);
+}
