@@ -34,7 +34,7 @@ skip() { echo "SKIP: $*"; exit 77; }
 declare -A tool_package=(
     [dpkg-deb]=dpkg [dpkg-shlibdeps]=dpkg-dev [desktop-file-validate]=desktop-file-utils
     [appstreamcli]=appstream [groff]=groff-base [man]=man-db [file]=file
-    [readelf]=binutils [xvfb-run]=xvfb [xdotool]=xdotool [unshare]=util-linux
+    [readelf]=binutils [xvfb-run]=xvfb [xdotool]=xdotool [xprop]=x11-utils [unshare]=util-linux
     [timeout]=coreutils [ip]=iproute2
 )
 for tool in "${!tool_package[@]}"; do
@@ -172,8 +172,10 @@ pass "manual pages"
 
 # --- the installed programs start -------------------------------------------
 # scripts/netlab runs them in a private network namespace (unshare --net) with
-# a simulated LAN, so the program's discovery broadcast stays inside it.
+# a simulated LAN, so the program's discovery broadcast stays inside it and
+# reaches the simulator there.
 "$source_dir/scripts/netlab" "$(dirname "$0")/start_installed.sh" "$root" "$work" "$title" \
+    "$(key StartupWMClass)" \
     || fail "the installed programs do not start as they should"
 
 if ((failures)); then
