@@ -1,5 +1,8 @@
 // The main of every test binary: a real Qt application (offscreen unless a
-// display is asked for), so tests run on the real event loop.
+// display is asked for) and the socket layer, so tests run on the real
+// event loop.
+#include "net/socket_layer.h"
+
 #include <QApplication>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -10,5 +13,6 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    net::SocketLayer socketLayer;
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,105 @@
+// Receiving: one datagram per read with its sender, truncation detected,
+// and the receive buffer filled after the owner's handler.
+#include "net/audp_socket.h"
+
+#include "net/readiness_watches.h"
+#include "net/socket_errors.h"
+#include "net/socket_layer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/socket.h>
+
+namespace net {
+
+bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received)
+{
+    ClearError();
+    EnsureBound();
+    received = 0;
+    from = sockaddr_in{};
+    sockaddr_in sender{};
+    iovec part{buffer, static_cast<std::size_t>(std::max(size, 0))};
+    msghdr message{};
+    message.msg_name = &sender;
+    message.msg_namelen = sizeof sender;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    ssize_t count;
+    // recvmsg reports a datagram longer than the buffer in msg_flags; the
+    // count it returns is then still what was copied.
+    do {
+        count = ::recvmsg(SocketHandle(), &message, 0);
+    } while (count < 0 && errno == EINTR);
+    int savedErrno = errno;
+    if (SocketHandle() != -1)
+        SocketLayer::instance().Watches().NoteReceive(SocketHandle());
+    if (count >= 0) {
+        from = sender;
+        if (message.msg_flags & MSG_TRUNC) {
+            received = std::max(size, 0);
+            SetError(WSAEMSGSIZE, "Packet truncated: Buffer too small");
+            return true;
+        }
+        received = static_cast<int32_t>(count);
+        return true;
+    }
+    int32_t error = WinSockErrorFromErrno(savedErrno);
+    if (error == WSAEWOULDBLOCK)
+        return false;
+    RaiseLastError("Error reading packet", error);
+}
+
+bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from)
+{
+    if (!receiveBuffer_.IsEmpty()) {
+        std::unique_ptr<TUDPReceiveBufferItem> head = receiveBuffer_.RemoveHead();
+        data = std::move(head->Value);
+        from = head->From;
+        return true;
+    }
+    // A buffer of this call: a handler run from inside (OnError) may read too.
+    std::string buffer(static_cast<std::size_t>(std::max(maxPacketSize_, 0)), '\0');
+    int32_t received = 0;
+    if (!ReadPacketRaw(buffer.data(), static_cast<int32_t>(buffer.size()), from, received)) {
+        data.clear();
+        return false;
+    }
+    buffer.resize(static_cast<std::size_t>(received));
+    data = std::move(buffer);
+    return true;
+}
+
+void AUDPSocket::TriggerDataAvailable()
+{
+    if (OnDataAvailable)
+        OnDataAvailable(*this);
+}
+
+void AUDPSocket::HandleReadEvent()
+{
+    auto alive = LifeToken();
+    TriggerDataAvailable();
+    if (alive.expired() || !useReceiveBuffer_)
+        return;
+    if (maxReceiveBufferPacketCount_ < 0
+        || receiveBuffer_.Count() < static_cast<std::size_t>(maxReceiveBufferPacketCount_))
+        DrainIntoReceiveBuffer();
+}
+
+void AUDPSocket::DrainIntoReceiveBuffer()
+{
+    auto alive = LifeToken();
+    while (SocketHandle() != -1) {
+        auto item = std::make_unique<TUDPReceiveBufferItem>(
+            std::string(static_cast<std::size_t>(std::max(maxPacketSize_, 0)), '\0'));
+        int32_t received = 0;
+        bool got = ReadPacketRaw(item->Value.data(), static_cast<int32_t>(item->Value.size()), item->From, received);
+        if (alive.expired() || !got)
+            return;
+        item->Value.resize(static_cast<std::size_t>(received));
+        receiveBuffer_.Append(std::move(item));
+    }
+}
+
+} // namespace net

@@ -1,0 +1,216 @@
+// Sending: immediate sends, the send queue and sends to named hosts.
+#include "net/audp_socket.h"
+
+#include "net/name_resolution.h"
+#include "net/readiness_watches.h"
+#include "net/socket_errors.h"
+#include "net/socket_layer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <sys/socket.h>
+#include <system_error>
+
+namespace net {
+
+namespace {
+
+sockaddr_in MakeAddress(in_addr address, uint16_t portNum)
+{
+    sockaddr_in result{};
+    result.sin_family = AF_INET;
+    result.sin_port = htons(portNum);
+    result.sin_addr = address;
+    return result;
+}
+
+in_addr AllOnes()
+{
+    in_addr address{};
+    address.s_addr = INADDR_BROADCAST;
+    return address;
+}
+
+} // namespace
+
+bool AUDPSocket::SendNow(const sockaddr_in& to, const std::string& data, int32_t& error)
+{
+    error = 0;
+    if (GetSendQuota(data.size()) < data.size())
+        return false;
+    ssize_t sent;
+    do {
+        sent = ::sendto(SocketHandle(), data.empty() ? nullptr : data.data(), data.size(), MSG_NOSIGNAL,
+            reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0) {
+        error = WinSockErrorFromErrno(errno);
+        if (error == WSAEWOULDBLOCK) {
+            SetWriteReady(false);
+            if (SocketHandle() != -1)
+                SocketLayer::instance().Watches().RequestWriteNotification(SocketHandle());
+        }
+        return false;
+    }
+    CountSent(static_cast<std::size_t>(sent));
+    return static_cast<std::size_t>(sent) == data.size();
+}
+
+bool AUDPSocket::HasSendableQueued() const
+{
+    for (auto* item = SendBuffer().Head(); item; item = TUDPSendBuffer::NextOf(item))
+        if (!item->AwaitingLookup)
+            return true;
+    return false;
+}
+
+void AUDPSocket::Queue(const sockaddr_in& to, const std::string& data)
+{
+    auto item = std::make_unique<TUDPSendBufferItem>(data);
+    item->Address = to;
+    MutableSendBuffer().Append(std::move(item));
+}
+
+void AUDPSocket::FireSendFailed(int32_t error, in_addr addr, uint16_t port, const std::string& host,
+    const std::string& portText, const std::string& data)
+{
+    if (OnSendFailed)
+        OnSendFailed(*this, error, addr, port, host, portText, data.data(), static_cast<int32_t>(data.size()));
+}
+
+void AUDPSocket::SendPacketTo(in_addr address, uint16_t portNum, const std::string& data)
+{
+    EnsureBound();
+    sockaddr_in to = MakeAddress(address, portNum);
+    // Datagrams waiting only for a name lookup do not hold later ones back:
+    // they join the queue when their address is known.
+    if (!UseSendBuffer() || (WriteReady() && !HasSendableQueued())) {
+        int32_t error = 0;
+        if (SendNow(to, data, error))
+            return;
+        if (error != WSAEWOULDBLOCK && error != 0) {
+            auto alive = LifeToken();
+            FireSendFailed(error, address, portNum, {}, {}, data);
+            if (alive.expired())
+                return;
+        }
+        if (!UseSendBuffer())
+            RaiseLastError("Send failed", error);
+        // A datagram refused outright has been reported; queueing it would
+        // report it a second time at the next flush, or hold up every later
+        // datagram when no write notification is due.
+        if (error != WSAEWOULDBLOCK && error != 0)
+            return;
+    }
+    Queue(to, data);
+}
+
+void AUDPSocket::BroadcastPacket(uint16_t portNum, const std::string& data)
+{
+    EnsureBound();
+    SendPacketTo(AllOnes(), portNum, data);
+}
+
+void AUDPSocket::BroadcastPacket(const std::string& port, const std::string& data)
+{
+    EnsureBound();
+    ResolvedPort resolved = ResolvePort(port, ProtocolUdp);
+    if (resolved.errorCode != 0)
+        RaiseLastError("Error resolving port", resolved.errorCode);
+    SendPacketTo(AllOnes(), resolved.port, data);
+}
+
+void AUDPSocket::FlushSendBuffer()
+{
+    auto alive = LifeToken();
+    // Always continue from the head: every item before the one found was
+    // sent or dropped, and an event handler run meanwhile may have changed
+    // the queue.
+    for (;;) {
+        TUDPSendBufferItem* item = SendBuffer().Head();
+        while (item && item->AwaitingLookup)
+            item = TUDPSendBuffer::NextOf(item);
+        if (!item)
+            return;
+        int32_t error = 0;
+        if (SendNow(item->Address, item->Value, error)) {
+            MutableSendBuffer().Delete(item);
+            continue;
+        }
+        if (error == WSAEWOULDBLOCK || error == 0)
+            return;
+        std::unique_ptr<TUDPSendBufferItem> failed = MutableSendBuffer().Unlink(item);
+        FireSendFailed(error, failed->Address.sin_addr, ntohs(failed->Address.sin_port), {}, {}, failed->Value);
+        if (alive.expired())
+            return;
+    }
+}
+
+TUDPSendBufferItem* AUDPSocket::FirstAwaiting(const std::string& host) const
+{
+    for (auto* item = SendBuffer().Head(); item; item = TUDPSendBuffer::NextOf(item))
+        if (item->AwaitingLookup && item->Host == host)
+            return item;
+    return nullptr;
+}
+
+void AUDPSocket::HostResolved(int32_t errorCode, const std::string& host, in_addr address)
+{
+    auto alive = LifeToken();
+    std::exception_ptr firstError;
+    while (TUDPSendBufferItem* found = FirstAwaiting(host)) {
+        std::unique_ptr<TUDPSendBufferItem> item = MutableSendBuffer().Unlink(found);
+        ResolvedPort port = ResolvePort(item->Port, ProtocolUdp);
+        try {
+            if (errorCode != 0)
+                FireSendFailed(errorCode, in_addr{}, port.port, host, item->Port, item->Value);
+            else if (port.errorCode != 0) // never send a datagram to a port we could not resolve
+                FireSendFailed(port.errorCode, address, 0, host, item->Port, item->Value);
+            else
+                SendPacketTo(address, port.port, item->Value);
+        } catch (...) {
+            // One refused datagram must not strand the others of this host.
+            if (!firstError)
+                firstError = std::current_exception();
+        }
+        if (alive.expired())
+            return;
+    }
+    if (WriteReady() && HasSendableQueued())
+        HandleWriteReady();
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
+
+void AUDPSocket::SendPacketToHost(const std::string& host, const std::string& port, const std::string& data)
+{
+    EnsureBound();
+    auto item = std::make_unique<TUDPSendBufferItem>(data);
+    item->Host = host;
+    item->Port = port;
+    item->AwaitingLookup = true;
+    MutableSendBuffer().Append(std::move(item));
+
+    in_addr address{};
+    if (IsIPAddress(host, address)) {
+        HostResolved(0, host, address);
+        return;
+    }
+    auto lookup = std::make_unique<TSocketHostLookup>();
+    lookup->SetHost(host);
+    lookup->OnComplete = [this](TSocketHostLookup& done) { HostLookupComplete(done); };
+    TSocketHostLookup* started = lookup.get();
+    Lookups().push_back(std::move(lookup));
+    try {
+        started->Start();
+    } catch (const std::system_error& error) {
+        // No worker could be started: report the datagrams instead of
+        // leaving them waiting for an answer that never comes.
+        std::erase_if(Lookups(), [&](const auto& pending) { return pending.get() == started; });
+        int32_t code = WinSockErrorFromErrno(error.code().value());
+        HostResolved(code ? code : WSAENOBUFS, host, in_addr{});
+    }
+}
+
+} // namespace net

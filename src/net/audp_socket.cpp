@@ -1,0 +1,146 @@
+// Construction, properties and binding of the UDP socket.
+#include "net/audp_socket.h"
+
+#include "net/name_resolution.h"
+#include "net/readiness_watches.h"
+#include "net/socket_errors.h"
+#include "net/socket_layer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+
+namespace net {
+
+AUDPSocket::AUDPSocket(QObject* owner) : ASocketExSendBuffer(owner)
+{
+    ASocket::SetProtocol(ProtocolUdp);
+    SetUseSendBuffer(true);
+}
+
+AUDPSocket::~AUDPSocket()
+{
+    receiveBuffer_.Clear();
+}
+
+void AUDPSocket::SetBroadcastOption(bool value)
+{
+    if (value == broadcastOption_)
+        return;
+    // A closed socket is never reopened; the option waits for the next bind.
+    if (isBound_ && SocketHandle() != -1)
+        ApplyBroadcastOption(value);
+    broadcastOption_ = value;
+}
+
+bool AUDPSocket::GetBound() const
+{
+    return (IsLoading() || IsDesigning()) ? storedBound_ : isBound_;
+}
+
+void AUDPSocket::SetBound(bool value)
+{
+    if (IsLoading() || IsDesigning()) {
+        storedBound_ = value;
+        return;
+    }
+    if (value && !isBound_)
+        Bind();
+}
+
+void AUDPSocket::SetProtocol(uint8_t protocol)
+{
+    if (protocol != ProtocolUdp)
+        RaiseError("AUDPSocket.SetProtocol: Only UDP allowed here", SocketErrorProtocolNotSet);
+}
+
+void AUDPSocket::SetLocalHost(const std::string& host)
+{
+    if (host == LocalHost())
+        return;
+    CheckClosed("SetLocalHost");
+    StoreLocalHost(host);
+    isBound_ = false;
+}
+
+void AUDPSocket::SetLocalPort(const std::string& port)
+{
+    if (port == LocalPort())
+        return;
+    CheckClosed("SetLocalPort");
+    StoreLocalPort(port);
+    isBound_ = false;
+}
+
+void AUDPSocket::Loaded()
+{
+    ASocketExSendBuffer::Loaded();
+    if (IsDesigning() || !storedBound_)
+        return;
+    Bind();
+    if (broadcastOption_)
+        ApplyBroadcastOption(true);
+}
+
+void AUDPSocket::EnsureBound()
+{
+    if (!isBound_)
+        Bind();
+}
+
+void AUDPSocket::Bind()
+{
+    CloseHandle();
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (!LocalHost().empty()) {
+        ResolvedHost host = ResolveHost(LocalHost());
+        if (host.errorCode == 0)
+            address.sin_addr = host.address;
+    }
+    if (!LocalPort().empty()) {
+        ResolvedPort port = ResolvePort(LocalPort(), Protocol());
+        if (port.errorCode == 0)
+            address.sin_port = htons(port.port);
+    }
+    if (SocketHandle() == -1) {
+        int type = Protocol() == ProtocolUdp ? SOCK_DGRAM : SOCK_STREAM;
+        int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            RaiseLastError("Socket allocation failed");
+        AdoptHandle(fd);
+    }
+    if (::bind(SocketHandle(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        RaiseLastError("Socket bind failed");
+    isBound_ = true;
+    int flags = fcntl(SocketHandle(), F_GETFL);
+    if (flags < 0 || fcntl(SocketHandle(), F_SETFL, flags | O_NONBLOCK) < 0)
+        RaiseLastError("Asynchronous mode not set");
+    SocketLayer::instance().Watches().Watch(GetWindowHandle(), SocketHandle(), GetAsyncEvents());
+    if (broadcastOption_)
+        ApplyBroadcastOption(true);
+}
+
+void AUDPSocket::ApplyBroadcastOption(bool value)
+{
+    int option = value ? -1 : 0;
+    if (setsockopt(SocketHandle(), SOL_SOCKET, SO_BROADCAST, &option, sizeof option) != 0)
+        RaiseLastError("Socket broadcast option not set");
+}
+
+uint32_t AUDPSocket::GetAsyncEvents() const
+{
+    return SocketEventRead | SocketEventWrite;
+}
+
+void AUDPSocket::HandleSocketEvent(uint32_t events, uint32_t error)
+{
+    auto alive = LifeToken();
+    if (events & SocketEventRead)
+        HandleReadEvent();
+    if (!alive.expired())
+        ASocketExSendBuffer::HandleSocketEvent(events, error);
+}
+
+} // namespace net

@@ -1,0 +1,29 @@
+// The datagrams held in a UDP socket's send queue and receive buffer.
+#pragma once
+
+#include "net/doubly_linked_list.h"
+
+#include <netinet/in.h>
+#include <string>
+
+namespace net {
+
+class TUDPSendBufferItem : public TDoublyLinkedString {
+public:
+    using TDoublyLinkedString::TDoublyLinkedString;
+    sockaddr_in Address{}; // complete unless AwaitingLookup
+    std::string Host;
+    std::string Port;      // number or service name
+    bool AwaitingLookup = false;
+};
+
+class TUDPReceiveBufferItem : public TDoublyLinkedString {
+public:
+    using TDoublyLinkedString::TDoublyLinkedString;
+    sockaddr_in From{};
+};
+
+using TUDPSendBuffer = TDoublyLinkedList<TUDPSendBufferItem>;
+using TUDPReceiveBuffer = TDoublyLinkedList<TUDPReceiveBufferItem>;
+
+} // namespace net

@@ -1,0 +1,161 @@
+#include "net/event_dispatcher.h"
+
+#include "net/main_thread_channel.h"
+#include "net/readiness_watches.h"
+#include "net/window_handle.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimerEvent>
+#include <stdexcept>
+
+namespace net {
+
+namespace {
+
+class NotificationEvent final : public QEvent {
+public:
+    NotificationEvent(QEvent::Type type, EndpointHandle endpoint, const Notification& notification,
+        uint64_t watchGeneration)
+        : QEvent(type), endpoint(endpoint), notification(notification), watchGeneration(watchGeneration)
+    {
+    }
+    EndpointHandle endpoint;
+    Notification notification;
+    uint64_t watchGeneration;
+};
+
+} // namespace
+
+EventDispatcher::EventDispatcher(ErrorReport report)
+    : report_(std::move(report)),
+      notificationEventType_(static_cast<QEvent::Type>(QEvent::registerEventType())),
+      callEventType_(static_cast<QEvent::Type>(QEvent::registerEventType()))
+{
+}
+
+EventDispatcher::~EventDispatcher()
+{
+    for (const auto& [qtId, key] : timerOwners_)
+        killTimer(qtId);
+}
+
+EndpointHandle EventDispatcher::Attach(TWindowHandle& target)
+{
+    EndpointHandle endpoint = ++lastEndpoint_;
+    endpoints_.emplace(endpoint, &target);
+    return endpoint;
+}
+
+void EventDispatcher::Detach(EndpointHandle endpoint)
+{
+    endpoints_.erase(endpoint);
+    for (auto it = timers_.begin(); it != timers_.end();) {
+        if (it->first.endpoint == endpoint) {
+            killTimer(it->second);
+            timerOwners_.erase(it->second);
+            it = timers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (watches_)
+        watches_->DropEndpoint(endpoint);
+}
+
+bool EventDispatcher::IsAttached(EndpointHandle endpoint) const
+{
+    return endpoints_.count(endpoint) != 0;
+}
+
+void EventDispatcher::Post(EndpointHandle endpoint, const Notification& notification, uint64_t watchGeneration)
+{
+    QCoreApplication::postEvent(this,
+        new NotificationEvent(notificationEventType_, endpoint, notification, watchGeneration));
+}
+
+bool EventDispatcher::StartTimer(EndpointHandle endpoint, uint32_t id, int32_t intervalMs)
+{
+    if (intervalMs <= 0 || !IsAttached(endpoint))
+        return false;
+    StopTimer(endpoint, id);
+    int qtId = startTimer(intervalMs);
+    if (qtId == 0)
+        return false;
+    timers_[{endpoint, id}] = qtId;
+    timerOwners_[qtId] = {endpoint, id};
+    return true;
+}
+
+void EventDispatcher::StopTimer(EndpointHandle endpoint, uint32_t id)
+{
+    auto it = timers_.find({endpoint, id});
+    if (it == timers_.end())
+        return;
+    killTimer(it->second);
+    timerOwners_.erase(it->second);
+    timers_.erase(it);
+}
+
+bool EventDispatcher::IsTimerRunning(EndpointHandle endpoint, uint32_t id) const
+{
+    return timers_.count({endpoint, id}) != 0;
+}
+
+void EventDispatcher::Trap(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        if (report_)
+            report_(error);
+    } catch (...) {
+        if (report_)
+            report_(std::runtime_error("unknown error in a socket event handler"));
+    }
+}
+
+void EventDispatcher::Deliver(EndpointHandle endpoint, const Notification& notification)
+{
+    auto it = endpoints_.find(endpoint);
+    if (it == endpoints_.end())
+        return; // detached: nothing handles it
+    TWindowHandle* target = it->second;
+    Trap([&] { target->MessageProc(notification.message, notification.wParam, notification.lParam); });
+}
+
+bool EventDispatcher::event(QEvent* event)
+{
+    if (event->type() == notificationEventType_) {
+        const auto& posted = *static_cast<NotificationEvent*>(event);
+        const Notification& n = posted.notification;
+        if (posted.watchGeneration == 0) {
+            Deliver(posted.endpoint, n);
+            return true;
+        }
+        int fd = static_cast<int>(n.wParam);
+        if (!watches_ || !watches_->IsCurrent(fd, posted.watchGeneration))
+            return true; // the descriptor was closed or re-bound meanwhile
+        Deliver(posted.endpoint, n);
+        if (n.lParam & SocketEventRead)
+            watches_->ReadDelivered(fd, posted.watchGeneration);
+        return true;
+    }
+    if (event->type() == callEventType_) {
+        auto* call = static_cast<CallEvent*>(event);
+        Trap([call] { call->Run(); });
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void EventDispatcher::timerEvent(QTimerEvent* event)
+{
+    auto it = timerOwners_.find(event->timerId());
+    if (it == timerOwners_.end())
+        return;
+    TimerKey key = it->second;
+    Deliver(key.endpoint, {MsgTimer, key.id, 0});
+}
+
+} // namespace net

@@ -1,0 +1,128 @@
+#include "net/host_lookup.h"
+
+#include "net/main_thread_channel.h"
+#include "net/socket_errors.h"
+#include "net/socket_layer.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace net {
+
+// Shared by the worker and the main thread. `lookup` is only touched on the
+// main thread, and only while `cancelled` is false.
+struct TThreadHostLookupThread::HandOver {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool cancelled = false;
+    bool handedOver = false;
+    TSocketHostLookup* lookup = nullptr;
+
+    void Cancel()
+    {
+        std::lock_guard guard(lock);
+        cancelled = true;
+        lookup = nullptr;
+        changed.notify_all();
+    }
+
+    // On the main thread.
+    void Deliver(HostResolution result)
+    {
+        TSocketHostLookup* target = nullptr;
+        {
+            std::lock_guard guard(lock);
+            if (cancelled)
+                return;
+            target = lookup;
+        }
+        target->Complete(std::move(result));
+    }
+
+    void Finished()
+    {
+        std::lock_guard guard(lock);
+        handedOver = true;
+        changed.notify_all();
+    }
+};
+
+namespace {
+
+void RunWorker(std::shared_ptr<TThreadHostLookupThread::HandOver> handOver, std::string host,
+    std::shared_ptr<MainThreadChannel> channel)
+{
+    HostResolution result = LookupHostName(host);
+    {
+        std::unique_lock guard(handOver->lock);
+        if (!handOver->cancelled) {
+            bool posted = channel->Post([handOver, result] { handOver->Deliver(result); },
+                [handOver] { handOver->Finished(); });
+            // Synchronous hand-over: wait until the main thread has run the
+            // completion (or dropped it, or the lookup was cancelled).
+            if (posted)
+                handOver->changed.wait(guard, [&] { return handOver->handedOver || handOver->cancelled; });
+        }
+    }
+    channel->WorkerEnded();
+}
+
+} // namespace
+
+TThreadHostLookupThread::TThreadHostLookupThread(TSocketHostLookup& lookup, const std::string& host,
+    std::shared_ptr<MainThreadChannel> channel)
+    : handOver_(std::make_shared<HandOver>())
+{
+    handOver_->lookup = &lookup;
+    channel->WorkerStarted();
+    try {
+        std::thread(RunWorker, handOver_, host, channel).detach();
+    } catch (...) {
+        channel->WorkerEnded();
+        throw;
+    }
+}
+
+TThreadHostLookupThread::~TThreadHostLookupThread()
+{
+    handOver_->Cancel();
+}
+
+TSocketHostLookup::~TSocketHostLookup()
+{
+    Cancel();
+}
+
+void TSocketHostLookup::Start()
+{
+    if (state_ == HostLookupState::InProgress)
+        throw ESocketHostLookup("Lookup in progress");
+    if (host_.empty())
+        throw ESocketHostLookup("Host not assigned");
+    worker_.reset();
+    errorCode_ = 0;
+    addresses_.clear();
+    worker_ = std::make_unique<TThreadHostLookupThread>(*this, host_, SocketLayer::instance().Channel());
+    state_ = HostLookupState::InProgress;
+}
+
+void TSocketHostLookup::Cancel()
+{
+    worker_.reset();
+    if (state_ == HostLookupState::InProgress)
+        state_ = HostLookupState::Idle;
+}
+
+void TSocketHostLookup::Complete(HostResolution result)
+{
+    errorCode_ = result.errorCode;
+    addresses_ = std::move(result.addresses);
+    state_ = HostLookupState::Completed;
+    // The handler may free this lookup: call it from a copy, touch nothing after.
+    auto handler = OnComplete;
+    if (handler)
+        handler(*this);
+}
+
+} // namespace net

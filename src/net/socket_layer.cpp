@@ -1,0 +1,77 @@
+#include "net/socket_layer.h"
+
+#include "net/event_dispatcher.h"
+#include "net/main_thread_channel.h"
+#include "net/readiness_watches.h"
+#include "net/socket_errors.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace net {
+
+namespace {
+SocketLayer* theLayer = nullptr;
+// How long shutdown waits for lookup workers still inside the resolver.
+constexpr auto WorkerShutdownLimit = std::chrono::seconds(20);
+} // namespace
+
+SocketLayer::SocketLayer()
+{
+    if (theLayer)
+        throw ESockException("WSAStartup - Could Not Initialize WinSock");
+    auto* app = QCoreApplication::instance();
+    if (!app)
+        throw EWindowHandle("Window class registration failed: Windows error #" + std::to_string(ENXIO));
+    if (app->thread() != QThread::currentThread())
+        throw EWindowHandle("Window class registration failed: Windows error #" + std::to_string(EPERM));
+    OnUnhandledException = [](const std::exception& error) {
+        std::fprintf(stderr, "muxconfig: unhandled socket error: %s\n", error.what());
+    };
+    dispatcher_ = std::make_unique<EventDispatcher>([this](const std::exception& e) { ReportUnhandled(e); });
+    watches_ = std::make_unique<ReadinessWatches>(*dispatcher_);
+    dispatcher_->SetWatches(watches_.get());
+    channel_ = std::make_shared<MainThreadChannel>(dispatcher_.get(), dispatcher_->CallEventType());
+    theLayer = this;
+}
+
+SocketLayer::~SocketLayer()
+{
+    channel_->Shut();
+    dispatcher_->SetWatches(nullptr);
+    watches_.reset();
+    dispatcher_.reset(); // discards queued notifications; waiting workers wake
+    auto deadline = std::chrono::steady_clock::now() + WorkerShutdownLimit;
+    while (channel_->RunningWorkers() > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    theLayer = nullptr;
+}
+
+SocketLayer& SocketLayer::instance()
+{
+    if (!theLayer)
+        throw ESockException("WSAStartup - Could Not Initialize WinSock");
+    return *theLayer;
+}
+
+bool SocketLayer::exists()
+{
+    return theLayer != nullptr;
+}
+
+int SocketLayer::RunningLookupWorkers() const
+{
+    return channel_->RunningWorkers();
+}
+
+void SocketLayer::ReportUnhandled(const std::exception& error)
+{
+    if (OnUnhandledException)
+        OnUnhandledException(error);
+}
+
+} // namespace net

@@ -1,0 +1,48 @@
+// The one process-wide object of the socket layer: the socket list with its
+// lock, the endpoint registry and notification queue on Qt's main loop, the
+// readiness watches, and the channel host-lookup workers report through.
+// Created in main() after the Q(Core)Application, destroyed before it.
+#pragma once
+
+#include "net/socket_list.h"
+
+#include <exception>
+#include <functional>
+#include <memory>
+
+namespace net {
+
+class EventDispatcher;
+class MainThreadChannel;
+class ReadinessWatches;
+
+class SocketLayer {
+public:
+    SocketLayer();
+    ~SocketLayer();
+    SocketLayer(const SocketLayer&) = delete;
+    SocketLayer& operator=(const SocketLayer&) = delete;
+
+    static SocketLayer& instance();
+    static bool exists();
+
+    // Errors that leave a socket notification handler end here instead of
+    // escaping into Qt. Default: print to stderr.
+    std::function<void(const std::exception&)> OnUnhandledException;
+
+    TSocketList& SocketList() { return sockets_; }
+    EventDispatcher& Dispatcher() { return *dispatcher_; }
+    ReadinessWatches& Watches() { return *watches_; }
+    const std::shared_ptr<MainThreadChannel>& Channel() const { return channel_; }
+    int RunningLookupWorkers() const;
+
+private:
+    void ReportUnhandled(const std::exception& error);
+
+    TSocketList sockets_;
+    std::unique_ptr<EventDispatcher> dispatcher_;
+    std::unique_ptr<ReadinessWatches> watches_;
+    std::shared_ptr<MainThreadChannel> channel_;
+};
+
+} // namespace net

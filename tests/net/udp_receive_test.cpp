@@ -1,0 +1,134 @@
+// Receiving through the event loop: one OnDataAvailable per waiting
+// datagram, the sender's address, size limits and empty datagrams.
+#include "net_test_helpers.h"
+
+#include "net/socket_errors.h"
+#include "net/udp_socket.h"
+
+#include <gtest/gtest.h>
+
+using namespace nettest;
+
+namespace {
+
+struct Received {
+    bool got;
+    std::string data;
+    std::string from;
+    uint16_t port;
+    int32_t errorCode;
+};
+
+struct Receiver : ::testing::Test {
+    net::TUDPSocket socket;
+    RawUdp peer;
+    std::vector<Received> received;
+    int errorsSeen = 0;
+
+    Receiver()
+    {
+        socket.SetLocalPort("40001");
+        socket.SetUseReceiveBuffer(false);
+        socket.SetUseSendBuffer(false);
+        socket.OnError = [this](net::ASocket&) { ++errorsSeen; };
+        socket.OnDataAvailable = [this](net::AUDPSocket& sender) {
+            std::string data = "stale";
+            sockaddr_in from{};
+            bool got = sender.ReadPacket(data, from);
+            received.push_back({got, data, Dotted(from.sin_addr), ntohs(from.sin_port), sender.ErrorCode()});
+        };
+        socket.SetBound(true);
+    }
+
+    bool WaitForReads(std::size_t count) { return RunLoopUntil([&] { return received.size() >= count; }); }
+};
+
+TEST_F(Receiver, DatagramArrivesWithItsSender)
+{
+    peer.SendTo("127.0.0.1", 40001, "R1 hello");
+    ASSERT_TRUE(WaitForReads(1));
+    EXPECT_TRUE(received[0].got);
+    EXPECT_EQ(received[0].data, "R1 hello");
+    EXPECT_EQ(received[0].from, "127.0.0.1");
+    EXPECT_EQ(received[0].port, peer.Port());
+    EXPECT_EQ(received[0].errorCode, 0);
+}
+
+TEST_F(Receiver, EachWaitingDatagramGetsItsOwnNotification)
+{
+    for (const char* text : {"one", "two", "three"})
+        peer.SendTo("127.0.0.1", 40001, text);
+    ASSERT_TRUE(WaitForReads(3));
+    RunLoopFor(50);
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].data, "one");
+    EXPECT_EQ(received[1].data, "two");
+    EXPECT_EQ(received[2].data, "three");
+}
+
+TEST_F(Receiver, FullSizeDatagramIsWholeAndOneByteMoreIsTruncated)
+{
+    std::string full(4096, 'a');
+    full.back() = 'z';
+    peer.SendTo("127.0.0.1", 40001, full);
+    ASSERT_TRUE(WaitForReads(1));
+    EXPECT_EQ(received[0].data, full);
+    EXPECT_EQ(errorsSeen, 0);
+
+    std::string oversized(4097, 'b');
+    peer.SendTo("127.0.0.1", 40001, oversized);
+    ASSERT_TRUE(WaitForReads(2));
+    EXPECT_TRUE(received[1].got);
+    EXPECT_EQ(received[1].data, oversized.substr(0, 4096));
+    EXPECT_EQ(received[1].errorCode, 10040);
+    EXPECT_EQ(errorsSeen, 1);
+    EXPECT_EQ(socket.ErrorDescription(), "Packet truncated: Buffer too small");
+}
+
+TEST_F(Receiver, EmptyDatagramIsDeliveredAsEmptyData)
+{
+    peer.SendTo("127.0.0.1", 40001, "");
+    ASSERT_TRUE(WaitForReads(1));
+    EXPECT_TRUE(received[0].got);
+    EXPECT_EQ(received[0].data, "");
+    EXPECT_EQ(received[0].port, peer.Port());
+}
+
+TEST_F(Receiver, NothingWaitingIsFalseWithoutError)
+{
+    std::string data = "stale";
+    sockaddr_in from{};
+    EXPECT_FALSE(socket.ReadPacket(data, from));
+    EXPECT_EQ(data, "");
+    EXPECT_EQ(socket.ErrorCode(), 0);
+    EXPECT_EQ(errorsSeen, 0);
+}
+
+TEST_F(Receiver, ComponentSendsAnEmptyDatagram)
+{
+    socket.SendPacketTo(Address("127.0.0.1"), peer.Port(), "");
+    auto datagram = peer.Receive(2000);
+    ASSERT_TRUE(datagram);
+    EXPECT_EQ(datagram->data, "");
+    EXPECT_EQ(ntohs(datagram->from.sin_port), 40001);
+}
+
+TEST_F(Receiver, UnreadDatagramDoesNotMakeTheLoopSpin)
+{
+    // An owner that does not read gets one notification, not one per loop turn.
+    int notifications = 0;
+    socket.OnDataAvailable = [&](net::AUDPSocket&) { ++notifications; };
+    peer.SendTo("127.0.0.1", 40001, "left unread");
+    ASSERT_TRUE(RunLoopUntil([&] { return notifications > 0; }));
+    RunLoopFor(200);
+    EXPECT_EQ(notifications, 1);
+    // Reading re-arms the watch: the next datagram is announced again.
+    std::string data;
+    sockaddr_in from{};
+    ASSERT_TRUE(socket.ReadPacket(data, from));
+    EXPECT_EQ(data, "left unread");
+    peer.SendTo("127.0.0.1", 40001, "next");
+    EXPECT_TRUE(RunLoopUntil([&] { return notifications == 2; }));
+}
+
+} // namespace
