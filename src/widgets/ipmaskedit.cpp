@@ -57,6 +57,8 @@ bool keyPasses(const QKeyEvent& event)
         return !typesControlCharacter(key);
     if (isCharacterlessKey(key) || key == Qt::Key_Backspace)
         return true;
+    if (key == Qt::Key_Escape)
+        return false; // types character 27
     // Return and Enter belong to the window (its default button).
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
         return true;

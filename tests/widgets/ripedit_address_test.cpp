@@ -1,0 +1,202 @@
+#include "shown_control.h"
+
+#include <QSignalSpy>
+#include <arpa/inet.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QStringList sectionTexts(const TRIPEdit& control)
+{
+    QStringList texts;
+    for (int n = 1; n <= 4; ++n)
+        texts << control.section(n)->text();
+    return texts;
+}
+
+// Counts the text changes of all four sections.
+struct ChangeCounter {
+    explicit ChangeCounter(const TRIPEdit& control)
+    {
+        for (int n = 1; n <= 4; ++n)
+            spies.push_back(std::make_unique<QSignalSpy>(control.section(n), &QLineEdit::textChanged));
+    }
+    int count() const
+    {
+        int total = 0;
+        for (const auto& spy : spies)
+            total += static_cast<int>(spy->count());
+        return total;
+    }
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+};
+
+} // namespace
+
+TEST(RIPEditAddress, ReadAndWriteFormsOf192_168_1_10)
+{
+    TRIPEdit control;
+    control.setIPString("192.168.1.10");
+    EXPECT_EQ(sectionTexts(control), QStringList({"192", "168", "1", "10"}));
+    EXPECT_EQ(control.IPAddress(), 0xC0A8010Au);
+    EXPECT_EQ(control.FIPAddress(), 0x0A01A8C0u);
+    EXPECT_EQ(control.IPString(), "192.168.1.10");
+    EXPECT_EQ(control.IP1Sec(), 192);
+    EXPECT_EQ(control.IP2Sec(), 168);
+    EXPECT_EQ(control.IP3Sec(), 1);
+    EXPECT_EQ(control.IP4Sec(), 10);
+
+    control.setIPAddress(0x04030201u);
+    EXPECT_EQ(control.IPString(), "1.2.3.4");
+    EXPECT_EQ(control.IPAddress(), 0x01020304u);
+}
+
+TEST(RIPEditAddress, TextWriteFollowsInetAddrRules)
+{
+    TRIPEdit control;
+    const struct {
+        const char* written;
+        const char* shown;
+    } cases[] = {
+        {"abc", "255.255.255.255"},
+        {"192.168.001.010", "192.168.1.8"}, // a leading zero makes a part octal
+        {"10.1", "10.0.0.1"},
+        {"0x7f.1", "127.0.0.1"},
+        {"1.2.3.256", "255.255.255.255"},
+        {"1.2.3.4", "1.2.3.4"},
+        {"ą.1.1.1", "255.255.255.255"},
+        {"", "0.0.0.0"}, // no address at all: nothing to show but zeros
+        {" ", "255.255.255.255"},
+    };
+    for (const auto& c : cases) {
+        control.setIPString(QString::fromUtf8(c.written));
+        EXPECT_EQ(control.IPString(), c.shown) << c.written;
+        const quint32 expected = QString::fromUtf8(c.written).isEmpty() ? 0u : inet_addr(QString::fromUtf8(c.written).toLatin1().constData());
+        EXPECT_EQ(control.FIPAddress(), expected) << c.written;
+    }
+}
+
+TEST(RIPEditAddress, StoredSettingsOnAFreshControlChangeNothing)
+{
+    TRIPEdit control;
+    ChangeCounter changes(control);
+    for (int n = 1; n <= 4; ++n)
+        control.setIPSec(n, 0);
+    control.setIPAddress(0);
+    control.setIPString("0.0.0.0");
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(control.IPString(), "0.0.0.0");
+}
+
+TEST(RIPEditAddress, WriteOfTheRememberedAddressIsSkippedEvenAfterAFieldWasEmptied)
+{
+    TRIPEdit control;
+    control.setIPString("192.168.1.10");
+    control.section(2)->setText(""); // does not convert: the remembered address stays
+    EXPECT_EQ(control.FIPAddress(), 0x0A01A8C0u);
+    EXPECT_EQ(control.IPString(), "192..1.10");
+
+    ChangeCounter changes(control);
+    control.setIPAddress(0x0A01A8C0u);
+    control.setIPString("192.168.1.10");
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(control.IPString(), "192..1.10");
+
+    control.setIPString("192.168.1.11"); // another address writes every section
+    EXPECT_EQ(control.IPString(), "192.168.1.11");
+}
+
+TEST(RIPEditAddress, SectionWritesClampAndKeepTheMinusSign)
+{
+    TRIPEdit control;
+    control.setIP2Sec(300);
+    EXPECT_EQ(control.section(2)->text(), "255");
+    control.setIP2Sec(7);
+    EXPECT_EQ(control.section(2)->text(), "7");
+    control.setIP3Sec(-5);
+    EXPECT_EQ(control.section(3)->text(), "-5");
+    EXPECT_EQ(control.IP3Sec(), -5);
+    control.setIP4Sec(-1000); // three characters hold no more than -99
+    EXPECT_EQ(control.section(4)->text(), "-99");
+
+    control.setIP1Sec(-1); // each section gives only its low 8 bits
+    control.setIP2Sec(1);
+    control.setIP3Sec(2);
+    control.setIP4Sec(3);
+    EXPECT_EQ(control.IPAddress(), 0xFF010203u);
+    EXPECT_EQ(control.FIPAddress(), 0x030201FFu);
+}
+
+TEST(RIPEditAddress, NumericReadsFailOnEmptyOrDottedSectionsButTextReadsNever)
+{
+    TRIPEdit control;
+    control.setIPString("192.168.1.10");
+    control.section(3)->setText("1.");
+    EXPECT_EQ(control.IPString(), "192.168.1..10");
+    EXPECT_THROW(control.IP3Sec(), EConvertError);
+    EXPECT_THROW(control.IPAddress(), EConvertError);
+    EXPECT_THROW(control.RefreshIPAddress(), EConvertError);
+    EXPECT_EQ(control.IP4Sec(), 10);
+    EXPECT_EQ(control.FIPAddress(), 0x0A01A8C0u);
+
+    control.section(1)->setText("");
+    EXPECT_THROW(control.IP1Sec(), EConvertError);
+    EXPECT_EQ(control.IPString(), ".168.1..10");
+
+    control.section(1)->setText("007");
+    control.section(3)->setText("$1F");
+    EXPECT_EQ(control.IP1Sec(), 7);
+    EXPECT_EQ(control.IPString(), "007.168.$1F.10");
+    EXPECT_EQ(control.IPAddress(), 0x07A81F0Au);
+    EXPECT_EQ(control.FIPAddress(), 0x0A1FA807u); // refreshed once all four convert
+}
+
+TEST(RIPEditAddress, SectionTestHasNoLowerBound)
+{
+    EXPECT_TRUE(TRIPEdit::SecValid("255"));
+    EXPECT_FALSE(TRIPEdit::SecValid("256"));
+    EXPECT_FALSE(TRIPEdit::SecValid("300"));
+    EXPECT_FALSE(TRIPEdit::SecValid("$100"));
+    EXPECT_TRUE(TRIPEdit::SecValid("-99"));
+    EXPECT_TRUE(TRIPEdit::SecValid(""));
+    EXPECT_TRUE(TRIPEdit::SecValid("1."));
+    EXPECT_TRUE(TRIPEdit::SecValid("abc"));
+}
+
+TEST_F(ShownControl, WritingAMaskLeavesTheFocusInTheLastField)
+{
+    other->setFocus();
+    control->setIPString("255.255.255.0");
+    EXPECT_EQ(focused(), field(4));
+    EXPECT_EQ(control->IPString(), "255.255.255.0");
+    EXPECT_EQ(control->FIPAddress(), 0x00FFFFFFu);
+}
+
+TEST_F(ShownControl, ProgramWritesIntoAHiddenOrDisabledControlLeaveTheFocusAndRememberTheAddress)
+{
+    other->setFocus();
+    control->hide();
+    control->setIPString("192.168.1.100");
+    EXPECT_EQ(focused(), other);
+    EXPECT_EQ(control->FIPAddress(), 0x6401A8C0u);
+    control->setIPString("192.168.1.0"); // must not be taken for the address already held
+    EXPECT_EQ(control->IPString(), "192.168.1.0");
+
+    control->show();
+    control->setEnabled(false);
+    control->setIPString("10.200.200.200");
+    EXPECT_EQ(focused(), other);
+    EXPECT_EQ(control->IPString(), "10.200.200.200");
+    EXPECT_EQ(control->FIPAddress(), 0xC8C8C80Au);
+}
+
+TEST_F(ShownControl, WritingTheTextASectionShowsRunsNoChangeReaction)
+{
+    control->setIPString("255.1.1.1"); // three digits in field 1 pass the focus on
+    enter(3);
+    control->setIP1Sec(255);
+    EXPECT_EQ(focused(), field(3));
+    control->setIP1Sec(254);
+    EXPECT_EQ(focused(), field(2));
+}

@@ -1,0 +1,94 @@
+#include "shown_control.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+
+TEST(RIPEditLayout, BuildsFourNamedFieldsAndThreeDotsIn120By20)
+{
+    TRIPEdit control;
+    EXPECT_EQ(control.size(), QSize(120, 20));
+    EXPECT_EQ(control.cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(control.focusPolicy(), Qt::NoFocus);
+
+    const int lefts[] = {3, 33, 63, 93};
+    for (int n = 1; n <= 4; ++n) {
+        const TIPMaskEdit* field = control.section(n);
+        SCOPED_TRACE(n);
+        EXPECT_EQ(field->objectName(), QStringLiteral("inRIP%1").arg(n));
+        EXPECT_EQ(field->geometry(), QRect(lefts[n - 1], 3, 25, 16));
+        EXPECT_EQ(field->maxLength(), 3);
+        EXPECT_FALSE(field->hasFrame());
+        EXPECT_EQ(field->text(), "0");
+        EXPECT_EQ(field->parentWidget(), &control);
+        EXPECT_FALSE(field->acceptDrops());
+    }
+    const int dotLefts[] = {25, 55, 85};
+    for (int n = 1; n <= 3; ++n) {
+        const QLabel* dot = control.dot(n);
+        SCOPED_TRACE(n);
+        EXPECT_EQ(dot->text(), ".");
+        EXPECT_EQ(dot->pos(), QPoint(dotLefts[n - 1], 3));
+        EXPECT_EQ(dot->size(), dot->sizeHint());
+    }
+    EXPECT_EQ(control.FIPAddress(), 0u);
+    EXPECT_THROW(control.section(0), std::out_of_range);
+    EXPECT_THROW(control.section(5), std::out_of_range);
+}
+
+TEST(RIPEditLayout, ResizingMovesNothingInside)
+{
+    TRIPEdit control;
+    control.resize(128, 30);
+    EXPECT_EQ(control.section(4)->geometry(), QRect(93, 3, 25, 16));
+    EXPECT_EQ(control.section(1)->geometry(), QRect(3, 3, 25, 16));
+    EXPECT_EQ(control.dot(3)->pos(), QPoint(85, 3));
+}
+
+TEST(RIPEditLayout, FixedPitchFaceFitsThreeCharactersInAField)
+{
+    TRIPEdit control;
+    for (const QWidget* widget : {static_cast<QWidget*>(control.section(1)), static_cast<QWidget*>(control.dot(1))}) {
+        const QFontInfo info(widget->font());
+        EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
+        EXPECT_EQ(info.family(), "DejaVu Sans Mono");
+        EXPECT_EQ(widget->font().pointSize(), 8);
+    }
+    const QFontMetrics metrics(control.section(1)->font());
+    for (const char* widest : {"888", "000", "$FF", "255", "W.W"})
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromLatin1(widest)), 25) << widest;
+    EXPECT_LE(metrics.height(), 16);
+}
+
+TEST_F(ShownControl, TabWalksTheFourFieldsInOrderThenLeaves)
+{
+    enter(1);
+    for (int n = 2; n <= 4; ++n) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        EXPECT_EQ(focused(), field(n));
+        EXPECT_EQ(field(n)->selectedText(), "0"); // tabbing in selects the text
+    }
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), other);
+    QTest::keyClick(focused(), Qt::Key_Backtab);
+    EXPECT_EQ(focused(), field(4));
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(ShownControl, MouseClickGivesFocusWithoutSelecting)
+{
+    QTest::mouseClick(field(3), Qt::LeftButton, {}, field(3)->rect().center());
+    EXPECT_EQ(focused(), field(3));
+    EXPECT_FALSE(field(3)->hasSelectedText());
+}
+
+TEST_F(ShownControl, DeletingTheControlWithAFocusedBadSectionIsQuiet)
+{
+    enter(2);
+    QTest::keyClicks(field(2), "999");
+    ASSERT_EQ(focused(), field(2));
+    delete control;
+    control = nullptr;
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(focused() == nullptr || focused() == other || focused() == &window);
+}

@@ -1,0 +1,135 @@
+#include "shown_control.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <optional>
+
+namespace {
+
+QImage picture(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+QRect inkBounds(const QImage& image, QColor background, QRect within = {})
+{
+    if (within.isNull())
+        within = image.rect();
+    QRect bounds;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (image.pixel(x, y) != background.rgb())
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+int darkestLightness(const QImage& image)
+{
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, image.pixelColor(x, y).lightness());
+    return darkest;
+}
+
+int textLeft(const TIPMaskEdit* field)
+{
+    return (field->width() - QFontMetrics(field->font()).horizontalAdvance(field->text())) / 2;
+}
+
+} // namespace
+
+TEST(RIPEditPaint, FieldTextIsCentredAtTheTopOnTheFieldColour)
+{
+    TRIPEdit control;
+    TIPMaskEdit* field = control.section(1);
+    const QColor base = field->palette().color(QPalette::Base);
+    const QFontMetrics metrics(field->font());
+    for (const char* text : {"1", "10", "192", "255", "..."}) {
+        SCOPED_TRACE(text);
+        field->setText(text);
+        const QImage image = picture(field);
+        ASSERT_EQ(image.size(), QSize(25, 16));
+        EXPECT_EQ(image.pixel(0, 0), base.rgb());
+        EXPECT_EQ(image.pixel(24, 15), base.rgb());
+
+        const QRect ink = inkBounds(image, base);
+        ASSERT_FALSE(ink.isEmpty());
+        const int left = textLeft(field);
+        const int advance = metrics.horizontalAdvance(field->text());
+        EXPECT_GE(ink.left(), left);
+        EXPECT_LE(ink.right(), left + advance);
+        EXPECT_NEAR((ink.left() + ink.right()) / 2.0, 12.0, 2.5);
+        EXPECT_LE(ink.bottom(), metrics.height());
+    }
+    field->setText("8");
+    EXPECT_LE(inkBounds(picture(field), base).top(), 3); // drawn from y = 0, no top margin
+}
+
+TEST(RIPEditPaint, EmptyFieldShowsOnlyItsColour)
+{
+    TRIPEdit control;
+    TIPMaskEdit* field = control.section(2);
+    field->setText("");
+    EXPECT_TRUE(inkBounds(picture(field), field->palette().color(QPalette::Base)).isEmpty());
+}
+
+TEST(RIPEditPaint, DisabledTextIsGrey)
+{
+    TRIPEdit control;
+    control.setIPString("192.168.1.10");
+    const QImage enabled = picture(control.section(1));
+    EXPECT_LT(darkestLightness(enabled), 60);
+
+    control.setEnabled(false);
+    const QImage disabled = picture(control.section(1));
+    const QColor grey = control.section(1)->palette().color(QPalette::Disabled, QPalette::Text);
+    ASSERT_GT(grey.lightness(), 100);
+    EXPECT_NEAR(darkestLightness(disabled), grey.lightness(), 25);
+    const QRect ink = inkBounds(disabled, control.section(1)->palette().color(QPalette::Disabled, QPalette::Base));
+    EXPECT_NEAR((ink.left() + ink.right()) / 2.0, 12.0, 2.5);
+}
+
+TEST(RIPEditPaint, BoxHasTwoLoweredRingsWhiteInsideAndDotsBetweenFields)
+{
+    TRIPEdit control;
+    const QImage image = picture(&control);
+    ASSERT_EQ(image.size(), QSize(120, 20));
+    const QColor shadow = control.palette().color(QPalette::Dark);
+    const QColor highlight = control.palette().color(QPalette::Light);
+    for (const QPoint p : {QPoint(0, 0), QPoint(60, 0), QPoint(0, 10), QPoint(1, 1), QPoint(60, 1), QPoint(1, 10)})
+        EXPECT_EQ(image.pixel(p), shadow.rgb()) << p.x() << "," << p.y();
+    for (const QPoint p : {QPoint(119, 0), QPoint(119, 19), QPoint(0, 19), QPoint(60, 19), QPoint(118, 18)})
+        EXPECT_EQ(image.pixel(p), highlight.rgb()) << p.x() << "," << p.y();
+    EXPECT_EQ(image.pixel(30, 4), QColor(Qt::white).rgb());
+    EXPECT_EQ(image.pixel(2, 2), QColor(Qt::white).rgb());
+
+    for (const int dotLeft : {25, 55, 85}) {
+        const QRect ink = inkBounds(image, Qt::white, QRect(dotLeft + 3, 3, 5, 15));
+        ASSERT_FALSE(ink.isEmpty()) << dotLeft;
+        EXPECT_GE(ink.top(), 10) << "the dot sits on the baseline";
+    }
+
+    control.resize(128, 20);
+    const QImage wider = picture(&control);
+    EXPECT_TRUE(inkBounds(wider, Qt::white, QRect(118, 2, 8, 16)).isEmpty());
+}
+
+TEST_F(ShownControl, FocusedFieldShowsACaretButNoSelection)
+{
+    control->setIPString("12.0.0.0");
+    enter(1);
+    ASSERT_EQ(field(1)->selectedText(), "12");
+    const QImage focusedImage = picture(field(1));
+    const QColor selection = field(1)->palette().color(QPalette::Highlight);
+    EXPECT_TRUE(inkBounds(focusedImage, selection).contains(focusedImage.rect())) << "no selection highlight";
+
+    const int caretX = textLeft(field(1)) + QFontMetrics(field(1)->font()).horizontalAdvance("12");
+    const QColor base = field(1)->palette().color(QPalette::Base);
+    for (int y = 0; y < QFontMetrics(field(1)->font()).height(); ++y)
+        EXPECT_NE(focusedImage.pixel(caretX, y), base.rgb()) << y;
+
+    other->setFocus();
+    const QImage leftImage = picture(field(1));
+    for (int y = 0; y < 16; ++y)
+        EXPECT_EQ(leftImage.pixel(caretX, y), base.rgb()) << y;
+}
