@@ -1,0 +1,271 @@
+#include "device_config.h"
+
+#include "byte_text.h"
+#include "command.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+#include <set>
+
+namespace muxsim {
+namespace {
+
+constexpr std::size_t kMaxDatagram = 65507;
+constexpr int kMaxDelayMs = 600000;
+
+using json = nlohmann::json;
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what)
+{
+    throw ConfigError(where + ": " + what);
+}
+
+std::string BytesField(const json& value, const std::string& where)
+{
+    if (value.is_number_integer())
+        return value.dump();
+    if (!value.is_string())
+        Fail(where, "must be a string");
+    auto bytes = Utf8ToBytes(value.get_ref<const std::string&>());
+    if (!bytes)
+        Fail(where, "characters above U+00FF cannot be sent as single bytes");
+    return *bytes;
+}
+
+std::string AddressField(const json& value, const std::string& where)
+{
+    const std::string text = BytesField(value, where);
+    if (!ParseIPv4(text))
+        Fail(where, "\"" + text + "\" is not a dotted-decimal IPv4 address");
+    return text;
+}
+
+int DelayField(const json& value, const std::string& where)
+{
+    if (!value.is_number_integer() || value.get<long long>() < 0 || value.get<long long>() > kMaxDelayMs)
+        Fail(where, "must be a whole number of milliseconds from 0 to " + std::to_string(kMaxDelayMs));
+    return value.get<int>();
+}
+
+std::size_t SizeField(const json& value, const std::string& where)
+{
+    if (!value.is_number_integer() || value.get<long long>() < 0
+        || value.get<long long>() > static_cast<long long>(kMaxDatagram))
+        Fail(where, "must be a byte count from 0 to " + std::to_string(kMaxDatagram));
+    return value.get<std::size_t>();
+}
+
+bool BoolField(const json& value, const std::string& where)
+{
+    if (!value.is_boolean())
+        Fail(where, "must be true or false");
+    return value.get<bool>();
+}
+
+ReplySpec ReplySpecFromJson(const json& value, const std::string& where)
+{
+    ReplySpec spec;
+    if (value.is_null()) {
+        spec.kind = ReplySpec::Kind::Silent;
+        return spec;
+    }
+    if (value.is_string()) {
+        spec.kind = ReplySpec::Kind::Fixed;
+        spec.bytes = BytesField(value, where);
+        return spec;
+    }
+    if (!value.is_object())
+        Fail(where, "must be a reply text, null (no reply) or an object");
+    int forms = 0;
+    for (const auto& [key, field] : value.items()) {
+        const std::string at = where + "." + key;
+        if (key == "delay_ms") {
+            spec.delay_ms = DelayField(field, at);
+        } else if (key == "silent") {
+            if (BoolField(field, at))
+                spec.kind = ReplySpec::Kind::Silent;
+            ++forms;
+        } else if (key == "text") {
+            spec.kind = ReplySpec::Kind::Fixed;
+            spec.bytes = BytesField(field, at);
+            ++forms;
+        } else if (key == "hex") {
+            if (!field.is_string() || !FromHex(field.get_ref<const std::string&>()))
+                Fail(at, "must be an even number of hex digits");
+            spec.kind = ReplySpec::Kind::Fixed;
+            spec.bytes = *FromHex(field.get_ref<const std::string&>());
+            ++forms;
+        } else if (key == "garbage") {
+            spec.kind = ReplySpec::Kind::Garbage;
+            spec.length = SizeField(field, at);
+            ++forms;
+        } else if (key == "size") {
+            spec.kind = ReplySpec::Kind::Fixed;
+            spec.length = SizeField(field, at);
+            ++forms;
+        } else if (key != "prefix" && key != "fill") {
+            Fail(at, "unknown key (known: text, hex, garbage, size, prefix, fill, silent, delay_ms)");
+        }
+    }
+    if (forms > 1)
+        Fail(where, "give only one of text, hex, garbage, size, silent");
+    if (value.contains("size")) {
+        // An oversized answer: the prefix, then the fill repeated up to size bytes.
+        const std::string prefix = value.contains("prefix") ? BytesField(value["prefix"], where + ".prefix") : "A";
+        const std::string fill = value.contains("fill") ? BytesField(value["fill"], where + ".fill") : "x";
+        if (fill.empty())
+            Fail(where + ".fill", "must not be empty");
+        std::string bytes = prefix.substr(0, spec.length);
+        while (bytes.size() < spec.length)
+            bytes += fill.substr(0, spec.length - bytes.size());
+        spec.bytes = std::move(bytes);
+    } else if (value.contains("prefix") || value.contains("fill")) {
+        Fail(where, "prefix and fill belong to size");
+    }
+    if (spec.kind == ReplySpec::Kind::Fixed && spec.bytes.size() > kMaxDatagram)
+        Fail(where, "a datagram holds at most " + std::to_string(kMaxDatagram) + " bytes");
+    return spec;
+}
+
+const std::set<std::string, std::less<>>& CommandNames()
+{
+    static const std::set<std::string, std::less<>> names = [] {
+        std::set<std::string, std::less<>> all;
+        for (auto kind : {CommandKind::Discover, CommandKind::Select, CommandKind::Login, CommandKind::GetMask,
+                 CommandKind::GetDn, CommandKind::SetMask, CommandKind::Assign, CommandKind::End,
+                 CommandKind::Unknown})
+            all.emplace(CommandName(kind));
+        return all;
+    }();
+    return names;
+}
+
+Faults FaultsFromJson(const json& value, const std::string& where)
+{
+    if (!value.is_object())
+        Fail(where, "must be an object");
+    Faults faults;
+    // Named faults first, so an explicit entry under "replies" wins.
+    for (const auto& [key, field] : value.items()) {
+        const std::string at = where + "." + key;
+        if (key == "silent") {
+            faults.silent = BoolField(field, at);
+        } else if (key == "delay_ms") {
+            faults.delay_ms = DelayField(field, at);
+        } else if (key == "deny_login") {
+            if (BoolField(field, at))
+                faults.replies["L"] = ReplySpecFromJson("D", at);
+        } else if (key == "refuse_selection") {
+            if (field.is_boolean()) {
+                if (field.get<bool>())
+                    faults.replies["W"] = ReplySpecFromJson("C", at);
+            } else {
+                faults.replies["W"] = ReplySpecFromJson(field, at);
+            }
+        } else if (key != "replies") {
+            Fail(at, "unknown fault (known: silent, refuse_selection, deny_login, delay_ms, replies)");
+        }
+    }
+    if (value.contains("replies")) {
+        const json& replies = value["replies"];
+        if (!replies.is_object())
+            Fail(where + ".replies", "must be an object keyed by command");
+        for (const auto& [name, field] : replies.items()) {
+            if (!CommandNames().contains(name))
+                Fail(where + ".replies." + name, "unknown command (known: X, W, L, GNM, GDN, SNM, A, E, ?)");
+            faults.replies[name] = ReplySpecFromJson(field, where + ".replies." + name);
+        }
+    }
+    return faults;
+}
+
+DeviceConfig DeviceFromJson(const json& value, const std::string& where)
+{
+    if (!value.is_object())
+        Fail(where, "must be an object");
+    if (!value.contains("ip"))
+        Fail(where, "needs \"ip\"");
+    if (!value.contains("mac"))
+        Fail(where, "needs \"mac\"");
+    DeviceConfig device;
+    for (const auto& [key, field] : value.items()) {
+        const std::string at = where + "." + key;
+        if (key == "ip") device.ip = AddressField(field, at);
+        else if (key == "mask") device.mask = AddressField(field, at);
+        else if (key == "mac") device.mac = BytesField(field, at);
+        else if (key == "port") device.port = BytesField(field, at);
+        else if (key == "flags") device.flags = BytesField(field, at);
+        else if (key == "dn") device.dn = BytesField(field, at);
+        else if (key == "password") device.password = BytesField(field, at);
+        else if (key == "faults") device.faults = FaultsFromJson(field, at);
+        else Fail(at, "unknown key (known: ip, mask, mac, port, flags, dn, password, faults)");
+    }
+    return device;
+}
+
+}  // namespace
+
+std::vector<DeviceConfig> DevicesFromJson(const json& config)
+{
+    if (!config.is_object())
+        Fail("config", "must be a JSON object");
+    for (const auto& [key, field] : config.items()) {
+        if (key != "devices")
+            Fail("config." + key, "unknown key (known: devices)");
+    }
+    std::vector<DeviceConfig> devices;
+    if (!config.contains("devices"))
+        return devices;
+    const json& list = config["devices"];
+    if (!list.is_array())
+        Fail("config.devices", "must be an array");
+    for (std::size_t i = 0; i < list.size(); ++i)
+        devices.push_back(DeviceFromJson(list[i], "config.devices[" + std::to_string(i) + "]"));
+    return devices;
+}
+
+DeviceConfig DeviceFromShorthand(std::string_view text)
+{
+    const std::string where = "--device " + std::string(text);
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const auto comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    if (parts.size() < 2)
+        Fail(where, "needs at least IP,MAC");
+    json device = {{"ip", BytesToUtf8(parts[0])}, {"mac", BytesToUtf8(parts[1])}};
+    json faults = json::object();
+    for (std::size_t i = 2; i < parts.size(); ++i) {
+        const std::string_view part = parts[i];
+        const auto equals = part.find('=');
+        const std::string key(part.substr(0, equals));
+        const std::string value = equals == std::string_view::npos ? "" : std::string(part.substr(equals + 1));
+        if (equals == std::string_view::npos && (key == "silent" || key == "deny_login")) {
+            faults[key] = true;
+        } else if (key == "mask" || key == "port" || key == "flags" || key == "dn" || key == "password") {
+            device[key] = BytesToUtf8(value);
+        } else if (key == "delay_ms") {
+            int delay = -1;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), delay);
+            if (error != std::errc() || end != value.data() + value.size())
+                Fail(where, "delay_ms needs a number");
+            faults["delay_ms"] = delay;
+        } else if (key == "refuse_selection") {
+            if (value == "silent")
+                faults[key] = nullptr;
+            else
+                faults[key] = value.empty() ? std::string("C") : BytesToUtf8(value);
+        } else {
+            Fail(where, "unknown part \"" + std::string(part) + "\"");
+        }
+    }
+    if (!faults.empty())
+        device["faults"] = faults;
+    return DeviceFromJson(device, where);
+}
+
+}  // namespace muxsim

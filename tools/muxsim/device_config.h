@@ -1,0 +1,25 @@
+// Reads device descriptions: the JSON config file and the --device shorthand.
+#pragma once
+
+#include "device.h"
+
+#include <nlohmann/json_fwd.hpp>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+namespace muxsim {
+
+struct ConfigError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// {"devices": [ {...}, ... ]}; throws ConfigError naming the bad field.
+std::vector<DeviceConfig> DevicesFromJson(const nlohmann::json& config);
+
+// "IP,MAC[,key=value...]" with the keys mask, port, flags, dn, password,
+// delay_ms, refuse_selection (=C, D, F or silent), and the words silent and
+// deny_login.
+DeviceConfig DeviceFromShorthand(std::string_view text);
+
+}  // namespace muxsim

@@ -1,0 +1,62 @@
+// The device side of the protocol for any number of devices: each datagram
+// goes to every device that hears it, and each decides on its own whether it
+// is addressed, what it answers and how its state changes. No sockets here:
+// the caller sends the planned replies.
+#pragma once
+
+#include "command.h"
+#include "device.h"
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace muxsim {
+
+struct PlannedReply {
+    std::size_t device = 0;
+    std::string from;  // the device's address when it answered (dotted decimal)
+    std::string payload;
+    int delay_ms = 0;
+};
+
+struct StateChange {
+    std::size_t device = 0;
+    std::string field;  // "address", "mask", "selected", "logged_in"
+    std::string old_value;
+    std::string new_value;
+};
+
+struct Outcome {
+    CommandKind command = CommandKind::Empty;
+    std::vector<std::size_t> takers;  // devices that found themselves addressed
+    std::vector<PlannedReply> replies;
+    std::vector<StateChange> changes;
+};
+
+class DevicePlay {
+public:
+    DevicePlay(std::vector<DeviceConfig> devices, std::uint64_t seed);
+
+    // `destination` is the datagram's destination address (network order) when
+    // known: a device hears 255.255.255.255, its own address and its subnet's
+    // broadcast address.
+    Outcome Take(std::string_view payload, std::optional<unsigned> destination);
+
+    const std::vector<DeviceState>& Devices() const { return devices_; }
+
+private:
+    bool Hears(const DeviceState& device, std::optional<unsigned> destination) const;
+    void Act(std::size_t index, const Command& command, Outcome& outcome);
+    void Answer(std::size_t index, std::string text, const ReplySpec* spec, Outcome& outcome);
+    void SetSelected(std::size_t index, bool selected, Outcome& outcome);
+    void SetLoggedIn(std::size_t index, bool logged_in, Outcome& outcome);
+    std::string Garbage(std::size_t length);
+
+    std::vector<DeviceState> devices_;
+    std::mt19937_64 random_;
+};
+
+}  // namespace muxsim

@@ -1,0 +1,79 @@
+// muxsim: plays LAN multiplexers on the simulated LAN (see muxsim --help).
+#include "device_config.h"
+#include "namespace_guard.h"
+#include "options.h"
+#include "simulator.h"
+
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+std::vector<muxsim::DeviceConfig> LoadDevices(const muxsim::Options& options)
+{
+    std::vector<muxsim::DeviceConfig> devices;
+    if (!options.config_path.empty()) {
+        std::ifstream file(options.config_path);
+        if (!file)
+            throw muxsim::ConfigError("cannot read " + options.config_path);
+        nlohmann::json config;
+        try {
+            config = nlohmann::json::parse(file);
+        } catch (const nlohmann::json::exception& error) {
+            throw muxsim::ConfigError(options.config_path + ": " + error.what());
+        }
+        devices = muxsim::DevicesFromJson(config);
+    }
+    for (const std::string& shorthand : options.device_shorthands)
+        devices.push_back(muxsim::DeviceFromShorthand(shorthand));
+    return devices;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    muxsim::Options options;
+    muxsim::SimulatorSettings settings;
+    try {
+        options = muxsim::ParseCommandLine(argc, argv);
+        if (options.help) {
+            std::fputs(muxsim::HelpText(), stdout);
+            return 0;
+        }
+        settings.devices = LoadDevices(options);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "muxsim: %s\n(muxsim --help tells more)\n", error.what());
+        return kExitUsage;
+    }
+    settings.play_devices = !options.config_path.empty() || !options.device_shorthands.empty();
+    if (options.flood) {
+        std::fprintf(stderr, "muxsim: --flood is not built yet\n");
+        return kExitUsage;
+    }
+    if (!settings.play_devices) {
+        std::fprintf(stderr, "muxsim: nothing to do: give --config, --device or --flood\n");
+        return kExitUsage;
+    }
+    settings.port = options.port;
+    settings.log_path = options.log_path;
+    settings.ready_file = options.ready_file;
+    settings.seed = options.seed;
+
+    if (const auto refusal = muxsim::HostNamespaceRefusal()) {
+        std::fprintf(stderr, "muxsim: %s\n", refusal->c_str());
+        return kExitFailure;
+    }
+    try {
+        muxsim::BlockStopSignals();
+        muxsim::Simulator simulator(std::move(settings));
+        return simulator.Run();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "muxsim: %s\n", error.what());
+        return kExitFailure;
+    }
+}

@@ -1,0 +1,27 @@
+#include "reply_queue.h"
+
+namespace muxsim {
+
+void ReplyQueue::Push(DelayedReply reply)
+{
+    reply.order = next_order_++;
+    queue_.push(std::move(reply));
+}
+
+std::optional<Clock::time_point> ReplyQueue::NextDue() const
+{
+    if (queue_.empty())
+        return std::nullopt;
+    return queue_.top().due;
+}
+
+std::optional<DelayedReply> ReplyQueue::PopDue(Clock::time_point now)
+{
+    if (queue_.empty() || queue_.top().due > now)
+        return std::nullopt;
+    DelayedReply reply = queue_.top();
+    queue_.pop();
+    return reply;
+}
+
+}  // namespace muxsim

@@ -1,0 +1,44 @@
+// Replies held back by a delay fault, in the order they fall due.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <netinet/in.h>
+#include <optional>
+#include <queue>
+#include <string>
+#include <vector>
+
+namespace muxsim {
+
+using Clock = std::chrono::steady_clock;
+
+struct DelayedReply {
+    Clock::time_point due;
+    std::uint64_t order = 0;  // keeps replies due at the same moment in sending order
+    std::size_t device = 0;
+    unsigned from = 0;  // network order
+    sockaddr_in to{};
+    std::string payload;
+};
+
+class ReplyQueue {
+public:
+    void Push(DelayedReply reply);
+    std::optional<Clock::time_point> NextDue() const;
+    // Removes and returns the earliest reply when it is due at `now`.
+    std::optional<DelayedReply> PopDue(Clock::time_point now);
+    std::size_t Size() const { return queue_.size(); }
+
+private:
+    struct Later {
+        bool operator()(const DelayedReply& a, const DelayedReply& b) const
+        {
+            return a.due != b.due ? a.due > b.due : a.order > b.order;
+        }
+    };
+    std::priority_queue<DelayedReply, std::vector<DelayedReply>, Later> queue_;
+    std::uint64_t next_order_ = 0;
+};
+
+}  // namespace muxsim

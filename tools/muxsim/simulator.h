@@ -1,0 +1,61 @@
+// The simulator process: plays the configured devices on UDP port 65535,
+// logs every datagram, and runs until SIGTERM or SIGINT.
+#pragma once
+
+#include "device_play.h"
+#include "event_log.h"
+#include "reply_queue.h"
+#include "udp_socket.h"
+
+#include <cstdint>
+#include <memory>
+#include <nlohmann/json_fwd.hpp>
+#include <string>
+#include <vector>
+
+namespace muxsim {
+
+struct SimulatorSettings {
+    std::vector<DeviceConfig> devices;
+    bool play_devices = false;
+    unsigned short port = 65535;
+    std::string log_path;    // empty: no log
+    std::string ready_file;  // empty: only "ready" on stdout
+    std::uint64_t seed = 1;
+};
+
+class Simulator {
+public:
+    // Opens the log and the socket; throws std::runtime_error on failure.
+    // SIGTERM and SIGINT must already be blocked (see BlockStopSignals).
+    explicit Simulator(SimulatorSettings settings);
+    ~Simulator();
+
+    // Serves until a stop signal arrives; returns the exit code.
+    int Run();
+
+private:
+    void HandleDatagram(const Datagram& datagram);
+    nlohmann::ordered_json SendReply(std::size_t device, unsigned from, const sockaddr_in& to, const std::string& payload);
+    void SendDueReplies();
+    void AnnounceReady();
+    double Elapsed() const;
+
+    SimulatorSettings settings_;
+    Clock::time_point start_;
+    EventLog log_;
+    std::unique_ptr<UdpSocket> socket_;
+    std::unique_ptr<DevicePlay> play_;
+    ReplyQueue delayed_;
+    int signal_fd_ = -1;
+    std::uint64_t received_ = 0;
+    std::uint64_t replies_sent_ = 0;
+    std::uint64_t send_errors_ = 0;
+    std::uint64_t receive_errors_ = 0;
+};
+
+// Blocks SIGTERM and SIGINT (after restoring their default action, which a
+// parent may have set to "ignore") so that they arrive through a signalfd.
+void BlockStopSignals();
+
+}  // namespace muxsim
