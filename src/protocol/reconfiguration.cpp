@@ -1,0 +1,82 @@
+#include "protocol/device_protocol.h"
+
+#include "net/socket_errors.h"
+#include "net/udp_socket.h"
+
+namespace protocol {
+
+int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::string& newAddress,
+                                 const std::string& mac, const std::string& newMask)
+{
+    if (abandoned_)
+        return kStatusNoReply;
+    // Select the device first: the login, the mask and the closing command
+    // carry no device identity and go to whichever device is selected.
+    int result = SendCommand("W" + mac, 3);
+    if (result != kStatusOk) {
+        ShowFailure(result);
+        return result;
+    }
+    BlockingPause(kSelectionPauseMs);
+
+    result = SendCommand(std::string("L") + kDevicePassword, 3);
+    if (result != kStatusOk) {
+        ShowFailure(result);
+        return result;
+    }
+
+    if (newAddress != currentAddress) {
+        result = AssignAddress(newAddress, mac, 3);
+        if (abandoned_)
+            result = kStatusNoReply;
+        if (result != kStatusOk) {
+            ShowFailure(result);
+            return result;
+        }
+    }
+
+    if (!newMask.empty()) {
+        result = SendCommand("SNM" + newMask, 3);
+        if (result != kStatusOk) {
+            ShowFailure(result);
+            return result;
+        }
+    }
+
+    if (abandoned_)
+        return kStatusNoReply;
+    // The closing command: no reply is awaited.
+    try {
+        socket_.BroadcastPacket(kDevicePort, "E");
+    } catch (const net::Exception&) {
+    }
+    return kStatusOk;
+}
+
+int DeviceProtocol::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
+{
+    const std::string command = "A" + mac + "/" + kDevicePassword + "/" + newAddress;
+    for (uint8_t attempt = 0; attempt < tries && !abandoned_; ++attempt) {
+        replyStatus_ = kStatusPending;
+        expectedReply_ = kReplyAcknowledgement;
+        try {
+            socket_.BroadcastPacket(std::string(kDevicePortText), command);
+        } catch (const net::Exception&) {
+            // Reported through OnError; the reply timer ends the try.
+        }
+        ArmReplyTimer();
+        WaitWhilePending();
+        // Silence ends the tries; an "A" does not.
+        if (replyStatus_ == kStatusNoReply)
+            break;
+    }
+    return replyStatus_ == kStatusNoReply ? kStatusOk : replyStatus_;
+}
+
+void DeviceProtocol::ShowFailure(int status)
+{
+    if (!abandoned_)
+        messages_.ShowMessage(StatusText(static_cast<uint32_t>(status)));
+}
+
+} // namespace protocol

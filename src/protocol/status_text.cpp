@@ -1,0 +1,31 @@
+#include "protocol/status_codes.h"
+
+namespace protocol {
+
+std::string StatusText(uint32_t code)
+{
+    switch (code) {
+    case kStatusOk: return "";
+    case kStatusBadCommand: return "Niewłaściwa nazwa/parametr funkcji.";
+    case kStatusInternalError: return "Błąd wewnętrzny.";
+    case kStatusAccessDenied: return "Brak dostępu - prawdopodobnie złe hasło.";
+    case kStatusNoReply: return "Brak odpowiedzi z multipleksera1";
+    case kStatusNotSent: return "Rozkaz nie został wysłany.";
+    default: return "Błąd spoza zakresu";
+    }
+}
+
+uint8_t StatusOfReplyLetter(const std::string& text)
+{
+    if (text.empty())
+        return kStatusPending;
+    switch (text[0]) {
+    case 'A': return kStatusOk;
+    case 'C': return kStatusBadCommand;
+    case 'F': return kStatusInternalError; // "F" is 2 and "D" is 3: not the order of the letters
+    case 'D': return kStatusAccessDenied;
+    default: return kStatusPending;
+    }
+}
+
+} // namespace protocol

@@ -1,0 +1,101 @@
+// Status texts, the letter mapping, the discovery-reply split and the sort key.
+#include "protocol/address_key.h"
+#include "protocol/discovery_reply.h"
+#include "protocol/status_codes.h"
+#include "protocol/tick_count.h"
+
+#include <gtest/gtest.h>
+
+using namespace protocol;
+
+TEST(StatusText, WordsEveryCodeAsTheOperatorSeesIt)
+{
+    EXPECT_EQ(StatusText(0), "");
+    EXPECT_EQ(StatusText(1), "Niewłaściwa nazwa/parametr funkcji.");
+    EXPECT_EQ(StatusText(2), "Błąd wewnętrzny.");
+    EXPECT_EQ(StatusText(3), "Brak dostępu - prawdopodobnie złe hasło.");
+    EXPECT_EQ(StatusText(4), "Brak odpowiedzi z multipleksera1");
+    EXPECT_EQ(StatusText(5), "Rozkaz nie został wysłany.");
+    for (uint32_t code : {6u, 99u, 100u, 255u, 256u, 0xFFFFFFFFu})
+        EXPECT_EQ(StatusText(code), "Błąd spoza zakresu") << code;
+}
+
+TEST(StatusText, MapsReplyLettersWithDBeforeF)
+{
+    EXPECT_EQ(StatusOfReplyLetter("A"), 0);
+    EXPECT_EQ(StatusOfReplyLetter("A255.255.255.0"), 0);
+    EXPECT_EQ(StatusOfReplyLetter("C"), 1);
+    EXPECT_EQ(StatusOfReplyLetter("F"), 2);
+    EXPECT_EQ(StatusOfReplyLetter("D"), 3);
+    for (const char* other : {"", "a", "B", "E", "X", "\x01", " A"})
+        EXPECT_EQ(StatusOfReplyLetter(other), kStatusPending) << other;
+    EXPECT_EQ(StatusOfReplyLetter(std::string("\0A", 2)), kStatusPending);
+}
+
+TEST(DiscoveryReply, SplitsMacPortAndFlagsAtTheFirstSlashes)
+{
+    auto r = SplitDiscoveryReply("A00-20-4A-01-02-03/10001/00E");
+    EXPECT_EQ(r.Mac, "00-20-4A-01-02-03");
+    EXPECT_EQ(r.Port, "10001");
+    EXPECT_EQ(r.Flags, "00E");
+
+    r = SplitDiscoveryReply("AMAC1");
+    EXPECT_EQ(r.Mac, "MAC1");
+    EXPECT_EQ(r.Port, "");
+    EXPECT_EQ(r.Flags, "");
+
+    r = SplitDiscoveryReply("AMAC/1001/abc/ignored/more");
+    EXPECT_EQ(r.Mac, "MAC");
+    EXPECT_EQ(r.Port, "1001");
+    EXPECT_EQ(r.Flags, "abc");
+
+    r = SplitDiscoveryReply("A/1001/");
+    EXPECT_EQ(r.Mac, "");
+    EXPECT_EQ(r.Port, "1001");
+    EXPECT_EQ(r.Flags, "");
+
+    r = SplitDiscoveryReply("AM//XYE");
+    EXPECT_EQ(r.Mac, "M");
+    EXPECT_EQ(r.Port, "");
+    EXPECT_EQ(r.Flags, "XYE");
+
+    EXPECT_EQ(SplitDiscoveryReply("").Mac, "");
+    EXPECT_EQ(SplitDiscoveryReply("A").Mac, "");
+}
+
+TEST(DiscoveryReply, KeepsBytesAsTheyCame)
+{
+    const std::string text("A\xff\x00\xe9z/\x80\x01/", 9);
+    const auto r = SplitDiscoveryReply(text);
+    EXPECT_EQ(r.Mac, std::string("\xff\x00\xe9z", 4));
+    EXPECT_EQ(r.Port, std::string("\x80\x01", 2));
+}
+
+TEST(DiscoveryReply, MarksOnlyAThirdCharacterE)
+{
+    EXPECT_TRUE(HasFlagE("00E"));
+    EXPECT_TRUE(HasFlagE("xxExx"));
+    EXPECT_FALSE(HasFlagE("0E"));
+    EXPECT_FALSE(HasFlagE("E00"));
+    EXPECT_FALSE(HasFlagE("00e"));
+    EXPECT_FALSE(HasFlagE(""));
+}
+
+TEST(AddressKey, ReadsTheNetworkOrderBytesAsALittleEndianSignedValue)
+{
+    EXPECT_EQ(AddressKey("1.2.3.4"), 0x04030201);
+    EXPECT_EQ(AddressKey("192.168.1.127"), 0x7F01A8C0);
+    EXPECT_LT(AddressKey("192.168.1.128"), 0);
+    EXPECT_EQ(AddressKey("192.168.1.128"), static_cast<int32_t>(0x8001A8C0u));
+    EXPECT_EQ(AddressKey("0.0.0.0"), 0);
+    EXPECT_EQ(AddressKey("not an address"), -1);
+}
+
+TEST(TickCount, DifferenceSurvivesAWrapOfTheCounter)
+{
+    EXPECT_EQ(TicksSince(0xFFFFFF00u, 0x00000100u), 0x200u);
+    EXPECT_EQ(TicksSince(1000u, 3000u), 2000u);
+    const uint32_t a = TickCount();
+    const uint32_t b = TickCount();
+    EXPECT_LT(TicksSince(a, b), 1000u);
+}
