@@ -33,6 +33,19 @@ std::vector<muxsim::DeviceConfig> LoadDevices(const muxsim::Options& options)
     return devices;
 }
 
+muxsim::FloodSettings FloodSettingsFrom(const muxsim::FloodOptions& options, std::uint64_t seed)
+{
+    muxsim::FloodSettings settings;
+    settings.target = muxsim::ParseFloodTarget(options.target);
+    settings.rate = options.rate;
+    settings.duration = std::chrono::milliseconds(static_cast<long long>(options.duration_s * 1000));
+    settings.count = options.count;
+    settings.sources = options.sources;
+    settings.port = options.port;
+    settings.seed = seed;
+    return settings;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -52,10 +65,14 @@ int main(int argc, char** argv)
     }
     settings.play_devices = !options.config_path.empty() || !options.device_shorthands.empty();
     if (options.flood) {
-        std::fprintf(stderr, "muxsim: --flood is not built yet\n");
-        return kExitUsage;
+        try {
+            settings.flood = FloodSettingsFrom(*options.flood, options.seed);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "muxsim: %s\n", error.what());
+            return kExitUsage;
+        }
     }
-    if (!settings.play_devices) {
+    if (!settings.play_devices && !settings.flood) {
         std::fprintf(stderr, "muxsim: nothing to do: give --config, --device or --flood\n");
         return kExitUsage;
     }

@@ -77,6 +77,8 @@ Simulator::Simulator(SimulatorSettings settings)
         socket_ = std::make_unique<UdpSocket>(settings_.port);
         play_ = std::make_unique<DevicePlay>(settings_.devices, settings_.seed);
     }
+    if (settings_.flood)
+        flood_ = std::make_unique<Flood>(*settings_.flood, Clock::now());
 }
 
 Simulator::~Simulator()
@@ -105,17 +107,28 @@ void Simulator::AnnounceReady()
     std::fflush(stdout);
 }
 
+int Simulator::PollTimeout() const
+{
+    std::optional<Clock::time_point> next = delayed_.NextDue();
+    if (flood_) {
+        if (const auto flood_next = flood_->NextDue(Clock::now()))
+            next = next ? std::min(*next, *flood_next) : *flood_next;
+        else if (!flood_reported_)
+            return 0;
+    }
+    if (!next)
+        return -1;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(0, wait));
+}
+
 int Simulator::Run()
 {
     AnnounceReady();
     for (;;) {
-        pollfd fds[2] = {{signal_fd_, POLLIN, 0}, {socket_ ? socket_->Descriptor() : -1, POLLIN, 0}};
-        int timeout = -1;
-        if (const auto due = delayed_.NextDue()) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now()).count();
-            timeout = static_cast<int>(std::max<long long>(0, wait));
-        }
-        if (poll(fds, 2, timeout) < 0 && errno != EINTR)
+        pollfd fds[3] = {{signal_fd_, POLLIN, 0}, {socket_ ? socket_->Descriptor() : -1, POLLIN, 0},
+            {flood_ ? flood_->Descriptor() : -1, POLLIN, 0}};
+        if (poll(fds, 3, PollTimeout()) < 0 && errno != EINTR)
             throw std::runtime_error("poll: " + ErrnoText(errno));
         if (fds[0].revents & POLLIN)
             break;
@@ -136,15 +149,41 @@ int Simulator::Run()
             }
         }
         SendDueReplies();
+        if (flood_) {
+            if (fds[2].revents & POLLIN)
+                flood_->Drain();
+            flood_->SendDue(Clock::now());
+            if (!flood_reported_ && flood_->Finished(Clock::now())) {
+                ReportFlood();
+                if (!play_)
+                    break;
+            }
+        }
     }
+    if (flood_ && !flood_reported_)
+        ReportFlood();
     log_.Write({{"t", Elapsed()}, {"event", "stop"}, {"received", received_}, {"replies_sent", replies_sent_},
         {"send_errors", send_errors_}, {"receive_errors", receive_errors_},
         {"replies_dropped", delayed_.Size()}});
-    std::printf("muxsim: received %llu datagrams, sent %llu replies, %llu send errors, %zu delayed replies dropped\n",
-        static_cast<unsigned long long>(received_), static_cast<unsigned long long>(replies_sent_),
-        static_cast<unsigned long long>(send_errors_), delayed_.Size());
+    if (play_) {
+        std::printf("muxsim: received %llu datagrams, sent %llu replies, %llu send errors, %zu delayed replies "
+                    "dropped\n",
+            static_cast<unsigned long long>(received_), static_cast<unsigned long long>(replies_sent_),
+            static_cast<unsigned long long>(send_errors_), delayed_.Size());
+    }
     std::fflush(stdout);
     return 0;
+}
+
+void Simulator::ReportFlood()
+{
+    flood_reported_ = true;
+    json summary = flood_->Summary(Clock::now());
+    std::printf("flood: %s\n", summary.dump().c_str());
+    std::fflush(stdout);
+    json line = {{"t", Elapsed()}};
+    line.update(summary);
+    log_.Write(line);
 }
 
 void Simulator::HandleDatagram(const Datagram& datagram)

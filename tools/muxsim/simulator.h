@@ -1,15 +1,18 @@
 // The simulator process: plays the configured devices on UDP port 65535,
-// logs every datagram, and runs until SIGTERM or SIGINT.
+// logs every datagram, floods a target if asked, and runs until SIGTERM or
+// SIGINT (or, flooding without devices, until the flood is over).
 #pragma once
 
 #include "device_play.h"
 #include "event_log.h"
+#include "flood.h"
 #include "reply_queue.h"
 #include "udp_socket.h"
 
 #include <cstdint>
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,7 @@ struct SimulatorSettings {
     std::string log_path;    // empty: no log
     std::string ready_file;  // empty: only "ready" on stdout
     std::uint64_t seed = 1;
+    std::optional<FloodSettings> flood;
 };
 
 class Simulator {
@@ -39,6 +43,8 @@ private:
     nlohmann::ordered_json SendReply(std::size_t device, unsigned from, const sockaddr_in& to, const std::string& payload);
     void SendDueReplies();
     void AnnounceReady();
+    void ReportFlood();
+    int PollTimeout() const;
     double Elapsed() const;
 
     SimulatorSettings settings_;
@@ -47,6 +53,8 @@ private:
     std::unique_ptr<UdpSocket> socket_;
     std::unique_ptr<DevicePlay> play_;
     ReplyQueue delayed_;
+    std::unique_ptr<Flood> flood_;
+    bool flood_reported_ = false;
     int signal_fd_ = -1;
     std::uint64_t received_ = 0;
     std::uint64_t replies_sent_ = 0;

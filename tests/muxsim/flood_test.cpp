@@ -1,0 +1,149 @@
+// Flood mode: hostile datagrams at a rate, from many sources, while devices
+// keep answering.
+#include "flood_generator.h"
+#include "lan_client.h"
+#include "muxsim_process.h"
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/wait.h>
+
+using namespace std::chrono_literals;
+using nlohmann::json;
+
+namespace {
+
+struct CommandResult {
+    int exit_code = -1;
+    std::string output;
+};
+
+// Runs a shell command line and returns its exit code and stdout.
+CommandResult RunCommand(const std::string& command)
+{
+    CommandResult result;
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        result.output.append(buffer, n);
+    const int status = pclose(pipe);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string Muxsim()
+{
+    return std::string(MUX_BIN_DIR) + "/muxsim";
+}
+
+}  // namespace
+
+TEST(MuxSimFloodGenerator, MixesEveryKindFromDistinctPrivateSources)
+{
+    const unsigned target = inet_addr("192.168.1.1");
+    muxsim::FloodGenerator generator(300, 42, target);
+    ASSERT_EQ(generator.Sources().size(), 300u);
+    const std::set<unsigned> distinct(generator.Sources().begin(), generator.Sources().end());
+    EXPECT_EQ(distinct.size(), 300u);
+    for (unsigned source : generator.Sources()) {
+        const unsigned host = ntohl(source);
+        const bool private_range = (host >> 24) == 10 || (host >> 20) == 0xAC1 || (host >> 16) == 0xC0A8;
+        EXPECT_TRUE(private_range) << host;
+        EXPECT_NE(source, target);
+        EXPECT_NE(source, inet_addr("192.168.1.0"));
+        EXPECT_NE(source, inet_addr("192.168.1.255"));
+    }
+    std::set<std::string_view> kinds;
+    std::size_t empty = 0, large = 0, looks_like_reply = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const auto datagram = generator.Next();
+        kinds.insert(datagram.kind);
+        ASSERT_LE(datagram.payload.size(), muxsim::FloodGenerator::kLargestPayload);
+        empty += datagram.payload.empty();
+        large += datagram.payload.size() > 4096;
+        looks_like_reply += !datagram.payload.empty() && std::string("ACDF").find(datagram.payload[0]) != std::string::npos;
+    }
+    EXPECT_EQ(kinds.size(), muxsim::FloodGenerator::Kinds().size());
+    EXPECT_GT(empty, 100u);
+    EXPECT_GT(large, 50u);
+    EXPECT_GT(looks_like_reply, 1000u);
+}
+
+TEST(MuxSimFlood, FloodsTheWorkstationWhileDevicesStillAnswer)
+{
+    LanClient client;
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.5.5", "GOOD")}),
+        {"--flood", "--rate", "400", "--duration", "1.5", "--sources", "200", "--seed", "3"});
+    client.Broadcast("X");
+    std::set<std::string> sources;
+    std::size_t received = 0, empty = 0, large = 0, good_answers = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 4s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto reply = client.Receive(500ms);
+        if (!reply) {
+            if (!sim.Log().empty() && sim.Log().back()["event"] == "flood_summary")
+                break;
+            continue;
+        }
+        ++received;
+        sources.insert(reply->from);
+        empty += reply->payload.empty();
+        large += reply->payload.size() > 4096;
+        good_answers += reply->from == "192.168.5.5" && reply->payload == "AGOOD/1001/000";
+    }
+    ASSERT_TRUE(sim.WaitForLog([](const json& entry) { return entry["event"] == "flood_summary"; }));
+    json summary;
+    for (const auto& entry : sim.Log()) {
+        if (entry["event"] == "flood_summary")
+            summary = entry;
+    }
+    EXPECT_EQ(summary["target"], "192.168.1.1:1153");
+    EXPECT_EQ(summary["sources"], 200);
+    EXPECT_EQ(summary["finished"], true);
+    const auto sent = summary["sent"].get<std::size_t>();
+    EXPECT_GE(sent, 500u);
+    EXPECT_LE(sent, 601u);
+    EXPECT_LE(summary["failed"].get<std::size_t>(), sent / 20) << summary.dump();
+    EXPECT_EQ(good_answers, 1u) << "the device answered once amid the flood";
+    EXPECT_GE(received, sent / 2) << "most of the flood reached the workstation";
+    EXPECT_GE(sources.size(), 150u);
+    EXPECT_GT(empty, 0u);
+    EXPECT_GT(large, 0u);
+    EXPECT_TRUE(sim.Running()) << "with devices it keeps playing after the flood";
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_NE(sim.StdoutText().find("flood: {"), std::string::npos);
+}
+
+TEST(MuxSimFlood, FloodAloneEndsByItselfAndReportsItsCounts)
+{
+    const char* exec_prefix = std::getenv("MUXLAN_EXEC");
+    ASSERT_NE(exec_prefix, nullptr) << "run under scripts/netlab";
+    LanClient client;
+    const auto result = RunCommand(std::string(exec_prefix) + " " + Muxsim() + " --flood --count 50 --rate 2000");
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    const auto at = result.output.find("flood: ");
+    ASSERT_NE(at, std::string::npos) << result.output;
+    const json summary = json::parse(result.output.substr(at + 7, result.output.find('\n', at) - at - 7));
+    EXPECT_EQ(summary["sent"], 50);
+    EXPECT_EQ(summary["finished"], true);
+    EXPECT_EQ(client.Collect(300ms).size(), 50u);
+}
+
+TEST(MuxSimFlood, RefusesPublicTargetsAndStrayOptions)
+{
+    // These fail while reading the command line, before any socket exists.
+    auto public_target = RunCommand(Muxsim() + " --flood --target 8.8.8.8:53");
+    EXPECT_EQ(public_target.exit_code, 2);
+    EXPECT_NE(public_target.output.find("private-range"), std::string::npos) << public_target.output;
+    auto stray = RunCommand(Muxsim() + " --rate 5 --device 10.0.0.1,AA");
+    EXPECT_EQ(stray.exit_code, 2);
+    EXPECT_NE(stray.output.find("belong to --flood"), std::string::npos) << stray.output;
+    auto bad_rate = RunCommand(Muxsim() + " --flood --rate lots");
+    EXPECT_EQ(bad_rate.exit_code, 2);
+    EXPECT_NE(bad_rate.output.find("--rate"), std::string::npos) << bad_rate.output;
+}
