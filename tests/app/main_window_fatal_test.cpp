@@ -1,0 +1,91 @@
+// A socket failure ends the program through the "UWAGA" box, and nothing
+// more is sent, dispatched or shown after it.
+#include "muxsim_process.h"
+#include "running_program.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using Json = nlohmann::json;
+
+TEST(MainWindowFatal, ALocalPortTakenEndsTheProgramWithTheGeneralAdvice)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
+    const int squatter = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(1153);
+    ASSERT_EQ(bind(squatter, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+
+    RunningProgram program;
+    program.form.show();
+    ASSERT_TRUE(RunUntil([&] { return program.form.EndRequested(); }, 5000));
+    QTest::qWait(2500);
+    close(squatter);
+
+    ASSERT_EQ(program.messages.socketErrors.size(), 1u);
+    const QString text = program.messages.socketErrors.front();
+    EXPECT_TRUE(text.contains("\rNumer błędu: 10048\r")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\rOpis błędu:  Socket bind failed: Address in use\r")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\rSprawdź czy sieć lokalna jest dostępna\ri prawidłowo skonfigurowana.\r"));
+    EXPECT_TRUE(sim.Received().empty());
+    EXPECT_TRUE(program.messages.plain.empty());
+}
+
+TEST(MainWindowFatal, AnOversizedDatagramEndsTheProgram)
+{
+    MuxSimProcess sim(Json{{"devices",
+                            {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
+                             MuxSimProcess::Device("192.168.1.20", "MAC-BIG",
+                                                   {{"faults", {{"replies", {{"X", {{"size", 4097}, {"prefix", "A"}}}}}}}})}}});
+    RunningProgram program;
+    program.form.show();
+    ASSERT_TRUE(RunUntil([&] { return program.form.EndRequested(); }, 5000));
+    QTest::qWait(2500);
+
+    ASSERT_EQ(program.messages.socketErrors.size(), 1u);
+    const QString text = program.messages.socketErrors.front();
+    EXPECT_TRUE(text.contains("\rNumer błędu: 10040\r")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\rOpis błędu:  Packet truncated: Buffer too small\r")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("i prawidłowo skonfigurowana.\r"));
+    EXPECT_EQ(sim.ReceivedPayloads(), std::vector<std::string>{"X"}) << "nothing is sent after the box";
+}
+
+TEST(MainWindowFatal, ASendFailureDuringTheLoginShowsOneBoxAndSendsNothingMore)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
+    RunningProgram program;
+    TForm1& form = program.form;
+    form.show();
+    ASSERT_TRUE(RunUntil([&] { return sim.CountReceived("X") == 1 && form.bPobierzIP->isEnabled(); }, 20000));
+    ASSERT_EQ(form.lvIP->topLevelItemCount(), 1);
+
+    // Once the selection is answered, broadcasts are refused: the login's send fails.
+    net::TUDPSocket& socket = form.CommandSocket();
+    auto deliver = socket.OnDataAvailable;
+    socket.OnDataAvailable = [&socket, deliver](net::AUDPSocket& sender) {
+        socket.SetBroadcastOption(false);
+        deliver(sender);
+    };
+    const std::size_t before = sim.Received().size();
+    form.bZmienIP->click();
+    QTest::qWait(3000);
+
+    EXPECT_TRUE(form.EndRequested());
+    ASSERT_EQ(program.messages.socketErrors.size(), 1u);
+    const QString text = program.messages.socketErrors.front();
+    EXPECT_TRUE(text.contains("\rNumer błędu: 10013\r")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Opis błędu:  Send failed: Socket permission denied\r")) << text.toStdString();
+    const auto payloads = sim.ReceivedPayloads();
+    EXPECT_EQ(std::vector<std::string>(payloads.begin() + long(before), payloads.end()),
+              std::vector<std::string>{"WMAC-10"});
+    EXPECT_TRUE(program.messages.plain.empty()) << "the failed step is not worded a second time";
+}
+
+} // namespace

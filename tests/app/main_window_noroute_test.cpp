@@ -1,0 +1,31 @@
+// A workstation without a network: the first broadcast fails with
+// "network unreachable" and the box advises a permanent address.
+#include "running_program.h"
+
+#include <gtest/gtest.h>
+
+#include <sched.h>
+
+namespace {
+
+TEST(MainWindowNoRoute, AnUnreachableNetworkEndsTheProgramWithTheAddressAdvice)
+{
+    // A fresh network namespace for this thread: no interface, no route, so
+    // nothing can leave whatever namespace the test was started in.
+    ASSERT_EQ(unshare(CLONE_NEWNET), 0) << "needs root or a user namespace";
+
+    RunningProgram program;
+    program.form.show();
+    ASSERT_TRUE(RunUntil([&] { return program.form.EndRequested(); }, 5000));
+    QTest::qWait(300);
+
+    ASSERT_EQ(program.messages.socketErrors.size(), 1u);
+    const QString text = program.messages.socketErrors.front();
+    EXPECT_TRUE(text.contains("\rNumer błędu: 10051\r")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\rOpis błędu:  Send failed: The network is unreachable\r")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\rSprawdź czy komputer posiada stały adres IP\ri czy lokalna sieć komputerowa jest "
+                              "dostępna\r(połączenie lokalne jest włączone)."));
+    EXPECT_EQ(program.form.lvIP->topLevelItemCount(), 0);
+}
+
+} // namespace

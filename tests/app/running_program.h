@@ -1,0 +1,61 @@
+// The configurator as main() puts it together, with the operator's message
+// windows recorded instead of shown, for tests on the real event loop.
+#pragma once
+#include "app/main_window.h"
+#include "app/window_messages.h"
+#include "protocol/device_protocol.h"
+#include "widgets/ripedit.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+class RecordingMessages : public WindowMessages {
+public:
+    void ShowMessage(const std::string& text) override { plain.push_back(text); }
+    void ShowSocketErrorBox(const QString& text) override { socketErrors.push_back(text); }
+
+    std::vector<std::string> plain;
+    std::vector<QString> socketErrors;
+};
+
+struct RunningProgram {
+    RunningProgram() { form.AttachProtocol(protocol); }
+
+    RecordingMessages messages;
+    TForm1 form{messages};
+    protocol::DeviceProtocol protocol{form.CommandSocket(), form.ReplyTimer(), form, messages};
+};
+
+// Runs the event loop until `done` holds or `timeoutMs` pass.
+inline bool RunUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+inline std::vector<std::string> RowTexts(const TForm1& form, int column)
+{
+    std::vector<std::string> texts;
+    for (int row = 0; row < form.lvIP->topLevelItemCount(); ++row)
+        texts.push_back(form.lvIP->topLevelItem(row)->text(column).toStdString());
+    return texts;
+}
+
+inline int SelectedRow(const TForm1& form)
+{
+    const auto selected = form.lvIP->selectedItems();
+    return selected.size() == 1 ? form.lvIP->indexOfTopLevelItem(selected.first()) : -1;
+}
