@@ -1,0 +1,224 @@
+// Sends to hosts given by name: lookups on a worker thread, handed to the
+// main thread. Run under offline_names.sh, so every name comes from the
+// test's own hosts file or a resolver that never answers.
+#include "net_test_helpers.h"
+
+#include "net/socket_errors.h"
+#include "net/socket_layer.h"
+#include "net/udp_socket.h"
+
+#include <gtest/gtest.h>
+
+using namespace nettest;
+
+namespace {
+
+int Workers()
+{
+    return net::SocketLayer::instance().RunningLookupWorkers();
+}
+
+struct Failure {
+    int32_t code;
+    std::string addr;
+    uint16_t port;
+    std::string host;
+    std::string portText;
+    std::string data;
+};
+
+struct NamedSends : ::testing::Test {
+    std::unique_ptr<net::TUDPSocket> socket = std::make_unique<net::TUDPSocket>();
+    RawUdp peer{40061, "127.0.0.1"};
+    std::vector<Failure> failures;
+
+    NamedSends()
+    {
+        socket->SetLocalPort("40060");
+        socket->OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr addr, uint16_t port,
+                                   const std::string& host, const std::string& portText, const char* data,
+                                   int32_t size) {
+            failures.push_back({code, Dotted(addr), port, host, portText, std::string(data, size)});
+        };
+    }
+    ~NamedSends() override { RunLoopUntil([] { return Workers() == 0; }, 15000); }
+};
+
+TEST_F(NamedSends, DottedAddressSendsAtOnceWithoutALookup)
+{
+    socket->SetUseSendBuffer(false);
+    socket->SendPacketToHost("127.0.0.1", "40061", "dotted");
+    EXPECT_TRUE(socket->PendingLookups().empty());
+    EXPECT_EQ(Workers(), 0);
+    auto datagram = peer.Receive(1000);
+    ASSERT_TRUE(datagram);
+    EXPECT_EQ(datagram->data, "dotted");
+    EXPECT_EQ(ntohs(datagram->from.sin_port), 40060);
+}
+
+TEST_F(NamedSends, NameIsLookedUpThenTheDatagramLeaves)
+{
+    socket->SendPacketToHost("muxpeer.test", "40061", "by name");
+    ASSERT_EQ(socket->PendingLookups().size(), 1u);
+    ASSERT_EQ(socket->SendBuffer().Count(), 1u);
+    EXPECT_TRUE(socket->SendBuffer().Head()->AwaitingLookup);
+    // The answer can only come through the loop.
+    EXPECT_FALSE(peer.Receive(100));
+    ASSERT_TRUE(RunLoopUntil([&] { return socket->PendingLookups().empty(); }));
+    auto datagram = peer.Receive(2000);
+    ASSERT_TRUE(datagram);
+    EXPECT_EQ(datagram->data, "by name");
+    EXPECT_TRUE(socket->SendBuffer().IsEmpty());
+    EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(NamedSends, LaterPlainSendsDoNotWaitForALookup)
+{
+    socket->SetBound(true);
+    ASSERT_TRUE(RunLoopUntil([&] { return socket->WriteReady(); }));
+    socket->SendPacketToHost("muxpeer.test", "40061", "named");
+    socket->SendPacketTo(Address("127.0.0.1"), 40061, "plain");
+    auto first = peer.Receive(1000);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->data, "plain");
+    ASSERT_TRUE(RunLoopUntil([&] { return socket->PendingLookups().empty(); }));
+    auto second = peer.Receive(2000);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->data, "named");
+}
+
+TEST_F(NamedSends, UnknownNameFailsTheSendAndSendsNothing)
+{
+    socket->SendPacketToHost("nosuch.test", "40061", "lost");
+    ASSERT_TRUE(RunLoopUntil([&] { return !failures.empty(); }));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].code, 11001);
+    EXPECT_EQ(failures[0].addr, "0.0.0.0");
+    EXPECT_EQ(failures[0].port, 40061);
+    EXPECT_EQ(failures[0].host, "nosuch.test");
+    EXPECT_EQ(failures[0].portText, "40061");
+    EXPECT_EQ(failures[0].data, "lost");
+    EXPECT_TRUE(socket->SendBuffer().IsEmpty());
+    EXPECT_TRUE(socket->PendingLookups().empty());
+    EXPECT_FALSE(peer.Receive(200));
+}
+
+TEST_F(NamedSends, UnknownServiceIsNotSentToPortZero)
+{
+    socket->SetUseSendBuffer(false);
+    socket->SendPacketToHost("127.0.0.1", "no-such-service", "lost");
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].code, 11004);
+    EXPECT_EQ(failures[0].addr, "127.0.0.1");
+    EXPECT_EQ(failures[0].portText, "no-such-service");
+}
+
+TEST_F(NamedSends, AllDatagramsForOneHostGoAfterOneAnswer)
+{
+    socket->SendPacketToHost("muxpeer.test", "40061", "one");
+    socket->SendPacketToHost("muxpeer.test", "40061", "two");
+    EXPECT_EQ(socket->PendingLookups().size(), 2u);
+    ASSERT_TRUE(RunLoopUntil([&] { return socket->PendingLookups().empty(); }));
+    std::vector<std::string> got;
+    while (auto datagram = peer.Receive(got.size() < 2 ? 2000 : 100))
+        got.push_back(datagram->data);
+    EXPECT_EQ(got, (std::vector<std::string>{"one", "two"}));
+}
+
+TEST(HostLookup, StartRules)
+{
+    net::TSocketHostLookup lookup;
+    try {
+        lookup.Start();
+        FAIL() << "started without a host";
+    } catch (const net::ESocketHostLookup& error) {
+        EXPECT_STREQ(error.what(), "Host not assigned");
+    }
+    lookup.SetHost("lanpeer.test");
+    std::vector<std::string> answers;
+    lookup.OnComplete = [&](net::TSocketHostLookup& done) {
+        answers.push_back(std::to_string(done.ErrorCode()) + " " + Dotted(done.Addresses().at(0)));
+    };
+    lookup.Start();
+    EXPECT_EQ(lookup.State(), net::HostLookupState::InProgress);
+    try {
+        lookup.Start();
+        FAIL() << "started twice";
+    } catch (const net::ESocketHostLookup& error) {
+        EXPECT_STREQ(error.what(), "Lookup in progress");
+    }
+    ASSERT_TRUE(RunLoopUntil([&] { return !answers.empty(); }));
+    EXPECT_EQ(lookup.State(), net::HostLookupState::Completed);
+    EXPECT_EQ(answers, std::vector<std::string>{"0 192.168.1.254"});
+    lookup.SetHost("muxpeer.test");
+    lookup.Start(); // a completed lookup can run again
+    ASSERT_TRUE(RunLoopUntil([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[1], "0 127.0.0.1");
+    EXPECT_TRUE(RunLoopUntil([] { return Workers() == 0; }));
+}
+
+// With a name server that never answers, the worker stays in the resolver
+// until its timeout (2 s).
+struct BlockedResolver : NamedSends {
+    RawUdp silentNameServer{53, "127.0.0.1"};
+
+    void StartBlockedLookup()
+    {
+        socket->SendPacketToHost("slow.test", "40061", "never");
+        ASSERT_EQ(socket->PendingLookups().size(), 1u);
+        RunLoopFor(100);
+        ASSERT_TRUE(silentNameServer.Receive(2000)) << "the resolver did not ask the silent server";
+        ASSERT_EQ(Workers(), 1);
+    }
+};
+
+TEST_F(BlockedResolver, AnswerArrivesAfterTheResolverTimeout)
+{
+    auto start = std::chrono::steady_clock::now();
+    StartBlockedLookup();
+    ASSERT_TRUE(RunLoopUntil([&] { return !failures.empty(); }, 10000));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_EQ(failures[0].host, "slow.test");
+    EXPECT_NE(failures[0].code, 0);
+}
+
+TEST_F(BlockedResolver, ClosingDoesNotWaitAndDropsTheAnswer)
+{
+    StartBlockedLookup();
+    auto start = std::chrono::steady_clock::now();
+    socket->Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_TRUE(socket->PendingLookups().empty());
+    EXPECT_EQ(Workers(), 1); // still inside the resolver, detached
+    ASSERT_TRUE(RunLoopUntil([] { return Workers() == 0; }, 10000));
+    RunLoopFor(50);
+    EXPECT_TRUE(failures.empty());
+    EXPECT_FALSE(peer.Receive(0));
+}
+
+TEST_F(BlockedResolver, DestroyingTheSocketDoesNotWait)
+{
+    StartBlockedLookup();
+    auto start = std::chrono::steady_clock::now();
+    socket.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    ASSERT_TRUE(RunLoopUntil([] { return Workers() == 0; }, 10000));
+    RunLoopFor(50);
+    EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(BlockedResolver, DestroyedLookupNeverCompletes)
+{
+    bool completed = false;
+    auto lookup = std::make_unique<net::TSocketHostLookup>();
+    lookup->SetHost("other-slow.test");
+    lookup->OnComplete = [&](net::TSocketHostLookup&) { completed = true; };
+    lookup->Start();
+    ASSERT_TRUE(silentNameServer.Receive(3000));
+    lookup.reset();
+    ASSERT_TRUE(RunLoopUntil([] { return Workers() == 0; }, 10000));
+    RunLoopFor(50);
+    EXPECT_FALSE(completed);
+}
+
+} // namespace

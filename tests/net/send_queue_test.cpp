@@ -1,0 +1,99 @@
+// The send queue over a throttled loopback: would-block for real, then the
+// queued datagrams leave in order at the next write notification.
+#include "net_test_helpers.h"
+
+#include "net/socket_errors.h"
+#include "net/udp_socket.h"
+
+#include <gtest/gtest.h>
+
+using namespace nettest;
+
+namespace {
+
+struct SendQueue : ::testing::Test {
+    net::TUDPSocket socket;
+    RawUdp peer{0, "127.0.0.1"};
+    int emptied = 0;
+    std::vector<int32_t> sendFailures;
+
+    SendQueue()
+    {
+        socket.SetLocalPort("40040");
+        socket.OnSendBufferEmpty = [this](net::ASocketExSendBuffer&) { ++emptied; };
+        socket.OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr, uint16_t, const std::string&,
+                                  const std::string&, const char*, int32_t) { sendFailures.push_back(code); };
+    }
+    ~SendQueue() override { std::system("tc qdisc del dev lo root 2>/dev/null"); }
+
+    void Send(const std::string& data) { socket.SendPacketTo(Address("127.0.0.1"), peer.Port(), data); }
+
+    // The first word of each datagram, up to `count` of them, then
+    // whatever else arrives within a short while.
+    std::vector<std::string> Receive(std::size_t count)
+    {
+        std::vector<std::string> got;
+        while (auto datagram = peer.Receive(got.size() < count ? 3000 : 50))
+            got.push_back(datagram->data.substr(0, datagram->data.find(' ')));
+        return got;
+    }
+};
+
+TEST_F(SendQueue, SendsBeforeTheFirstWriteNotificationWaitForIt)
+{
+    Send("early one");
+    Send("early two");
+    EXPECT_EQ(socket.SendBuffer().Count(), 2u);
+    EXPECT_FALSE(peer.Receive(0));
+    ASSERT_TRUE(RunLoopUntil([&] { return emptied == 1; }));
+    EXPECT_TRUE(socket.WriteReady());
+    EXPECT_EQ(Receive(2), (std::vector<std::string>{"early", "early"}));
+    Send("direct");
+    EXPECT_TRUE(socket.SendBuffer().IsEmpty());
+    EXPECT_TRUE(peer.Receive(1000));
+    RunLoopFor(20);
+    EXPECT_EQ(emptied, 1);
+}
+
+TEST_F(SendQueue, WouldBlockQueuesAndTheQueueDrainsInOrder)
+{
+    socket.SetBound(true);
+    ASSERT_TRUE(RunLoopUntil([&] { return socket.WriteReady(); }));
+    int smallest = 1;
+    ASSERT_EQ(setsockopt(socket.SocketHandle(), SOL_SOCKET, SO_SNDBUF, &smallest, sizeof smallest), 0);
+    // About ten 1000-byte datagrams a second leave the loopback.
+    ASSERT_EQ(std::system("tc qdisc add dev lo root tbf rate 80kbit burst 1600 limit 1000000"), 0);
+
+    std::vector<std::string> expected;
+    for (int i = 0; i < 12; ++i) {
+        std::string tag = "d" + std::to_string(i);
+        expected.push_back(tag);
+        Send(tag + " " + std::string(1000, 'x'));
+    }
+    std::size_t queued = socket.SendBuffer().Count();
+    EXPECT_GT(queued, 0u) << "the kernel never answered would-block";
+    EXPECT_FALSE(socket.WriteReady());
+    EXPECT_TRUE(sendFailures.empty());
+
+    ASSERT_TRUE(RunLoopUntil([&] { return emptied == 1; }, 10000));
+    EXPECT_TRUE(socket.SendBuffer().IsEmpty());
+    EXPECT_EQ(Receive(expected.size()), expected);
+    EXPECT_TRUE(sendFailures.empty());
+}
+
+TEST_F(SendQueue, RefusedDatagramIsReportedOnceAndHoldsNothingUp)
+{
+    socket.SetBound(true);
+    ASSERT_TRUE(RunLoopUntil([&] { return socket.WriteReady(); }));
+    ASSERT_EQ(std::system("ip route add unreachable 10.98.0.0/16"), 0);
+    socket.SendPacketTo(Address("10.98.0.1"), 9, "refused");
+    EXPECT_EQ(sendFailures, std::vector<int32_t>{10065});
+    EXPECT_TRUE(socket.SendBuffer().IsEmpty());
+    Send("next");
+    EXPECT_TRUE(peer.Receive(1000));
+    RunLoopFor(50);
+    EXPECT_EQ(sendFailures.size(), 1u);
+    std::system("ip route del unreachable 10.98.0.0/16");
+}
+
+} // namespace
