@@ -131,4 +131,56 @@ TEST_F(Receiver, UnreadDatagramDoesNotMakeTheLoopSpin)
     EXPECT_TRUE(RunLoopUntil([&] { return notifications == 2; }));
 }
 
+TEST_F(Receiver, NestedLoopInOnErrorKeepsEachDatagramIntact)
+{
+    // The operator's error box runs a nested loop inside OnError.
+    socket.OnError = [this](net::ASocket&) {
+        ++errorsSeen;
+        RunLoopFor(50);
+    };
+    std::string oversized(5000, 'o');
+    peer.SendTo("127.0.0.1", 40001, oversized);
+    peer.SendTo("127.0.0.1", 40001, "after");
+    ASSERT_TRUE(WaitForReads(2));
+    EXPECT_EQ(received[0].data, oversized.substr(0, 4096));
+    EXPECT_EQ(received[0].errorCode, 10040);
+    EXPECT_EQ(received[1].data, "after");
+    EXPECT_EQ(errorsSeen, 1);
+}
+
+TEST(OwnerEndsTheSocket, FromInsideItsHandlers)
+{
+    RawUdp peer;
+    auto socket = std::make_unique<net::TUDPSocket>();
+    socket->SetLocalPort("40002");
+    int reads = 0;
+    socket->OnDataAvailable = [&](net::AUDPSocket& sender) {
+        std::string data;
+        sockaddr_in from{};
+        sender.ReadPacket(data, from);
+        ++reads;
+        socket.reset(); // the receive buffer drain must not follow
+    };
+    socket->SetBound(true);
+    peer.SendTo("127.0.0.1", 40002, "one");
+    peer.SendTo("127.0.0.1", 40002, "two");
+    ASSERT_TRUE(RunLoopUntil([&] { return !socket; }));
+    RunLoopFor(30);
+    EXPECT_EQ(reads, 1);
+
+    auto failing = std::make_unique<net::TUDPSocket>();
+    failing->SetLocalPort("40003");
+    int failures = 0;
+    failing->OnSendFailed = [&](net::AUDPSocket&, int32_t, in_addr, uint16_t, const std::string&,
+                                const std::string&, const char*, int32_t) {
+        ++failures;
+        failing.reset();
+    };
+    failing->SetBound(true);
+    ASSERT_TRUE(RunLoopUntil([&] { return failing->WriteReady(); }));
+    failing->SendPacketTo(Address("127.0.0.1"), 0, "port zero is refused");
+    EXPECT_EQ(failures, 1);
+    EXPECT_FALSE(failing);
+}
+
 } // namespace
