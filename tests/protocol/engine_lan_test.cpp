@@ -1,6 +1,8 @@
 // The request/reply engine over real UDP against the simulator.
 #include "lan_helpers.h"
 
+#include "net/socket_errors.h"
+
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -20,6 +22,13 @@ TEST(RequestEngine, AnAcceptedFirstTryCostsOneDatagram)
     EXPECT_EQ(h.protocol.SendCommand("", 0), 0) << "no tries: nothing sent, status unchanged";
     ASSERT_TRUE(sim.WaitForPayload("W" + kMac));
     EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"W" + kMac}));
+
+    // A read-readiness event with no datagram waiting changes nothing.
+    h.timeout.start(2000);
+    h.protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable();
+    EXPECT_TRUE(h.timeout.isActive());
+    EXPECT_EQ(h.protocol.ReplyStatus(), 0);
+    h.timeout.stop();
 }
 
 TEST(RequestEngine, SilenceCostsThreeTriesTwoSecondsApart)
@@ -92,6 +101,29 @@ TEST(RequestEngine, RepliesThatSettleNothingStillEndTheTryByItsDeadline)
     const int result = h.protocol.SendCommand("QQQ", 1);
     EXPECT_NE(result, kStatusPending);
     EXPECT_LT(MillisecondsSince(start), 3500);
+}
+
+TEST(RequestEngine, AFailedSendEndsByTheTimerUnlessItSelectsOrLogsIn)
+{
+    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
+    ProtocolHarness h;
+    int errors = 0;
+    h.socket.OnError = [&](net::ASocket&) { ++errors; };
+
+    h.socket.SetBroadcastOption(false); // the platform now refuses broadcasts
+    const auto start = Clock::now();
+    EXPECT_EQ(h.protocol.SendCommand("W" + kMac, 1), 4);
+    EXPECT_GE(MillisecondsSince(start), 1900);
+    EXPECT_EQ(errors, 1);
+    EXPECT_NE(h.socket.ErrorCode(), 0);
+
+    // The per-device read lets the selection's error through to its caller.
+    h.socket.SetBroadcastOption(true);
+    h.protocol.StartDiscovery();
+    QTimer::singleShot(1000, [&] { h.socket.SetBroadcastOption(false); });
+    EXPECT_THROW(h.protocol.ReadAllDevices(), net::EWinSock);
+    EXPECT_EQ(errors, 2);
+    EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"X"}));
 }
 
 TEST(RequestEngine, AbandonEndsTheWaitAndStopsAllTraffic)

@@ -1,0 +1,195 @@
+// Discovery benchmark: one full cycle (StartDiscovery, ReadAllDevices,
+// ListDevices) against N simulated multiplexers, for several N, each in a
+// fresh process so that its peak memory is its own. Prints a table of wall
+// time, the protocol's floor (2000 ms window + 500 ms pause per device), the
+// overhead per device above that floor, the configurator's CPU time as a
+// share of wall time, and peak resident memory.
+//
+// Runs only inside the private LAN: scripts/bench (or scripts/netlab).
+//   discovery_bench [--devices 1,10,50,255]
+#include "muxsim_process.h"
+
+#include "net/socket_layer.h"
+#include "net/udp_socket.h"
+#include "protocol/device_protocol.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QProcess>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CountingList : public protocol::DeviceListView {
+public:
+    void Clear() override { rows = 0; }
+    void SetEnabled(bool) override {}
+    void AddRow(const std::string&, const std::string&, const std::string&, int) override { ++rows; }
+    void Repaint() override {}
+    int rows = 0;
+};
+
+class NoMessages : public protocol::OperatorMessages {
+public:
+    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+};
+
+struct Measurement {
+    int devices = 0;
+    int listed = 0;
+    double wallMs = 0;
+    double cpuMs = 0;
+    long peakRssKiB = 0;
+};
+
+double CpuMilliseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+long PeakRssKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+nlohmann::json SimulatedDevices(int count)
+{
+    nlohmann::json devices = nlohmann::json::array();
+    for (int i = 0; i < count; ++i) {
+        const std::string address = "10.0." + std::to_string(i / 200) + "." + std::to_string(10 + i % 200);
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "00-20-4A-00-%02X-%02X", i / 256, i % 256);
+        devices.push_back(MuxSimProcess::Device(address, mac, {{"mask", "255.0.0.0"}}));
+    }
+    return {{"devices", devices}};
+}
+
+Measurement MeasureOneCycle(int count)
+{
+    MuxSimProcess sim(SimulatedDevices(count));
+
+    net::TUDPSocket socket;
+    socket.SetLocalPort("1154");
+    socket.SetBroadcastOption(true);
+    socket.SetUseSendBuffer(false);
+    socket.SetUseReceiveBuffer(false);
+    QTimer timeout;
+    CountingList list;
+    NoMessages messages;
+    protocol::DeviceProtocol protocol(socket, timeout, list, messages);
+    socket.OnDataAvailable = [&](net::AUDPSocket&) { protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable(); };
+    QObject::connect(&timeout, &QTimer::timeout, [&] { protocol.TimeoutTimer(); });
+
+    const double cpuBefore = CpuMilliseconds();
+    const auto start = std::chrono::steady_clock::now();
+    protocol.StartDiscovery();
+    protocol.ReadAllDevices();
+    protocol.ListDevices();
+    const auto end = std::chrono::steady_clock::now();
+    const double cpuAfter = CpuMilliseconds();
+
+    Measurement m;
+    m.devices = count;
+    m.listed = list.rows;
+    m.wallMs = std::chrono::duration<double, std::milli>(end - start).count();
+    m.cpuMs = cpuAfter - cpuBefore;
+    m.peakRssKiB = PeakRssKiB();
+    socket.Terminate();
+    return m;
+}
+
+std::vector<int> ParseCounts(const std::string& text)
+{
+    std::vector<int> counts;
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        const int n = std::atoi(item.c_str());
+        if (n < 1 || n > 255)
+            throw std::runtime_error("device counts run from 1 to 255: " + item);
+        counts.push_back(n);
+    }
+    return counts;
+}
+
+int RunChild(int count)
+{
+    const Measurement m = MeasureOneCycle(count);
+    std::printf("%d %d %.1f %.1f %ld\n", m.devices, m.listed, m.wallMs, m.cpuMs, m.peakRssKiB);
+    return m.listed == count ? 0 : 1;
+}
+
+int RunAll(const std::vector<int>& counts, const QString& self)
+{
+    std::printf("| Devices | Listed | Wall (ms) | Floor (ms) | Overhead/device (ms) | CPU (ms) | CPU share | Peak RSS (MiB) |\n");
+    std::printf("|--------:|-------:|----------:|-----------:|---------------------:|---------:|----------:|---------------:|\n");
+    std::fflush(stdout);
+    int status = 0;
+    for (int count : counts) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(self, {"--one", QString::number(count)});
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit) {
+            std::fprintf(stderr, "the run with %d devices failed\n", count);
+            status = 1;
+            continue;
+        }
+        Measurement m;
+        std::istringstream line(child.readAllStandardOutput().toStdString());
+        line >> m.devices >> m.listed >> m.wallMs >> m.cpuMs >> m.peakRssKiB;
+        if (!line) {
+            std::fprintf(stderr, "the run with %d devices printed no result\n", count);
+            status = 1;
+            continue;
+        }
+        const double floorMs = protocol::kCollectionWindowMs + count * protocol::kSelectionPauseMs;
+        std::printf("| %7d | %6d | %9.0f | %10.0f | %20.2f | %8.1f | %8.2f%% | %14.1f |\n", m.devices, m.listed,
+                    m.wallMs, floorMs, (m.wallMs - floorMs) / count, m.cpuMs, 100.0 * m.cpuMs / m.wallMs,
+                    m.peakRssKiB / 1024.0);
+        std::fflush(stdout);
+        if (m.listed != count || child.exitCode() != 0)
+            status = 1;
+    }
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    net::SocketLayer socketLayer;
+    try {
+        std::vector<int> counts = {1, 10, 50, 255};
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            if (arg == "--one" && i + 1 < argc)
+                return RunChild(ParseCounts(argv[++i]).at(0));
+            if (arg == "--devices" && i + 1 < argc)
+                counts = ParseCounts(argv[++i]);
+            else {
+                std::fprintf(stderr, "usage: discovery_bench [--devices 1,10,50,255]\n");
+                return 2;
+            }
+        }
+        return RunAll(counts, QCoreApplication::applicationFilePath());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "discovery_bench: %s\n", e.what());
+        return 1;
+    }
+}
