@@ -40,36 +40,41 @@ bool typesControlCharacter(int key)
     }
 }
 
-// Whether a key press reaches the field's editing. Refused are all typed
-// characters other than digits, "." and Backspace, control characters
-// included, and with them the clipboard shortcuts.
-bool keyPasses(const QKeyEvent& event)
+enum class KeyVerdict {
+    Edit,            // the field edits with the key as usual
+    EditWithoutText, // a shortcut: the key acts, but types nothing into the field
+    Refuse,          // a character the field does not take: discarded with a beep
+};
+
+// Refused are all typed characters other than digits, "." and Backspace,
+// control characters included, and with them the clipboard shortcuts.
+KeyVerdict judgeKey(const QKeyEvent& event)
 {
     if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Copy)
         || event.matches(QKeySequence::Cut))
-        return false;
+        return KeyVerdict::Refuse;
 
     const int key = event.key();
-    const Qt::KeyboardModifiers modifiers = event.modifiers();
-    if (modifiers & (Qt::AltModifier | Qt::MetaModifier))
-        return true; // window shortcuts and mnemonics, not characters for the field
-    if (modifiers & Qt::ControlModifier)
-        return !typesControlCharacter(key);
-    if (isCharacterlessKey(key) || key == Qt::Key_Backspace)
-        return true;
+    const bool control = event.modifiers() & Qt::ControlModifier;
+    const bool alt = event.modifiers() & (Qt::AltModifier | Qt::MetaModifier);
     if (key == Qt::Key_Escape)
-        return false; // types character 27
+        return KeyVerdict::Refuse; // types character 27
+    if (control && !alt && typesControlCharacter(key))
+        return KeyVerdict::Refuse;
     // Return and Enter belong to the window (its default button).
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        return true;
+    if (!control && (key == Qt::Key_Return || key == Qt::Key_Enter))
+        return KeyVerdict::Edit;
+    if (isCharacterlessKey(key) || (key == Qt::Key_Backspace && !control))
+        return KeyVerdict::Edit;
+    // Alt and Meta combinations are window shortcuts and mnemonics.
+    if (alt && !control)
+        return KeyVerdict::EditWithoutText;
 
     const QString text = event.text();
-    if (text.isEmpty())
-        return true; // modifier keys alone and other keys without a character
     for (const QChar c : text)
         if (!isSectionCharacter(c))
-            return false;
-    return true;
+            return KeyVerdict::Refuse;
+    return KeyVerdict::Edit; // also modifier keys alone and other keys without a character
 }
 
 } // namespace
@@ -106,12 +111,23 @@ void TIPMaskEdit::pasteFrom(QClipboard::Mode mode)
 
 void TIPMaskEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (keyPasses(*event)) {
+    switch (judgeKey(*event)) {
+    case KeyVerdict::Edit:
         QLineEdit::keyPressEvent(event);
         return;
+    case KeyVerdict::EditWithoutText: {
+        QKeyEvent textless(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                           event->nativeVirtualKey(), event->nativeModifiers(), QString(),
+                           event->isAutoRepeat(), event->count());
+        QLineEdit::keyPressEvent(&textless);
+        event->setAccepted(textless.isAccepted());
+        return;
     }
-    event->accept();
-    m_beep();
+    case KeyVerdict::Refuse:
+        event->accept();
+        m_beep();
+        return;
+    }
 }
 
 void TIPMaskEdit::inputMethodEvent(QInputMethodEvent* event)
@@ -144,7 +160,8 @@ void TIPMaskEdit::paintEvent(QPaintEvent*)
     const QRect area = rect();
     painter.setClipRect(area);
     painter.setLayoutDirection(layoutDirection());
-    painter.fillRect(area, palette().color(QPalette::Base));
+    // The field colour stays the same when disabled; only the text greys.
+    painter.fillRect(area, palette().color(QPalette::Active, QPalette::Base));
 
     const QColor ink = isEnabled() ? palette().color(QPalette::Text)
                                    : palette().color(QPalette::Disabled, QPalette::Text);

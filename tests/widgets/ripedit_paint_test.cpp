@@ -85,7 +85,9 @@ TEST(RIPEditPaint, DisabledTextIsGrey)
     const QColor grey = control.section(1)->palette().color(QPalette::Disabled, QPalette::Text);
     ASSERT_GT(grey.lightness(), 100);
     EXPECT_NEAR(darkestLightness(disabled), grey.lightness(), 25);
-    const QRect ink = inkBounds(disabled, control.section(1)->palette().color(QPalette::Disabled, QPalette::Base));
+    const QColor base = control.section(1)->palette().color(QPalette::Active, QPalette::Base);
+    EXPECT_EQ(disabled.pixel(0, 0), base.rgb()) << "the field colour does not change";
+    const QRect ink = inkBounds(disabled, base);
     EXPECT_NEAR((ink.left() + ink.right()) / 2.0, 12.0, 2.5);
 }
 

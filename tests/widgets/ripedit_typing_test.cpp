@@ -54,6 +54,17 @@ TEST_F(ShownControl, LeavingATooLargeSectionByMouseStillPassesTheFocusToTheNextF
     EXPECT_EQ(focused(), field(4));
 }
 
+TEST_F(ShownControl, ClickingAnotherSectionChecksOnlyTheSectionLeft)
+{
+    field(4)->setText("999");
+    enter(1);
+    QTest::keyClicks(field(1), "300");
+    QTest::mouseClick(field(4), Qt::LeftButton, {}, field(4)->rect().center());
+    EXPECT_EQ(field(1)->text(), "255");
+    EXPECT_EQ(focused(), field(2));
+    EXPECT_EQ(field(4)->text(), "999"); // it never held the focus, so it was never left
+}
+
 TEST_F(ShownControl, ADotFillsTheFieldAndCountsAsZero)
 {
     enter(2);
@@ -109,6 +120,20 @@ TEST_F(ShownControl, KeyFilterBeepsAtEveryOtherCharacterAndClipboardShortcut)
     EXPECT_EQ(field(1)->text(), "1");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "5");
     EXPECT_EQ(focused(), field(1));
+}
+
+TEST_F(ShownControl, ModifiedCharactersNeverReachTheText)
+{
+    enter(2);
+    QTest::keyClick(field(2), Qt::Key_A, Qt::AltModifier); // a window shortcut: no beep
+    QTest::keyClick(field(2), Qt::Key_1, Qt::AltModifier);
+    QTest::keyClick(field(2), Qt::Key_A, Qt::MetaModifier);
+    EXPECT_EQ(beeps, 0);
+    QTest::keyClick(field(2), Qt::Key_A, Qt::ControlModifier | Qt::AltModifier); // AltGr: a character
+    QTest::keyClick(field(2), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(field(2)->text(), "0");
+    EXPECT_EQ(field(2)->selectedText(), "0");
 }
 
 TEST_F(ShownControl, KeysWithoutACharacterEditAsUsual)
