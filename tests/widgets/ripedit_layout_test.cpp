@@ -60,7 +60,7 @@ TEST(RIPEditLayout, FixedPitchFaceFitsThreeCharactersInAField)
     EXPECT_LE(metrics.height(), 16);
 }
 
-TEST_F(ShownControl, TabWalksTheFourFieldsInOrderThenLeaves)
+TEST_F(ShownControl, TabWalksTheFieldsInOrderSelectingAndAClickDoesNotSelect)
 {
     enter(1);
     for (int n = 2; n <= 4; ++n) {
@@ -73,10 +73,7 @@ TEST_F(ShownControl, TabWalksTheFourFieldsInOrderThenLeaves)
     QTest::keyClick(focused(), Qt::Key_Backtab);
     EXPECT_EQ(focused(), field(4));
     EXPECT_EQ(beeps, 0);
-}
 
-TEST_F(ShownControl, MouseClickGivesFocusWithoutSelecting)
-{
     QTest::mouseClick(field(3), Qt::LeftButton, {}, field(3)->rect().center());
     EXPECT_EQ(focused(), field(3));
     EXPECT_FALSE(field(3)->hasSelectedText());
