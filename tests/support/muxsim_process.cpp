@@ -187,8 +187,14 @@ int MuxSimProcess::Stop()
     int status = 0;
     for (;;) {
         const pid_t done = waitpid(pid_, &status, WNOHANG);
-        if (done == pid_ || (done < 0 && errno != EINTR))
+        if (done == pid_)
             break;
+        if (done < 0 && errno != EINTR) {
+            ADD_FAILURE() << "MuxSimProcess: waitpid " << pid_ << ": " << std::strerror(errno);
+            pid_ = -1;
+            exit_code_ = -1;
+            return exit_code_;
+        }
         if (Clock::now() > deadline) {
             ADD_FAILURE() << "MuxSimProcess: muxsim did not stop within " << kStopTimeout.count()
                           << " ms of SIGTERM; killed";
@@ -274,8 +280,9 @@ bool MuxSimProcess::WaitForLog(const Match& match, std::size_t count, std::chron
 {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
+        ReadNewLines();
         std::size_t found = 0;
-        for (const Entry& entry : Log()) {
+        for (const Entry& entry : entries_) {
             if (match(entry))
                 ++found;
         }
