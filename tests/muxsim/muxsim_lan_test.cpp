@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <set>
 
 using namespace std::chrono_literals;
@@ -322,6 +323,27 @@ TEST(MuxSimLan, StopsCleanlyAndLogsTheStop)
     EXPECT_EQ(log.front()["event"], "start");
     EXPECT_EQ(log.back()["event"], "stop");
     EXPECT_EQ(log.back()["received"], 0);
+}
+
+TEST(MuxSimLan, StopsOnSigintToo)
+{
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.80", "AA")}));
+    ASSERT_EQ(kill(sim.Pid(), SIGINT), 0);
+    EXPECT_TRUE(sim.WaitForLog([](const json& entry) { return entry["event"] == "stop"; }));
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(MuxSimLan, TwoInstancesShareThePort)
+{
+    MuxSimProcess first(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.81", "FIRST")}));
+    MuxSimProcess second(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.82", "SECOND")}));
+    LanClient client;
+    client.Broadcast("X");
+    ASSERT_TRUE(first.WaitForReceived(1));
+    ASSERT_TRUE(second.WaitForReceived(1));
+    EXPECT_EQ(SendersOf(client.Collect(300ms)), (std::multiset<std::string>{"192.168.1.81", "192.168.1.82"}));
+    EXPECT_EQ(first.Stop(), 0);
+    EXPECT_EQ(second.Stop(), 0);
 }
 
 TEST(MuxSimLan, BadConfigFailsTheStartWithItsReason)
