@@ -56,6 +56,7 @@ bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from)
         std::unique_ptr<TUDPReceiveBufferItem> head = receiveBuffer_.RemoveHead();
         data = std::move(head->Value);
         from = head->From;
+        ++packetsRead_;
         return true;
     }
     // A buffer of this call: a handler run from inside (OnError) may read too.
@@ -67,6 +68,7 @@ bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from)
     }
     buffer.resize(static_cast<std::size_t>(received));
     data = std::move(buffer);
+    ++packetsRead_;
     return true;
 }
 
@@ -79,12 +81,18 @@ void AUDPSocket::TriggerDataAvailable()
 void AUDPSocket::HandleReadEvent()
 {
     auto alive = LifeToken();
+    uint64_t readBefore = packetsRead_;
     TriggerDataAvailable();
     if (alive.expired() || !useReceiveBuffer_)
         return;
     if (maxReceiveBufferPacketCount_ < 0
         || receiveBuffer_.Count() < static_cast<std::size_t>(maxReceiveBufferPacketCount_))
         DrainIntoReceiveBuffer();
+    // The kernel will not announce what now sits in the buffer. An owner
+    // that reads one datagram per OnDataAvailable gets another call for the
+    // next one; an owner that did not read is not called again and again.
+    if (!alive.expired() && packetsRead_ != readBefore && !receiveBuffer_.IsEmpty() && SocketHandle() != -1)
+        SocketLayer::instance().Watches().PostRead(SocketHandle());
 }
 
 void AUDPSocket::DrainIntoReceiveBuffer()

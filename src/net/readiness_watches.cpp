@@ -77,6 +77,15 @@ void ReadinessWatches::RequestWriteNotification(int fd)
         it->second->write->setEnabled(true);
 }
 
+void ReadinessWatches::PostRead(int fd)
+{
+    auto it = watches_.find(fd);
+    if (it == watches_.end())
+        return;
+    dispatcher_.Post(it->second->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead},
+        it->second->generation);
+}
+
 void ReadinessWatches::NoteReceive(int fd)
 {
     auto it = watches_.find(fd);

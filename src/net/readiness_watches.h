@@ -33,6 +33,9 @@ public:
     void DropEndpoint(EndpointHandle endpoint);
 
     void RequestWriteNotification(int fd);
+    // Queues one more read notification for a watched descriptor (data the
+    // socket holds itself, not the kernel).
+    void PostRead(int fd);
     void NoteReceive(int fd);
 
     bool IsWatched(int fd) const { return watches_.count(fd) != 0; }

@@ -13,15 +13,15 @@ namespace {
 struct ReceiveBuffer : ::testing::Test {
     net::TUDPSocket socket;
     RawUdp first, second;
-    std::vector<std::string> handled; // "data@port" read inside OnDataAvailable
-    int notifications = 0;
+    std::vector<std::string> handled;       // "data@peer" read inside OnDataAvailable
+    std::vector<std::size_t> bufferedOnEntry; // ReceiveBuffer count as each call starts
     bool readInHandler = true;
 
     ReceiveBuffer()
     {
         socket.SetLocalPort("40050");
         socket.OnDataAvailable = [this](net::AUDPSocket&) {
-            ++notifications;
+            bufferedOnEntry.push_back(socket.ReceiveBuffer().Count());
             if (readInHandler)
                 handled.push_back(Read());
         };
@@ -45,43 +45,49 @@ TEST_F(ReceiveBuffer, WaitingDatagramsAreHandedOutInArrivalOrder)
     SendFrom(second, "b");
     SendFrom(first, "c");
     SendFrom(second, "d");
-    ASSERT_TRUE(RunLoopUntil([&] { return notifications == 1; }));
+    // One read per call: what the drain buffered is announced call by call.
+    ASSERT_TRUE(RunLoopUntil([&] { return handled.size() == 4; }));
+    EXPECT_EQ(handled, (std::vector<std::string>{"a@1", "b@2", "c@1", "d@2"}));
+    EXPECT_EQ(bufferedOnEntry, (std::vector<std::size_t>{0, 3, 2, 1}));
     RunLoopFor(30);
-    EXPECT_EQ(notifications, 1);
-    EXPECT_EQ(socket.ReceiveBuffer().Count(), 3u);
+    EXPECT_EQ(handled.size(), 4u);
+    EXPECT_TRUE(socket.ReceiveBuffer().IsEmpty());
+}
 
-    // A later datagram queues behind the buffered ones.
+TEST_F(ReceiveBuffer, BufferedDatagramsGoBeforeTheSocketIsReadAgain)
+{
+    readInHandler = false;
+    SendFrom(first, "a");
+    SendFrom(second, "b");
+    ASSERT_TRUE(RunLoopUntil([&] { return socket.ReceiveBuffer().Count() == 2; }));
     SendFrom(first, "late");
-    ASSERT_TRUE(RunLoopUntil([&] { return notifications == 2; }));
-    std::vector<std::string> rest;
-    while (true) {
-        std::string next = Read();
-        if (next == "nothing")
-            break;
-        rest.push_back(next);
-    }
-    EXPECT_EQ(handled, (std::vector<std::string>{"a@1", "b@2"}));
-    EXPECT_EQ(rest, (std::vector<std::string>{"c@1", "d@2", "late@1"}));
+    ASSERT_TRUE(RunLoopUntil([&] { return bufferedOnEntry.size() == 2; }));
+    std::vector<std::string> read;
+    for (int i = 0; i < 4; ++i)
+        read.push_back(Read());
+    EXPECT_EQ(read, (std::vector<std::string>{"a@1", "b@2", "late@1", "nothing"}));
 }
 
 TEST_F(ReceiveBuffer, LimitIsTestedOnceAndAFullBufferIsNotDrained)
 {
     socket.SetMaxReceiveBufferPacketCount(2);
+    readInHandler = false; // an owner that leaves everything to later reads
     for (const char* text : {"1", "2", "3", "4", "5"})
         SendFrom(first, text);
-    ASSERT_TRUE(RunLoopUntil([&] { return notifications == 1; }));
-    // Below the limit before the drain: everything waiting came in.
-    EXPECT_EQ(socket.ReceiveBuffer().Count(), 4u);
-
-    readInHandler = false;
-    SendFrom(first, "6");
-    ASSERT_TRUE(RunLoopUntil([&] { return notifications == 2; }));
+    ASSERT_TRUE(RunLoopUntil([&] { return !bufferedOnEntry.empty(); }));
     RunLoopFor(30);
-    EXPECT_EQ(socket.ReceiveBuffer().Count(), 4u); // full: "6" stays in the socket
+    // Below the limit before the drain: everything waiting came in.
+    EXPECT_EQ(socket.ReceiveBuffer().Count(), 5u);
+    EXPECT_EQ(bufferedOnEntry.size(), 1u); // nothing was read, so no further call
+
+    SendFrom(first, "6");
+    ASSERT_TRUE(RunLoopUntil([&] { return bufferedOnEntry.size() == 2; }));
+    RunLoopFor(30);
+    EXPECT_EQ(socket.ReceiveBuffer().Count(), 5u); // full: "6" stays in the socket
     std::vector<std::string> rest;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 7; ++i)
         rest.push_back(Read());
-    EXPECT_EQ(rest, (std::vector<std::string>{"2@1", "3@1", "4@1", "5@1", "6@1", "nothing"}));
+    EXPECT_EQ(rest, (std::vector<std::string>{"1@1", "2@1", "3@1", "4@1", "5@1", "6@1", "nothing"}));
 }
 
 TEST_F(ReceiveBuffer, SwitchedOffLeavesDatagramsInTheSocket)
@@ -89,8 +95,8 @@ TEST_F(ReceiveBuffer, SwitchedOffLeavesDatagramsInTheSocket)
     socket.SetUseReceiveBuffer(false);
     SendFrom(first, "x");
     SendFrom(first, "y");
-    ASSERT_TRUE(RunLoopUntil([&] { return notifications == 2; }));
-    EXPECT_TRUE(socket.ReceiveBuffer().IsEmpty());
+    ASSERT_TRUE(RunLoopUntil([&] { return handled.size() == 2; }));
+    EXPECT_EQ(bufferedOnEntry, (std::vector<std::size_t>{0, 0}));
     EXPECT_EQ(handled, (std::vector<std::string>{"x@1", "y@1"}));
 }
 
