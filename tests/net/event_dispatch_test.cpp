@@ -102,28 +102,6 @@ TEST(Endpoint, ErrorsInOnMessageGoToOnExceptionOrAreDropped)
     EXPECT_EQ(seen, "from handler");
 }
 
-TEST(Endpoint, OtherErrorsStopAtTheLoopBoundary)
-{
-    auto& layer = net::SocketLayer::instance();
-    auto previous = layer.OnUnhandledException;
-    std::vector<std::string> unhandled;
-    layer.OnUnhandledException = [&](const std::exception& error) { unhandled.push_back(error.what()); };
-    net::TWindowHandle handle;
-    int delivered = 0;
-    handle.OnMessage = [&](uint32_t, uint32_t wParam, uint32_t, bool&) -> int32_t {
-        ++delivered;
-        if (wParam == 1)
-            throw std::logic_error("not a socket error");
-        return 0;
-    };
-    Dispatcher().Post(handle.GetWindowHandle(), {6000, 1, 0});
-    Dispatcher().Post(handle.GetWindowHandle(), {6000, 2, 0});
-    bool done = RunLoopUntil([&] { return delivered == 2; });
-    layer.OnUnhandledException = previous;
-    ASSERT_TRUE(done);
-    EXPECT_EQ(unhandled, std::vector<std::string>{"not a socket error"});
-}
-
 TEST(Timer, ErrorInOnTimerIsDroppedAndTheTimerRuns)
 {
     net::TTimerHandle timer;

@@ -113,18 +113,6 @@ TEST_F(NamedSends, UnknownServiceIsNotSentToPortZero)
     EXPECT_EQ(failures[0].portText, "no-such-service");
 }
 
-TEST_F(NamedSends, AllDatagramsForOneHostGoAfterOneAnswer)
-{
-    socket->SendPacketToHost("muxpeer.test", "40061", "one");
-    socket->SendPacketToHost("muxpeer.test", "40061", "two");
-    EXPECT_EQ(socket->PendingLookups().size(), 2u);
-    ASSERT_TRUE(RunLoopUntil([&] { return socket->PendingLookups().empty(); }));
-    std::vector<std::string> got;
-    while (auto datagram = peer.Receive(got.size() < 2 ? 2000 : 100))
-        got.push_back(datagram->data);
-    EXPECT_EQ(got, (std::vector<std::string>{"one", "two"}));
-}
-
 TEST(HostLookup, StartRules)
 {
     net::TSocketHostLookup lookup;

@@ -81,16 +81,4 @@ TEST(WinSockErrorFromAddrInfo, ResolverAnswers)
     EXPECT_EQ(net::WinSockErrorFromAddrInfo(EAI_SYSTEM, ECONNREFUSED), 10061);
 }
 
-TEST(ErrorClasses, AllDescendFromTheBaseClass)
-{
-    try {
-        throw net::ESocketHostLookup("Lookup in progress");
-    } catch (const net::Exception& error) {
-        EXPECT_STREQ(error.what(), "Lookup in progress");
-    }
-    EXPECT_THROW(throw net::EWindowHandle("x"), net::Exception);
-    EXPECT_THROW(throw net::ESockException("x"), net::Exception);
-    EXPECT_THROW(throw net::EWinSock("x"), std::runtime_error);
-}
-
 } // namespace

@@ -149,17 +149,6 @@ TEST(SocketList, HoldsTheLiveSockets)
     EXPECT_FALSE(list.Contains(gone));
 }
 
-TEST(SocketLayer, OnlyOnePerProcess)
-{
-    try {
-        net::SocketLayer second;
-        FAIL() << "a second layer started";
-    } catch (const net::ESockException& error) {
-        EXPECT_STREQ(error.what(), "WSAStartup - Could Not Initialize WinSock");
-    }
-    EXPECT_TRUE(net::SocketLayer::exists());
-}
-
 TEST(IsIPAddress, DottedTextOnly)
 {
     in_addr address{};
