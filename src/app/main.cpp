@@ -6,10 +6,13 @@
 #include "protocol/device_protocol.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("muxconfig"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("muxconfig")));
     net::SocketLayer socketLayer;
 
     DialogWindowMessages messages;

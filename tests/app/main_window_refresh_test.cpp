@@ -16,8 +16,11 @@ using Json = nlohmann::json;
 // `refreshes` discovery cycles to have finished.
 bool WaitForRefreshes(RunningProgram& program, const MuxSimProcess& sim, std::size_t refreshes, int timeoutMs = 20000)
 {
-    return RunUntil(
+    const bool done = RunUntil(
         [&] { return sim.CountReceived("X") >= refreshes && program.form.bPobierzIP->isEnabled(); }, timeoutMs);
+    // The simulator logs a datagram just after answering it: let the log catch up.
+    QTest::qWait(200);
+    return done;
 }
 
 TEST(MainWindowRefresh, AnEmptyLanLeavesOnlyTheListAndTheRefreshButton)
