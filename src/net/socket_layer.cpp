@@ -41,6 +41,8 @@ SocketLayer::SocketLayer()
 
 SocketLayer::~SocketLayer()
 {
+    // Sockets that outlive the layer find it gone and leave it alone.
+    theLayer = nullptr;
     channel_->Shut();
     dispatcher_->SetWatches(nullptr);
     watches_.reset();
@@ -48,7 +50,6 @@ SocketLayer::~SocketLayer()
     auto deadline = std::chrono::steady_clock::now() + WorkerShutdownLimit;
     while (channel_->RunningWorkers() > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    theLayer = nullptr;
 }
 
 SocketLayer& SocketLayer::instance()
