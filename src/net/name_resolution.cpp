@@ -38,6 +38,12 @@ bool IsIPAddress(const std::string& text, in_addr& address)
 HostResolution LookupHostName(const std::string& name)
 {
     HostResolution result;
+    // The resolver reads a C string: a name with a NUL in it would be looked
+    // up as its part before the NUL.
+    if (name.find('\0') != std::string::npos) {
+        result.errorCode = WSAHOST_NOT_FOUND;
+        return result;
+    }
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
@@ -83,6 +89,11 @@ ResolvedPort ResolvePort(const std::string& text, uint8_t protocol)
         for (char c : text)
             value = (value * 10 + static_cast<uint32_t>(c - '0')) & 0xFFFF;
         result.port = static_cast<uint16_t>(value);
+        return result;
+    }
+    // A NUL would cut the name short for the lookup: no service has one.
+    if (text.find('\0') != std::string::npos) {
+        result.errorCode = WSANO_DATA;
         return result;
     }
     servent entry{};

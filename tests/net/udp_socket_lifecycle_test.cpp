@@ -175,6 +175,14 @@ TEST(ResolvePort, DigitsNamesAndEmpty)
     EXPECT_EQ(unknown.port, 0);
     net::ResolvedPort negative = net::ResolvePort("-5", net::ProtocolUdp);
     EXPECT_NE(negative.errorCode, 0);
+    // A known name followed by a NUL and more is not that name.
+    ASSERT_NE(net::ResolvePort("domain", net::ProtocolUdp).port, 0);
+    net::ResolvedPort cut = net::ResolvePort(std::string("domain\0x", 8), net::ProtocolUdp);
+    EXPECT_EQ(cut.errorCode, 11004);
+    EXPECT_EQ(cut.port, 0);
+    net::HostResolution host = net::LookupHostName(std::string("localhost\0x", 11));
+    EXPECT_EQ(host.errorCode, 11001);
+    EXPECT_TRUE(host.addresses.empty());
 }
 
 } // namespace
