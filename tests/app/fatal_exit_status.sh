@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The real program on a workstation without a network: the first broadcast
+# fails, the "UWAGA" box appears, and after OK the program ends with a
+# non-zero status, without sending anything.
+#   fatal_exit_status.sh MUXCONFIG
+set -euo pipefail
+muxconfig=$1
+
+# A namespace of our own with nothing but a loopback that is down.
+if [[ "${FATAL_TEST_INSIDE:-}" != 1 ]]; then
+    exec unshare --net --fork env FATAL_TEST_INSIDE=1 "$0" "$@"
+fi
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
+done
+
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+exec 3<> "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+for _ in $(seq 1 100); do [[ -s "$work/displayfd" ]] && break; sleep 0.05; done
+export DISPLAY=":$(head -1 "$work/displayfd")" XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=xcb
+for _ in $(seq 1 100); do timeout 3 xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+
+"$muxconfig" >"$work/out.log" 2>&1 &
+app=$!
+box=
+for _ in $(seq 1 100); do
+    box=$(timeout 3 xdotool search --onlyvisible --name '^UWAGA$' 2>/dev/null | head -1) && [[ -n "$box" ]] && break
+    sleep 0.1
+done
+[[ -n "$box" ]] || { echo "FAIL: no UWAGA box"; cat "$work/out.log"; exit 1; }
+# The box is up: the program must still be running, waiting for OK.
+kill -0 "$app" || { echo "FAIL: the program ended before OK"; exit 1; }
+# Press Enter (through XTEST, as a keyboard would) until the box is gone.
+for _ in $(seq 1 20); do
+    sleep 0.3
+    timeout 3 xdotool windowfocus --sync "$box" 2>/dev/null || true
+    timeout 3 xdotool key Return 2>/dev/null || true
+    kill -0 "$app" 2>/dev/null || break
+    found=0
+    timeout 3 xdotool search --onlyvisible --name '^UWAGA$' >/dev/null 2>&1 || found=$?
+    [[ $found -eq 1 ]] && break # 1: no such window any more
+done
+status=0
+for _ in $(seq 1 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then echo "FAIL: still running 5 s after OK"; exit 1; fi
+wait "$app" || status=$?
+if [[ $status -eq 0 ]]; then echo "FAIL: exit status 0 after a fatal socket error"; exit 1; fi
+echo "PASS: UWAGA box shown, program ended with status $status after OK"
