@@ -192,3 +192,23 @@ TEST(MainWindowRefresh, OnlyTheFirstDisplayRefreshes)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MainWindowRefresh, EnterPressesTheDefaultButtonWhereverTheFocusIs)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
+    RunningProgram program;
+    TForm1& form = program.form;
+    form.show();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+
+    QTest::keyClick(form.lvIP, Qt::Key_Return); // the list has the focus after a refresh
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 2));
+    QTest::keyClick(form.IP->section(2), Qt::Key_Enter);
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 3));
+    EXPECT_EQ(form.IP->IPString(), QStringLiteral("192.168.1.10")) << "Enter typed nothing into the field";
+    EXPECT_TRUE(program.messages.plain.empty());
+}
+
+} // namespace
