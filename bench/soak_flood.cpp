@@ -1,0 +1,476 @@
+// Flood soak: repeated real discovery cycles (StartDiscovery, ReadAllDevices,
+// ListDevices of the real DeviceProtocol over a real TUDPSocket bound to port
+// 1153) while `muxsim --flood` sends random datagrams from hundreds of source
+// addresses to 192.168.1.1:1153, and a second muxsim plays a few
+// well-behaved multiplexers. Prints one table.
+//
+// Runs only inside the private LAN: scripts/soak (or scripts/netlab).
+//   soak_flood [--duration S] [--rate N] [--sources N] [--seed N]
+//
+// The engine runs in a child process, so a crash is seen and counted, and
+// its memory figures are its own. The socket's OnError records each error
+// (a datagram over 4096 bytes gives 10040 by design) instead of ending the
+// program as the main window does; an error raised out of a cycle is caught,
+// counted, and the next cycle starts.
+//
+// Per cycle the child reports:
+//  - recorded: devices in the table after the collection window (the found
+//    set; the per-device reads and ListDevices do not add any), and whether
+//    every well-behaved device is among them with its own address;
+//  - listed: whether each well-behaved device also survived its per-device
+//    read. Under a flood the engine takes whatever datagram comes first as
+//    the reply (by design), so a read can fail on flood garbage; that is
+//    shown, not counted as a miss;
+//  - the protocol floor: the 2000 ms window, plus 500 ms per selection pause
+//    the engine took, plus 2000 ms per try that ended by its deadline. A
+//    pause shows as a gap of at least 450 ms between two datagram reads (the
+//    engine blocks and reads nothing), which a flood never leaves otherwise;
+//    a deadline as a request seen pending for 1900 ms or more. A cycle
+//    longer than its floor plus 1 s is a hang. The floor 2000 + N x 500 ms
+//    for N recorded devices is shown too.
+#include "net/socket_layer.h"
+#include "net/udp_socket.h"
+#include "protocol/device_protocol.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <nlohmann/json.hpp>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct WellBehaved {
+    std::string ip, mac, mask;
+};
+
+const std::vector<WellBehaved> kDevices = {
+    {"192.168.1.10", "00-20-4A-10-00-01", "255.255.255.0"},
+    {"192.168.1.20", "00-20-4A-10-00-02", "255.255.255.0"},
+    {"10.0.0.7", "00-20-4A-10-00-03", "255.0.0.0"},
+};
+
+constexpr double kPauseGapMs = 450;
+
+struct Options {
+    double durationS = 60;
+    int rate = 1000;
+    int sources = 300;
+    int seed = 1;
+};
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double CpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// VmRSS and VmHWM of this process, in KiB.
+std::pair<long, long> Memory()
+{
+    std::ifstream status("/proc/self/status");
+    long rss = 0, hwm = 0;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            rss = std::atol(line.c_str() + 6);
+        else if (line.rfind("VmHWM:", 0) == 0)
+            hwm = std::atol(line.c_str() + 6);
+    }
+    return {rss, hwm};
+}
+
+// The kernel's UDP counters of this network namespace (the workstation: the
+// command socket is the only UDP receiver in it).
+std::map<std::string, long long> UdpCounters()
+{
+    std::ifstream snmp("/proc/net/snmp");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(snmp, line);) {
+        if (line.rfind("Udp:", 0) == 0)
+            lines.push_back(line);
+    }
+    std::map<std::string, long long> counters;
+    if (lines.size() < 2)
+        return counters;
+    std::istringstream names(lines[0].substr(4)), values(lines[1].substr(4));
+    std::string name;
+    long long value;
+    while (names >> name && values >> value)
+        counters[name] = value;
+    return counters;
+}
+
+class CountingList : public protocol::DeviceListView {
+public:
+    void Clear() override { macs.clear(); }
+    void SetEnabled(bool) override {}
+    void AddRow(const std::string&, const std::string&, const std::string& mac, int) override { macs.push_back(mac); }
+    void Repaint() override {}
+    std::vector<std::string> macs;
+};
+
+class NoMessages : public protocol::OperatorMessages {
+public:
+    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+};
+
+// ---- the engine (child process) ----------------------------------------------
+
+int RunEngine(double durationS)
+{
+    std::map<int, long long> socketErrors;
+    long long raised = 0, unhandled = 0;
+    std::string lastRaised;
+    net::SocketLayer::instance().OnUnhandledException = [&](const std::exception& e) {
+        ++unhandled;
+        lastRaised = e.what();
+    };
+
+    net::TUDPSocket socket;
+    socket.SetLocalPort("1154");
+    socket.SetBroadcastOption(true);
+    socket.SetUseSendBuffer(false);
+    socket.SetUseReceiveBuffer(false);
+    QTimer timeout;
+    CountingList list;
+    NoMessages messages;
+    protocol::DeviceProtocol protocol(socket, timeout, list, messages);
+
+    long long reads = 0;
+    long long pauseGaps = 0;
+    Clock::time_point lastRead = Clock::now();
+    socket.OnError = [&](net::ASocket& s) { ++socketErrors[s.ErrorCode()]; };
+    socket.OnDataAvailable = [&](net::AUDPSocket&) {
+        const Clock::time_point now = Clock::now();
+        if (Ms(now - lastRead) >= kPauseGapMs)
+            ++pauseGaps;
+        lastRead = now;
+        ++reads;
+        protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable();
+    };
+    QObject::connect(&timeout, &QTimer::timeout, [&] { protocol.TimeoutTimer(); });
+
+    // Tries of the per-device reads that ended by their 2000 ms deadline:
+    // a request seen pending for 1900 ms or more before it settled. Sampled
+    // from inside the engine's own waits.
+    long long deadlineTries = 0;
+    bool pendingSeen = false;
+    Clock::time_point pendingSince;
+    QTimer sampler;
+    sampler.setInterval(10);
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        const bool reading = protocol.ExpectedReply() == protocol::kReplyAcknowledgement ||
+                             protocol.ExpectedReply() == protocol::kReplyValue;
+        const bool pending = reading && protocol.ReplyStatus() == protocol::kStatusPending;
+        if (pending && !pendingSeen)
+            pendingSince = Clock::now();
+        if (!pending && pendingSeen && Ms(Clock::now() - pendingSince) >= 1900)
+            ++deadlineTries;
+        pendingSeen = pending;
+    });
+    sampler.start();
+
+    const auto udpBefore = UdpCounters();
+    const Clock::time_point start = Clock::now();
+    const double cpuStart = CpuMs();
+    for (int cycle = 1; Ms(Clock::now() - start) < durationS * 1000; ++cycle) {
+        const Clock::time_point cycleStart = Clock::now();
+        const long long readsBefore = reads;
+        const auto errorsBefore = socketErrors;
+        const long long raisedBefore = raised;
+
+        protocol.StartDiscovery();
+        // The window's reads are not pauses: count gaps from the first read on.
+        lastRead = Clock::now();
+        const long long gapsBefore = pauseGaps;
+        const long long deadlinesBefore = deadlineTries;
+        try {
+            protocol.ReadAllDevices();
+        } catch (const std::exception& e) {
+            ++raised;
+            lastRaised = e.what();
+        }
+        // What the window recorded: the reads and the listing add nothing.
+        std::set<std::string> found;
+        int recorded = 0;
+        for (int n = 1; n <= protocol::DeviceTable::kSlots && !protocol.Devices()[n].Mac.empty(); ++n) {
+            ++recorded;
+            found.insert(protocol.Devices()[n].Mac + "@" + protocol.Devices()[n].Address);
+        }
+        protocol.ListDevices();
+        const Clock::time_point cycleEnd = Clock::now();
+
+        int foundWell = 0, listedWell = 0;
+        for (const WellBehaved& device : kDevices) {
+            foundWell += found.count(device.mac + "@" + device.ip) ? 1 : 0;
+            for (const std::string& mac : list.macs)
+                listedWell += mac == device.mac ? 1 : 0;
+        }
+        long long errors10040 = socketErrors[10040] - (errorsBefore.count(10040) ? errorsBefore.at(10040) : 0);
+        long long otherErrors = 0;
+        for (const auto& [code, count] : socketErrors) {
+            if (code != 10040)
+                otherErrors += count - (errorsBefore.count(code) ? errorsBefore.at(code) : 0);
+        }
+        const auto [rss, hwm] = Memory();
+        const long long pauses = pauseGaps - gapsBefore;
+        const long long deadlines = deadlineTries - deadlinesBefore;
+        json line = {{"cycle", cycle},
+                     {"ms", Ms(cycleEnd - cycleStart)},
+                     {"recorded", recorded},
+                     {"pauses", pauses},
+                     {"deadlines", deadlines},
+                     {"floor_ms", 2000.0 + 500.0 * static_cast<double>(pauses) + 2000.0 * static_cast<double>(deadlines)},
+                     {"floor_n_ms", 2000.0 + 500.0 * recorded},
+                     {"found_well", foundWell},
+                     {"listed_well", listedWell},
+                     {"listed", list.macs.size()},
+                     {"reads", reads - readsBefore},
+                     {"errors_10040", errors10040},
+                     {"errors_other", otherErrors},
+                     {"raised", raised - raisedBefore},
+                     {"rss_kib", rss},
+                     {"hwm_kib", hwm},
+                     {"cpu_ms", CpuMs() - cpuStart},
+                     {"wall_ms", Ms(cycleEnd - start)}};
+        std::printf("%s\n", line.dump().c_str());
+        std::fflush(stdout);
+    }
+    socket.Terminate();
+
+    const auto udpAfter = UdpCounters();
+    json done = {{"done", true}, {"reads", reads}, {"unhandled", unhandled}, {"last_error", lastRaised}};
+    for (const char* counter : {"InDatagrams", "RcvbufErrors", "InErrors", "OutDatagrams"}) {
+        const long long before = udpBefore.count(counter) ? udpBefore.at(counter) : 0;
+        const long long after = udpAfter.count(counter) ? udpAfter.at(counter) : 0;
+        done[std::string("udp_") + counter] = after - before;
+    }
+    json codes = json::object();
+    for (const auto& [code, count] : socketErrors)
+        codes[std::to_string(code)] = count;
+    done["socket_errors"] = codes;
+    std::printf("%s\n", done.dump().c_str());
+    std::fflush(stdout);
+    return 0;
+}
+
+// ---- the soak (parent process) -------------------------------------------------
+
+// A muxsim in the LAN namespace, through the MUXLAN_EXEC prefix.
+class LanProgram {
+public:
+    LanProgram(const QStringList& arguments, const char* what) : what_(what)
+    {
+        const char* prefix = std::getenv("MUXLAN_EXEC");
+        if (!prefix || !*prefix)
+            throw std::runtime_error("MUXLAN_EXEC is not set: run inside scripts/netlab (scripts/soak does)");
+        QStringList command = QString(prefix).split(' ', Qt::SkipEmptyParts);
+        const QString program = command.takeFirst();
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.setReadChannel(QProcess::StandardOutput);
+        process_.start(program, command + arguments);
+        if (!process_.waitForStarted(5000))
+            throw std::runtime_error(std::string(what_) + " did not start");
+        while (!process_.canReadLine()) {
+            if (!process_.waitForReadyRead(10000))
+                throw std::runtime_error(std::string(what_) + " did not get ready: " +
+                                         process_.readAllStandardError().toStdString());
+        }
+        const QByteArray ready = process_.readLine().trimmed();
+        if (ready != "ready")
+            throw std::runtime_error(std::string(what_) + " said " + ready.toStdString());
+    }
+    // SIGTERM; returns what it printed after "ready".
+    std::string Stop()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            if (!process_.waitForFinished(10000)) {
+                process_.kill();
+                process_.waitForFinished(5000);
+            }
+        }
+        return process_.readAllStandardOutput().toStdString();
+    }
+    ~LanProgram() { Stop(); }
+
+private:
+    const char* what_;
+    QProcess process_;
+};
+
+std::string MuxSimPath() { return std::string(MUX_BIN_DIR) + "/muxsim"; }
+
+json FloodSummary(const std::string& output)
+{
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("flood: ", 0) == 0)
+            return json::parse(line.substr(7), nullptr, false);
+    }
+    return json();
+}
+
+int RunSoak(const Options& options, const QString& self)
+{
+    QTemporaryDir directory;
+    if (!directory.isValid())
+        throw std::runtime_error("no temporary directory");
+    json devices = json::array();
+    for (const WellBehaved& d : kDevices)
+        devices.push_back({{"ip", d.ip}, {"mac", d.mac}, {"mask", d.mask}});
+    const QString config = directory.filePath("devices.json");
+    std::ofstream(config.toStdString()) << json{{"devices", devices}}.dump(2) << "\n";
+
+    LanProgram fleet({QString::fromStdString(MuxSimPath()), "--config", config}, "the well-behaved devices");
+    LanProgram flood({QString::fromStdString(MuxSimPath()), "--flood", "--target", "192.168.1.1:1153", "--rate",
+                      QString::number(options.rate), "--duration", QString::number(options.durationS + 900),
+                      "--sources", QString::number(options.sources), "--seed", QString::number(options.seed)},
+                     "the flood");
+
+    QProcess engine;
+    engine.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    engine.start(self, {"--engine", QString::number(options.durationS)});
+    const Clock::time_point start = Clock::now();
+    std::vector<json> cycles;
+    json done;
+    // Cycles are read as they come, so a long soak shows its progress.
+    std::string pending;
+    auto takeLines = [&] {
+        pending += engine.readAllStandardOutput().toStdString();
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+            json line = json::parse(pending.substr(0, end), nullptr, false);
+            if (line.is_discarded())
+                continue;
+            if (line.contains("done")) {
+                done = line;
+                continue;
+            }
+            std::fprintf(stderr, "cycle %d: %.0f ms, %d recorded, %d/%zu well-behaved found, %d listed\n",
+                         line["cycle"].get<int>(), line["ms"].get<double>(), line["recorded"].get<int>(),
+                         line["found_well"].get<int>(), kDevices.size(), line["listed_well"].get<int>());
+            cycles.push_back(line);
+        }
+    };
+    while (!engine.waitForFinished(1000))
+        takeLines();
+    takeLines();
+    const double wallS = Ms(Clock::now() - start) / 1000;
+    const bool crashed = engine.exitStatus() != QProcess::NormalExit || done.is_null();
+
+    const json floodCounts = FloodSummary(flood.Stop());
+    fleet.Stop();
+
+    int hangs = 0, hangsByN = 0, missed = 0, readFailed = 0;
+    double longestOver = -1e9;
+    for (const json& c : cycles) {
+        const double ms = c["ms"].get<double>();
+        hangs += ms > c["floor_ms"].get<double>() + 1000 ? 1 : 0;
+        hangsByN += ms > c["floor_n_ms"].get<double>() + 1000 ? 1 : 0;
+        longestOver = std::max(longestOver, ms - c["floor_ms"].get<double>());
+        missed += c["found_well"].get<int>() < static_cast<int>(kDevices.size()) ? 1 : 0;
+        readFailed += c["listed_well"].get<int>() < static_cast<int>(kDevices.size()) ? 1 : 0;
+    }
+    auto field = [](const json& j, const char* key) -> std::string {
+        return j.is_object() && j.contains(key) ? j[key].dump() : std::string("?");
+    };
+    auto mib = [](const json& c, const char* key) { return c[key].get<long>() / 1024.0; };
+
+    std::printf("Flood: %d datagrams/s from %d source addresses for %.0f s; %zu well-behaved devices\n\n",
+                options.rate, options.sources, wallS, kDevices.size());
+    std::printf("| Figure | Value |\n|---|---|\n");
+    std::printf("| Discovery cycles run | %zu |\n", cycles.size());
+    std::printf("| Datagrams sent by the flood | %s |\n", field(floodCounts, "sent").c_str());
+    std::printf("| Datagrams received by the workstation (kernel) | %s |\n", field(done, "udp_InDatagrams").c_str());
+    std::printf("| Dropped by the kernel, receive buffer full | %s |\n", field(done, "udp_RcvbufErrors").c_str());
+    std::printf("| Datagrams read by the engine | %s |\n", field(done, "reads").c_str());
+    std::printf("| Socket errors (code: count) | %s |\n", field(done, "socket_errors").c_str());
+    std::printf("| Errors raised out of a cycle / unhandled | %d / %s |\n",
+                [&] { int n = 0; for (const json& c : cycles) n += c["raised"].get<int>(); return n; }(),
+                field(done, "unhandled").c_str());
+    std::printf("| Crashes | %d |\n", crashed ? 1 : 0);
+    std::printf("| Hangs (cycle > 2000 + pauses x 500 + deadline tries x 2000 ms + 1 s) | %d |\n", hangs);
+    std::printf("| Cycles over 2000 + N x 500 ms + 1 s (N recorded) | %d |\n", hangsByN);
+    if (!cycles.empty()) {
+        std::printf("| Longest cycle over its floor | %.0f ms |\n", longestOver);
+        const json& first = cycles.front();
+        const json& last = cycles.back();
+        std::printf("| Peak RSS | %.1f MiB |\n", mib(last, "hwm_kib"));
+        std::printf("| RSS after the first / last cycle | %.1f / %.1f MiB (%+.1f) |\n", mib(first, "rss_kib"),
+                    mib(last, "rss_kib"), mib(last, "rss_kib") - mib(first, "rss_kib"));
+        std::printf("| CPU share of the engine | %.1f %% |\n",
+                    100.0 * last["cpu_ms"].get<double>() / last["wall_ms"].get<double>());
+        std::printf("| Every well-behaved device recorded in every cycle | %s (%d of %zu cycles missed one) |\n",
+                    missed == 0 ? "yes" : "NO", missed, cycles.size());
+        std::printf("| Cycles where a well-behaved device's read failed (flood reply taken) | %d of %zu |\n",
+                    readFailed, cycles.size());
+    }
+    std::printf("\n| Cycle | Wall (ms) | Recorded | Pauses | Deadlines | Floor (ms) | 2000+Nx500 | Reads | Found | Listed | RSS (MiB) |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const json& c : cycles) {
+        std::printf("| %d | %.0f | %d | %lld | %lld | %.0f | %.0f | %lld | %d/%zu | %d/%zu | %.1f |\n", c["cycle"].get<int>(),
+                    c["ms"].get<double>(), c["recorded"].get<int>(), c["pauses"].get<long long>(),
+                    c["deadlines"].get<long long>(),
+                    c["floor_ms"].get<double>(), c["floor_n_ms"].get<double>(), c["reads"].get<long long>(),
+                    c["found_well"].get<int>(), kDevices.size(), c["listed_well"].get<int>(), kDevices.size(),
+                    mib(c, "rss_kib"));
+    }
+    std::fflush(stdout);
+    return crashed || hangs > 0 || missed > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    net::SocketLayer socketLayer;
+    try {
+        Options options;
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            auto value = [&]() -> std::string {
+                if (i + 1 >= argc)
+                    throw std::runtime_error(arg + " needs a value");
+                return argv[++i];
+            };
+            if (arg == "--engine")
+                return RunEngine(std::stod(value()));
+            if (arg == "--duration")
+                options.durationS = std::stod(value());
+            else if (arg == "--rate")
+                options.rate = std::stoi(value());
+            else if (arg == "--sources")
+                options.sources = std::stoi(value());
+            else if (arg == "--seed")
+                options.seed = std::stoi(value());
+            else
+                throw std::runtime_error("usage: soak_flood [--duration S] [--rate N] [--sources N] [--seed N]");
+        }
+        return RunSoak(options, QCoreApplication::applicationFilePath());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "soak_flood: %s\n", e.what());
+        return 2;
+    }
+}
