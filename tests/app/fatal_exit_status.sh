@@ -18,9 +18,11 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 exec 3<> "$work/displayfd"
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-for _ in $(seq 1 100); do [[ -s "$work/displayfd" ]] && break; sleep 0.05; done
+# Xvfb writes its display number once it accepts clients; give a loaded machine time.
+for _ in $(seq 1 400); do [[ -s "$work/displayfd" ]] && break; sleep 0.05; done
+[[ -s "$work/displayfd" ]] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$(head -1 "$work/displayfd")" XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=xcb
-for _ in $(seq 1 100); do timeout 3 xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+for _ in $(seq 1 400); do timeout 3 xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 
 "$muxconfig" >"$work/out.log" 2>&1 &
 app=$!
@@ -29,7 +31,7 @@ for _ in $(seq 1 100); do
     box=$(timeout 3 xdotool search --onlyvisible --name '^UWAGA$' 2>/dev/null | head -1) && [[ -n "$box" ]] && break
     sleep 0.1
 done
-[[ -n "$box" ]] || { echo "FAIL: no UWAGA box"; cat "$work/out.log"; exit 1; }
+[[ -n "$box" ]] || { echo "FAIL: no UWAGA box"; cat "$work/out.log" "$work/xvfb.log"; exit 1; }
 # The box is up: the program must still be running, waiting for OK.
 kill -0 "$app" || { echo "FAIL: the program ended before OK"; exit 1; }
 # Press Enter (through XTEST, as a keyboard would) until the box is gone.
