@@ -16,13 +16,22 @@ done
 
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-exec 3<> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-# Xvfb writes its display number once it accepts clients; give a loaded machine time.
-for _ in $(seq 1 400); do [[ -s "$work/displayfd" ]] && break; sleep 0.05; done
-[[ -s "$work/displayfd" ]] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -1 "$work/displayfd")" XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=xcb
-for _ in $(seq 1 400); do timeout 3 xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+# A virtual screen of our own. Xvfb writes its display number once it takes
+# clients; on a loaded machine give it time, and try a fresh one if the first
+# cannot be reached.
+start_screen() {
+    : >"$work/displayfd"
+    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >>"$work/xvfb.log" 2>&1 3>"$work/displayfd" &
+    for _ in $(seq 1 400); do [[ -s "$work/displayfd" ]] && break; sleep 0.05; done
+    [[ -s "$work/displayfd" ]] || return 1
+    export DISPLAY=":$(head -1 "$work/displayfd")"
+    for _ in $(seq 1 100); do timeout 3 xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
+screen_up=0
+for _ in 1 2 3; do start_screen && { screen_up=1; break; }; done
+[[ $screen_up == 1 ]] || { echo "FAIL: no virtual screen"; cat "$work/xvfb.log"; exit 1; }
+export XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=xcb
 
 "$muxconfig" >"$work/out.log" 2>&1 &
 app=$!
