@@ -82,6 +82,7 @@ private:
     // wait until the request is settled.
     void Request(const std::string& command, uint8_t kind, SendErrors errors);
     void ArmReplyTimer();
+    void TakeWaitingDatagrams();
     void WaitWhilePending();
     void WaitFor(uint32_t milliseconds);
     static void BlockingPause(int milliseconds);

@@ -1,11 +1,45 @@
 #include "protocol/device_protocol.h"
 
+#include "net/socket_errors.h"
 #include "net/udp_socket.h"
+
+#include <arpa/inet.h>
 
 namespace protocol {
 
+namespace {
+// More than a full receive queue of the default size holds; a flood may go
+// on arriving while the queue is emptied.
+constexpr int kMaxWaitingDatagrams = 1024;
+} // namespace
+
+// Datagrams that arrived before a cycle and still wait in the socket are
+// taken before its "X" goes out, as the event loop would have taken them
+// (read as the kind of the last request). Under a flood the receive queue
+// fills while the engine reads nothing (the selection pause); left full, it
+// would make the kernel drop the devices' discovery replies.
+void DeviceProtocol::TakeWaitingDatagrams()
+{
+    for (int taken = 0; taken < kMaxWaitingDatagrams && !abandoned_; ++taken) {
+        if (!socket_.IsBound() || socket_.SocketHandle() == -1)
+            return;
+        std::string data;
+        sockaddr_in from{};
+        try {
+            if (!socket_.ReadPacket(data, from))
+                return;
+        } catch (const net::Exception&) {
+            return; // reported through the socket's OnError
+        }
+        char sender[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &from.sin_addr, sender, sizeof sender);
+        DispatchReply(data, sender, expectedReply_);
+    }
+}
+
 void DeviceProtocol::StartDiscovery()
 {
+    TakeWaitingDatagrams();
     list_.Clear();
     list_.SetEnabled(false);
     for (int number = 1; number <= DeviceTable::kSlots; ++number) {

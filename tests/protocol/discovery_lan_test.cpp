@@ -5,6 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace protocol;
 using lan::Clock;
@@ -153,6 +159,40 @@ TEST(Discovery, NoDeviceLeavesTheListEmptyAndANewCycleKeepsOldMasks)
     EXPECT_TRUE(slot.Address.empty() && slot.Mac.empty() && slot.Port.empty());
     EXPECT_FALSE(slot.ReadOk || slot.LoggedIn);
     EXPECT_EQ(slot.Mask, "255.0.0.0") << "the mask is not reset by a new cycle";
+}
+
+// While the engine reads nothing (the 500 ms selection pause) a flood fills
+// the command socket's receive queue; the next cycle must still find its
+// devices: what waits from before is taken before "X" goes out, so the
+// discovery replies find room in the queue.
+TEST(Discovery, AFullReceiveQueueBeforeTheCycleCostsNoDevice)
+{
+    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.41", "MAC-41")}));
+    ProtocolHarness h;
+    EXPECT_TRUE(lan::RunDiscoveryCycle(h)); // binds the command socket to port 1153
+    ASSERT_EQ(lan::Captions(h.list), std::vector<std::string>{"192.168.1.41"});
+
+    // Junk that is no reply, far more than the queue holds; nothing reads it.
+    const int junk = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(junk, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(1153);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // Large ones first, then small ones to take the last bytes of room.
+    for (const std::size_t size : {4000, 1}) {
+        const std::string filler(size, 'Z');
+        for (int i = 0; i < 400; ++i)
+            sendto(junk, filler.data(), filler.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+    close(junk);
+
+    h.protocol.StartDiscovery();
+    // The device answers at once, while the engine is still busy elsewhere.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(h.protocol.ReadAllDevices());
+    h.protocol.ListDevices();
+    EXPECT_EQ(lan::Captions(h.list), std::vector<std::string>{"192.168.1.41"});
 }
 
 } // namespace
