@@ -2,7 +2,9 @@
 // engine and the device table, in every state a datagram can meet:
 //   - no request pending, as at program start (nothing may change);
 //   - the discovery collection window open, the table empty, part-full or
-//     full (255 devices), each datagram recorded or not;
+//     full (255 devices), each datagram recorded or not; sometimes with
+//     datagrams that waited unread from before the cycle, which
+//     StartDiscovery must take before it sends "X";
 //   - a request pending (SendCommand waiting for its acknowledgement), and
 //     the idle state it leaves behind;
 //   - the dispatcher called directly with any kind and any sender text.
@@ -71,16 +73,16 @@ constexpr uint16_t kCommandPort = 1153;
 // What the run reached, printed when it ends.
 struct Reached {
     uint64_t realDatagrams = 0, truncated = 0, directDispatches = 0, recorded = 0, refusedFull = 0,
-             settledPending = 0, endedByLaterReply = 0, endedByDeadline = 0;
+             settledPending = 0, endedByLaterReply = 0, endedByDeadline = 0, staleTaken = 0;
     ~Reached()
     {
         std::fprintf(stderr,
                      "fuzz_reply_datagram reached: %llu datagrams through the socket (%llu over 4096 bytes), "
-                     "%llu direct dispatches, %llu devices recorded, %llu new devices refused by a full table, "
-                     "pending requests settled by a fuzzed reply %llu, by a later reply %llu, by the 2000 ms "
-                     "deadline %llu\n",
+                     "%llu waiting from before a cycle, %llu direct dispatches, %llu devices recorded, %llu new "
+                     "devices refused by a full table, pending requests settled by a fuzzed reply %llu, by a later "
+                     "reply %llu, by the 2000 ms deadline %llu\n",
                      (unsigned long long)realDatagrams, (unsigned long long)truncated,
-                     (unsigned long long)directDispatches, (unsigned long long)recorded,
+                     (unsigned long long)staleTaken, (unsigned long long)directDispatches, (unsigned long long)recorded,
                      (unsigned long long)refusedFull, (unsigned long long)settledPending,
                      (unsigned long long)endedByLaterReply, (unsigned long long)endedByDeadline);
     }
@@ -218,6 +220,10 @@ struct Rig {
         socket.SetUseReceiveBuffer(false);
         socket.OnError = [this](net::ASocket& s) { socketErrors.push_back(s.ErrorCode()); };
         socket.OnDataAvailable = [this](net::AUDPSocket&) {
+            // A notification can come with nothing waiting (the datagram was
+            // taken already); only one that had a datagram to read counts.
+            if (!Waiting())
+                return;
             if (protocol) {
                 protocol->GniazdoTransmisjiRozkazowDoModuluDataAvailable();
             } else {
@@ -231,6 +237,13 @@ struct Rig {
         };
         socket.SetBound(true);
         wakeUp.setInterval(50);
+    }
+
+    // Whether a datagram waits in the command socket's queue.
+    bool Waiting() const
+    {
+        char byte;
+        return ::recv(socket.SocketHandle(), &byte, 1, MSG_PEEK | MSG_DONTWAIT) >= 0;
     }
 };
 
@@ -445,8 +458,25 @@ void Idle(FuzzedDataProvider& in)
 void CollectionWindow(FuzzedDataProvider& in)
 {
     Iteration it;
+    Rig& rig = TheRig();
+    // Datagrams that arrived before the cycle and wait unread: StartDiscovery
+    // takes them, as the kind of the last request (none here), before "X".
+    const int stale = in.ConsumeIntegralInRange(0, 3) == 0 ? in.ConsumeIntegralInRange(1, 3) : 0;
+    std::size_t oversized = 0;
+    for (int i = 0; i < stale && in.remaining_bytes() > 0; ++i) {
+        const Datagram d = NextDatagram(in);
+        oversized += d.payload.size() > kPacketSize;
+        SendFrom(d.sender, d.payload);
+        ++reached.staleTaken;
+    }
+    rig.socketErrors.clear();
+    const uint64_t deliveredBefore = rig.delivered;
     it.protocol.StartDiscovery();
     it.model.StartDiscovery();
+    FUZZ_CHECK(!rig.Waiting(), "StartDiscovery left datagrams from before the cycle in the socket");
+    FUZZ_CHECK(rig.delivered == deliveredBefore, "the waiting datagrams were taken by StartDiscovery itself");
+    FUZZ_CHECK(rig.socketErrors == std::vector<int32_t>(oversized, net::WSAEMSGSIZE),
+               "each waiting datagram over 4096 bytes reported 10040");
     FUZZ_CHECK(it.timeout.isActive() && it.protocol.ExpectedReply() == kReplyDiscovery && !it.list.enabled,
                "the collection window is open");
     CheckState(it.protocol, it.timeout, it.model, "after StartDiscovery");
@@ -576,20 +606,32 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::RequirePrivateNetwork();
     fuzz::StartQtApplication(false);
-    Rig& rig = TheRig();
-    rig.socketErrors.clear();
+    return 0;
+}
+
+// The command socket is bound at the first input, not at start-up: with
+// -merge or -fork the parent process runs no inputs and must leave port 1153
+// to the child that does.
+static void BindOnce()
+{
+    static bool bound = false;
+    if (bound)
+        return;
+    bound = true;
     try {
+        Rig& rig = TheRig();
         rig.socket.BroadcastPacket(kDevicePort, "X");
+        rig.socketErrors.clear();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "The engine's broadcasts need a route in this namespace "
-                             "(scripts/fuzz adds \"default dev lo\"): %s\n", e.what());
+        std::fprintf(stderr, "The command socket cannot bind port 1153 or broadcast here (scripts/fuzz gives "
+                             "the namespace a \"default dev lo\" route): %s\n", e.what());
         std::exit(3);
     }
-    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    BindOnce();
     FuzzedDataProvider in(data, size);
     switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0: Idle(in); break;
