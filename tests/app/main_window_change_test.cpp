@@ -1,7 +1,6 @@
 // "Ustaw": the address rule, the change of the selected device, the pause
 // and the refresh that follow.
-#include "muxsim_process.h"
-#include "running_program.h"
+#include "simulated_lan_window.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -9,15 +8,6 @@
 namespace {
 
 using Json = nlohmann::json;
-
-bool WaitForRefreshes(RunningProgram& program, const MuxSimProcess& sim, std::size_t refreshes, int timeoutMs = 30000)
-{
-    const bool done = RunUntil(
-        [&] { return sim.CountReceived("X") >= refreshes && program.form.bPobierzIP->isEnabled(); }, timeoutMs);
-    // The simulator logs a datagram just after answering it: let the log catch up.
-    QTest::qWait(200);
-    return done;
-}
 
 double TimeOf(const MuxSimProcess::Entry& entry) { return entry["t"].get<double>(); }
 

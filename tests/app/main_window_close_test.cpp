@@ -1,7 +1,6 @@
 // Closing the window: one closing command per listed device, and a close in
 // the middle of an operation that stops it for good.
-#include "muxsim_process.h"
-#include "running_program.h"
+#include "simulated_lan_window.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -10,15 +9,6 @@
 namespace {
 
 using Json = nlohmann::json;
-
-bool WaitForRefreshes(RunningProgram& program, const MuxSimProcess& sim, std::size_t refreshes, int timeoutMs = 20000)
-{
-    const bool done = RunUntil(
-        [&] { return sim.CountReceived("X") >= refreshes && program.form.bPobierzIP->isEnabled(); }, timeoutMs);
-    // The simulator logs a datagram just after answering it: let the log catch up.
-    QTest::qWait(200);
-    return done;
-}
 
 TEST(MainWindowClose, EveryListedDeviceGetsOneClosingCommand)
 {

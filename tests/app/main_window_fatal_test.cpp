@@ -1,7 +1,6 @@
 // A socket failure ends the program through the "UWAGA" box, and nothing
 // more is sent, dispatched or shown after it.
-#include "muxsim_process.h"
-#include "running_program.h"
+#include "simulated_lan_window.h"
 
 #include <gtest/gtest.h>
 
@@ -63,8 +62,7 @@ TEST(MainWindowFatal, ASendFailureDuringTheLoginShowsOneBoxAndSendsNothingMore)
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
-    ASSERT_TRUE(RunUntil([&] { return sim.CountReceived("X") == 1 && form.bPobierzIP->isEnabled(); }, 20000));
-    QTest::qWait(200); // the simulator logs a datagram just after answering it
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
     ASSERT_EQ(form.lvIP->topLevelItemCount(), 1);
 
     // Once the selection is answered, broadcasts are refused: the login's send fails.

@@ -1,7 +1,6 @@
 // Refreshing the list against simulated multiplexers: what the operator sees
 // after each refresh and when moving through the rows.
-#include "muxsim_process.h"
-#include "running_program.h"
+#include "simulated_lan_window.h"
 
 #include <QLabel>
 #include <QSpinBox>
@@ -11,17 +10,6 @@
 namespace {
 
 using Json = nlohmann::json;
-
-// Shows the window (its first display runs the first refresh) and waits for
-// `refreshes` discovery cycles to have finished.
-bool WaitForRefreshes(RunningProgram& program, const MuxSimProcess& sim, std::size_t refreshes, int timeoutMs = 20000)
-{
-    const bool done = RunUntil(
-        [&] { return sim.CountReceived("X") >= refreshes && program.form.bPobierzIP->isEnabled(); }, timeoutMs);
-    // The simulator logs a datagram just after answering it: let the log catch up.
-    QTest::qWait(200);
-    return done;
-}
 
 TEST(MainWindowRefresh, AnEmptyLanLeavesOnlyTheListAndTheRefreshButton)
 {
