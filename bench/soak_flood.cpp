@@ -42,6 +42,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -157,6 +158,36 @@ int RunEngine(double durationS)
     NoMessages messages;
     protocol::DeviceProtocol protocol(socket, timeout, list, messages);
 
+    // Tries of the per-device reads that ran out their 2000 ms deadline. A
+    // try begins when the engine arms the reply timer; the arming time is
+    // read from the timer's remaining time whenever it is seen running (just
+    // before each datagram is dispatched, which stops it, and every 10 ms).
+    // A try still pending 1900 ms after its arming is ending by its deadline.
+    long long deadlineTries = 0;
+    Clock::time_point tryArmedAt{};
+    bool tryCounted = true;
+    auto noteArming = [&] {
+        if (!timeout.isActive())
+            return;
+        const Clock::time_point armedAt =
+            Clock::now() - std::chrono::milliseconds(protocol::kReplyTimeoutMs - timeout.remainingTime());
+        if (std::abs(Ms(armedAt - tryArmedAt)) > 20) {
+            tryArmedAt = armedAt;
+            tryCounted = false;
+        }
+    };
+    auto reading = [&] {
+        return protocol.ExpectedReply() == protocol::kReplyAcknowledgement ||
+               protocol.ExpectedReply() == protocol::kReplyValue;
+    };
+    auto noteDeadline = [&] {
+        if (reading() && !tryCounted && protocol.ReplyStatus() == protocol::kStatusPending &&
+            Ms(Clock::now() - tryArmedAt) >= 1900) {
+            ++deadlineTries;
+            tryCounted = true;
+        }
+    };
+
     long long reads = 0;
     long long pauseGaps = 0;
     Clock::time_point lastRead = Clock::now();
@@ -167,27 +198,22 @@ int RunEngine(double durationS)
             ++pauseGaps;
         lastRead = now;
         ++reads;
+        noteArming();
         protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable();
     };
-    QObject::connect(&timeout, &QTimer::timeout, [&] { protocol.TimeoutTimer(); });
+    QObject::connect(&timeout, &QTimer::timeout, [&] {
+        protocol.TimeoutTimer();
+        if (reading() && !tryCounted) {
+            ++deadlineTries;
+            tryCounted = true;
+        }
+    });
 
-    // Tries of the per-device reads that ended by their 2000 ms deadline:
-    // a request seen pending for 1900 ms or more before it settled. Sampled
-    // from inside the engine's own waits.
-    long long deadlineTries = 0;
-    bool pendingSeen = false;
-    Clock::time_point pendingSince;
     QTimer sampler;
     sampler.setInterval(10);
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        const bool reading = protocol.ExpectedReply() == protocol::kReplyAcknowledgement ||
-                             protocol.ExpectedReply() == protocol::kReplyValue;
-        const bool pending = reading && protocol.ReplyStatus() == protocol::kStatusPending;
-        if (pending && !pendingSeen)
-            pendingSince = Clock::now();
-        if (!pending && pendingSeen && Ms(Clock::now() - pendingSince) >= 1900)
-            ++deadlineTries;
-        pendingSeen = pending;
+        noteArming();
+        noteDeadline();
     });
     sampler.start();
 
