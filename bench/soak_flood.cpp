@@ -430,7 +430,9 @@ int RunSoak(const Options& options, const QString& self)
     std::printf("| Datagrams sent by the flood | %s |\n", field(floodCounts, "sent").c_str());
     std::printf("| Datagrams received by the workstation (kernel) | %s |\n", field(done, "udp_InDatagrams").c_str());
     std::printf("| Dropped by the kernel, receive buffer full | %s |\n", field(done, "udp_RcvbufErrors").c_str());
-    std::printf("| Datagrams read by the engine | %s |\n", field(done, "reads").c_str());
+    std::printf("| Read through the data-available handler (the rest: taken by StartDiscovery as waiting from "
+                "before a cycle, or unread at the end) | %s |\n",
+                field(done, "reads").c_str());
     std::printf("| Socket errors (code: count) | %s |\n", field(done, "socket_errors").c_str());
     std::printf("| Errors raised out of a cycle / unhandled | %d / %s |\n",
                 [&] { int n = 0; for (const json& c : cycles) n += c["raised"].get<int>(); return n; }(),
