@@ -1,6 +1,7 @@
 // The address texts an operator or a device can put in front of the
 // configurator: the address validity rule, the IP edit control's IPString
-// write, its section writes and its section number conversion. Each is
+// write, its section writes and its section number conversion, and the
+// window's port field value of a device's port text. Each is
 // held against a restatement of its documented rules (dotted_address_model)
 // and the restatement itself against the platform's inet_addr.
 #include "dotted_address_model.h"
@@ -8,6 +9,7 @@
 #include "fuzz_process.h"
 
 #include "app/address_rule.h"
+#include "app/port_field.h"
 #include "widgets/ripedit.h"
 #include "widgets/section_number.h"
 
@@ -35,6 +37,33 @@ void CheckAddressRule(const std::string& text)
         const in_addr_t platform = inet_addr(text.c_str());
         FUZZ_CHECK(platform == model::InetAddr(text), "inet_addr differs from the restatement for \"" + Escaped(text) + "\"");
     }
+}
+
+// The port text of a discovery reply as the port field shows it: an
+// optional sign and decimal digits that fit a 32-bit integer, held within
+// 1001..65534; 1001 for anything else.
+void CheckPortField(const std::string& text)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    const std::string digits = text.substr(i);
+    bool number = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+    long long value = 0;
+    if (number) {
+        const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+        const std::string significant = digits.substr(first);
+        number = significant.size() <= 10;
+        if (number) {
+            value = std::stoll(significant) * (negative ? -1 : 1);
+            number = value >= -2147483648LL && value <= 2147483647LL;
+        }
+    }
+    const int expected = number ? static_cast<int>(std::clamp<long long>(value, 1001, 65534)) : 1001;
+    FUZZ_CHECK(PortFieldValue(text) == expected, "port field of \"" + Escaped(text) + "\" shows " +
+                                                     std::to_string(PortFieldValue(text)) + ", expected " +
+                                                     std::to_string(expected));
 }
 
 void CheckSectionNumber(const QString& text)
@@ -123,6 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     CheckAddressRule(bytes);
+    CheckPortField(bytes);
 
     const QString asLatin1 = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const QString asUtf8 = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));

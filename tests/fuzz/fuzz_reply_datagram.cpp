@@ -461,6 +461,7 @@ void CollectionWindow(FuzzedDataProvider& in)
     Rig& rig = TheRig();
     // Datagrams that arrived before the cycle and wait unread: StartDiscovery
     // takes them, as the kind of the last request (none here), before "X".
+    // Three of the largest still fit the socket's default receive queue.
     const int stale = in.ConsumeIntegralInRange(0, 3) == 0 ? in.ConsumeIntegralInRange(1, 3) : 0;
     std::size_t oversized = 0;
     for (int i = 0; i < stale && in.remaining_bytes() > 0; ++i) {
