@@ -7,6 +7,7 @@
 //
 // Runs only inside the private LAN: scripts/bench (or scripts/netlab).
 //   discovery_bench [--devices 1,10,50,255]
+#include "engine_rig.h"
 #include "muxsim_process.h"
 
 #include "net/socket_layer.h"
@@ -29,20 +30,6 @@
 #include <vector>
 
 namespace {
-
-class CountingList : public protocol::DeviceListView {
-public:
-    void Clear() override { rows = 0; }
-    void SetEnabled(bool) override {}
-    void AddRow(const std::string&, const std::string&, const std::string&, int) override { ++rows; }
-    void Repaint() override {}
-    int rows = 0;
-};
-
-class NoMessages : public protocol::OperatorMessages {
-public:
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-};
 
 struct Measurement {
     int devices = 0;
@@ -83,17 +70,9 @@ Measurement MeasureOneCycle(int count)
 {
     MuxSimProcess sim(SimulatedDevices(count));
 
-    net::TUDPSocket socket;
-    socket.SetLocalPort("1154");
-    socket.SetBroadcastOption(true);
-    socket.SetUseSendBuffer(false);
-    socket.SetUseReceiveBuffer(false);
-    QTimer timeout;
-    CountingList list;
-    NoMessages messages;
-    protocol::DeviceProtocol protocol(socket, timeout, list, messages);
-    socket.OnDataAvailable = [&](net::AUDPSocket&) { protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable(); };
-    QObject::connect(&timeout, &QTimer::timeout, [&] { protocol.TimeoutTimer(); });
+    EngineRig rig;
+    rig.BindEvents();
+    protocol::DeviceProtocol& protocol = rig.protocol;
 
     const double cpuBefore = CpuMilliseconds();
     const auto start = std::chrono::steady_clock::now();
@@ -105,11 +84,11 @@ Measurement MeasureOneCycle(int count)
 
     Measurement m;
     m.devices = count;
-    m.listed = list.rows;
+    m.listed = int(rig.list.macs.size());
     m.wallMs = std::chrono::duration<double, std::milli>(end - start).count();
     m.cpuMs = cpuAfter - cpuBefore;
     m.peakRssKiB = PeakRssKiB();
-    socket.Terminate();
+    rig.socket.Terminate();
     return m;
 }
 

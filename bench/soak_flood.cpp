@@ -30,6 +30,7 @@
 //    for N recorded devices is shown too.
 #include "net/socket_layer.h"
 #include "net/udp_socket.h"
+#include "engine_rig.h"
 #include "protocol/device_protocol.h"
 
 #include <QCoreApplication>
@@ -122,20 +123,6 @@ std::map<std::string, long long> UdpCounters()
     return counters;
 }
 
-class CountingList : public protocol::DeviceListView {
-public:
-    void Clear() override { macs.clear(); }
-    void SetEnabled(bool) override {}
-    void AddRow(const std::string&, const std::string&, const std::string& mac, int) override { macs.push_back(mac); }
-    void Repaint() override {}
-    std::vector<std::string> macs;
-};
-
-class NoMessages : public protocol::OperatorMessages {
-public:
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-};
-
 // ---- the engine (child process) ----------------------------------------------
 
 int RunEngine(double durationS)
@@ -148,15 +135,11 @@ int RunEngine(double durationS)
         lastRaised = e.what();
     };
 
-    net::TUDPSocket socket;
-    socket.SetLocalPort("1154");
-    socket.SetBroadcastOption(true);
-    socket.SetUseSendBuffer(false);
-    socket.SetUseReceiveBuffer(false);
-    QTimer timeout;
-    CountingList list;
-    NoMessages messages;
-    protocol::DeviceProtocol protocol(socket, timeout, list, messages);
+    EngineRig rig;
+    net::TUDPSocket& socket = rig.socket;
+    QTimer& timeout = rig.timeout;
+    const EngineRig::ListedMacs& list = rig.list;
+    protocol::DeviceProtocol& protocol = rig.protocol;
 
     // Tries of the per-device reads that ran out their 2000 ms deadline. A
     // try begins when the engine arms the reply timer; the arming time is

@@ -1,5 +1,7 @@
 #include "muxsim_process.h"
 
+#include "byte_text.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -63,14 +65,6 @@ void PassTime()
     } else {
         std::this_thread::sleep_for(kPollSlice);
     }
-}
-
-std::string HexToBytes(const std::string& hex)
-{
-    std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
 }
 
 }  // namespace
@@ -313,7 +307,7 @@ bool MuxSimProcess::WaitForPayload(std::string_view bytes, std::size_t count, st
 
 std::string MuxSimProcess::PayloadBytes(const Entry& entry)
 {
-    return HexToBytes(entry.value("hex", ""));
+    return muxsim::FromHex(entry.value("hex", "")).value_or("");
 }
 
 std::vector<std::string> MuxSimProcess::ReplyPayloads(const Entry& received)
@@ -328,16 +322,7 @@ std::vector<std::string> MuxSimProcess::ReplyPayloads(const Entry& received)
 
 std::string MuxSimProcess::BytesAsJsonText(std::string_view bytes)
 {
-    std::string text;
-    for (unsigned char byte : bytes) {
-        if (byte < 0x80) {
-            text.push_back(static_cast<char>(byte));
-        } else {
-            text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        }
-    }
-    return text;
+    return muxsim::BytesToUtf8(bytes);
 }
 
 nlohmann::json MuxSimProcess::Config(std::vector<nlohmann::json> devices)
