@@ -11,7 +11,7 @@
 #include "muxsim_process.h"
 
 #include "net/socket_layer.h"
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 #include "protocol/device_protocol.h"
 
 #include <QCoreApplication>
@@ -71,7 +71,6 @@ Measurement MeasureOneCycle(int count)
     MuxSimProcess sim(SimulatedDevices(count));
 
     EngineRig rig;
-    rig.BindEvents();
     protocol::DeviceProtocol& protocol = rig.protocol;
 
     const double cpuBefore = CpuMilliseconds();

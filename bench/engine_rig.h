@@ -2,10 +2,9 @@
 // socket with the window's settings, the reply timer, a list that keeps the
 // MACs of its rows, and operator messages that go to stderr.
 #pragma once
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 #include "protocol/device_protocol.h"
 
-#include <QObject>
 #include <QTimer>
 #include <cstdio>
 #include <string>
@@ -16,10 +15,7 @@ struct EngineRig {
     public:
         void Clear() override { macs.clear(); }
         void SetEnabled(bool) override {}
-        void AddRow(const std::string&, const std::string&, const std::string& mac, int) override
-        {
-            macs.push_back(mac);
-        }
+        void AddRow(const protocol::DeviceRow& row) override { macs.push_back(row.Mac); }
         void Repaint() override {}
         std::vector<std::string> macs;
     };
@@ -28,21 +24,6 @@ struct EngineRig {
     public:
         void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     };
-
-    EngineRig()
-    {
-        socket.SetLocalPort("1154");
-        socket.SetBroadcastOption(true);
-        socket.SetUseSendBuffer(false);
-        socket.SetUseReceiveBuffer(false);
-    }
-
-    // Binds the socket's data and the timer's tick to the engine, as the window does.
-    void BindEvents()
-    {
-        socket.OnDataAvailable = [this](net::AUDPSocket&) { protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable(); };
-        QObject::connect(&timeout, &QTimer::timeout, [this] { protocol.TimeoutTimer(); });
-    }
 
     net::TUDPSocket socket;
     QTimer timeout;

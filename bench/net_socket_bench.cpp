@@ -7,7 +7,7 @@
 //   and with it;
 // - idle CPU while a bound socket waits in the event loop.
 #include "net/socket_layer.h"
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

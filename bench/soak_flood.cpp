@@ -29,7 +29,7 @@
 //    longer than its floor plus 1 s is a hang. The floor 2000 + N x 500 ms
 //    for N recorded devices is shown too.
 #include "net/socket_layer.h"
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 #include "engine_rig.h"
 #include "protocol/device_protocol.h"
 
@@ -184,8 +184,8 @@ int RunEngine(double durationS)
         noteArming();
         protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable();
     };
+    // The protocol's own handler has ended the try by the time this runs.
     QObject::connect(&timeout, &QTimer::timeout, [&] {
-        protocol.TimeoutTimer();
         if (reading() && !tryCounted) {
             ++deadlineTries;
             tryCounted = true;

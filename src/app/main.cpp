@@ -3,7 +3,6 @@
 #include "app/main_window.h"
 #include "app/window_messages.h"
 #include "net/socket_layer.h"
-#include "protocol/device_protocol.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,9 +16,6 @@ int main(int argc, char** argv)
 
     DialogWindowMessages messages;
     TForm1 form(messages);
-    // The request state and the device table: one per process, for the whole run.
-    protocol::DeviceProtocol deviceProtocol(form.CommandSocket(), form.ReplyTimer(), form, messages);
-    form.AttachProtocol(deviceProtocol);
     form.show();
     return application.exec();
 }

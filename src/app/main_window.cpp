@@ -4,10 +4,9 @@
 #include "app/port_field.h"
 #include "app/socket_error_text.h"
 #include "app/window_messages.h"
-#include "net/socket_errors.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
-#include "protocol/device_protocol.h"
-#include "protocol/tick_count.h"
+#include "protocol/event_loop_wait.h"
 #include "widgets/ripedit.h"
 
 #include <QApplication>
@@ -23,17 +22,12 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <iterator>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
 const QString kTitle = QStringLiteral("Konfiguracja multipleksera LAN (v1.10)");
 const QString kHeadings = QStringLiteral("               AdresIP                     Maska podsieci                  Port TCP");
-constexpr uint16_t kDevicePort = 65535;
-constexpr int kWaitAfterChangeMs = 2000;
 
 // MS Sans Serif is not on Linux; Liberation Sans (metric-compatible with
 // Arial) is the closest face Debian ships. Sizes are in pixels, as 8 and 9
@@ -58,12 +52,6 @@ QString ShownAddress(const std::string& text)
 
 } // namespace
 
-// The icons live in this static library; make sure the linker keeps them.
-static void InitRowImageResources()
-{
-    Q_INIT_RESOURCE(icons);
-}
-
 TForm1::TForm1(WindowMessages& messages, QWidget* parent)
     : QMainWindow(parent,
                   Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -72,13 +60,6 @@ TForm1::TForm1(WindowMessages& messages, QWidget* parent)
 {
     BuildControls();
 
-    Timeout.setInterval(2000);
-    Timeout.setTimerType(Qt::PreciseTimer);
-
-    GniazdoTransmisjiRozkazowDoModulu.SetLocalPort("1154");
-    GniazdoTransmisjiRozkazowDoModulu.SetBroadcastOption(true);
-    GniazdoTransmisjiRozkazowDoModulu.SetUseSendBuffer(false);
-    GniazdoTransmisjiRozkazowDoModulu.SetUseReceiveBuffer(false);
     GniazdoTransmisjiRozkazowDoModulu.OnError = [this](net::ASocket& sender) {
         GniazdoTransmisjiRozkazowDoModuluError(sender);
     };
@@ -94,21 +75,10 @@ TForm1::~TForm1()
     if (net::SocketLayer::exists())
         net::SocketLayer::instance().OnUnhandledException = nullptr;
     GniazdoTransmisjiRozkazowDoModulu.OnError = nullptr;
-    GniazdoTransmisjiRozkazowDoModulu.OnDataAvailable = nullptr;
-}
-
-void TForm1::AttachProtocol(protocol::DeviceProtocol& protocol)
-{
-    protocol_ = &protocol;
-    GniazdoTransmisjiRozkazowDoModulu.OnDataAvailable = [this](net::AUDPSocket&) {
-        protocol_->GniazdoTransmisjiRozkazowDoModuluDataAvailable();
-    };
-    connect(&Timeout, &QTimer::timeout, this, [this] { protocol_->TimeoutTimer(); });
 }
 
 void TForm1::BuildControls()
 {
-    InitRowImageResources();
     auto* client = new QWidget(this);
     client->setFixedSize(353, 281); // the frame's right and bottom edges
     setCentralWidget(client);
@@ -138,10 +108,7 @@ void TForm1::BuildControls()
     lvIP->header()->setSectionResizeMode(2, QHeaderView::Fixed);
     lvIP->header()->resizeSection(2, 120);
     lvIP->viewport()->installEventFilter(this);
-    // The list's small images: index 0 the exclamation mark on yellow,
-    // index 1 the letter E on red, shown at the small-icon size.
-    rowImages_[kImageExclamation] = QIcon(QStringLiteral(":/icons/exclamation.xpm"));
-    rowImages_[kImageLetterE] = QIcon(QStringLiteral(":/icons/letter_e.xpm"));
+    listAdapter_.SetWidget(lvIP);
     connect(lvIP, &QTreeWidget::itemSelectionChanged, this, [this] {
         // The keyboard moves the selection too: the fields follow it, so
         // "Ustaw" always acts on what they show.
@@ -195,8 +162,10 @@ void TForm1::BuildControls()
         setTabOrder(Subnet->section(n), Subnet->section(n + 1));
     setTabOrder(Subnet->section(TRIPEdit::SectionCount), iPort);
 
-    // Enter presses the default button wherever the focus is, as in a dialog.
-    qApp->installEventFilter(this);
+    // Enter presses the default button wherever the focus is in this
+    // window, as in a dialog.
+    for (QWidget* widget : client->findChildren<QWidget*>())
+        widget->installEventFilter(this);
 
     setFixedSize(client->size());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -224,7 +193,7 @@ void TForm1::FormCreate(QObject* /*sender*/)
 
 void TForm1::Refresh()
 {
-    if (Stopped() || protocol_ == nullptr)
+    if (Stopped())
         return;
     refreshing_ = true;
     struct RefreshFlag {
@@ -236,14 +205,14 @@ void TForm1::Refresh()
     bZmienIP->setEnabled(false);
     setCursor(Qt::WaitCursor);
     lvIP->setEnabled(false);
-    protocol_->StartDiscovery();
+    protocol_.StartDiscovery();
     if (Stopped())
         return;
-    protocol_->ReadAllDevices();
+    protocol_.ReadAllDevices();
     if (Stopped())
         return;
     setCursor(Qt::ArrowCursor);
-    protocol_->ListDevices();
+    protocol_.ListDevices();
     lvIP->setEnabled(true);
     lvIP->setFocus();
     if (lvIP->topLevelItemCount() > 0) {
@@ -266,10 +235,10 @@ void TForm1::bPobierzIPClick(QObject* /*sender*/)
 const protocol::NumerIP* TForm1::SelectedDevice() const
 {
     const QList<QTreeWidgetItem*> selected = lvIP->selectedItems();
-    if (selected.isEmpty() || protocol_ == nullptr)
+    if (selected.isEmpty())
         return nullptr;
-    const int slot = protocol_->SlotOfRow(lvIP->indexOfTopLevelItem(selected.first()));
-    return slot == 0 ? nullptr : &protocol_->Devices()[slot];
+    const int slot = protocol_.SlotOfRow(lvIP->indexOfTopLevelItem(selected.first()));
+    return slot == 0 ? nullptr : &protocol_.Devices()[slot];
 }
 
 void TForm1::ShowDeviceAddress(TRIPEdit* edit, const std::string& text)
@@ -320,7 +289,7 @@ void TForm1::SetOperationControlsEnabled(bool enabled)
 
 void TForm1::lbIPClick(QObject* /*sender*/)
 {
-    if (changing_ || refreshing_ || Stopped() || protocol_ == nullptr)
+    if (changing_ || refreshing_ || Stopped())
         return;
     const protocol::NumerIP* device = SelectedDevice();
     if (device == nullptr)
@@ -337,27 +306,18 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     // No refresh and no second change may start while this one runs.
     changing_ = true;
     SetOperationControlsEnabled(false);
-    const int result = protocol_->ChangeDevice(currentAddress, newAddress, mac, newMask);
+    const int result = protocol_.ChangeDevice(currentAddress, newAddress, mac, newMask);
     if (result == 0 && !Stopped())
-        WaitProcessingMessages(kWaitAfterChangeMs);
+        WaitProcessingMessages(protocol::kPauseAfterChangeMs);
     changing_ = false;
     if (Stopped())
         return;
     FormCreate(bZmienIP);
 }
 
-void TForm1::WaitProcessingMessages(uint32_t milliseconds)
+void TForm1::WaitProcessingMessages(int milliseconds)
 {
-    const uint32_t start = protocol::TickCount();
-    QTimer wakeUp;
-    wakeUp.setSingleShot(true);
-    while (!Stopped()) {
-        const uint32_t elapsed = protocol::TicksSince(start, protocol::TickCount());
-        if (elapsed >= milliseconds)
-            break;
-        wakeUp.start(int(milliseconds - elapsed));
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    protocol::ProcessEventsUntil(QDeadlineTimer(milliseconds, Qt::PreciseTimer), [this] { return Stopped(); });
 }
 
 void TForm1::FormClose(QObject* /*sender*/)
@@ -365,19 +325,13 @@ void TForm1::FormClose(QObject* /*sender*/)
     if (closed_)
         return;
     closed_ = true;
-    if (!endRequested_ && protocol_ != nullptr) {
-        const protocol::DeviceTable& devices = protocol_->Devices();
-        for (int slot = 1; slot <= protocol::DeviceTable::kSlots && !endRequested_; ++slot)
-            if (!devices[slot].Address.empty())
-                GniazdoTransmisjiRozkazowDoModulu.BroadcastPacket(kDevicePort, "E");
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    if (!endRequested_)
+        protocol_.SendClosingCommands();
     GniazdoTransmisjiRozkazowDoModulu.Terminate();
     // An operation interrupted by the close stops at its next wait and sends
     // nothing after the closing commands.
     Timeout.stop();
-    if (protocol_ != nullptr)
-        protocol_->Abandon();
+    protocol_.Abandon();
 }
 
 void TForm1::GniazdoTransmisjiRozkazowDoModuluError(net::ASocket& sender)
@@ -388,8 +342,7 @@ void TForm1::GniazdoTransmisjiRozkazowDoModuluError(net::ASocket& sender)
     // dispatched or shown.
     endRequested_ = true;
     Timeout.stop();
-    if (protocol_ != nullptr)
-        protocol_->Abandon();
+    protocol_.Abandon();
     const int32_t code = sender.ErrorCode();
     messages_.ShowSocketErrorBox(SocketErrorBoxText(code, QString::fromStdString(sender.ErrorDescription())));
     EndProgram();
@@ -399,8 +352,7 @@ void TForm1::EndProgram()
 {
     endRequested_ = true;
     Timeout.stop();
-    if (protocol_ != nullptr)
-        protocol_->Abandon();
+    protocol_.Abandon();
     // exit(), not quit(): quit() would close the window and run the closing
     // handler, which must not send its commands after a fatal error.
     QCoreApplication::exit(1);
@@ -408,7 +360,7 @@ void TForm1::EndProgram()
 
 bool TForm1::Stopped() const
 {
-    return endRequested_ || closed_ || (protocol_ != nullptr && protocol_->Abandoned());
+    return endRequested_ || closed_ || protocol_.Abandoned();
 }
 
 void TForm1::RunHandler(const std::function<void()>& handler)
@@ -464,27 +416,4 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TForm1::Clear()
-{
-    lvIP->clear();
-}
-
-void TForm1::SetEnabled(bool enabled)
-{
-    lvIP->setEnabled(enabled);
-}
-
-void TForm1::AddRow(const std::string& caption, const std::string& subItem1, const std::string& subItem2,
-                    int imageIndex)
-{
-    auto* item = new QTreeWidgetItem(lvIP, {Latin1(caption), Latin1(subItem1), Latin1(subItem2)});
-    if (imageIndex >= 0 && imageIndex < int(std::size(rowImages_)))
-        item->setIcon(0, rowImages_[imageIndex]);
-}
-
-void TForm1::Repaint()
-{
-    lvIP->viewport()->repaint();
 }

@@ -1,8 +1,9 @@
 #pragma once
-#include "net/udp_socket.h"
-#include "protocol/device_list_view.h"
+#include "app/device_list_adapter.h"
+#include "app/window_messages.h"
+#include "net/socket/udp_socket.h"
+#include "protocol/device_protocol.h"
 
-#include <QIcon>
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
@@ -14,28 +15,20 @@ class QPushButton;
 class QSpinBox;
 class QTreeWidget;
 class TRIPEdit;
-class WindowMessages;
-
-namespace protocol {
-class DeviceProtocol;
-struct NumerIP;
-}
 
 // The program's only window: the list of found multiplexers, the address,
 // mask and port of the selected one, "Odśwież listę" and "Ustaw". It owns
-// the command socket and the reply timer the device protocol runs on.
-class TForm1 : public QMainWindow, public protocol::DeviceListView {
+// the command socket, the reply timer and the device protocol that runs on
+// them.
+class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit TForm1(WindowMessages& messages, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // main() creates the device protocol over this window's socket and timer
-    // and attaches it before the window is shown.
     net::TUDPSocket& CommandSocket() { return GniazdoTransmisjiRozkazowDoModulu; }
-    QTimer& ReplyTimer() { return Timeout; }
-    void AttachProtocol(protocol::DeviceProtocol& protocol);
+    protocol::DeviceProtocol& Protocol() { return protocol_; }
 
     // Handlers, named after the components they serve.
     void FormCreate(QObject* sender);
@@ -47,13 +40,6 @@ public:
 
     // True once a fatal socket error has asked the program to end.
     bool EndRequested() const { return endRequested_; }
-
-    // The list as the device protocol fills it.
-    void Clear() override;
-    void SetEnabled(bool enabled) override;
-    void AddRow(const std::string& caption, const std::string& subItem1, const std::string& subItem2,
-                int imageIndex) override;
-    void Repaint() override;
 
     // Components, for the program and its tests.
     QFrame* Bevel1;
@@ -84,13 +70,14 @@ private:
     const protocol::NumerIP* SelectedDevice() const;
     void ShowDeviceAddress(TRIPEdit* edit, const std::string& text);
     void SetOperationControlsEnabled(bool enabled);
-    void WaitProcessingMessages(uint32_t milliseconds);
+    void WaitProcessingMessages(int milliseconds);
 
     net::TUDPSocket GniazdoTransmisjiRozkazowDoModulu;
     QTimer Timeout;
-    QIcon rowImages_[2];
     WindowMessages& messages_;
-    protocol::DeviceProtocol* protocol_ = nullptr;
+    app::DeviceListAdapter listAdapter_;
+    // The request state and the device table: one per process, for the whole run.
+    protocol::DeviceProtocol protocol_{GniazdoTransmisjiRozkazowDoModulu, Timeout, listAdapter_, messages_};
 
     bool captionsPending_ = true;
     bool firstDisplayDone_ = false;

@@ -1,9 +1,9 @@
 #include "net/socket_layer.h"
 
-#include "net/event_dispatcher.h"
-#include "net/main_thread_channel.h"
-#include "net/readiness_watches.h"
-#include "net/socket_errors.h"
+#include "net/dispatch/endpoint_router.h"
+#include "net/dispatch/main_thread_channel.h"
+#include "net/dispatch/readiness_watches.h"
+#include "net/errors/socket_errors.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -32,10 +32,10 @@ SocketLayer::SocketLayer()
     OnUnhandledException = [](const std::exception& error) {
         std::fprintf(stderr, "muxconfig: unhandled socket error: %s\n", error.what());
     };
-    dispatcher_ = std::make_unique<EventDispatcher>([this](const std::exception& e) { ReportUnhandled(e); });
-    watches_ = std::make_unique<ReadinessWatches>(*dispatcher_);
-    dispatcher_->SetWatches(watches_.get());
-    channel_ = std::make_shared<MainThreadChannel>(dispatcher_.get(), dispatcher_->CallEventType());
+    router_ = std::make_unique<EndpointRouter>([this](const std::exception& e) { ReportUnhandled(e); });
+    watches_ = std::make_unique<ReadinessWatches>(*router_);
+    router_->SetWatches(watches_.get());
+    channel_ = std::make_shared<MainThreadChannel>(router_.get(), router_->CallEventType());
     theLayer = this;
 }
 
@@ -44,9 +44,9 @@ SocketLayer::~SocketLayer()
     // Sockets that outlive the layer find it gone and leave it alone.
     theLayer = nullptr;
     channel_->Shut();
-    dispatcher_->SetWatches(nullptr);
+    router_->SetWatches(nullptr);
     watches_.reset();
-    dispatcher_.reset(); // discards queued notifications; waiting workers wake
+    router_.reset(); // discards queued notifications; waiting workers wake
     auto deadline = std::chrono::steady_clock::now() + WorkerShutdownLimit;
     while (channel_->RunningWorkers() > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

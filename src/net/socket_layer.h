@@ -4,7 +4,7 @@
 // Created in main() after the Q(Core)Application, destroyed before it.
 #pragma once
 
-#include "net/socket_list.h"
+#include "net/socket/socket_list.h"
 
 #include <exception>
 #include <functional>
@@ -12,7 +12,7 @@
 
 namespace net {
 
-class EventDispatcher;
+class EndpointRouter;
 class MainThreadChannel;
 class ReadinessWatches;
 
@@ -31,7 +31,7 @@ public:
     std::function<void(const std::exception&)> OnUnhandledException;
 
     TSocketList& SocketList() { return sockets_; }
-    EventDispatcher& Dispatcher() { return *dispatcher_; }
+    EndpointRouter& Router() { return *router_; }
     ReadinessWatches& Watches() { return *watches_; }
     const std::shared_ptr<MainThreadChannel>& Channel() const { return channel_; }
     int RunningLookupWorkers() const;
@@ -40,7 +40,7 @@ private:
     void ReportUnhandled(const std::exception& error);
 
     TSocketList sockets_;
-    std::unique_ptr<EventDispatcher> dispatcher_;
+    std::unique_ptr<EndpointRouter> router_;
     std::unique_ptr<ReadinessWatches> watches_;
     std::shared_ptr<MainThreadChannel> channel_;
 };

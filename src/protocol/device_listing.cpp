@@ -79,18 +79,25 @@ void DeviceProtocol::ListDevices()
     if (abandoned_)
         return;
     for (int number = 1; number <= DeviceTable::kSlots; ++number) {
-        const NumerIP& slot = devices_[number];
-        if (slot.Address.empty())
-            continue;
-        int image = DeviceListView::kNoImage;
-        if (slot.FlagE)
-            image = DeviceListView::kImageLetterE;
-        else if (!slot.ReadOk)
-            image = DeviceListView::kImageExclamation;
-        list_.AddRow(slot.Address, slot.Mask, slot.Mac, image);
+        if (!devices_[number].Address.empty())
+            list_.AddRow(RowOfSlot(number));
     }
     list_.Repaint();
     list_.SetEnabled(true);
+    ShowProgress(Progress::Activity::Idle);
+}
+
+DeviceRow DeviceProtocol::RowOfSlot(int number) const
+{
+    const NumerIP& slot = devices_[number];
+    DeviceRow row{slot.Address, slot.Mask, slot.Mac, DeviceListView::kNoImage, slot.FlagE, slot.ReadOk, false};
+    for (int other = 1; other <= DeviceTable::kSlots && !row.AddressShared; ++other)
+        row.AddressShared = other != number && devices_[other].Address == slot.Address;
+    if (slot.FlagE)
+        row.Image = DeviceListView::kImageLetterE;
+    else if (!slot.ReadOk)
+        row.Image = DeviceListView::kImageExclamation;
+    return row;
 }
 
 int DeviceProtocol::SlotOfRow(int row) const

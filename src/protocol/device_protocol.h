@@ -2,8 +2,11 @@
 #include "protocol/device_list_view.h"
 #include "protocol/numer_ip.h"
 #include "protocol/operator_messages.h"
+#include "protocol/protocol_constants.h"
 #include "protocol/status_codes.h"
 
+#include <QDeadlineTimer>
+#include <QMetaObject>
 #include <cstdint>
 #include <string>
 
@@ -15,27 +18,19 @@ class TUDPSocket;
 
 namespace protocol {
 
-inline constexpr uint16_t kDevicePort = 65535;
-inline constexpr const char* kDevicePortText = "65535";
-inline constexpr const char* kCommandLocalPort = "1153";
-inline constexpr const char* kDevicePassword = "QOVUT";
-inline constexpr int kReplyTimeoutMs = 2000;
-inline constexpr int kCollectionWindowMs = 2000;
-inline constexpr int kSelectionPauseMs = 500;
-
 // The device protocol of this process: the one request state, the device
 // table, and every exchange with the multiplexers. Owned by main and alive
 // for the whole run. One request at a time; every wait runs the Qt event
 // loop, so the socket and timer handlers run nested inside it.
 //
-// The main window hands it the command socket and the reply timer it owns,
-// and binds their events:
-//   socket.OnDataAvailable = [&](net::AUDPSocket&) { p.GniazdoTransmisjiRozkazowDoModuluDataAvailable(); };
-//   QObject::connect(&timer, &QTimer::timeout, [&] { p.TimeoutTimer(); });
+// Its owner (the main window, the command line) gives it the command socket
+// and the reply timer, which must outlive it; the protocol configures both
+// and binds their events to its handlers until it is destroyed.
 class DeviceProtocol {
 public:
     DeviceProtocol(net::TUDPSocket& commandSocket, QTimer& replyTimer, DeviceListView& list,
                    OperatorMessages& messages);
+    ~DeviceProtocol();
     DeviceProtocol(const DeviceProtocol&) = delete;
     DeviceProtocol& operator=(const DeviceProtocol&) = delete;
 
@@ -58,6 +53,10 @@ public:
                      const std::string& newMask);
     int AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries);
 
+    // The closing command, once for every listed device, then a 1 ms pause.
+    // A failed send is raised to the caller.
+    void SendClosingCommands();
+
     // Ends all protocol work for good (the window is closing, or the socket
     // failed fatally): every wait returns at once, nothing more is sent,
     // dispatched or shown, and an operation in progress returns a failure.
@@ -73,6 +72,8 @@ public:
     // The slot shown by list row `row` (counted from 0): the (row+1)-th slot
     // with an address. 0 when there is no such row.
     int SlotOfRow(int row) const;
+    // The list row of a listed slot, with what its picture stands for.
+    DeviceRow RowOfSlot(int number) const;
 
 private:
     enum class SendErrors { Propagate, Drop };
@@ -84,9 +85,12 @@ private:
     void ArmReplyTimer();
     void TakeWaitingDatagrams();
     void WaitWhilePending();
-    void WaitFor(uint32_t milliseconds);
+    void WaitFor(int milliseconds);
     static void BlockingPause(int milliseconds);
     void ShowFailure(int status);
+    int ChangeSelectedDevice(const std::string& currentAddress, const std::string& newAddress, const std::string& mac,
+                             const std::string& newMask);
+    void ShowProgress(Progress::Activity what, int current = 0, int total = 0, const std::string& device = {});
 
     net::TUDPSocket& socket_;
     QTimer& timeout_;
@@ -98,7 +102,8 @@ private:
     std::string lastReply_;
     DeviceTable devices_;
 
-    uint32_t timerArmedAt_ = 0;
+    QMetaObject::Connection timerConnection_;
+    QDeadlineTimer replyDeadline_;
     bool abandoned_ = false;
 };
 

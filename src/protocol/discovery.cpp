@@ -1,7 +1,7 @@
 #include "protocol/device_protocol.h"
 
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 
 #include <arpa/inet.h>
 
@@ -55,7 +55,8 @@ void DeviceProtocol::StartDiscovery()
     expectedReply_ = kReplyDiscovery;
     replyStatus_ = kStatusPending;
     socket_.SetLocalPort(kCommandLocalPort);
-    Broadcast("X", SendErrors::Drop);
+    Broadcast(kDiscoverCommand, SendErrors::Drop);
+    ShowProgress(Progress::Activity::Searching);
     // Nothing waits on this request: the first reply stops the timer, and
     // when none comes it settles the status with 4, which nobody reads.
     ArmReplyTimer();
@@ -66,13 +67,17 @@ bool DeviceProtocol::ReadAllDevices()
     WaitFor(kCollectionWindowMs);
     if (abandoned_ || devices_[1].Address.empty())
         return false;
+    int found = 0;
+    while (found < DeviceTable::kSlots && !devices_[found + 1].Address.empty())
+        ++found;
     bool readFailed = false;
-    for (int number = 1; number <= DeviceTable::kSlots && !devices_[number].Address.empty(); ++number) {
+    for (int number = 1; number <= found; ++number) {
         if (abandoned_)
             return false;
         NumerIP& slot = devices_[number];
+        ShowProgress(Progress::Activity::Reading, number, found, slot.Address);
         const std::string mac = slot.Mac;
-        const int status = ReadDevice(mac, 2, slot);
+        const int status = ReadDevice(mac, kReadTries, slot);
         slot.ReadOk = status == kStatusOk;
         if (!slot.ReadOk)
             readFailed = true;
@@ -85,7 +90,7 @@ int DeviceProtocol::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& s
     uint8_t attempt = 0;
     while (attempt < tries) {
         // An error raised by the selection or the login send is not caught here.
-        Request("W" + mac, kReplyAcknowledgement, SendErrors::Propagate);
+        Request(kSelectCommand + mac, kReplyAcknowledgement, SendErrors::Propagate);
         if (replyStatus_ != kStatusOk) {
             slot.LoggedIn = false;
             return replyStatus_;
@@ -94,20 +99,20 @@ int DeviceProtocol::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& s
         BlockingPause(kSelectionPauseMs);
 
         slot.LoggedIn = true;
-        Request(std::string("L") + kDevicePassword, kReplyAcknowledgement, SendErrors::Propagate);
+        Request(std::string(kLoginCommand) + kDevicePassword, kReplyAcknowledgement, SendErrors::Propagate);
         if (replyStatus_ != kStatusOk) {
             slot.LoggedIn = false;
             return replyStatus_;
         }
 
-        Request("GNM", kReplyValue, SendErrors::Drop);
+        Request(kMaskQuery, kReplyValue, SendErrors::Drop);
         if (replyStatus_ != kStatusOk) {
             ++attempt;
             continue;
         }
         slot.Mask = lastReply_.empty() ? std::string() : lastReply_.substr(1);
 
-        Request("GDN", kReplyValue, SendErrors::Drop);
+        Request(kDnQuery, kReplyValue, SendErrors::Drop);
         if (replyStatus_ != kStatusOk) {
             ++attempt;
             continue;

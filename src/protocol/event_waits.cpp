@@ -1,24 +1,10 @@
 #include "protocol/device_protocol.h"
-#include "protocol/tick_count.h"
-
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include "protocol/event_loop_wait.h"
 
 #include <chrono>
 #include <thread>
 
 namespace protocol {
-
-namespace {
-
-// Blocks in the event loop until at least one event has been handled.
-void HandleNextEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-} // namespace
 
 void DeviceProtocol::WaitWhilePending()
 {
@@ -26,41 +12,28 @@ void DeviceProtocol::WaitWhilePending()
     // empty text, an unknown first letter). So the wait keeps the try's own
     // deadline too and ends it 2000 ms after the timer was armed, as the
     // timer would have.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    while (replyStatus_ == kStatusPending && !abandoned_) {
-        const uint32_t elapsed = TicksSince(timerArmedAt_, TickCount());
-        if (elapsed >= static_cast<uint32_t>(kReplyTimeoutMs)) {
-            TimeoutTimer();
-            break;
-        }
-        if (!deadline.isActive())
-            deadline.start(static_cast<int>(kReplyTimeoutMs - elapsed));
-        HandleNextEvents();
-    }
+    const bool settled =
+        ProcessEventsUntil(replyDeadline_, [this] { return replyStatus_ != kStatusPending || abandoned_; });
+    if (!settled)
+        TimeoutTimer();
     if (abandoned_ && replyStatus_ == kStatusPending)
         replyStatus_ = kStatusNoReply;
 }
 
-void DeviceProtocol::WaitFor(uint32_t milliseconds)
+void DeviceProtocol::WaitFor(int milliseconds)
 {
-    const uint32_t start = TickCount();
-    QTimer wakeUp;
-    wakeUp.setSingleShot(true);
-    wakeUp.setTimerType(Qt::PreciseTimer);
-    while (!abandoned_) {
-        const uint32_t elapsed = TicksSince(start, TickCount());
-        if (elapsed >= milliseconds)
-            break;
-        wakeUp.start(static_cast<int>(milliseconds - elapsed));
-        HandleNextEvents();
-    }
+    ProcessEventsUntil(QDeadlineTimer(milliseconds, Qt::PreciseTimer), [this] { return abandoned_; });
 }
 
 void DeviceProtocol::BlockingPause(int milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void DeviceProtocol::ShowProgress(Progress::Activity what, int current, int total, const std::string& device)
+{
+    if (!abandoned_)
+        list_.ShowProgress(Progress{what, current, total, device});
 }
 
 } // namespace protocol

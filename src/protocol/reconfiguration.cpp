@@ -1,7 +1,7 @@
 #include "protocol/device_protocol.h"
 
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 
 namespace protocol {
 
@@ -10,23 +10,32 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
 {
     if (abandoned_)
         return kStatusNoReply;
+    ShowProgress(Progress::Activity::Changing, 0, 0, currentAddress);
+    const int result = ChangeSelectedDevice(currentAddress, newAddress, mac, newMask);
+    ShowProgress(Progress::Activity::Idle);
+    return result;
+}
+
+int DeviceProtocol::ChangeSelectedDevice(const std::string& currentAddress, const std::string& newAddress,
+                                         const std::string& mac, const std::string& newMask)
+{
     // Select the device first: the login, the mask and the closing command
     // carry no device identity and go to whichever device is selected.
-    int result = SendCommand("W" + mac, 3);
+    int result = SendCommand(kSelectCommand + mac, kChangeTries);
     if (result != kStatusOk) {
         ShowFailure(result);
         return result;
     }
     BlockingPause(kSelectionPauseMs);
 
-    result = SendCommand(std::string("L") + kDevicePassword, 3);
+    result = SendCommand(std::string(kLoginCommand) + kDevicePassword, kChangeTries);
     if (result != kStatusOk) {
         ShowFailure(result);
         return result;
     }
 
     if (newAddress != currentAddress) {
-        result = AssignAddress(newAddress, mac, 3);
+        result = AssignAddress(newAddress, mac, kChangeTries);
         if (abandoned_)
             result = kStatusNoReply;
         if (result != kStatusOk) {
@@ -36,7 +45,7 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
     }
 
     if (!newMask.empty()) {
-        result = SendCommand("SNM" + newMask, 3);
+        result = SendCommand(kSetMaskCommand + newMask, kChangeTries);
         if (result != kStatusOk) {
             ShowFailure(result);
             return result;
@@ -46,16 +55,13 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
     if (abandoned_)
         return kStatusNoReply;
     // The closing command: no reply is awaited.
-    try {
-        socket_.BroadcastPacket(kDevicePort, "E");
-    } catch (const net::Exception&) {
-    }
+    Broadcast(kClosingCommand, SendErrors::Drop);
     return kStatusOk;
 }
 
 int DeviceProtocol::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
 {
-    const std::string command = "A" + mac + "/" + kDevicePassword + "/" + newAddress;
+    const std::string command = kAssignCommand + mac + "/" + kDevicePassword + "/" + newAddress;
     for (uint8_t attempt = 0; attempt < tries && !abandoned_; ++attempt) {
         replyStatus_ = kStatusPending;
         expectedReply_ = kReplyAcknowledgement;
@@ -71,6 +77,15 @@ int DeviceProtocol::AssignAddress(const std::string& newAddress, const std::stri
             break;
     }
     return replyStatus_ == kStatusNoReply ? kStatusOk : replyStatus_;
+}
+
+void DeviceProtocol::SendClosingCommands()
+{
+    for (int number = 1; number <= DeviceTable::kSlots && !abandoned_; ++number)
+        if (!devices_[number].Address.empty())
+            Broadcast(kClosingCommand, SendErrors::Propagate);
+    if (!abandoned_)
+        BlockingPause(1);
 }
 
 void DeviceProtocol::ShowFailure(int status)

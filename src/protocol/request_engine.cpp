@@ -1,8 +1,8 @@
 #include "protocol/device_protocol.h"
-#include "protocol/tick_count.h"
+#include "protocol/command_socket.h"
 
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 
 #include <QAbstractEventDispatcher>
 #include <QTimer>
@@ -19,9 +19,19 @@ DeviceProtocol::DeviceProtocol(net::TUDPSocket& commandSocket, QTimer& replyTime
                                OperatorMessages& messages)
     : socket_(commandSocket), timeout_(replyTimer), list_(list), messages_(messages)
 {
+    ConfigureCommandSocket(socket_);
+    socket_.OnDataAvailable = [this](net::AUDPSocket&) { GniazdoTransmisjiRozkazowDoModuluDataAvailable(); };
     timeout_.setInterval(kReplyTimeoutMs);
     // A coarse timer may fire a few per cent early; a try lasts its full 2000 ms.
     timeout_.setTimerType(Qt::PreciseTimer);
+    timerConnection_ = QObject::connect(&timeout_, &QTimer::timeout, [this] { TimeoutTimer(); });
+}
+
+DeviceProtocol::~DeviceProtocol()
+{
+    QObject::disconnect(timerConnection_);
+    timeout_.stop();
+    socket_.OnDataAvailable = nullptr;
 }
 
 int DeviceProtocol::SendCommand(const std::string& command, uint8_t tries)
@@ -125,7 +135,7 @@ void DeviceProtocol::ArmReplyTimer()
 {
     if (abandoned_)
         return;
-    timerArmedAt_ = TickCount();
+    replyDeadline_ = QDeadlineTimer(kReplyTimeoutMs, Qt::PreciseTimer);
     timeout_.start(kReplyTimeoutMs);
 }
 

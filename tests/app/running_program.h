@@ -26,11 +26,9 @@ public:
 };
 
 struct RunningProgram {
-    RunningProgram() { form.AttachProtocol(protocol); }
-
     RecordingMessages messages;
     TForm1 form{messages};
-    protocol::DeviceProtocol protocol{form.CommandSocket(), form.ReplyTimer(), form, messages};
+    protocol::DeviceProtocol& protocol = form.Protocol();
 };
 
 // Runs the event loop until `done` holds or `timeoutMs` pass.

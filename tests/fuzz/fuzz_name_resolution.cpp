@@ -5,8 +5,8 @@
 #include "dotted_address_model.h"
 #include "fuzz_check.h"
 
-#include "net/name_resolution.h"
-#include "net/socket_errors.h"
+#include "net/lookups/name_resolution.h"
+#include "net/errors/socket_errors.h"
 
 #include <arpa/inet.h>
 

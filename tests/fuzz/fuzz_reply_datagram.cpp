@@ -38,8 +38,8 @@
 #include "fuzz_check.h"
 #include "fuzz_process.h"
 
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 #include "protocol/device_protocol.h"
 
 #include <QCoreApplication>
@@ -190,7 +190,7 @@ class RecordingList : public DeviceListView {
 public:
     void Clear() override { rows = 0; }
     void SetEnabled(bool value) override { enabled = value; }
-    void AddRow(const std::string&, const std::string&, const std::string&, int) override { ++rows; }
+    void AddRow(const DeviceRow&) override { ++rows; }
     void Repaint() override {}
     int rows = 0;
     bool enabled = true;
@@ -214,11 +214,17 @@ struct Rig {
 
     Rig()
     {
-        socket.SetLocalPort(kCommandLocalPort);
-        socket.SetBroadcastOption(true);
-        socket.SetUseSendBuffer(false);
-        socket.SetUseReceiveBuffer(false);
         socket.OnError = [this](net::ASocket& s) { socketErrors.push_back(s.ErrorCode()); };
+        wakeUp.setInterval(50);
+    }
+
+    // Takes over the command socket from a protocol that has just configured
+    // it: bound to the command port at once, and its datagrams counted.
+    void Attach(DeviceProtocol& engine)
+    {
+        protocol = &engine;
+        socket.SetLocalPort(kCommandLocalPort);
+        socket.SetBound(true);
         socket.OnDataAvailable = [this](net::AUDPSocket&) {
             // A notification can come with nothing waiting (the datagram was
             // taken already); only one that had a datagram to read counts.
@@ -235,8 +241,6 @@ struct Rig {
             if (afterDispatch)
                 afterDispatch();
         };
-        socket.SetBound(true);
-        wakeUp.setInterval(50);
     }
 
     // Whether a datagram waits in the command socket's queue.
@@ -433,11 +437,7 @@ struct Iteration {
     DeviceProtocol protocol{socket, timeout, list, messages};
     EngineModel model;
 
-    Iteration()
-    {
-        QObject::connect(&timeout, &QTimer::timeout, [this] { protocol.TimeoutTimer(); });
-        TheRig().protocol = &protocol;
-    }
+    Iteration() { TheRig().Attach(protocol); }
     ~Iteration()
     {
         TheRig().protocol = nullptr;

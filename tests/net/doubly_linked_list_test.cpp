@@ -1,6 +1,6 @@
 // The owning doubly linked list of the socket's buffers.
-#include "net/buffer_items.h"
-#include "net/doubly_linked_list.h"
+#include "net/buffers/buffer_items.h"
+#include "net/buffers/doubly_linked_list.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // the real Qt loop.
 #include "net_test_helpers.h"
 
-#include "net/event_dispatcher.h"
-#include "net/socket_errors.h"
+#include "net/dispatch/endpoint_router.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -16,9 +16,9 @@ using namespace nettest;
 
 namespace {
 
-net::EventDispatcher& Dispatcher()
+net::EndpointRouter& Router()
 {
-    return net::SocketLayer::instance().Dispatcher();
+    return net::SocketLayer::instance().Router();
 }
 
 // Collects the messages that reach OnMessage.
@@ -36,13 +36,13 @@ struct Recorder {
 
 TEST(Endpoint, CreatedOnlyWhenFirstNeeded)
 {
-    std::size_t before = Dispatcher().AttachedCount();
+    std::size_t before = Router().AttachedCount();
     {
         net::TUDPSocket socket;
         socket.SetLocalPort("1154");
         EXPECT_EQ(socket.WindowHandle(), 0u);
         EXPECT_EQ(socket.SocketHandle(), -1);
-        EXPECT_EQ(Dispatcher().AttachedCount(), before);
+        EXPECT_EQ(Router().AttachedCount(), before);
         socket.Terminate(); // closes nothing, raises nothing
         EXPECT_TRUE(socket.Terminated());
     }
@@ -50,7 +50,7 @@ TEST(Endpoint, CreatedOnlyWhenFirstNeeded)
     net::EndpointHandle endpoint = handle.GetWindowHandle();
     EXPECT_NE(endpoint, 0u);
     EXPECT_EQ(handle.GetWindowHandle(), endpoint);
-    EXPECT_EQ(Dispatcher().AttachedCount(), before + 1);
+    EXPECT_EQ(Router().AttachedCount(), before + 1);
 }
 
 TEST(Endpoint, NotificationsArriveOneByOneInPostedOrder)
@@ -67,7 +67,7 @@ TEST(Endpoint, NotificationsArriveOneByOneInPostedOrder)
         return 0;
     };
     for (uint32_t i = 1; i <= 4; ++i)
-        Dispatcher().Post(handle.GetWindowHandle(), {2000, i, 0});
+        Router().Post(handle.GetWindowHandle(), {2000, i, 0});
     ASSERT_TRUE(RunLoopUntil([&] { return recorder.messages.size() == 4; }));
     EXPECT_EQ(recorder.messages, (std::vector<uint32_t>{200001, 200002, 200003, 200004}));
 }
@@ -80,8 +80,8 @@ TEST(Endpoint, NotificationForDestroyedObjectIsDropped)
     net::TWindowHandle alive;
     Recorder aliveRecorder;
     aliveRecorder.Attach(alive);
-    Dispatcher().Post(gone->GetWindowHandle(), {3000, 1, 0});
-    Dispatcher().Post(alive.GetWindowHandle(), {3000, 2, 0});
+    Router().Post(gone->GetWindowHandle(), {3000, 1, 0});
+    Router().Post(alive.GetWindowHandle(), {3000, 2, 0});
     gone.reset();
     ASSERT_TRUE(RunLoopUntil([&] { return !aliveRecorder.messages.empty(); }));
     EXPECT_TRUE(goneRecorder.messages.empty());

@@ -3,9 +3,9 @@
 // test's own hosts file or a resolver that never answers.
 #include "net_test_helpers.h"
 
-#include "net/socket_errors.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // is handed out first, in arrival order, with its senders.
 #include "net_test_helpers.h"
 
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // queued datagrams leave in order at the next write notification.
 #include "net_test_helpers.h"
 
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 

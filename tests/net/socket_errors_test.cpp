@@ -1,6 +1,6 @@
 // Error texts, the description shown to the operator, and the mapping of
 // Linux error values onto the WinSock numbering.
-#include "net/socket_errors.h"
+#include "net/errors/socket_errors.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // listener in the LAN namespace, and the send failures the kernel reports.
 #include "net_test_helpers.h"
 
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 

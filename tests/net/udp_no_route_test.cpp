@@ -1,6 +1,6 @@
 // A namespace with nothing but loopback: no route for a broadcast.
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // datagram, the sender's address, size limits and empty datagrams.
 #include "net_test_helpers.h"
 
-#include "net/socket_errors.h"
-#include "net/udp_socket.h"
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 

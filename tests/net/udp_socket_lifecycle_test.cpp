@@ -2,10 +2,10 @@
 // and the failures of those steps.
 #include "net_test_helpers.h"
 
-#include "net/name_resolution.h"
-#include "net/socket_errors.h"
+#include "net/lookups/name_resolution.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
-#include "net/udp_socket.h"
+#include "net/socket/udp_socket.h"
 
 #include <gtest/gtest.h>
 

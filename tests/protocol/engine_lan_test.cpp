@@ -1,7 +1,7 @@
 // The request/reply engine over real UDP against the simulator.
 #include "lan_helpers.h"
 
-#include "net/socket_errors.h"
+#include "net/errors/socket_errors.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -12,7 +12,9 @@ struct RecordedRow {
     std::string mask;
     std::string mac;
     int image = 0;
+    protocol::DeviceRow shown;
 };
+
 
 class RecordingListView : public protocol::DeviceListView {
 public:
@@ -22,14 +24,12 @@ public:
         ++clears;
     }
     void SetEnabled(bool value) override { enabled = value; }
-    void AddRow(const std::string& caption, const std::string& subItem1, const std::string& subItem2,
-                int imageIndex) override
-    {
-        rows.push_back({caption, subItem1, subItem2, imageIndex});
-    }
+    void AddRow(const protocol::DeviceRow& row) override { rows.push_back({row.Address, row.Mask, row.Mac, row.Image, row}); }
     void Repaint() override { ++repaints; }
+    void ShowProgress(const protocol::Progress& step) override { progress.push_back(step); }
 
     std::vector<RecordedRow> rows;
+    std::vector<protocol::Progress> progress;
     bool enabled = true;
     int clears = 0;
     int repaints = 0;

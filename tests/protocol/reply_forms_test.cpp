@@ -2,7 +2,10 @@
 #include "protocol/address_key.h"
 #include "protocol/discovery_reply.h"
 #include "protocol/status_codes.h"
-#include "protocol/tick_count.h"
+#include "protocol/event_loop_wait.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -91,11 +94,15 @@ TEST(AddressKey, ReadsTheNetworkOrderBytesAsALittleEndianSignedValue)
     EXPECT_EQ(AddressKey("not an address"), -1);
 }
 
-TEST(TickCount, DifferenceSurvivesAWrapOfTheCounter)
+TEST(EventLoopWait, EndsWhenItsConditionHoldsOrItsDeadlinePasses)
 {
-    EXPECT_EQ(TicksSince(0xFFFFFF00u, 0x00000100u), 0x200u);
-    EXPECT_EQ(TicksSince(1000u, 3000u), 2000u);
-    const uint32_t a = TickCount();
-    const uint32_t b = TickCount();
-    EXPECT_LT(TicksSince(a, b), 1000u);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(ProcessEventsUntil(QDeadlineTimer(50, Qt::PreciseTimer), [] { return false; }));
+    EXPECT_GE(clock.elapsed(), 50) << "never before the deadline";
+
+    bool fired = false;
+    QTimer::singleShot(10, [&] { fired = true; });
+    EXPECT_TRUE(ProcessEventsUntil(QDeadlineTimer(QDeadlineTimer::Forever), [&] { return fired; }))
+        << "events are handled while waiting";
 }

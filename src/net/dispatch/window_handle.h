@@ -3,8 +3,8 @@
 // first need by GetWindowHandle.
 #pragma once
 
-#include "net/component.h"
-#include "net/notification.h"
+#include "net/dispatch/component.h"
+#include "net/dispatch/notification.h"
 
 #include <functional>
 

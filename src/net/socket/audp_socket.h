@@ -3,7 +3,7 @@
 // sender's address, optionally through a receive buffer.
 #pragma once
 
-#include "net/send_buffer_socket.h"
+#include "net/socket/send_buffer_socket.h"
 
 namespace net {
 

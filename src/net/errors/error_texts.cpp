@@ -1,4 +1,4 @@
-#include "net/socket_errors.h"
+#include "net/errors/socket_errors.h"
 
 #include <unordered_map>
 

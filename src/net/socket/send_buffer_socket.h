@@ -3,8 +3,8 @@
 // bookkeeping used by connected sockets.
 #pragma once
 
-#include "net/asocket.h"
-#include "net/buffer_items.h"
+#include "net/socket/asocket.h"
+#include "net/buffers/buffer_items.h"
 
 #include <chrono>
 

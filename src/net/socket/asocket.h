@@ -2,8 +2,8 @@
 // the host lookups a socket has started.
 #pragma once
 
-#include "net/host_lookup.h"
-#include "net/window_handle.h"
+#include "net/lookups/host_lookup.h"
+#include "net/dispatch/window_handle.h"
 
 #include <functional>
 #include <memory>

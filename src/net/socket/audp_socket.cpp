@@ -1,9 +1,9 @@
 // Construction, properties and binding of the UDP socket.
-#include "net/audp_socket.h"
+#include "net/socket/audp_socket.h"
 
-#include "net/name_resolution.h"
-#include "net/readiness_watches.h"
-#include "net/socket_errors.h"
+#include "net/lookups/name_resolution.h"
+#include "net/dispatch/readiness_watches.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 
 #include <arpa/inet.h>

@@ -1,6 +1,6 @@
-#include "net/name_resolution.h"
+#include "net/lookups/name_resolution.h"
 
-#include "net/socket_errors.h"
+#include "net/errors/socket_errors.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

@@ -1,8 +1,8 @@
-#include "net/event_dispatcher.h"
+#include "net/dispatch/endpoint_router.h"
 
-#include "net/main_thread_channel.h"
-#include "net/readiness_watches.h"
-#include "net/window_handle.h"
+#include "net/dispatch/main_thread_channel.h"
+#include "net/dispatch/readiness_watches.h"
+#include "net/dispatch/window_handle.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -27,27 +27,27 @@ public:
 
 } // namespace
 
-EventDispatcher::EventDispatcher(ErrorReport report)
+EndpointRouter::EndpointRouter(ErrorReport report)
     : report_(std::move(report)),
       notificationEventType_(static_cast<QEvent::Type>(QEvent::registerEventType())),
       callEventType_(static_cast<QEvent::Type>(QEvent::registerEventType()))
 {
 }
 
-EventDispatcher::~EventDispatcher()
+EndpointRouter::~EndpointRouter()
 {
     for (const auto& [qtId, key] : timerOwners_)
         killTimer(qtId);
 }
 
-EndpointHandle EventDispatcher::Attach(TWindowHandle& target)
+EndpointHandle EndpointRouter::Attach(TWindowHandle& target)
 {
     EndpointHandle endpoint = ++lastEndpoint_;
     endpoints_.emplace(endpoint, &target);
     return endpoint;
 }
 
-void EventDispatcher::Detach(EndpointHandle endpoint)
+void EndpointRouter::Detach(EndpointHandle endpoint)
 {
     endpoints_.erase(endpoint);
     for (auto it = timers_.begin(); it != timers_.end();) {
@@ -63,18 +63,18 @@ void EventDispatcher::Detach(EndpointHandle endpoint)
         watches_->DropEndpoint(endpoint);
 }
 
-bool EventDispatcher::IsAttached(EndpointHandle endpoint) const
+bool EndpointRouter::IsAttached(EndpointHandle endpoint) const
 {
     return endpoints_.count(endpoint) != 0;
 }
 
-void EventDispatcher::Post(EndpointHandle endpoint, const Notification& notification, uint64_t watchGeneration)
+void EndpointRouter::Post(EndpointHandle endpoint, const Notification& notification, uint64_t watchGeneration)
 {
     QCoreApplication::postEvent(this,
         new NotificationEvent(notificationEventType_, endpoint, notification, watchGeneration));
 }
 
-bool EventDispatcher::StartTimer(EndpointHandle endpoint, uint32_t id, int32_t intervalMs)
+bool EndpointRouter::StartTimer(EndpointHandle endpoint, uint32_t id, int32_t intervalMs)
 {
     if (intervalMs <= 0 || !IsAttached(endpoint))
         return false;
@@ -87,7 +87,7 @@ bool EventDispatcher::StartTimer(EndpointHandle endpoint, uint32_t id, int32_t i
     return true;
 }
 
-void EventDispatcher::StopTimer(EndpointHandle endpoint, uint32_t id)
+void EndpointRouter::StopTimer(EndpointHandle endpoint, uint32_t id)
 {
     auto it = timers_.find({endpoint, id});
     if (it == timers_.end())
@@ -97,12 +97,12 @@ void EventDispatcher::StopTimer(EndpointHandle endpoint, uint32_t id)
     timers_.erase(it);
 }
 
-bool EventDispatcher::IsTimerRunning(EndpointHandle endpoint, uint32_t id) const
+bool EndpointRouter::IsTimerRunning(EndpointHandle endpoint, uint32_t id) const
 {
     return timers_.count({endpoint, id}) != 0;
 }
 
-void EventDispatcher::Trap(const std::function<void()>& work)
+void EndpointRouter::Trap(const std::function<void()>& work)
 {
     try {
         work();
@@ -115,7 +115,7 @@ void EventDispatcher::Trap(const std::function<void()>& work)
     }
 }
 
-void EventDispatcher::Deliver(EndpointHandle endpoint, const Notification& notification)
+void EndpointRouter::Deliver(EndpointHandle endpoint, const Notification& notification)
 {
     auto it = endpoints_.find(endpoint);
     if (it == endpoints_.end())
@@ -124,7 +124,7 @@ void EventDispatcher::Deliver(EndpointHandle endpoint, const Notification& notif
     Trap([&] { target->MessageProc(notification.message, notification.wParam, notification.lParam); });
 }
 
-bool EventDispatcher::event(QEvent* event)
+bool EndpointRouter::event(QEvent* event)
 {
     if (event->type() == notificationEventType_) {
         const auto& posted = *static_cast<NotificationEvent*>(event);
@@ -149,7 +149,7 @@ bool EventDispatcher::event(QEvent* event)
     return QObject::event(event);
 }
 
-void EventDispatcher::timerEvent(QTimerEvent* event)
+void EndpointRouter::timerEvent(QTimerEvent* event)
 {
     auto it = timerOwners_.find(event->timerId());
     if (it == timerOwners_.end())

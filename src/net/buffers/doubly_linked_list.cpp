@@ -1,4 +1,4 @@
-#include "net/doubly_linked_list.h"
+#include "net/buffers/doubly_linked_list.h"
 
 namespace net {
 

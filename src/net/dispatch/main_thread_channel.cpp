@@ -1,4 +1,4 @@
-#include "net/main_thread_channel.h"
+#include "net/dispatch/main_thread_channel.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
-#include "net/host_lookup.h"
+#include "net/lookups/host_lookup.h"
 
-#include "net/main_thread_channel.h"
-#include "net/socket_errors.h"
+#include "net/dispatch/main_thread_channel.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 
 #include <condition_variable>

@@ -1,7 +1,7 @@
 // The UDP socket component as owners use it, with its published defaults.
 #pragma once
 
-#include "net/audp_socket.h"
+#include "net/socket/audp_socket.h"
 
 namespace net {
 

@@ -7,7 +7,7 @@
 // and whatever it finds afterwards is thrown away. No one waits for it.
 #pragma once
 
-#include "net/name_resolution.h"
+#include "net/lookups/name_resolution.h"
 
 #include <functional>
 #include <memory>

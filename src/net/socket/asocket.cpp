@@ -1,7 +1,7 @@
-#include "net/asocket.h"
+#include "net/socket/asocket.h"
 
-#include "net/readiness_watches.h"
-#include "net/socket_errors.h"
+#include "net/dispatch/readiness_watches.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 
 #include <algorithm>

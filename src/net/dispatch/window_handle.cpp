@@ -1,7 +1,7 @@
-#include "net/window_handle.h"
+#include "net/dispatch/window_handle.h"
 
-#include "net/event_dispatcher.h"
-#include "net/socket_errors.h"
+#include "net/dispatch/endpoint_router.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 
 #include <QCoreApplication>
@@ -32,7 +32,7 @@ EndpointHandle TWindowHandle::AllocateWindowHandle()
     auto* app = QCoreApplication::instance();
     if (!app || app->thread() != QThread::currentThread())
         throw EWindowHandle("Window handle allocation failed: Windows error #" + std::to_string(EPERM));
-    return SocketLayer::instance().Dispatcher().Attach(*this);
+    return SocketLayer::instance().Router().Attach(*this);
 }
 
 void TWindowHandle::DestroyWindowHandle()
@@ -40,7 +40,7 @@ void TWindowHandle::DestroyWindowHandle()
     if (handle_ == 0)
         return;
     if (SocketLayer::exists())
-        SocketLayer::instance().Dispatcher().Detach(handle_);
+        SocketLayer::instance().Router().Detach(handle_);
     handle_ = 0;
 }
 
@@ -94,13 +94,13 @@ bool TTimerHandle::StartTimer()
 {
     if (interval_ <= 0)
         return false;
-    return SocketLayer::instance().Dispatcher().StartTimer(GetWindowHandle(), TimerId, interval_);
+    return SocketLayer::instance().Router().StartTimer(GetWindowHandle(), TimerId, interval_);
 }
 
 void TTimerHandle::StopTimer()
 {
     if (WindowHandle() != 0 && SocketLayer::exists())
-        SocketLayer::instance().Dispatcher().StopTimer(WindowHandle(), TimerId);
+        SocketLayer::instance().Router().StopTimer(WindowHandle(), TimerId);
 }
 
 void TTimerHandle::SetTimerActive(bool value)

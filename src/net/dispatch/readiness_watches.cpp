@@ -1,6 +1,6 @@
-#include "net/readiness_watches.h"
+#include "net/dispatch/readiness_watches.h"
 
-#include "net/event_dispatcher.h"
+#include "net/dispatch/endpoint_router.h"
 
 #include <QSocketNotifier>
 
@@ -15,7 +15,7 @@ struct ReadinessWatches::Entry {
     bool readSincePosted = false;   // the socket was read since it was posted
 };
 
-ReadinessWatches::ReadinessWatches(EventDispatcher& dispatcher) : dispatcher_(dispatcher) {}
+ReadinessWatches::ReadinessWatches(EndpointRouter& router) : router_(router) {}
 
 ReadinessWatches::~ReadinessWatches() = default;
 
@@ -39,7 +39,7 @@ void ReadinessWatches::Watch(EndpointHandle endpoint, int fd, uint32_t events)
     }
     watches_[fd] = std::move(watch);
     if (events & SocketEventWrite)
-        dispatcher_.Post(endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventWrite}, generation);
+        router_.Post(endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventWrite}, generation);
 }
 
 void ReadinessWatches::Unwatch(int fd)
@@ -82,7 +82,7 @@ void ReadinessWatches::PostRead(int fd)
     auto it = watches_.find(fd);
     if (it == watches_.end())
         return;
-    dispatcher_.Post(it->second->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead},
+    router_.Post(it->second->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead},
         it->second->generation);
 }
 
@@ -116,7 +116,7 @@ void ReadinessWatches::OnReadable(int fd, uint64_t generation)
     watch->read->setEnabled(false);
     watch->readPending = true;
     watch->readSincePosted = false;
-    dispatcher_.Post(watch->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead}, generation);
+    router_.Post(watch->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead}, generation);
 }
 
 void ReadinessWatches::OnWritable(int fd, uint64_t generation)
@@ -125,7 +125,7 @@ void ReadinessWatches::OnWritable(int fd, uint64_t generation)
     if (!watch)
         return;
     watch->write->setEnabled(false);
-    dispatcher_.Post(watch->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventWrite}, generation);
+    router_.Post(watch->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventWrite}, generation);
 }
 
 } // namespace net

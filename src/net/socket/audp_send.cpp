@@ -1,9 +1,9 @@
 // Sending: immediate sends, the send queue and sends to named hosts.
-#include "net/audp_socket.h"
+#include "net/socket/audp_socket.h"
 
-#include "net/name_resolution.h"
-#include "net/readiness_watches.h"
-#include "net/socket_errors.h"
+#include "net/lookups/name_resolution.h"
+#include "net/dispatch/readiness_watches.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The datagrams held in a UDP socket's send queue and receive buffer.
 #pragma once
 
-#include "net/doubly_linked_list.h"
+#include "net/buffers/doubly_linked_list.h"
 
 #include <netinet/in.h>
 #include <string>

@@ -1,9 +1,9 @@
 // Receiving: one datagram per read with its sender, truncation detected,
 // and the receive buffer filled after the owner's handler.
-#include "net/audp_socket.h"
+#include "net/socket/audp_socket.h"
 
-#include "net/readiness_watches.h"
-#include "net/socket_errors.h"
+#include "net/dispatch/readiness_watches.h"
+#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 // descriptor that was closed (and perhaps reused) is recognised as stale.
 #pragma once
 
-#include "net/notification.h"
+#include "net/dispatch/notification.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,11 +20,11 @@ class QSocketNotifier;
 
 namespace net {
 
-class EventDispatcher;
+class EndpointRouter;
 
 class ReadinessWatches {
 public:
-    explicit ReadinessWatches(EventDispatcher& dispatcher);
+    explicit ReadinessWatches(EndpointRouter& router);
     ~ReadinessWatches();
 
     void Watch(EndpointHandle endpoint, int fd, uint32_t events);
@@ -48,7 +48,7 @@ private:
     void OnReadable(int fd, uint64_t generation);
     void OnWritable(int fd, uint64_t generation);
 
-    EventDispatcher& dispatcher_;
+    EndpointRouter& router_;
     uint64_t lastGeneration_ = 0;
     std::unordered_map<int, std::unique_ptr<Entry>> watches_;
 };

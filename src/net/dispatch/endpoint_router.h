@@ -3,7 +3,7 @@
 // time in posted order to the object's MessageProc, and per-endpoint timers.
 #pragma once
 
-#include "net/notification.h"
+#include "net/dispatch/notification.h"
 
 #include <QEvent>
 #include <QObject>
@@ -17,12 +17,12 @@ namespace net {
 class ReadinessWatches;
 class TWindowHandle;
 
-class EventDispatcher final : public QObject {
+class EndpointRouter final : public QObject {
 public:
     using ErrorReport = std::function<void(const std::exception&)>;
 
-    explicit EventDispatcher(ErrorReport report);
-    ~EventDispatcher() override;
+    explicit EndpointRouter(ErrorReport report);
+    ~EndpointRouter() override;
 
     void SetWatches(ReadinessWatches* watches) { watches_ = watches; }
     QEvent::Type CallEventType() const { return callEventType_; }

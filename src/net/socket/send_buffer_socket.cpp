@@ -1,4 +1,4 @@
-#include "net/send_buffer_socket.h"
+#include "net/socket/send_buffer_socket.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "net/socket_list.h"
+#include "net/socket/socket_list.h"
 
 #include <algorithm>
 

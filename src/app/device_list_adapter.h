@@ -1,0 +1,32 @@
+#pragma once
+#include "protocol/device_list_view.h"
+
+#include <QIcon>
+#include <array>
+
+class QTreeWidget;
+
+namespace app {
+
+// The device protocol's view of the window's list widget: rows with their
+// small images, enabling and repainting.
+class DeviceListAdapter : public protocol::DeviceListView {
+public:
+    DeviceListAdapter();
+
+    // The window's list widget, which outlives this adapter.
+    void SetWidget(QTreeWidget* list) { list_ = list; }
+
+    void Clear() override;
+    void SetEnabled(bool enabled) override;
+    void AddRow(const protocol::DeviceRow& row) override;
+    void Repaint() override;
+
+private:
+    QTreeWidget* list_ = nullptr;
+    // Index kImageExclamation: the exclamation mark on yellow; index
+    // kImageLetterE: the letter E on red; shown at the small-icon size.
+    std::array<QIcon, 2> rowImages_;
+};
+
+} // namespace app
