@@ -169,7 +169,7 @@ int main(int argc, char** argv)
         QStringLiteral("One discovery cycle against N simulated multiplexers; run inside scripts/netlab."));
     parser.addHelpOption();
     const QCommandLineOption devices(QStringLiteral("devices"),
-                                     QStringLiteral("Device counts to measure, comma-separated (1 to 255 each)."),
+                                     QStringLiteral("Device counts to measure, comma-separated, 1 to 255 each (default 1,10,50,255)."),
                                      QStringLiteral("N,N,..."), QStringLiteral("1,10,50,255"));
     // The table's parent starts itself with --one N for each count.
     QCommandLineOption one(QStringLiteral("one"), QStringLiteral("Measure one cycle with N devices."),

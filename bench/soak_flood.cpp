@@ -421,14 +421,17 @@ int main(int argc, char** argv)
         "Discovery cycles of the real engine while muxsim floods the command port; run inside scripts/netlab."));
     parser.addHelpOption();
     const Options defaults;
-    const QCommandLineOption duration(QStringLiteral("duration"), QStringLiteral("Length of the soak in seconds."),
-                                      QStringLiteral("S"), QString::number(defaults.durationS));
-    const QCommandLineOption rate(QStringLiteral("rate"), QStringLiteral("Flood datagrams per second."),
-                                  QStringLiteral("N"), QString::number(defaults.rate));
-    const QCommandLineOption sources(QStringLiteral("sources"), QStringLiteral("Source addresses of the flood."),
-                                     QStringLiteral("N"), QString::number(defaults.sources));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the flood's sequence."),
-                                  QStringLiteral("N"), QString::number(defaults.seed));
+    // An option with a value, its default shown in --help.
+    auto valueOption = [](const char* name, const char* valueName, const char* text, double value) {
+        const QString defaultText = QString::number(value);
+        return QCommandLineOption(QString::fromLatin1(name),
+                                  QStringLiteral("%1 (default %2).").arg(QString::fromLatin1(text), defaultText),
+                                  QString::fromLatin1(valueName), defaultText);
+    };
+    const QCommandLineOption duration = valueOption("duration", "S", "Length of the soak in seconds", defaults.durationS);
+    const QCommandLineOption rate = valueOption("rate", "N", "Flood datagrams per second", defaults.rate);
+    const QCommandLineOption sources = valueOption("sources", "N", "Source addresses of the flood", defaults.sources);
+    const QCommandLineOption seed = valueOption("seed", "N", "Seed of the flood's sequence", defaults.seed);
     // The parent starts itself with --engine S as the child that runs the engine.
     QCommandLineOption engine(QStringLiteral("engine"), QStringLiteral("Run the engine for S seconds."),
                               QStringLiteral("S"));
