@@ -183,7 +183,7 @@ int main(int argc, char** argv)
     net::SocketLayer socketLayer;
     try {
         if (parser.isSet(one))
-            return RunChild(bench::IntValue(parser, one, 1, 255));
+            return RunChild(bench::NumberValue(parser, one, 1, 255));
         return RunAll(ParseCounts(parser.value(devices)), QCoreApplication::applicationFilePath());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "discovery_bench: %s\n", e.what());

@@ -444,12 +444,12 @@ int main(int argc, char** argv)
     net::SocketLayer socketLayer;
     try {
         if (parser.isSet(engine))
-            return RunEngine(bench::DoubleValue(parser, engine, 0, 1e6));
+            return RunEngine(bench::NumberValue(parser, engine, 0.0, 1e6));
         Options options;
-        options.durationS = bench::DoubleValue(parser, duration, 1, 1e6);
-        options.rate = bench::IntValue(parser, rate, 1, 1000000);
-        options.sources = bench::IntValue(parser, sources, 1, 100000);
-        options.seed = bench::IntValue(parser, seed, 0, std::numeric_limits<int>::max());
+        options.durationS = bench::NumberValue(parser, duration, 1.0, 1e6);
+        options.rate = bench::NumberValue(parser, rate, 1, 1000000);
+        options.sources = bench::NumberValue(parser, sources, 1, 100000);
+        options.seed = bench::NumberValue(parser, seed, 0, std::numeric_limits<int>::max());
         return RunSoak(options, QCoreApplication::applicationFilePath());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "soak_flood: %s\n", e.what());
