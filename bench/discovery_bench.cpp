@@ -7,24 +7,29 @@
 //
 // Runs only inside the private LAN: scripts/bench (or scripts/netlab).
 //   discovery_bench [--devices 1,10,50,255]
+#include "command_line.h"
 #include "engine_rig.h"
-#include "muxsim_process.h"
+#include "lan_program.h"
 
 #include "net/socket_layer.h"
 #include "net/socket/udp_socket.h"
 #include "protocol/device_protocol.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <stdexcept>
 #include <exception>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,21 +59,28 @@ long PeakRssKiB()
     return usage.ru_maxrss;
 }
 
-nlohmann::json SimulatedDevices(int count)
+// Writes muxsim's config for `count` devices into `directory`; returns its path.
+QString SimulatedDevices(int count, const QTemporaryDir& directory)
 {
     nlohmann::json devices = nlohmann::json::array();
     for (int i = 0; i < count; ++i) {
         const std::string address = "10.0." + std::to_string(i / 200) + "." + std::to_string(10 + i % 200);
         char mac[32];
         std::snprintf(mac, sizeof mac, "00-20-4A-00-%02X-%02X", i / 256, i % 256);
-        devices.push_back(MuxSimProcess::Device(address, mac, {{"mask", "255.0.0.0"}}));
+        devices.push_back({{"ip", address}, {"mac", mac}, {"mask", "255.0.0.0"}});
     }
-    return {{"devices", devices}};
+    const QString path = directory.filePath(QStringLiteral("devices.json"));
+    std::ofstream(path.toStdString()) << nlohmann::json{{"devices", devices}}.dump(2) << "\n";
+    return path;
 }
 
 Measurement MeasureOneCycle(int count)
 {
-    MuxSimProcess sim(SimulatedDevices(count));
+    QTemporaryDir directory;
+    if (!directory.isValid())
+        throw std::runtime_error("no temporary directory");
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", SimulatedDevices(count, directory)},
+                          "the simulated devices");
 
     EngineRig rig;
     protocol::DeviceProtocol& protocol = rig.protocol;
@@ -91,15 +103,14 @@ Measurement MeasureOneCycle(int count)
     return m;
 }
 
-std::vector<int> ParseCounts(const std::string& text)
+std::vector<int> ParseCounts(const QString& text)
 {
     std::vector<int> counts;
-    std::stringstream in(text);
-    std::string item;
-    while (std::getline(in, item, ',')) {
-        const int n = std::atoi(item.c_str());
-        if (n < 1 || n > 255)
-            throw std::runtime_error("device counts run from 1 to 255: " + item);
+    for (const QString& item : text.split(',')) {
+        bool ok = false;
+        const int n = item.trimmed().toInt(&ok);
+        if (!ok || n < 1 || n > 255)
+            bench::UsageError(QStringLiteral("device counts run from 1 to 255, not \"%1\"").arg(item));
         counts.push_back(n);
     }
     return counts;
@@ -151,21 +162,28 @@ int RunAll(const std::vector<int>& counts, const QString& self)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("discovery_bench"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("One discovery cycle against N simulated multiplexers; run inside scripts/netlab."));
+    parser.addHelpOption();
+    const QCommandLineOption devices(QStringLiteral("devices"),
+                                     QStringLiteral("Device counts to measure, comma-separated, 1 to 255 each (default 1,10,50,255)."),
+                                     QStringLiteral("N,N,..."), QStringLiteral("1,10,50,255"));
+    // The table's parent starts itself with --one N for each count.
+    QCommandLineOption one(QStringLiteral("one"), QStringLiteral("Measure one cycle with N devices."),
+                           QStringLiteral("N"));
+    one.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({devices, one});
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        bench::UsageError(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()));
+
     net::SocketLayer socketLayer;
     try {
-        std::vector<int> counts = {1, 10, 50, 255};
-        for (int i = 1; i < argc; ++i) {
-            const std::string arg = argv[i];
-            if (arg == "--one" && i + 1 < argc)
-                return RunChild(ParseCounts(argv[++i]).at(0));
-            if (arg == "--devices" && i + 1 < argc)
-                counts = ParseCounts(argv[++i]);
-            else {
-                std::fprintf(stderr, "usage: discovery_bench [--devices 1,10,50,255]\n");
-                return 2;
-            }
-        }
-        return RunAll(counts, QCoreApplication::applicationFilePath());
+        if (parser.isSet(one))
+            return RunChild(bench::NumberValue(parser, one, 1, 255));
+        return RunAll(ParseCounts(parser.value(devices)), QCoreApplication::applicationFilePath());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "discovery_bench: %s\n", e.what());
         return 1;

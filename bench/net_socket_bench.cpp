@@ -9,6 +9,7 @@
 #include "net/socket_layer.h"
 #include "net/socket/udp_socket.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -158,6 +159,13 @@ void Idle(int ms)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Socket layer figures over loopback; run in a private namespace (scripts/netlab)."));
+    parser.addHelpOption();
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        parser.showHelp(2);
     net::SocketLayer socketLayer;
     std::printf("| case                   | datagrams | median us |    p99 us |    max us | per second |     CPU |\n");
     std::printf("|------------------------|----------:|----------:|----------:|----------:|-----------:|--------:|\n");

@@ -29,10 +29,13 @@
 //    longer than its floor plus 1 s is a hang. The floor 2000 + N x 500 ms
 //    for N recorded devices is shown too.
 #include "net/socket_layer.h"
+#include "command_line.h"
 #include "net/socket/udp_socket.h"
 #include "engine_rig.h"
+#include "lan_program.h"
 #include "protocol/device_protocol.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QObject>
 #include <QProcess>
@@ -47,6 +50,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <set>
 #include <sstream>
@@ -286,51 +290,6 @@ int RunEngine(double durationS)
 
 // ---- the soak (parent process) -------------------------------------------------
 
-// A muxsim in the LAN namespace, through the MUXLAN_EXEC prefix.
-class LanProgram {
-public:
-    LanProgram(const QStringList& arguments, const char* what) : what_(what)
-    {
-        const char* prefix = std::getenv("MUXLAN_EXEC");
-        if (!prefix || !*prefix)
-            throw std::runtime_error("MUXLAN_EXEC is not set: run inside scripts/netlab (scripts/soak does)");
-        QStringList command = QString(prefix).split(' ', Qt::SkipEmptyParts);
-        const QString program = command.takeFirst();
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.setReadChannel(QProcess::StandardOutput);
-        process_.start(program, command + arguments);
-        if (!process_.waitForStarted(5000))
-            throw std::runtime_error(std::string(what_) + " did not start");
-        while (!process_.canReadLine()) {
-            if (!process_.waitForReadyRead(10000))
-                throw std::runtime_error(std::string(what_) + " did not get ready: " +
-                                         process_.readAllStandardError().toStdString());
-        }
-        const QByteArray ready = process_.readLine().trimmed();
-        if (ready != "ready")
-            throw std::runtime_error(std::string(what_) + " said " + ready.toStdString());
-    }
-    // SIGTERM; returns what it printed after "ready".
-    std::string Stop()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(10000)) {
-                process_.kill();
-                process_.waitForFinished(5000);
-            }
-        }
-        return process_.readAllStandardOutput().toStdString();
-    }
-    ~LanProgram() { Stop(); }
-
-private:
-    const char* what_;
-    QProcess process_;
-};
-
-std::string MuxSimPath() { return std::string(MUX_BIN_DIR) + "/muxsim"; }
-
 json FloodSummary(const std::string& output)
 {
     std::istringstream lines(output);
@@ -352,8 +311,8 @@ int RunSoak(const Options& options, const QString& self)
     const QString config = directory.filePath("devices.json");
     std::ofstream(config.toStdString()) << json{{"devices", devices}}.dump(2) << "\n";
 
-    LanProgram fleet({QString::fromStdString(MuxSimPath()), "--config", config}, "the well-behaved devices");
-    LanProgram flood({QString::fromStdString(MuxSimPath()), "--flood", "--target", "192.168.1.1:1153", "--rate",
+    bench::LanProgram fleet({bench::MuxSimProgram(), "--config", config}, "the well-behaved devices");
+    bench::LanProgram flood({bench::MuxSimProgram(), "--flood", "--target", "192.168.1.1:1153", "--rate",
                       QString::number(options.rate), "--duration", QString::number(options.durationS + 900),
                       "--sources", QString::number(options.sources), "--seed", QString::number(options.seed)},
                      "the flood");
@@ -456,29 +415,41 @@ int RunSoak(const Options& options, const QString& self)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("soak_flood"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Discovery cycles of the real engine while muxsim floods the command port; run inside scripts/netlab."));
+    parser.addHelpOption();
+    const Options defaults;
+    // An option with a value, its default shown in --help.
+    auto valueOption = [](const char* name, const char* valueName, const char* text, double value) {
+        const QString defaultText = QString::number(value);
+        return QCommandLineOption(QString::fromLatin1(name),
+                                  QStringLiteral("%1 (default %2).").arg(QString::fromLatin1(text), defaultText),
+                                  QString::fromLatin1(valueName), defaultText);
+    };
+    const QCommandLineOption duration = valueOption("duration", "S", "Length of the soak in seconds", defaults.durationS);
+    const QCommandLineOption rate = valueOption("rate", "N", "Flood datagrams per second", defaults.rate);
+    const QCommandLineOption sources = valueOption("sources", "N", "Source addresses of the flood", defaults.sources);
+    const QCommandLineOption seed = valueOption("seed", "N", "Seed of the flood's sequence", defaults.seed);
+    // The parent starts itself with --engine S as the child that runs the engine.
+    QCommandLineOption engine(QStringLiteral("engine"), QStringLiteral("Run the engine for S seconds."),
+                              QStringLiteral("S"));
+    engine.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({duration, rate, sources, seed, engine});
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        bench::UsageError(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()));
+
     net::SocketLayer socketLayer;
     try {
+        if (parser.isSet(engine))
+            return RunEngine(bench::NumberValue(parser, engine, 0.0, 1e6));
         Options options;
-        for (int i = 1; i < argc; ++i) {
-            const std::string arg = argv[i];
-            auto value = [&]() -> std::string {
-                if (i + 1 >= argc)
-                    throw std::runtime_error(arg + " needs a value");
-                return argv[++i];
-            };
-            if (arg == "--engine")
-                return RunEngine(std::stod(value()));
-            if (arg == "--duration")
-                options.durationS = std::stod(value());
-            else if (arg == "--rate")
-                options.rate = std::stoi(value());
-            else if (arg == "--sources")
-                options.sources = std::stoi(value());
-            else if (arg == "--seed")
-                options.seed = std::stoi(value());
-            else
-                throw std::runtime_error("usage: soak_flood [--duration S] [--rate N] [--sources N] [--seed N]");
-        }
+        options.durationS = bench::NumberValue(parser, duration, 1.0, 1e6);
+        options.rate = bench::NumberValue(parser, rate, 1, 1000000);
+        options.sources = bench::NumberValue(parser, sources, 1, 100000);
+        options.seed = bench::NumberValue(parser, seed, 0, std::numeric_limits<int>::max());
         return RunSoak(options, QCoreApplication::applicationFilePath());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "soak_flood: %s\n", e.what());

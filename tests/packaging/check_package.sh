@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a finished build tree, unpacks it into a
-# throwaway root and checks what an installed system would get: the files and
-# their places, the desktop entry, the AppStream metainfo, the manual pages,
-# the computed dependencies, and that the installed program starts and shows
-# its window.
+# Builds the Debian package from a finished build tree, has lintian check it
+# (any error or warning fails), unpacks it into a throwaway root and checks
+# what an installed system would get: the files and their places, the
+# licence and changelog, the desktop entry, the AppStream metainfo, the manual
+# pages, the computed and the font dependencies, and that the installed
+# program starts and shows its window.
 #
-#   check_package.sh CPACK BUILD_DIR SOURCE_DIR
+#   check_package.sh CPACK BUILD_DIR SOURCE_DIR MUXCONFIG MUXSIM
+#
+# MUXCONFIG and MUXSIM are the built programs ($<TARGET_FILE:...>).
 #
 # Exits 77 (reported by ctest as skipped) only when a tool it needs is not
 # installed or the build has no program to package; every other problem is a
@@ -15,6 +18,7 @@ set -uo pipefail
 cpack=$1
 build_dir=$2
 source_dir=$3
+built_programs=("$4" "$5")
 
 readonly title='Konfiguracja multipleksera LAN (v1.10)'
 readonly app_id=pl.muxconfig.muxconfig
@@ -35,14 +39,14 @@ declare -A tool_package=(
     [dpkg-deb]=dpkg [dpkg-shlibdeps]=dpkg-dev [desktop-file-validate]=desktop-file-utils
     [appstreamcli]=appstream [groff]=groff-base [man]=man-db [file]=file
     [readelf]=binutils [xvfb-run]=xvfb [xdotool]=xdotool [xprop]=x11-utils [unshare]=util-linux
-    [timeout]=coreutils [ip]=iproute2
+    [timeout]=coreutils [ip]=iproute2 [lintian]=lintian
 )
 for tool in "${!tool_package[@]}"; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (Debian package ${tool_package[$tool]})"
 done
 [[ -x $cpack ]] || skip "cpack not found at $cpack"
-for program in muxconfig muxsim; do
-    [[ -x $build_dir/bin/$program ]] || skip "this build has no $program to package yet"
+for program in "${built_programs[@]}"; do
+    [[ -x $program ]] || skip "this build has no $(basename "$program") to package yet"
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/muxconfig-package.XXXXXX")
@@ -83,7 +87,24 @@ for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
     [[ ", $depends" == *", $lib (>= "* ]] || fail "Depends lacks a computed \"$lib (>= version)\""
 done
 grep -q 'libasan\|libubsan' <<<"$depends" && fail "Depends names sanitizer runtimes"
+# The fonts the window's layout is measured with.
+for font in fonts-liberation2 fonts-dejavu-core; do
+    [[ ", $depends," == *", $font,"* ]] || fail "Depends lacks $font"
+done
+[[ $(dpkg-deb -f "$deb" Version) == *-* ]] || fail "version has no Debian revision (changelog.Debian.gz needs one)"
 pass "control fields"
+
+# --- lintian ----------------------------------------------------------------
+# Overridden tags are shown too (O:), so an override cannot hide silently.
+lintian_out=$(lintian --no-tag-display-limit --show-overrides "$deb" 2>"$work/lintian.err")
+lintian_status=$?
+if ((lintian_status > 1)); then
+    cat "$work/lintian.err"
+    fail "lintian could not check the package (status $lintian_status)"
+fi
+[[ -n $lintian_out ]] && sed 's/^/      /' <<<"$lintian_out"
+grep -Eq '^[EW]: ' <<<"$lintian_out" && fail "lintian reports errors or warnings"
+pass "lintian"
 
 # --- files in their places --------------------------------------------------
 root=$work/root
@@ -96,6 +117,9 @@ expected=(
     usr/share/icons/hicolor/scalable/apps/muxconfig.svg
     usr/share/man/man1/muxconfig.1.gz
     usr/share/man/man1/muxsim.1.gz
+    usr/share/doc/muxconfig/copyright
+    usr/share/doc/muxconfig/changelog.Debian.gz
+    usr/share/lintian/overrides/muxconfig
 )
 for size in "${icon_sizes[@]}"; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/muxconfig.png")
@@ -122,6 +146,17 @@ for size in "${icon_sizes[@]}"; do
 done
 grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/muxconfig.svg" || fail "scalable icon is not SVG"
 pass "file layout"
+
+# --- licence and changelog --------------------------------------------------
+doc=$root/usr/share/doc/muxconfig
+head -1 "$doc/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    || fail "copyright is not in the machine-readable format"
+grep -q '^License: Expat$' "$doc/copyright" && grep -q '^Copyright: 2026 muxconfig developers$' "$doc/copyright" \
+    || fail "copyright does not give the MIT (Expat) licence of the muxconfig developers"
+version=$(dpkg-deb -f "$deb" Version)
+zcat "$doc/changelog.Debian.gz" | head -1 | grep -qF "muxconfig ($version) " \
+    || fail "the newest changelog entry is not version $version"
+pass "licence and changelog"
 
 # --- desktop entry ----------------------------------------------------------
 desktop=$root/usr/share/applications/muxconfig.desktop
