@@ -66,9 +66,10 @@ TEST_F(SendQueue, WouldBlockQueuesAndTheQueueDrainsInOrder)
 
     std::vector<std::string> expected;
     for (int i = 0; i < 12; ++i) {
-        std::string tag = "d" + std::to_string(i);
+        std::string tag = "d";
+        tag += std::to_string(i);
         expected.push_back(tag);
-        Send(tag + " " + std::string(1000, 'x'));
+        Send(tag + ' ' + std::string(1000, 'x'));
     }
     std::size_t queued = socket.SendBuffer().Count();
     EXPECT_GT(queued, 0u) << "the kernel never answered would-block";
