@@ -22,13 +22,13 @@ TEST(MainWindowKeyboard, ListAddressMaskUstawAndRefreshWithoutFocusHops)
     MuxSimProcess sim(Json{{"devices",
                             {MuxSimProcess::Device("172.16.100.10", "MAC-10", {{"mask", "255.255.0.0"}}),
                              MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"mask", "255.255.255.0"}})}}});
+    QStringList heard; // every focus change, by the name a screen reader says; outlives the window
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-    QStringList heard; // every focus change, by the name a screen reader says
     QObject::connect(qApp, &QApplication::focusChanged, &form, [&heard](QWidget*, QWidget* now) {
         heard << (now ? QAccessible::queryAccessibleInterface(now)->text(QAccessible::Name) : QString("-"));
     });
