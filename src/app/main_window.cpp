@@ -1,8 +1,10 @@
 #include "app/main_window.h"
 
 #include "app/address_rule.h"
+#include "app/focus_keeping.h"
 #include "app/port_field.h"
 #include "app/socket_error_text.h"
+#include "app/window_accessibility.h"
 #include "app/window_messages.h"
 #include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
@@ -68,6 +70,7 @@ TForm1::TForm1(WindowMessages& messages, QWidget* parent)
     net::SocketLayer::instance().OnUnhandledException = [this](const std::exception&) { EndProgram(); };
 
     FormCreate(this); // window created: sets the texts
+    SetAccessibleNames(*this);
 }
 
 TForm1::~TForm1()
@@ -201,6 +204,7 @@ void TForm1::Refresh()
         ~RefreshFlag() { flag = false; }
     } refreshFlag{refreshing_};
 
+    ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});
     bPobierzIP->setEnabled(false);
     bZmienIP->setEnabled(false);
     setCursor(Qt::WaitCursor);
@@ -243,6 +247,7 @@ const protocol::NumerIP* TForm1::SelectedDevice() const
 
 void TForm1::ShowDeviceAddress(TRIPEdit* edit, const std::string& text)
 {
+    const FocusStaysOut focusStaysWhereItIs(edit);
     edit->setIPString(Latin1(text));
     // The control skips a write of the address it remembers, even when the
     // operator has since changed a section; the field must show the device.
@@ -305,6 +310,7 @@ void TForm1::lbIPClick(QObject* /*sender*/)
 
     // No refresh and no second change may start while this one runs.
     changing_ = true;
+    ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});
     SetOperationControlsEnabled(false);
     const int result = protocol_.ChangeDevice(currentAddress, newAddress, mac, newMask);
     if (result == 0 && !Stopped())

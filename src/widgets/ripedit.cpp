@@ -1,8 +1,10 @@
 #include "widgets/ripedit.h"
 
+#include "widgets/ripedit_accessible.h"
 #include "widgets/section_font.h"
 #include "widgets/section_number.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -19,7 +21,6 @@ constexpr int InitialHeight = 20;
 constexpr int SectionPitch = 30;
 constexpr int LowestShownSection = -99;
 constexpr int HighestSection = 255;
-const QColor ControlColour = Qt::white;
 
 // A one-pixel lowered ring: top and left edges in shadow, bottom and right
 // edges (with both far corners) in highlight.
@@ -33,6 +34,12 @@ void drawLoweredRing(QPainter& painter, const QRect& ring, const QColor& shadow,
     painter.drawLine(ring.left(), ring.bottom(), ring.right(), ring.bottom());
 }
 
+QString SectionAccessibleName(const QString& controlName, int position)
+{
+    const QString section = QStringLiteral("część %1").arg(position);
+    return controlName.isEmpty() ? section : controlName + QStringLiteral(", ") + section;
+}
+
 } // namespace
 
 TRIPEdit::TRIPEdit(QWidget* owner)
@@ -41,6 +48,7 @@ TRIPEdit::TRIPEdit(QWidget* owner)
     resize(InitialWidth, InitialHeight);
     setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::NoFocus);
+    InstallAddressControlAccessibility();
     m_messageBox = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
                         QMessageBox::Ok, window());
@@ -59,11 +67,13 @@ TRIPEdit::TRIPEdit(QWidget* owner)
         connect(field, &QLineEdit::textChanged, this, [this, field] { SecChange(field); });
         connect(field, &TIPMaskEdit::exited, this, &TRIPEdit::SecExit);
         field->setFont(font);
+        field->setAccessibleName(SectionAccessibleName(QString(), n));
         m_sections[n - 1] = field;
     }
     for (int n = 1; n < SectionCount; ++n) {
         auto* dot = new QLabel(QStringLiteral("."), this);
         dot->setFont(font);
+        dot->setForegroundRole(QPalette::Text); // ink of the fields' text, on their ground
         dot->adjustSize();
         dot->move(SectionPitch * (n - 1) + 25, height() - 17);
         dot->lower(); // drawn on the box, beneath the fields
@@ -153,6 +163,10 @@ void TRIPEdit::SecChange(TIPMaskEdit* field)
 {
     if (m_destroying)
         return;
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, IPString());
+        QAccessible::updateAccessibility(&changed);
+    }
     try {
         const QString text = field->text();
         if (text.size() == 3) {
@@ -208,6 +222,13 @@ void TRIPEdit::moveFocusTo(int position)
         target->setFocus(Qt::OtherFocusReason);
 }
 
+void TRIPEdit::setAccessibleNames(const QString& name)
+{
+    setAccessibleName(name);
+    for (int n = 1; n <= SectionCount; ++n)
+        section(n)->setAccessibleName(SectionAccessibleName(name, n));
+}
+
 void TRIPEdit::setBeeper(std::function<void()> beep)
 {
     for (TIPMaskEdit* field : m_sections)
@@ -221,7 +242,8 @@ QSize TRIPEdit::sizeHint() const { return {InitialWidth, InitialHeight}; }
 void TRIPEdit::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), ControlColour);
+    // The fields' own ground, so that the box reads as one edit in any theme.
+    painter.fillRect(rect(), palette().color(QPalette::Active, QPalette::Base));
     const QColor shadow = palette().color(QPalette::Dark);
     const QColor highlight = palette().color(QPalette::Light);
     drawLoweredRing(painter, rect(), shadow, highlight);

@@ -10,9 +10,9 @@
 
 class QLabel;
 
-// The IP address edit control: a sunken white 120 x 20 box with four section
-// fields "inRIP1".."inRIP4" and three dots. The section texts are its state;
-// every read computes from them.
+// The IP address edit control: a sunken 120 x 20 box with four section
+// fields "inRIP1".."inRIP4" and three dots, in the palette's Base and Text
+// colours. The section texts are its state; every read computes from them.
 //
 // Address forms: the read form of IPAddress has section 1 in bits 24-31;
 // the write form (IPAddress write, FIPAddress) has section 1 in bits 0-7,
@@ -73,6 +73,10 @@ public:
 
     TIPMaskEdit* section(int position) const;
     QLabel* dot(int position) const;
+
+    // Names the control for assistive technology, and each section field
+    // after it: "Adres IP" gives "Adres IP, część 1" to "Adres IP, część 4".
+    void setAccessibleNames(const QString& name);
 
     // The sound of a refused character in any section.
     void setBeeper(std::function<void()> beep);

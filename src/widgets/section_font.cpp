@@ -2,8 +2,9 @@
 
 QFont SectionFont()
 {
-    QFont font(QStringLiteral("DejaVu Sans Mono"), 8);
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
+    font.setPixelSize(SectionFontPixels);
     return font;
 }

@@ -52,7 +52,7 @@ TEST(RIPEditLayout, FixedPitchFaceFitsThreeCharactersInAField)
         const QFontInfo info(widget->font());
         EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
         EXPECT_EQ(info.family(), "DejaVu Sans Mono");
-        EXPECT_EQ(widget->font().pointSize(), 8);
+        EXPECT_EQ(info.pixelSize(), 11) << "8 points at 96 dpi, held in pixels at any dpi";
     }
     const QFontMetrics metrics(control.section(1)->font());
     for (const char* widest : {"888", "000", "$FF", "255", "W.W"})

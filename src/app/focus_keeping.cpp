@@ -1,0 +1,27 @@
+#include "app/focus_keeping.h"
+
+#include "widgets/ripedit.h"
+
+#include <QApplication>
+
+void ReleaseFocusBeforeDisabling(std::initializer_list<QWidget*> widgets)
+{
+    QWidget* focused = QApplication::focusWidget();
+    for (QWidget* widget : widgets)
+        if (widget == focused && widget->isEnabled())
+            widget->clearFocus();
+}
+
+FocusStaysOut::FocusStaysOut(TRIPEdit* control)
+{
+    if (!control->isEnabled() || control->isAncestorOf(QApplication::focusWidget()))
+        return;
+    control_ = control;
+    control_->setEnabled(false);
+}
+
+FocusStaysOut::~FocusStaysOut()
+{
+    if (control_ != nullptr)
+        control_->setEnabled(true);
+}

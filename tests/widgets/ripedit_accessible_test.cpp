@@ -1,0 +1,45 @@
+// The control as assistive technology sees it, and in a dark palette.
+#include "shown_control.h"
+
+#include <QAccessible>
+#include <QLabel>
+
+namespace {
+
+TEST_F(ShownControl, ScreenReadersSeeOneEditableAddressWithFourSectionChildren)
+{
+    control->setAccessibleNames("Adres IP");
+    control->setIPString("192.168.1.10");
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(control);
+    EXPECT_EQ(box->role(), QAccessible::EditableText);
+    EXPECT_EQ(box->text(QAccessible::Value), "192.168.1.10");
+    ASSERT_EQ(box->childCount(), 4) << "the dots are no children";
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(box->child(n)->text(QAccessible::Name), QStringLiteral("Adres IP, część %1").arg(n + 1));
+        EXPECT_EQ(box->child(n)->text(QAccessible::Value), control->IPString().split('.')[n]);
+        EXPECT_EQ(box->indexOfChild(box->child(n)), n);
+        EXPECT_EQ(box->child(n)->parent(), box);
+    }
+    enter(3);
+    EXPECT_EQ(box->focusChild(), box->child(2));
+    box->setText(QAccessible::Value, "10.0.0.7"); // a screen reader's write
+    EXPECT_EQ(control->IPString(), "10.0.0.7");
+}
+
+TEST_F(ShownControl, DotsAndDigitsStandOutOfADarkGround)
+{
+    QPalette dark = control->palette();
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::WindowText, QColor(0x20, 0x20, 0x20)); // not the dots' ink
+    control->setPalette(dark);
+    const QImage image = control->grab(control->dot(1)->geometry()).toImage();
+    EXPECT_EQ(image.pixelColor(5, 2), dark.color(QPalette::Base)) << "the ground beside a dot";
+    int brightest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            brightest = std::max(brightest, image.pixelColor(x, y).lightness());
+    EXPECT_GT(brightest, 160) << "the dot";
+}
+
+} // namespace
