@@ -2,6 +2,7 @@
 #include "protocol/device_list_view.h"
 #include "protocol/numer_ip.h"
 #include "protocol/operator_messages.h"
+#include "protocol/reply_senders.h"
 #include "protocol/status_codes.h"
 
 #include <cstdint>
@@ -97,6 +98,7 @@ private:
     uint8_t expectedReply_ = kReplyNone;
     std::string lastReply_;
     DeviceTable devices_;
+    ReplySenders replySenders_;
 
     uint32_t timerArmedAt_ = 0;
     bool abandoned_ = false;

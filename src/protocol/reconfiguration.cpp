@@ -10,6 +10,7 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
 {
     if (abandoned_)
         return kStatusNoReply;
+    const ReplySendersScope onlyTheDevice(replySenders_, currentAddress);
     // Select the device first: the login, the mask and the closing command
     // carry no device identity and go to whichever device is selected.
     int result = SendCommand("W" + mac, 3);
@@ -26,6 +27,8 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
     }
 
     if (newAddress != currentAddress) {
+        // The device answers from its new address once it has taken it.
+        replySenders_.AcceptAlso(newAddress);
         result = AssignAddress(newAddress, mac, 3);
         if (abandoned_)
             result = kStatusNoReply;
