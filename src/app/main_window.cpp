@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/address_rule.h"
+#include "app/mask_rule.h"
 #include "app/port_field.h"
 #include "app/socket_error_text.h"
 #include "app/window_messages.h"
@@ -15,6 +16,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -51,6 +53,8 @@ QString Latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data
 // The dotted form a write of `text` to an address control must show.
 QString ShownAddress(const std::string& text)
 {
+    if (text.empty())
+        return QStringLiteral("0.0.0.0"); // as the control shows an empty text
     in_addr address{};
     address.s_addr = text.find('\0') == std::string::npos ? inet_addr(text.c_str()) : INADDR_NONE;
     return QString::fromLatin1(inet_ntoa(address));
@@ -86,6 +90,7 @@ TForm1::TForm1(WindowMessages& messages, QWidget* parent)
     // has shown it) ends the program instead of escaping into Qt.
     net::SocketLayer::instance().OnUnhandledException = [this](const std::exception&) { EndProgram(); };
 
+    messages_.SetOwner(this);
     FormCreate(this); // window created: sets the texts
 }
 
@@ -333,10 +338,15 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     const std::string currentAddress = device->Address;
     const std::string mac = device->Mac;
     const std::string newMask = Subnet->IPString().toStdString();
+    if (!IsAcceptableSubnetMask(newMask)) {
+        messages_.ShowMessage("Niewłaściwa maska podsieci");
+        return;
+    }
 
     // No refresh and no second change may start while this one runs.
     changing_ = true;
     SetOperationControlsEnabled(false);
+    setCursor(Qt::WaitCursor); // the refresh after it sets the arrow back
     const int result = protocol_->ChangeDevice(currentAddress, newAddress, mac, newMask);
     if (result == 0 && !Stopped())
         WaitProcessingMessages(kWaitAfterChangeMs);
@@ -384,6 +394,10 @@ void TForm1::GniazdoTransmisjiRozkazowDoModuluError(net::ASocket& sender)
 {
     if (endRequested_)
         return; // the program is already ending: one box is enough
+    // An oversized datagram that arrived is no failure of this program (any
+    // host can send one): the protocol drops it and the program goes on.
+    if (sender.ErrorCode() == net::WSAEMSGSIZE && sender.ErrorMessage() == net::PacketTruncatedMessage)
+        return;
     // Stop everything first: while the box is up nothing more is sent,
     // dispatched or shown.
     endRequested_ = true;
@@ -446,7 +460,8 @@ void TForm1::closeEvent(QCloseEvent* event)
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lvIP->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        if (!refreshing_)
+        // A disabled list (an operation runs) and other buttons change nothing.
+        if (!refreshing_ && lvIP->isEnabled() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             RunHandler([this] { lvIPClick(lvIP); });
         return false;
     }
@@ -454,7 +469,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget != nullptr &&
-            widget->window() == this && key->modifiers() == Qt::NoModifier) {
+            widget->window() == this && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             auto* button = qobject_cast<QPushButton*>(widget);
             if (button == nullptr)
                 button = bPobierzIP;
@@ -473,6 +488,10 @@ void TForm1::Clear()
 
 void TForm1::SetEnabled(bool enabled)
 {
+    // A discovery reply dispatched after a cycle disables the list too; when
+    // no operation runs, the list stays usable.
+    if (!enabled && !refreshing_ && !changing_)
+        return;
     lvIP->setEnabled(enabled);
 }
 
