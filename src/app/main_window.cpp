@@ -48,6 +48,12 @@ QFont WindowFont(int pixelSize)
     return font;
 }
 
+bool IsMouseButtonEvent(QEvent::Type type)
+{
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
+
 QString Latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
 // The dotted form a write of `text` to an address control must show.
@@ -459,9 +465,12 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lvIP->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        // A disabled list (an operation runs) and other buttons change nothing.
-        if (!refreshing_ && lvIP->isEnabled() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+    if (watched == lvIP->viewport() && IsMouseButtonEvent(event->type())) {
+        // Only the primary button selects; the others change nothing.
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return true;
+        // A disabled list (an operation runs) changes nothing either.
+        if (event->type() == QEvent::MouseButtonRelease && !refreshing_ && lvIP->isEnabled())
             RunHandler([this] { lvIPClick(lvIP); });
         return false;
     }

@@ -134,4 +134,58 @@ TEST(MainWindowChange, NoRowSelectedMeansNothingToChange)
     EXPECT_TRUE(program.messages.plain.empty());
 }
 
+// A device with an unknown mask shows 0.0.0.0, and "Ustaw" sends no mask
+// that is not one.
+TEST(MainWindowChange, OnlyARealMaskIsSent)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10",
+                                            {{"faults", {{"replies", {{"GNM", "A"}}}}}})}}});
+    RunningProgram program;
+    TForm1& form = program.form;
+    form.show();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+    EXPECT_EQ(RowTexts(form, 1), std::vector<std::string>{""});
+    EXPECT_EQ(form.Subnet->IPString(), QStringLiteral("0.0.0.0"));
+    const std::size_t before = sim.Received().size();
+    for (const char* mask : {"0.0.0.0", "255.0.255.0", "255.255.255.255"}) {
+        form.Subnet->setIPString(QString::fromLatin1(mask));
+        form.bZmienIP->click();
+    }
+    QTest::qWait(300);
+    EXPECT_EQ(program.messages.plain, std::vector<std::string>(3, "Niewłaściwa maska podsieci"));
+    EXPECT_EQ(sim.Received().size(), before) << "nothing was sent";
+}
+
+// While "Ustaw" runs the cursor is busy and clicks on the (disabled) list
+// change nothing; afterwards other buttons than the primary one change nothing.
+TEST(MainWindowChange, TheWindowShowsAChangeAtWork)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
+                                        MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"faults", {{"delay_ms", 300}}}})}}});
+    RunningProgram program;
+    TForm1& form = program.form;
+    form.show();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+    ASSERT_EQ(RowTexts(form, 0), (std::vector<std::string>{"192.168.1.20", "192.168.1.10"}));
+    const auto clickRow = [&](int row, Qt::MouseButton button) {
+        const QPoint at = form.lvIP->visualItemRect(form.lvIP->topLevelItem(row)).center();
+        QTest::mouseClick(form.lvIP->viewport(), button, {}, at);
+    };
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    QString shownDuring;
+    QTimer::singleShot(500, [&] {
+        cursor = form.cursor().shape();
+        clickRow(1, Qt::LeftButton);
+        shownDuring = form.IP->IPString();
+    });
+    form.bZmienIP->click();
+    EXPECT_EQ(cursor, Qt::WaitCursor);
+    EXPECT_EQ(shownDuring, QStringLiteral("192.168.1.20"));
+    EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
+
+    clickRow(1, Qt::RightButton);
+    EXPECT_EQ(SelectedRow(form), 0);
+    EXPECT_EQ(form.IP->IPString(), QStringLiteral("192.168.1.20"));
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 // texts, tab order and control states.
 #include "running_program.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -83,6 +84,33 @@ TEST(MainWindowLayout, TabOrderRunsFromTheRefreshButtonToThePort)
                std::find(expected.begin(), expected.end(), next) == expected.end())
             next = next->nextInFocusChain();
         EXPECT_EQ(next, expected[n + 1]) << "after " << n;
+    }
+}
+
+// Message boxes belong to the window: modal to it and centred on it, so they
+// cannot hide behind it. The window has no protocol here: it sends nothing.
+TEST(MainWindowLayout, MessageBoxesStandOnTheWindow)
+{
+    DialogWindowMessages messages;
+    TForm1 form(messages);
+    form.move(40, 30);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const std::function<void()> shows[] = {[&] { messages.ShowMessage("x"); },
+                                           [&] { messages.ShowSocketErrorBox(QStringLiteral("x")); }};
+    for (const auto& show : shows) {
+        QWidget* owner = nullptr;
+        QPoint offset(1000, 1000);
+        QTimer::singleShot(300, [&] {
+            if (auto* box = QApplication::activeModalWidget()) {
+                owner = box->parentWidget();
+                offset = box->frameGeometry().center() - form.frameGeometry().center();
+                box->close();
+            }
+        });
+        show();
+        EXPECT_EQ(owner, &form);
+        EXPECT_LE(offset.manhattanLength(), 4);
     }
 }
 

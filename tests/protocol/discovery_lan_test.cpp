@@ -120,7 +120,7 @@ TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
               (std::vector<std::string>{"192.168.1.70", "192.168.1.60", "192.168.1.50", "192.168.1.50"}));
     EXPECT_EQ(h.list.rows[0].image, DeviceListView::kImageLetterE) << "the E mark wins over a failed read";
     EXPECT_EQ(h.list.rows[1].image, DeviceListView::kImageExclamation);
-    EXPECT_EQ(h.list.rows[1].mask, "") << "a failed mask read keeps what the slot held";
+    EXPECT_EQ(h.list.rows[1].mask, "") << "a failed mask read leaves the mask unknown";
     EXPECT_EQ(h.list.rows[2].image, DeviceListView::kImageExclamation) << "the lower of two equal addresses";
     EXPECT_EQ(h.list.rows[3].image, DeviceListView::kNoImage);
     EXPECT_NE(h.list.rows[2].mac, h.list.rows[3].mac);
@@ -129,6 +129,35 @@ TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
     ASSERT_TRUE(sim.WaitForPayload("GDN", 4));
     EXPECT_EQ(sim.CountReceived("WMAC-C"), 2u);
     EXPECT_EQ(sim.CountReceived("WMAC-D"), 2u);
+}
+
+// A discovery reply after the collection window arrives while the first
+// device's mask read waits; it comes from another address and is no answer.
+TEST(Discovery, ALateDiscoveryReplyIsNoDevicesMask)
+{
+    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.50", "MAC-A",
+                                       {{"mask", "255.255.255.0"}, {"faults", {{"replies", {{"GNM", {{"delay_ms", 1000}}}}}}}}),
+                                   MuxSimProcess::Device("192.168.1.60", "MAC-LATE",
+                                       {{"faults", {{"replies", {{"X", {{"delay_ms", 3000}}}}}}}})}));
+    ProtocolHarness h;
+    EXPECT_TRUE(lan::RunDiscoveryCycle(h));
+    ASSERT_EQ(h.list.rows.size(), 1u);
+    EXPECT_EQ(h.list.rows[0].mask, "255.255.255.0");
+}
+
+// The sort hands the second cycle's first slot the mask of another device;
+// a device whose mask read fails must not show or keep it.
+TEST(Discovery, AFailedMaskReadShowsNoOtherDevicesMask)
+{
+    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", "MAC-10",
+                                       {{"mask", "255.255.0.0"}, {"faults", {{"replies", {{"X", {{"delay_ms", 300}}}}}}}}),
+                                   MuxSimProcess::Device("192.168.1.5", "MAC-5", {{"faults", {{"replies", {{"GNM", "C"}}}}}})}));
+    ProtocolHarness h;
+    for (int cycle = 0; cycle < 2; ++cycle)
+        EXPECT_FALSE(lan::RunDiscoveryCycle(h));
+    ASSERT_EQ(lan::Captions(h.list), (std::vector<std::string>{"192.168.1.10", "192.168.1.5"}));
+    EXPECT_EQ(h.list.rows[0].mask, "255.255.0.0");
+    EXPECT_EQ(h.list.rows[1].mask, "");
 }
 
 TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)
