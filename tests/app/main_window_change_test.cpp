@@ -175,12 +175,13 @@ TEST(MainWindowChange, TheWindowShowsAChangeAtWork)
     QString shownDuring;
     QTimer::singleShot(500, [&] {
         cursor = form.cursor().shape();
+        form.IP->setIPString(QStringLiteral("192.168.1.99"));
         clickRow(1, Qt::LeftButton);
         shownDuring = form.IP->IPString();
     });
     form.bZmienIP->click();
     EXPECT_EQ(cursor, Qt::WaitCursor);
-    EXPECT_EQ(shownDuring, QStringLiteral("192.168.1.20"));
+    EXPECT_EQ(shownDuring, QStringLiteral("192.168.1.99")) << "the fields were not rewritten";
     EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
 
     clickRow(1, Qt::RightButton);

@@ -110,7 +110,7 @@ TEST(MainWindowLayout, MessageBoxesStandOnTheWindow)
         });
         show();
         EXPECT_EQ(owner, &form);
-        EXPECT_LE(offset.manhattanLength(), 4);
+        EXPECT_LE(offset.manhattanLength(), 6);
     }
 }
 
