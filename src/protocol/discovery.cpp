@@ -98,6 +98,9 @@ int DeviceProtocol::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& s
         }
         // The device needs a moment after its selection; the pause blocks on purpose.
         BlockingPause(kSelectionPauseMs);
+        // A flood fills the receive queue while the pause reads nothing;
+        // emptied, it has room for the login's reply.
+        TakeWaitingDatagrams();
 
         slot.LoggedIn = true;
         Request(std::string("L") + kDevicePassword, kReplyAcknowledgement, SendErrors::Propagate);

@@ -19,6 +19,7 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
         return result;
     }
     BlockingPause(kSelectionPauseMs);
+    TakeWaitingDatagrams(); // room for the login's reply, as in a device's read
 
     result = SendCommand(std::string("L") + kDevicePassword, 3);
     if (result != kStatusOk) {

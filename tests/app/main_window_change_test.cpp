@@ -134,17 +134,13 @@ TEST(MainWindowChange, NoRowSelectedMeansNothingToChange)
     EXPECT_TRUE(program.messages.plain.empty());
 }
 
-// A device with an unknown mask shows 0.0.0.0, and "Ustaw" sends no mask
-// that is not one.
-TEST(MainWindowChange, OnlyARealMaskIsSent)
+TEST(MainWindowChange, AnUnknownMaskShowsAsZerosAndOnlyARealMaskIsSent)
 {
-    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10",
-                                            {{"faults", {{"replies", {{"GNM", "A"}}}}}})}}});
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", "A"}}}}}})}}});
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
     ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-    EXPECT_EQ(RowTexts(form, 1), std::vector<std::string>{""});
     EXPECT_EQ(form.Subnet->IPString(), QStringLiteral("0.0.0.0"));
     const std::size_t before = sim.Received().size();
     for (const char* mask : {"0.0.0.0", "255.0.255.0", "255.255.255.255"}) {
@@ -156,8 +152,8 @@ TEST(MainWindowChange, OnlyARealMaskIsSent)
     EXPECT_EQ(sim.Received().size(), before) << "nothing was sent";
 }
 
-// While "Ustaw" runs the cursor is busy and clicks on the (disabled) list
-// change nothing; afterwards other buttons than the primary one change nothing.
+// During "Ustaw" the cursor is busy and clicks on the (disabled) list do not
+// rewrite the fields; other buttons than the primary one never select.
 TEST(MainWindowChange, TheWindowShowsAChangeAtWork)
 {
     MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
@@ -166,25 +162,21 @@ TEST(MainWindowChange, TheWindowShowsAChangeAtWork)
     TForm1& form = program.form;
     form.show();
     ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-    ASSERT_EQ(RowTexts(form, 0), (std::vector<std::string>{"192.168.1.20", "192.168.1.10"}));
-    const auto clickRow = [&](int row, Qt::MouseButton button) {
-        const QPoint at = form.lvIP->visualItemRect(form.lvIP->topLevelItem(row)).center();
-        QTest::mouseClick(form.lvIP->viewport(), button, {}, at);
+    const auto clickRow1 = [&](Qt::MouseButton button) {
+        QTest::mouseClick(form.lvIP->viewport(), button, {}, form.lvIP->visualItemRect(form.lvIP->topLevelItem(1)).center());
     };
     Qt::CursorShape cursor = Qt::ArrowCursor;
-    QString shownDuring;
+    QString shown;
     QTimer::singleShot(500, [&] {
         cursor = form.cursor().shape();
         form.IP->setIPString(QStringLiteral("192.168.1.99"));
-        clickRow(1, Qt::LeftButton);
-        shownDuring = form.IP->IPString();
+        clickRow1(Qt::LeftButton);
+        shown = form.IP->IPString();
     });
     form.bZmienIP->click();
     EXPECT_EQ(cursor, Qt::WaitCursor);
-    EXPECT_EQ(shownDuring, QStringLiteral("192.168.1.99")) << "the fields were not rewritten";
-    EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
-
-    clickRow(1, Qt::RightButton);
+    EXPECT_EQ(shown, QStringLiteral("192.168.1.99"));
+    clickRow1(Qt::RightButton);
     EXPECT_EQ(SelectedRow(form), 0);
     EXPECT_EQ(form.IP->IPString(), QStringLiteral("192.168.1.20"));
 }
