@@ -30,6 +30,8 @@ void DeviceListAdapter::Clear()
 
 void DeviceListAdapter::SetEnabled(bool enabled)
 {
+    if (!enabled && operationRunning_ && !operationRunning_())
+        return;
     list_->setEnabled(enabled);
 }
 

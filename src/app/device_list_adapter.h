@@ -3,6 +3,7 @@
 
 #include <QIcon>
 #include <array>
+#include <functional>
 
 class QTreeWidget;
 
@@ -16,6 +17,9 @@ public:
 
     // The window's list widget, which outlives this adapter.
     void SetWidget(QTreeWidget* list) { list_ = list; }
+    // Tells whether an operation runs. A discovery reply that arrives after
+    // its cycle asks to disable the list; when nothing runs, it stays usable.
+    void SetOperationCheck(std::function<bool()> running) { operationRunning_ = std::move(running); }
 
     void Clear() override;
     void SetEnabled(bool enabled) override;
@@ -24,6 +28,7 @@ public:
 
 private:
     QTreeWidget* list_ = nullptr;
+    std::function<bool()> operationRunning_;
     // Index kImageExclamation: the exclamation mark on yellow; index
     // kImageLetterE: the letter E on red; shown at the small-icon size.
     std::array<QIcon, 2> rowImages_;

@@ -2,6 +2,7 @@
 
 #include "app/address_rule.h"
 #include "app/focus_keeping.h"
+#include "app/mask_rule.h"
 #include "app/port_field.h"
 #include "app/socket_error_text.h"
 #include "app/window_accessibility.h"
@@ -16,6 +17,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -42,11 +44,19 @@ QFont WindowFont(int pixelSize)
     return font;
 }
 
+bool IsMouseButtonEvent(QEvent::Type type)
+{
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
+
 QString Latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
 // The dotted form a write of `text` to an address control must show.
 QString ShownAddress(const std::string& text)
 {
+    if (text.empty())
+        return QStringLiteral("0.0.0.0"); // as the control shows an empty text
     in_addr address{};
     address.s_addr = text.find('\0') == std::string::npos ? inet_addr(text.c_str()) : INADDR_NONE;
     return QString::fromLatin1(inet_ntoa(address));
@@ -69,6 +79,7 @@ TForm1::TForm1(WindowMessages& messages, QWidget* parent)
     // has shown it) ends the program instead of escaping into Qt.
     net::SocketLayer::instance().OnUnhandledException = [this](const std::exception&) { EndProgram(); };
 
+    messages_.SetOwner(this);
     FormCreate(this); // window created: sets the texts
     SetAccessibleNames(*this);
 }
@@ -112,6 +123,7 @@ void TForm1::BuildControls()
     lvIP->header()->resizeSection(2, 120);
     lvIP->viewport()->installEventFilter(this);
     listAdapter_.SetWidget(lvIP);
+    listAdapter_.SetOperationCheck([this] { return refreshing_ || changing_; });
     connect(lvIP, &QTreeWidget::itemSelectionChanged, this, [this] {
         // The keyboard moves the selection too: the fields follow it, so
         // "Ustaw" always acts on what they show.
@@ -307,11 +319,16 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     const std::string currentAddress = device->Address;
     const std::string mac = device->Mac;
     const std::string newMask = Subnet->IPString().toStdString();
+    if (!IsAcceptableSubnetMask(newMask)) {
+        messages_.ShowMessage("Niewłaściwa maska podsieci");
+        return;
+    }
 
     // No refresh and no second change may start while this one runs.
     changing_ = true;
     ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});
     SetOperationControlsEnabled(false);
+    setCursor(Qt::WaitCursor); // the refresh after it sets the arrow back
     const int result = protocol_.ChangeDevice(currentAddress, newAddress, mac, newMask);
     if (result == 0 && !Stopped())
         WaitProcessingMessages(protocol::kPauseAfterChangeMs);
@@ -344,6 +361,10 @@ void TForm1::GniazdoTransmisjiRozkazowDoModuluError(net::ASocket& sender)
 {
     if (endRequested_)
         return; // the program is already ending: one box is enough
+    // An oversized datagram that arrived is no failure of this program (any
+    // host can send one): the protocol drops it and the program goes on.
+    if (sender.ErrorCode() == net::WSAEMSGSIZE && sender.ErrorMessage() == net::PacketTruncatedMessage)
+        return;
     // Stop everything first: while the box is up nothing more is sent,
     // dispatched or shown.
     endRequested_ = true;
@@ -403,8 +424,12 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lvIP->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        if (!refreshing_)
+    if (watched == lvIP->viewport() && IsMouseButtonEvent(event->type())) {
+        // Only the primary button selects; the others change nothing.
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return true;
+        // A disabled list (an operation runs) changes nothing either.
+        if (event->type() == QEvent::MouseButtonRelease && !refreshing_ && lvIP->isEnabled())
             RunHandler([this] { lvIPClick(lvIP); });
         return false;
     }
@@ -412,7 +437,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget != nullptr &&
-            widget->window() == this && key->modifiers() == Qt::NoModifier) {
+            widget->window() == this && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             auto* button = qobject_cast<QPushButton*>(widget);
             if (button == nullptr)
                 button = bPobierzIP;

@@ -16,8 +16,8 @@ QString ProgramName()
 
 void DialogWindowMessages::ShowMessage(const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, ProgramName(), QString::fromUtf8(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, ProgramName(), QString::fromUtf8(text), QMessageBox::Ok, owner_);
+    box.setWindowModality(Qt::WindowModal);
     box.exec();
 }
 
@@ -26,7 +26,7 @@ void DialogWindowMessages::ShowSocketErrorBox(const QString& text)
     // The lines are joined by carriage returns; on screen each stands on its own line.
     QString shown = text;
     shown.replace(QChar(13), QChar(10));
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("UWAGA"), shown, QMessageBox::Ok, nullptr);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("UWAGA"), shown, QMessageBox::Ok, owner_);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

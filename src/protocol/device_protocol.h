@@ -3,6 +3,7 @@
 #include "protocol/numer_ip.h"
 #include "protocol/operator_messages.h"
 #include "protocol/protocol_constants.h"
+#include "protocol/reply_senders.h"
 #include "protocol/status_codes.h"
 
 #include <QDeadlineTimer>
@@ -101,6 +102,7 @@ private:
     uint8_t expectedReply_ = kReplyNone;
     std::string lastReply_;
     DeviceTable devices_;
+    ReplySenders replySenders_;
 
     QMetaObject::Connection timerConnection_;
     QDeadlineTimer replyDeadline_;

@@ -1,9 +1,9 @@
 #include "protocol/device_protocol.h"
+#include "protocol/datagram_intake.h"
 
 #include "net/errors/socket_errors.h"
 #include "net/socket/udp_socket.h"
 
-#include <arpa/inet.h>
 
 namespace protocol {
 
@@ -24,16 +24,17 @@ void DeviceProtocol::TakeWaitingDatagrams()
         if (!socket_.IsBound() || socket_.SocketHandle() == -1)
             return;
         std::string data;
-        sockaddr_in from{};
+        std::string sender;
+        Intake intake = Intake::Nothing;
         try {
-            if (!socket_.ReadPacket(data, from))
-                return;
+            intake = TakeDatagram(socket_, data, sender);
         } catch (const net::Exception&) {
             return; // reported through the socket's OnError
         }
-        char sender[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &from.sin_addr, sender, sizeof sender);
-        DispatchReply(data, sender, expectedReply_);
+        if (intake == Intake::Nothing)
+            return;
+        if (intake == Intake::Datagram)
+            DispatchReply(data, sender, expectedReply_);
     }
 }
 
@@ -87,6 +88,11 @@ bool DeviceProtocol::ReadAllDevices()
 
 int DeviceProtocol::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot)
 {
+    // Only what this read gets is shown or sent later: never a mask or DN
+    // left in the slot by an earlier cycle or by another device.
+    slot.Mask.clear();
+    slot.DN.clear();
+    const ReplySendersScope onlyTheDevice(replySenders_, slot.Address);
     uint8_t attempt = 0;
     while (attempt < tries) {
         // An error raised by the selection or the login send is not caught here.
@@ -97,6 +103,9 @@ int DeviceProtocol::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& s
         }
         // The device needs a moment after its selection; the pause blocks on purpose.
         BlockingPause(kSelectionPauseMs);
+        // A flood fills the receive queue while the pause reads nothing;
+        // emptied, it has room for the login's reply.
+        TakeWaitingDatagrams();
 
         slot.LoggedIn = true;
         Request(std::string(kLoginCommand) + kDevicePassword, kReplyAcknowledgement, SendErrors::Propagate);

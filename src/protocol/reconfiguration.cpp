@@ -10,6 +10,7 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
 {
     if (abandoned_)
         return kStatusNoReply;
+    const ReplySendersScope onlyTheDevice(replySenders_, currentAddress);
     ShowProgress(Progress::Activity::Changing, 0, 0, currentAddress);
     const int result = ChangeSelectedDevice(currentAddress, newAddress, mac, newMask);
     ShowProgress(Progress::Activity::Idle);
@@ -27,6 +28,7 @@ int DeviceProtocol::ChangeSelectedDevice(const std::string& currentAddress, cons
         return result;
     }
     BlockingPause(kSelectionPauseMs);
+    TakeWaitingDatagrams(); // room for the login's reply, as in a device's read
 
     result = SendCommand(std::string(kLoginCommand) + kDevicePassword, kChangeTries);
     if (result != kStatusOk) {
@@ -35,6 +37,8 @@ int DeviceProtocol::ChangeSelectedDevice(const std::string& currentAddress, cons
     }
 
     if (newAddress != currentAddress) {
+        // The device answers from its new address once it has taken it.
+        replySenders_.AcceptAlso(newAddress);
         result = AssignAddress(newAddress, mac, kChangeTries);
         if (abandoned_)
             result = kStatusNoReply;

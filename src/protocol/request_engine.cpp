@@ -1,5 +1,6 @@
 #include "protocol/device_protocol.h"
 #include "protocol/command_socket.h"
+#include "protocol/datagram_intake.h"
 
 #include "net/errors/socket_errors.h"
 #include "net/socket/udp_socket.h"
@@ -48,6 +49,9 @@ void DeviceProtocol::DispatchReply(const std::string& text, const std::string& s
 {
     if (abandoned_ || (text.empty() && sender.empty()))
         return;
+    // Not from the device asked: left aside, the request goes on waiting.
+    if (sender != kTimeoutSender && !replySenders_.Accepts(sender))
+        return;
     timeout_.stop();
     if (sender == kTimeoutSender) {
         replyStatus_ = kStatusNoReply;
@@ -83,14 +87,12 @@ void DeviceProtocol::TimeoutTimer()
 void DeviceProtocol::GniazdoTransmisjiRozkazowDoModuluDataAvailable()
 {
     std::string data;
-    sockaddr_in from{};
+    std::string sender;
     // A notification with nothing waiting is ignored: it carries no datagram
     // and no sender. After Abandon datagrams are still read, so the socket
     // does not stay readable, but dropped.
-    if (!socket_.ReadPacket(data, from) || abandoned_)
+    if (TakeDatagram(socket_, data, sender) != Intake::Datagram || abandoned_)
         return;
-    char sender[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &from.sin_addr, sender, sizeof sender);
     DispatchReply(data, sender, expectedReply_);
 }
 

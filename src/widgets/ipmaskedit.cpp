@@ -10,9 +10,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
-bool isSectionCharacter(QChar c) { return (c >= u'0' && c <= u'9') || c == u'.'; }
+bool isSectionCharacter(QChar c) { return c >= u'0' && c <= u'9'; }
+
+bool holdsDigit(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), isSectionCharacter);
+}
 
 // Keys that type no character: the field edits with them as usual.
 bool isCharacterlessKey(int key)
@@ -111,6 +118,14 @@ void TIPMaskEdit::pasteFrom(QClipboard::Mode mode)
 
 void TIPMaskEdit::keyPressEvent(QKeyEvent* event)
 {
+    // "." never enters the text: it moves on to the next field once this
+    // one holds a digit, and otherwise does nothing.
+    if (event->text() == QStringLiteral(".") && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        event->accept();
+        if (holdsDigit(text()))
+            emit nextFieldWanted(this);
+        return;
+    }
     switch (judgeKey(*event)) {
     case KeyVerdict::Edit:
         QLineEdit::keyPressEvent(event);
@@ -135,6 +150,8 @@ void TIPMaskEdit::inputMethodEvent(QInputMethodEvent* event)
     const QString committed = event->commitString();
     QString kept;
     for (const QChar c : committed) {
+        if (c == u'.')
+            continue; // a dot only ever moves between fields
         if (isSectionCharacter(c))
             kept.append(c);
         else

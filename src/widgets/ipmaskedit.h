@@ -5,7 +5,8 @@
 #include <functional>
 
 // One section field of the IP edit control: a borderless three-character
-// line edit that lets through only digits, "." and Backspace, pastes only
+// line edit that lets through only digits and Backspace ("." moves to the
+// next field), pastes only
 // clipboard texts that start with a section number 0..255, and paints its
 // text centred.
 class TIPMaskEdit : public QLineEdit {
@@ -32,6 +33,8 @@ public slots:
 signals:
     // The focus left this field for another control of the same window.
     void exited(TIPMaskEdit* field);
+    // "." was typed into a field that holds a digit.
+    void nextFieldWanted(TIPMaskEdit* field);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

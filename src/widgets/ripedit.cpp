@@ -66,6 +66,10 @@ TRIPEdit::TRIPEdit(QWidget* owner)
         field->setObjectName(QStringLiteral("inRIP%1").arg(n));
         connect(field, &QLineEdit::textChanged, this, [this, field] { SecChange(field); });
         connect(field, &TIPMaskEdit::exited, this, &TRIPEdit::SecExit);
+        connect(field, &TIPMaskEdit::nextFieldWanted, this, [this](TIPMaskEdit* typedInto) {
+            if (const int position = positionOf(typedInto); position < SectionCount)
+                moveFocusTo(position + 1);
+        });
         field->setFont(font);
         field->setAccessibleName(SectionAccessibleName(QString(), n));
         m_sections[n - 1] = field;

@@ -1,4 +1,5 @@
 #include "app/address_rule.h"
+#include "app/mask_rule.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,14 @@ TEST(AddressRule, AgreesWithTheClassfulRestatementOnRandomAddresses)
                                  "." + Format(d, rng() % 3);
         ASSERT_EQ(IsAcceptableDeviceAddress(text), AcceptableByClass(a, b, c, d)) << text;
     }
+}
+
+TEST(MaskRule, TakesOnlyContiguousDottedDecimalMasks)
+{
+    for (const char* mask : {"255.255.255.0", "255.255.255.254", "128.0.0.0"})
+        EXPECT_TRUE(IsAcceptableSubnetMask(mask)) << mask;
+    for (const char* text : {"0..25.5.2.55.", "255.255.255", "255.255.0.255", "255.255.256.0", "0xff.0.0.0", " 255.0.0.0"})
+        EXPECT_FALSE(IsAcceptableSubnetMask(text)) << text;
 }
 
 } // namespace

@@ -134,4 +134,51 @@ TEST(MainWindowChange, NoRowSelectedMeansNothingToChange)
     EXPECT_TRUE(program.messages.plain.empty());
 }
 
+TEST(MainWindowChange, AnUnknownMaskShowsAsZerosAndOnlyARealMaskIsSent)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", "A"}}}}}})}}});
+    RunningProgram program;
+    TForm1& form = program.form;
+    form.show();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+    EXPECT_EQ(form.Subnet->IPString(), QStringLiteral("0.0.0.0"));
+    const std::size_t before = sim.Received().size();
+    for (const char* mask : {"0.0.0.0", "255.0.255.0", "255.255.255.255"}) {
+        form.Subnet->setIPString(QString::fromLatin1(mask));
+        form.bZmienIP->click();
+    }
+    QTest::qWait(300);
+    EXPECT_EQ(program.messages.plain, std::vector<std::string>(3, "Niewłaściwa maska podsieci"));
+    EXPECT_EQ(sim.Received().size(), before) << "nothing was sent";
+}
+
+// During "Ustaw" the cursor is busy and clicks on the (disabled) list do not
+// rewrite the fields; other buttons than the primary one never select.
+TEST(MainWindowChange, TheWindowShowsAChangeAtWork)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
+                                        MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"faults", {{"delay_ms", 300}}}})}}});
+    RunningProgram program;
+    TForm1& form = program.form;
+    form.show();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+    const auto clickRow1 = [&](Qt::MouseButton button) {
+        QTest::mouseClick(form.lvIP->viewport(), button, {}, form.lvIP->visualItemRect(form.lvIP->topLevelItem(1)).center());
+    };
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    QString shown;
+    QTimer::singleShot(500, [&] {
+        cursor = form.cursor().shape();
+        form.IP->setIPString(QStringLiteral("192.168.1.99"));
+        clickRow1(Qt::LeftButton);
+        shown = form.IP->IPString();
+    });
+    form.bZmienIP->click();
+    EXPECT_EQ(cursor, Qt::WaitCursor);
+    EXPECT_EQ(shown, QStringLiteral("192.168.1.99"));
+    clickRow1(Qt::RightButton);
+    EXPECT_EQ(SelectedRow(form), 0);
+    EXPECT_EQ(form.IP->IPString(), QStringLiteral("192.168.1.20"));
+}
+
 } // namespace

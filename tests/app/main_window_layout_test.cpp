@@ -2,6 +2,7 @@
 // texts, tab order and control states.
 #include "running_program.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -83,6 +84,29 @@ TEST(MainWindowLayout, TabOrderRunsFromTheRefreshButtonToThePort)
                std::find(expected.begin(), expected.end(), next) == expected.end())
             next = next->nextInFocusChain();
         EXPECT_EQ(next, expected[n + 1]) << "after " << n;
+    }
+}
+
+// The window has no protocol here: it sends nothing.
+TEST(MainWindowLayout, MessageBoxesAreOwnedByAndCentredOnTheWindow)
+{
+    DialogWindowMessages messages;
+    TForm1 form(messages);
+    form.Protocol().Abandon(); // no first refresh: this test has no LAN
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (int box = 0; box < 2; ++box) {
+        QWidget* owner = nullptr;
+        QPoint offset(99, 99);
+        QTimer::singleShot(300, [&] {
+            QWidget* shown = QApplication::activeModalWidget();
+            owner = shown->parentWidget();
+            offset = shown->frameGeometry().center() - form.frameGeometry().center();
+            shown->close();
+        });
+        box == 0 ? messages.ShowMessage("x") : messages.ShowSocketErrorBox(QStringLiteral("x"));
+        EXPECT_EQ(owner, &form);
+        EXPECT_LE(offset.manhattanLength(), 6);
     }
 }
 

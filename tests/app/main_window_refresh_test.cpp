@@ -160,6 +160,18 @@ TEST(MainWindowRefresh, ControlsAreDisabledAndTheCursorIsBusyDuringARefresh)
 
 namespace {
 
+TEST(MainWindowRefresh, ALateDiscoveryReplyLeavesTheIdleListEnabled)
+{
+    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10",
+                                            {{"faults", {{"replies", {{"X", {{"delay_ms", 2400}}}}}}}})}}});
+    RunningProgram program;
+    program.form.show();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+    QTest::qWait(1000);
+    EXPECT_EQ(program.form.lvIP->topLevelItemCount(), 0);
+    EXPECT_TRUE(program.form.lvIP->isEnabled());
+}
+
 TEST(MainWindowRefresh, OnlyTheFirstDisplayRefreshes)
 {
     MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
@@ -195,6 +207,8 @@ TEST(MainWindowRefresh, EnterPressesTheDefaultButtonWhereverTheFocusIs)
     ASSERT_TRUE(WaitForRefreshes(program, sim, 2));
     QTest::keyClick(form.IP->section(2), Qt::Key_Enter);
     ASSERT_TRUE(WaitForRefreshes(program, sim, 3));
+    QTest::keyClick(form.IP->section(3), Qt::Key_Enter, Qt::KeypadModifier); // the keypad's Enter
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 4));
     EXPECT_EQ(form.IP->IPString(), QStringLiteral("192.168.1.10")) << "Enter typed nothing into the field";
     EXPECT_TRUE(program.messages.plain.empty());
 }

@@ -26,8 +26,8 @@
 // devices; recorded devices fill slots 1..n in arrival order, each with the
 // MAC, port and E flag its datagram carried and the sender's address;
 // ReplyStatus and LastReply are what the rules make of the datagram; every
-// dispatched datagram stops the reply timer; a datagram over 4096 bytes is
-// read as its first 4096 bytes with error 10040 reported through OnError;
+// dispatched datagram stops the reply timer; a datagram over 4096 bytes
+// reports error 10040 through OnError and is dropped: no reply, no change;
 // a pending request always ends: a datagram that settles nothing leaves it
 // pending for the next one, and left alone it ends with 4 by its 2000 ms
 // deadline (tried for real at most every 30 s of fuzzing, since it costs
@@ -380,7 +380,7 @@ std::string Describe(const Datagram& d, const std::string& how)
 }
 
 // Through the loopback into the real command socket; the model sees what a
-// 4096-byte read makes of it.
+// 4096-byte read makes of it (an oversized datagram is dropped).
 void DeliverReal(DeviceProtocol& protocol, QTimer& timer, EngineModel& model, const Datagram& d)
 {
     Rig& rig = TheRig();
@@ -393,7 +393,10 @@ void DeliverReal(DeviceProtocol& protocol, QTimer& timer, EngineModel& model, co
                "socket errors while reading a " + std::to_string(d.payload.size()) + "-byte datagram");
     ++reached.realDatagrams;
     reached.truncated += truncated;
-    model.Dispatch(d.payload.substr(0, kPacketSize), DottedHostOrder(d.sender), kind);
+    if (truncated)
+        model.timerStopped = false; // dropped: no reply, nothing changes
+    else
+        model.Dispatch(d.payload, DottedHostOrder(d.sender), kind);
     CheckState(protocol, timer, model, Describe(d, "a real"));
 }
 
@@ -532,7 +535,10 @@ void PendingRequest(FuzzedDataProvider& in)
             FUZZ_CHECK(rig.socketErrors ==
                            (truncated ? std::vector<int32_t>{net::WSAEMSGSIZE} : std::vector<int32_t>{}),
                        "socket errors while reading a " + std::to_string(d.payload.size()) + "-byte reply");
-            it.model.Dispatch(d.payload.substr(0, kPacketSize), DottedHostOrder(d.sender), kReplyAcknowledgement);
+            if (truncated)
+                it.model.timerStopped = false; // dropped: no reply, nothing changes
+            else
+                it.model.Dispatch(d.payload, DottedHostOrder(d.sender), kReplyAcknowledgement);
             CheckState(it.protocol, it.timeout, it.model, Describe(d, "a pending request's"));
         }
         if (it.protocol.ReplyStatus() != kStatusPending)

@@ -103,6 +103,15 @@ TEST_F(NamedSends, UnknownNameFailsTheSendAndSendsNothing)
     EXPECT_FALSE(peer.Receive(200));
 }
 
+TEST_F(NamedSends, AnEmptyHostFailsTheSendAndKeepsNothing)
+{
+    socket->SendPacketToHost("", "40061", "lost");
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].code, 11001);
+    EXPECT_TRUE(socket->SendBuffer().IsEmpty());
+    EXPECT_TRUE(socket->PendingLookups().empty());
+}
+
 TEST_F(NamedSends, UnknownServiceIsNotSentToPortZero)
 {
     socket->SetUseSendBuffer(false);

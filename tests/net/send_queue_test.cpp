@@ -82,6 +82,21 @@ TEST_F(SendQueue, WouldBlockQueuesAndTheQueueDrainsInOrder)
     EXPECT_TRUE(sendFailures.empty());
 }
 
+TEST_F(SendQueue, AThrowingFailureHandlerDoesNotStrandTheQueue)
+{
+    socket.OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr, uint16_t, const std::string&,
+                              const std::string&, const char*, int32_t) {
+        sendFailures.push_back(code);
+        throw std::runtime_error("handler failed");
+    };
+    socket.SetBound(true); // queued until the first write notification
+    socket.SendPacketTo(Address("255.255.255.255"), 9, "refused"); // no broadcast option
+    Send("after");
+    EXPECT_TRUE(RunLoopUntil([&] { return socket.SendBuffer().IsEmpty(); }));
+    EXPECT_EQ(sendFailures, std::vector<int32_t>{10013});
+    EXPECT_EQ(Receive(1), std::vector<std::string>{"after"});
+}
+
 TEST_F(SendQueue, RefusedDatagramIsReportedOnceAndHoldsNothingUp)
 {
     socket.SetBound(true);

@@ -181,6 +181,19 @@ TEST(OwnerEndsTheSocket, FromInsideItsHandlers)
     failing->SendPacketTo(Address("127.0.0.1"), 0, "port zero is refused");
     EXPECT_EQ(failures, 1);
     EXPECT_FALSE(failing);
+
+    // OnError for a truncated datagram, fired inside ReadPacket.
+    auto truncating = std::make_unique<net::TUDPSocket>();
+    truncating->SetLocalPort("40004");
+    truncating->OnError = [&](net::ASocket&) { truncating.reset(); };
+    truncating->OnDataAvailable = [](net::AUDPSocket& sender) {
+        std::string data;
+        sockaddr_in from{};
+        sender.ReadPacket(data, from);
+    };
+    truncating->SetBound(true);
+    peer.SendTo("127.0.0.1", 40004, std::string(5000, 'o'));
+    EXPECT_TRUE(RunLoopUntil([&] { return !truncating; }));
 }
 
 } // namespace

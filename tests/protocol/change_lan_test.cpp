@@ -29,6 +29,19 @@ TEST(ChangeDevice, SameAddressAndNoMaskSendSelectionLoginAndClosing)
     EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"W" + kMac, "LQOVUT", "E"}));
 }
 
+// A second device with the same MAC (or another workstation's traffic)
+// answers at once from another address; only the device's own late answers count.
+TEST(ChangeDevice, RepliesFromOtherAddressesAreLeftAside)
+{
+    MuxSimProcess sim(lan::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", {{"delay_ms", 800}}}}),
+                                   MuxSimProcess::Device("192.168.1.11", kMac, {{"faults", {{"deny_login", true}}}})}));
+    ProtocolHarness h;
+    EXPECT_EQ(h.protocol.ChangeDevice(kAddress, kAddress, kMac, "255.255.0.0"), 0);
+    EXPECT_TRUE(h.messages.shown.empty());
+    ASSERT_TRUE(sim.WaitForPayload("E"));
+    EXPECT_EQ(sim.CountReceived("LQOVUT"), 1u);
+}
+
 TEST(ChangeDevice, AnAcceptedAssignIsSentThreeTimesThenTheMaskAndClosing)
 {
     MuxSimProcess sim(OneDevice());

@@ -120,7 +120,7 @@ TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
               (std::vector<std::string>{"192.168.1.70", "192.168.1.60", "192.168.1.50", "192.168.1.50"}));
     EXPECT_EQ(h.list.rows[0].image, DeviceListView::kImageLetterE) << "the E mark wins over a failed read";
     EXPECT_EQ(h.list.rows[1].image, DeviceListView::kImageExclamation);
-    EXPECT_EQ(h.list.rows[1].mask, "") << "a failed mask read keeps what the slot held";
+    EXPECT_EQ(h.list.rows[1].mask, "") << "a failed mask read leaves the mask unknown";
     EXPECT_EQ(h.list.rows[2].image, DeviceListView::kImageExclamation) << "the lower of two equal addresses";
     EXPECT_EQ(h.list.rows[3].image, DeviceListView::kNoImage);
     EXPECT_NE(h.list.rows[2].mac, h.list.rows[3].mac);
@@ -129,6 +129,24 @@ TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
     ASSERT_TRUE(sim.WaitForPayload("GDN", 4));
     EXPECT_EQ(sim.CountReceived("WMAC-C"), 2u);
     EXPECT_EQ(sim.CountReceived("WMAC-D"), 2u);
+}
+
+// MAC-LATE's discovery reply comes after the window, during MAC-10's mask
+// read; and the second cycle's sort leaves MAC-10's mask in MAC-5's slot.
+TEST(Discovery, AReadShowsOnlyWhatTheDeviceItselfAnswered)
+{
+    const auto late = [](int ms) { return nlohmann::json{{"delay_ms", ms}}; };
+    MuxSimProcess sim(lan::Config(
+        {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"mask", "255.255.0.0"}, {"faults", {{"replies", {{"X", late(300)}, {"GNM", late(1000)}}}}}}),
+         MuxSimProcess::Device("192.168.1.5", "MAC-5", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
+         MuxSimProcess::Device("192.168.1.60", "MAC-LATE", {{"faults", {{"replies", {{"X", late(4000)}}}}}})}));
+    ProtocolHarness h;
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        EXPECT_FALSE(lan::RunDiscoveryCycle(h));
+        ASSERT_EQ(lan::Captions(h.list), (std::vector<std::string>{"192.168.1.10", "192.168.1.5"}));
+        EXPECT_EQ(h.list.rows[0].mask, "255.255.0.0") << cycle;
+        EXPECT_EQ(h.list.rows[1].mask, "") << cycle;
+    }
 }
 
 TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)

@@ -71,20 +71,20 @@ TEST_F(ShownControl, ClickingAnotherSectionChecksOnlyTheSectionLeft)
     EXPECT_EQ(field(4)->text(), "999"); // it never held the focus, so it was never left
 }
 
-TEST_F(ShownControl, ADotFillsTheFieldAndCountsAsZero)
+TEST_F(ShownControl, ADotMovesOnFromAFieldHoldingADigitAndOtherwiseDoesNothing)
 {
     enter(2);
     QTest::keyClicks(field(2), "12.");
-    EXPECT_EQ(field(2)->text(), "12.");
+    EXPECT_EQ(field(2)->text(), "12");
     EXPECT_EQ(focused(), field(3));
 
-    QTest::keyClicks(focused(), "1.");
-    EXPECT_EQ(field(3)->text(), "1.");
-    EXPECT_EQ(focused(), field(3)); // a dot does not move on
-    EXPECT_EQ(control->IPString(), "0.12..1..0");
-    EXPECT_THROW(control->IPAddress(), EConvertError);
-    QTest::keyClick(field(3), Qt::Key_Tab);
-    EXPECT_EQ(field(3)->text(), "1."); // counts as 0, so leaving keeps it
+    QTest::keyClick(field(3), Qt::Key_Backspace);
+    QTest::keyClicks(field(3), ".");
+    EXPECT_EQ(focused(), field(3)); // an empty field does not move on
+    QTest::keyClicks(field(3), "7.");
+    QTest::keyClicks(focused(), "5.");
+    EXPECT_EQ(focused(), field(4)); // and the last field has no next one
+    EXPECT_EQ(control->IPString(), "0.12.7.5");
     EXPECT_EQ(beeps, 0);
 }
 

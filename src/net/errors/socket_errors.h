@@ -32,6 +32,10 @@ inline constexpr int32_t SocketErrorNotClosed = 20001;
 inline constexpr int32_t SocketErrorHandleNotSet = 20003;
 inline constexpr int32_t SocketErrorProtocolNotSet = 20004;
 
+// The stored message of a received datagram longer than the packet size
+// (code WSAEMSGSIZE); a send never stores it.
+inline constexpr const char* PacketTruncatedMessage = "Packet truncated: Buffer too small";
+
 // Texts of the platform's socket errors; 0 gives the empty string.
 std::string WinSockErrorText(int32_t code);
 // Texts of the layer's own errors; unknown numbers give the empty string.

@@ -54,16 +54,20 @@ void RunWorker(std::shared_ptr<TThreadHostLookupThread::HandOver> handOver, std:
     std::shared_ptr<MainThreadChannel> channel)
 {
     HostResolution result = LookupHostName(host);
+    bool cancelled = false;
     {
+        std::lock_guard guard(handOver->lock);
+        cancelled = handOver->cancelled;
+    }
+    // Posted without holding the hand-over lock: the channel takes its own,
+    // and the main thread takes the hand-over lock while it holds others.
+    // Deliver checks for a cancel made meanwhile.
+    if (!cancelled && channel->Post([handOver, result] { handOver->Deliver(result); },
+                                    [handOver] { handOver->Finished(); })) {
+        // Synchronous hand-over: wait until the main thread has run the
+        // completion (or dropped it, or the lookup was cancelled).
         std::unique_lock guard(handOver->lock);
-        if (!handOver->cancelled) {
-            bool posted = channel->Post([handOver, result] { handOver->Deliver(result); },
-                [handOver] { handOver->Finished(); });
-            // Synchronous hand-over: wait until the main thread has run the
-            // completion (or dropped it, or the lookup was cancelled).
-            if (posted)
-                handOver->changed.wait(guard, [&] { return handOver->handedOver || handOver->cancelled; });
-        }
+        handOver->changed.wait(guard, [&] { return handOver->handedOver || handOver->cancelled; });
     }
     channel->WorkerEnded();
 }

@@ -38,7 +38,7 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
         from = sender;
         if (message.msg_flags & MSG_TRUNC) {
             received = std::max(size, 0);
-            SetError(WSAEMSGSIZE, "Packet truncated: Buffer too small");
+            SetError(WSAEMSGSIZE, PacketTruncatedMessage);
             return true;
         }
         received = static_cast<int32_t>(count);
@@ -59,7 +59,9 @@ bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from)
         ++packetsRead_;
         return true;
     }
-    // A buffer of this call: a handler run from inside (OnError) may read too.
+    // A buffer of this call: a handler run from inside (OnError) may read too,
+    // or destroy this socket, which is then touched no more.
+    auto alive = LifeToken();
     std::string buffer(static_cast<std::size_t>(std::max(maxPacketSize_, 0)), '\0');
     int32_t received = 0;
     if (!ReadPacketRaw(buffer.data(), static_cast<int32_t>(buffer.size()), from, received)) {
@@ -68,7 +70,8 @@ bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from)
     }
     buffer.resize(static_cast<std::size_t>(received));
     data = std::move(buffer);
-    ++packetsRead_;
+    if (!alive.expired())
+        ++packetsRead_;
     return true;
 }
 
@@ -85,9 +88,7 @@ void AUDPSocket::HandleReadEvent()
     TriggerDataAvailable();
     if (alive.expired() || !useReceiveBuffer_)
         return;
-    if (maxReceiveBufferPacketCount_ < 0
-        || receiveBuffer_.Count() < static_cast<std::size_t>(maxReceiveBufferPacketCount_))
-        DrainIntoReceiveBuffer();
+    DrainIntoReceiveBuffer();
     // The kernel will not announce what now sits in the buffer. An owner
     // that reads one datagram per OnDataAvailable gets another call for the
     // next one; an owner that did not read is not called again and again.
@@ -95,10 +96,17 @@ void AUDPSocket::HandleReadEvent()
         SocketLayer::instance().Watches().PostRead(SocketHandle());
 }
 
+// Up to the buffer's limit, and at most kMaxDrainPerNotification datagrams per
+// notification: under a flood the rest waits in the kernel, whose queue the
+// read watch reports again at the next loop turn, so the loop stays responsive
+// and memory stays bounded.
 void AUDPSocket::DrainIntoReceiveBuffer()
 {
     auto alive = LifeToken();
-    while (SocketHandle() != -1) {
+    for (int drained = 0; drained < kMaxDrainPerNotification && SocketHandle() != -1; ++drained) {
+        if (maxReceiveBufferPacketCount_ >= 0
+            && receiveBuffer_.Count() >= static_cast<std::size_t>(maxReceiveBufferPacketCount_))
+            return;
         auto item = std::make_unique<TUDPReceiveBufferItem>(
             std::string(static_cast<std::size_t>(std::max(maxPacketSize_, 0)), '\0'));
         int32_t received = 0;

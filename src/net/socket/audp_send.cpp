@@ -124,6 +124,10 @@ void AUDPSocket::BroadcastPacket(const std::string& port, const std::string& dat
 void AUDPSocket::FlushSendBuffer()
 {
     auto alive = LifeToken();
+    // A handler that throws does not strand the datagrams after its own: no
+    // further write notification would come for them. Its error is passed on
+    // once the queue has been walked.
+    std::exception_ptr firstError;
     // Always continue from the head: every item before the one found was
     // sent or dropped, and an event handler run meanwhile may have changed
     // the queue.
@@ -132,19 +136,27 @@ void AUDPSocket::FlushSendBuffer()
         while (item && item->AwaitingLookup)
             item = TUDPSendBuffer::NextOf(item);
         if (!item)
-            return;
+            break;
         int32_t error = 0;
         if (SendNow(item->Address, item->Value, error)) {
             MutableSendBuffer().Delete(item);
             continue;
         }
         if (error == WSAEWOULDBLOCK || error == 0)
-            return;
+            break;
         std::unique_ptr<TUDPSendBufferItem> failed = MutableSendBuffer().Unlink(item);
-        FireSendFailed(error, failed->Address.sin_addr, ntohs(failed->Address.sin_port), {}, {}, failed->Value);
+        try {
+            FireSendFailed(error, failed->Address.sin_addr, ntohs(failed->Address.sin_port), {}, {},
+                failed->Value);
+        } catch (...) {
+            if (!firstError)
+                firstError = std::current_exception();
+        }
         if (alive.expired())
-            return;
+            break;
     }
+    if (firstError)
+        std::rethrow_exception(firstError);
 }
 
 TUDPSendBufferItem* AUDPSocket::FirstAwaiting(const std::string& host) const
@@ -197,6 +209,11 @@ void AUDPSocket::SendPacketToHost(const std::string& host, const std::string& po
         HostResolved(0, host, address);
         return;
     }
+    // No host names no destination: reported like a failed lookup, nothing kept.
+    if (host.empty()) {
+        HostResolved(WSAHOST_NOT_FOUND, host, in_addr{});
+        return;
+    }
     auto lookup = std::make_unique<TSocketHostLookup>();
     lookup->SetHost(host);
     lookup->OnComplete = [this](TSocketHostLookup& done) { HostLookupComplete(done); };
@@ -208,8 +225,11 @@ void AUDPSocket::SendPacketToHost(const std::string& host, const std::string& po
         // No worker could be started: report the datagrams instead of
         // leaving them waiting for an answer that never comes.
         std::erase_if(Lookups(), [&](const auto& pending) { return pending.get() == started; });
+        // Out of threads is no would-block: the datagram will not go later.
         int32_t code = WinSockErrorFromErrno(error.code().value());
-        HostResolved(code ? code : WSAENOBUFS, host, in_addr{});
+        if (code == 0 || code == WSAEWOULDBLOCK)
+            code = WSAENOBUFS;
+        HostResolved(code, host, in_addr{});
     }
 }
 

@@ -66,6 +66,8 @@ private:
     void DrainIntoReceiveBuffer();
     TUDPSendBufferItem* FirstAwaiting(const std::string& host) const;
 
+    static constexpr int kMaxDrainPerNotification = 64;
+
     uint64_t packetsRead_ = 0; // ReadPacket calls that delivered a datagram
     int32_t maxPacketSize_ = 4096;
     bool broadcastOption_ = false;

@@ -1,0 +1,23 @@
+#include "protocol/datagram_intake.h"
+
+#include "net/errors/socket_errors.h"
+#include "net/socket/udp_socket.h"
+
+#include <arpa/inet.h>
+
+namespace protocol {
+
+Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender)
+{
+    sockaddr_in from{};
+    if (!socket.ReadPacket(text, from))
+        return Intake::Nothing;
+    if (socket.ErrorCode() == net::WSAEMSGSIZE)
+        return Intake::Dropped;
+    char dotted[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &from.sin_addr, dotted, sizeof dotted);
+    sender = dotted;
+    return Intake::Datagram;
+}
+
+} // namespace protocol
