@@ -61,9 +61,9 @@ void CloseDuringRefresh(int delayMs)
         program.form.close();
     });
     program.form.show();
-    ASSERT_TRUE(RunUntil([&] { return sinceClose.isValid(); }, 20000));
+    ASSERT_TRUE(RunLoopUntil([&] { return sinceClose.isValid(); }, 20000));
     // The refresh was nested inside the close's caller; it has unwound by now.
-    ASSERT_TRUE(RunUntil([&] { return !program.form.isVisible(); }, 3000));
+    ASSERT_TRUE(RunLoopUntil([&] { return !program.form.isVisible(); }, 3000));
     EXPECT_LT(sinceClose.elapsed(), 2500);
     QTest::qWait(2500); // long enough for any retry to show on the wire
 

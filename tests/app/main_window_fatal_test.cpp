@@ -24,7 +24,7 @@ TEST(MainWindowFatal, ALocalPortTakenEndsTheProgramWithTheGeneralAdvice)
 
     RunningProgram program;
     program.form.show();
-    ASSERT_TRUE(RunUntil([&] { return program.form.EndRequested(); }, 5000));
+    ASSERT_TRUE(RunLoopUntil([&] { return program.form.EndRequested(); }, 5000));
     QTest::qWait(2500);
     close(squatter);
 

@@ -16,7 +16,7 @@ TEST(MainWindowNoRoute, AnUnreachableNetworkEndsTheProgramWithTheAddressAdvice)
 
     RunningProgram program;
     program.form.show();
-    ASSERT_TRUE(RunUntil([&] { return program.form.EndRequested(); }, 5000));
+    ASSERT_TRUE(RunLoopUntil([&] { return program.form.EndRequested(); }, 5000));
     QTest::qWait(300);
 
     ASSERT_EQ(program.messages.socketErrors.size(), 1u);

@@ -5,9 +5,9 @@
 #include "app/window_messages.h"
 #include "protocol/device_protocol.h"
 #include "widgets/ripedit.h"
+#include "event_loop.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -30,19 +30,6 @@ struct RunningProgram {
     TForm1 form{messages};
     protocol::DeviceProtocol& protocol = form.Protocol();
 };
-
-// Runs the event loop until `done` holds or `timeoutMs` pass.
-inline bool RunUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 inline std::vector<std::string> RowTexts(const TForm1& form, int column)
 {

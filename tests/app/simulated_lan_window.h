@@ -9,7 +9,7 @@
 inline bool WaitForRefreshes(RunningProgram& program, const MuxSimProcess& sim, std::size_t refreshes,
                              int timeoutMs = 30000)
 {
-    const bool done = RunUntil(
+    const bool done = RunLoopUntil(
         [&] { return sim.CountReceived("X") >= refreshes && program.form.bPobierzIP->isEnabled(); }, timeoutMs);
     // The simulator logs a datagram just after answering it: let the log catch up.
     QTest::qWait(200);

@@ -2,6 +2,7 @@
 // while or until something happened, a plain kernel UDP socket to talk to
 // the component, and a listener in the LAN namespace.
 #pragma once
+#include "event_loop.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -20,24 +21,8 @@
 
 namespace nettest {
 
-inline void RunLoopFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the loop until the condition holds; false on timeout.
-inline bool RunLoopUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        RunLoopFor(5);
-    }
-    return true;
-}
+using ::RunLoopFor;
+using ::RunLoopUntil;
 
 inline in_addr Address(const char* dotted)
 {

@@ -14,7 +14,7 @@ const std::string kAddress = "192.168.1.10";
 
 nlohmann::json OneDevice(const nlohmann::json& faults = nlohmann::json::object())
 {
-    return lan::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", faults}})});
+    return MuxSimProcess::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", faults}})});
 }
 
 std::string Assign(const std::string& mac, const std::string& address) { return "A" + mac + "/QOVUT/" + address; }
@@ -33,7 +33,7 @@ TEST(ChangeDevice, SameAddressAndNoMaskSendSelectionLoginAndClosing)
 // answers at once from another address; only the device's own late answers count.
 TEST(ChangeDevice, RepliesFromOtherAddressesAreLeftAside)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", {{"delay_ms", 800}}}}),
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", {{"delay_ms", 800}}}}),
                                    MuxSimProcess::Device("192.168.1.11", kMac, {{"faults", {{"deny_login", true}}}})}));
     ProtocolHarness h;
     EXPECT_EQ(h.protocol.ChangeDevice(kAddress, kAddress, kMac, "255.255.0.0"), 0);
@@ -124,7 +124,7 @@ TEST(ChangeDevice, ASilentLoginCostsThreeTriesAndIsShown)
 
 TEST(ChangeDevice, ChangingOneOfThreeChangesOnlyThatOne)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.21", "MAC-1", {{"mask", "255.255.255.0"}}),
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.21", "MAC-1", {{"mask", "255.255.255.0"}}),
                                     MuxSimProcess::Device("192.168.1.22", "MAC-2", {{"mask", "255.255.255.0"}}),
                                     MuxSimProcess::Device("192.168.1.23", "MAC-3", {{"mask", "255.255.255.0"}})}));
     ProtocolHarness h;

@@ -27,7 +27,7 @@ TEST(Discovery, ListsInKeyOrderWithTheExactWireTraffic)
     nlohmann::json devices = nlohmann::json::array();
     for (const auto& address : addresses)
         devices.push_back(MuxSimProcess::Device(address, MacOf(address), {{"mask", "255.255.0.0"}, {"dn", "7"}}));
-    MuxSimProcess sim(lan::Config(devices));
+    MuxSimProcess sim(MuxSimProcess::Config(devices));
     ProtocolHarness h;
 
     const auto start = Clock::now();
@@ -75,7 +75,7 @@ TEST(Discovery, ListsInKeyOrderWithTheExactWireTraffic)
 
 TEST(Discovery, FailedSelectionsAndLoginsAreReadOnButNotListed)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.31", "MAC-1"),
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.31", "MAC-1"),
          MuxSimProcess::Device("192.168.1.32", "MAC-2", {{"faults", {{"deny_login", true}}}}),
          MuxSimProcess::Device("192.168.1.33", "MAC-3", {{"faults", {{"refuse_selection", nullptr}}}}),
          MuxSimProcess::Device("192.168.1.34", "MAC-4")}));
@@ -109,7 +109,7 @@ TEST(Discovery, FailedSelectionsAndLoginsAreReadOnButNotListed)
 
 TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.50", "MAC-A"),
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.50", "MAC-A"),
          MuxSimProcess::Device("192.168.1.50", "MAC-B"),
          MuxSimProcess::Device("192.168.1.60", "MAC-C", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
          MuxSimProcess::Device("192.168.1.70", "MAC-D", {{"flags", "00E"}, {"faults", {{"replies", {{"GDN", "F"}}}}}})}));
@@ -136,7 +136,7 @@ TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
 TEST(Discovery, AReadShowsOnlyWhatTheDeviceItselfAnswered)
 {
     const auto late = [](int ms) { return nlohmann::json{{"delay_ms", ms}}; };
-    MuxSimProcess sim(lan::Config(
+    MuxSimProcess sim(MuxSimProcess::Config(
         {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"mask", "255.255.0.0"}, {"faults", {{"replies", {{"X", late(300)}, {"GNM", late(1000)}}}}}}),
          MuxSimProcess::Device("192.168.1.5", "MAC-5", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
          MuxSimProcess::Device("192.168.1.60", "MAC-LATE", {{"faults", {{"replies", {{"X", late(4000)}}}}}})}));
@@ -151,7 +151,7 @@ TEST(Discovery, AReadShowsOnlyWhatTheDeviceItselfAnswered)
 
 TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.80", "MAC-SAME"),
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.80", "MAC-SAME"),
                                     MuxSimProcess::Device("192.168.1.81", "MAC-SAME")}));
     ProtocolHarness h;
     EXPECT_TRUE(lan::RunDiscoveryCycle(h));
@@ -164,7 +164,7 @@ TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)
 
 TEST(Discovery, NoDeviceLeavesTheListEmptyAndANewCycleKeepsOldMasks)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.90", "MAC-90", {{"mask", "255.0.0.0"}})}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.90", "MAC-90", {{"mask", "255.0.0.0"}})}));
     ProtocolHarness h;
     EXPECT_TRUE(lan::RunDiscoveryCycle(h));
     ASSERT_EQ(h.list.rows.size(), 1u);
@@ -185,7 +185,7 @@ TEST(Discovery, NoDeviceLeavesTheListEmptyAndANewCycleKeepsOldMasks)
 // discovery replies find room in the queue.
 TEST(Discovery, AFullReceiveQueueBeforeTheCycleCostsNoDevice)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.41", "MAC-41")}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.41", "MAC-41")}));
     ProtocolHarness h;
     EXPECT_TRUE(lan::RunDiscoveryCycle(h)); // binds the command socket to port 1153
     ASSERT_EQ(lan::Captions(h.list), std::vector<std::string>{"192.168.1.41"});

@@ -16,7 +16,7 @@ const std::string kMac = "00:20:4A:10:20:30";
 
 TEST(RequestEngine, AnAcceptedFirstTryCostsOneDatagram)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
     ProtocolHarness h;
     EXPECT_EQ(h.protocol.SendCommand("W" + kMac, 3), 0);
     EXPECT_EQ(h.protocol.SendCommand("", 0), 0) << "no tries: nothing sent, status unchanged";
@@ -33,7 +33,7 @@ TEST(RequestEngine, AnAcceptedFirstTryCostsOneDatagram)
 
 TEST(RequestEngine, SilenceCostsThreeTriesTwoSecondsApart)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"silent", true}}}})}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"silent", true}}}})}));
     ProtocolHarness h;
     const auto start = Clock::now();
     EXPECT_EQ(h.protocol.SendCommand(lan::Login(), 3), 4);
@@ -54,7 +54,7 @@ TEST(RequestEngine, SilenceCostsThreeTriesTwoSecondsApart)
 
 TEST(RequestEngine, ARefusalIsTriedAgainAndReturnsItsCode)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}})}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}})}));
     ProtocolHarness h;
     ASSERT_EQ(h.protocol.SendCommand("W" + kMac, 3), 0);
     const auto start = Clock::now();
@@ -69,7 +69,7 @@ TEST(RequestEngine, ARefusalIsTriedAgainAndReturnsItsCode)
 TEST(RequestEngine, ALateReplyIsTakenByThePendingRequest)
 {
     const std::string silentMac = "00:20:4A:99:99:99";
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"replies", {{"L", {{"delay_ms", 2600}}}}}}}}),
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"replies", {{"L", {{"delay_ms", 2600}}}}}}}}),
          MuxSimProcess::Device("192.168.1.11", silentMac, {{"faults", {{"refuse_selection", nullptr}}}})}));
     ProtocolHarness h;
     ASSERT_EQ(h.protocol.SendCommand("W" + kMac, 1), 0);
@@ -83,7 +83,7 @@ TEST(RequestEngine, ALateReplyIsTakenByThePendingRequest)
 
 TEST(RequestEngine, RepliesThatSettleNothingStillEndTheTryByItsDeadline)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac,
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac,
         {{"faults", {{"replies", {{"GNM", ""}, {"GDN", "Zgarbage"}, {"?", {{"garbage", 64}}}}}}}})}));
     ProtocolHarness h;
     ASSERT_EQ(h.protocol.SendCommand("W" + kMac, 1), 0);
@@ -105,7 +105,7 @@ TEST(RequestEngine, RepliesThatSettleNothingStillEndTheTryByItsDeadline)
 
 TEST(RequestEngine, AFailedSendEndsByTheTimerUnlessItSelectsOrLogsIn)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
     ProtocolHarness h;
     int errors = 0;
     h.socket.OnError = [&](net::ASocket&) { ++errors; };
@@ -128,7 +128,7 @@ TEST(RequestEngine, AFailedSendEndsByTheTimerUnlessItSelectsOrLogsIn)
 
 TEST(RequestEngine, AbandonEndsTheWaitAndStopsAllTraffic)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}}),
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}}),
                                     MuxSimProcess::Device("192.168.1.20", "SILENT", {{"faults", {{"silent", true}}}})}));
     ProtocolHarness h;
     QTimer::singleShot(300, [&] { h.protocol.Abandon(); });
@@ -157,7 +157,7 @@ TEST(RequestEngine, AbandonEndsTheWaitAndStopsAllTraffic)
 
 TEST(RequestEngine, AbandonDuringTheCollectionWindowReturnsAtOnce)
 {
-    MuxSimProcess sim(lan::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
     ProtocolHarness h;
     h.protocol.StartDiscovery();
     QTimer::singleShot(200, [&] { h.protocol.Abandon(); });

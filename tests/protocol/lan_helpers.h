@@ -11,13 +11,6 @@ namespace lan {
 
 using Clock = std::chrono::steady_clock;
 
-// A simulator config holding these device entries.
-inline nlohmann::json Config(const nlohmann::json& devices) { return {{"devices", devices}}; }
-inline nlohmann::json Config(std::initializer_list<nlohmann::json> devices)
-{
-    return {{"devices", nlohmann::json::array_t(devices)}};
-}
-
 inline long long MillisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
