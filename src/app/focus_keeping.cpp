@@ -12,7 +12,7 @@ void ReleaseFocusBeforeDisabling(std::initializer_list<QWidget*> widgets)
             widget->clearFocus();
 }
 
-FocusStaysOut::FocusStaysOut(TRIPEdit* control)
+FocusStaysOut::FocusStaysOut(widgets::TRIPEdit* control)
 {
     if (!control->isEnabled() || control->isAncestorOf(QApplication::focusWidget()))
         return;

@@ -3,7 +3,9 @@
 #include <initializer_list>
 
 class QWidget;
+namespace widgets {
 class TRIPEdit;
+}
 
 // Disabling the widget that holds the focus makes Qt pass the focus along the
 // tab order, into the address fields, and a screen reader announces every
@@ -16,11 +18,11 @@ void ReleaseFocusBeforeDisabling(std::initializer_list<QWidget*> widgets);
 // the focus (a disabled control takes none), unless the operator is in it.
 class FocusStaysOut {
 public:
-    explicit FocusStaysOut(TRIPEdit* control);
+    explicit FocusStaysOut(widgets::TRIPEdit* control);
     ~FocusStaysOut();
     FocusStaysOut(const FocusStaysOut&) = delete;
     FocusStaysOut& operator=(const FocusStaysOut&) = delete;
 
 private:
-    TRIPEdit* control_ = nullptr;
+    widgets::TRIPEdit* control_ = nullptr;
 };

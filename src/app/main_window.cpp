@@ -28,6 +28,8 @@
 #include <arpa/inet.h>
 #include <cstdio>
 
+using widgets::TRIPEdit;
+
 namespace {
 
 const QString kTitle = QStringLiteral("Konfiguracja multipleksera LAN (v1.10)");

@@ -14,7 +14,10 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTreeWidget;
+
+namespace widgets {
 class TRIPEdit;
+}
 
 // The program's only window: the list of found multiplexers, the address,
 // mask and port of the selected one, "Odśwież listę" and "Ustaw". It owns
@@ -45,8 +48,8 @@ public:
     QFrame* Bevel1;
     QTreeWidget* lvIP;
     QLabel* Label2;
-    TRIPEdit* IP;
-    TRIPEdit* Subnet;
+    widgets::TRIPEdit* IP;
+    widgets::TRIPEdit* Subnet;
     QSpinBox* iPort;
     QPushButton* bPobierzIP;
     QPushButton* bZmienIP;
@@ -68,7 +71,7 @@ private:
     bool Stopped() const;
     // The record shown by the selected row, or nullptr when no row is selected.
     const protocol::NumerIP* SelectedDevice() const;
-    void ShowDeviceAddress(TRIPEdit* edit, const std::string& text);
+    void ShowDeviceAddress(widgets::TRIPEdit* edit, const std::string& text);
     void SetOperationControlsEnabled(bool enabled);
     void WaitProcessingMessages(int milliseconds);
 

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace widgets {
+
 namespace {
 
 bool isSectionCharacter(QChar c) { return c >= u'0' && c <= u'9'; }
@@ -88,7 +90,7 @@ KeyVerdict judgeKey(const QKeyEvent& event)
 
 TIPMaskEdit::TIPMaskEdit(QWidget* owner)
     : QLineEdit(owner)
-    , m_beep(&QApplication::beep)
+    , beep_(&QApplication::beep)
 {
     // The edit's own layout puts the caret and maps mouse clicks; centring it
     // keeps both in step with the centred painting.
@@ -99,7 +101,7 @@ TIPMaskEdit::TIPMaskEdit(QWidget* owner)
     connect(this, &QLineEdit::textChanged, this, qOverload<>(&QWidget::update));
 }
 
-void TIPMaskEdit::setBeeper(std::function<void()> beep) { m_beep = std::move(beep); }
+void TIPMaskEdit::setBeeper(std::function<void()> beep) { beep_ = std::move(beep); }
 
 bool TIPMaskEdit::PasteAllowed(const QString& clipboardText)
 {
@@ -140,7 +142,7 @@ void TIPMaskEdit::keyPressEvent(QKeyEvent* event)
     }
     case KeyVerdict::Refuse:
         event->accept();
-        m_beep();
+        beep_();
         return;
     }
 }
@@ -155,7 +157,7 @@ void TIPMaskEdit::inputMethodEvent(QInputMethodEvent* event)
         if (isSectionCharacter(c))
             kept.append(c);
         else
-            m_beep();
+            beep_();
     }
     if (kept == committed) {
         QLineEdit::inputMethodEvent(event);
@@ -200,7 +202,7 @@ void TIPMaskEdit::paintEvent(QPaintEvent*)
 void TIPMaskEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    m_entered = true;
+    entered_ = true;
     if (event->reason() == Qt::OtherFocusReason)
         selectAll();
     update();
@@ -215,8 +217,8 @@ void TIPMaskEdit::focusOutEvent(QFocusEvent* event)
         || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
     // A focus change made while leaving another field may send this field a
     // focus-out it never had the focus for; only a real exit counts.
-    if (!windowLeft && m_entered) {
-        m_entered = false;
+    if (!windowLeft && entered_) {
+        entered_ = false;
         emit exited(this);
     }
 }
@@ -230,3 +232,5 @@ void TIPMaskEdit::mouseReleaseEvent(QMouseEvent* event)
     }
     QLineEdit::mouseReleaseEvent(event);
 }
+
+} // namespace widgets

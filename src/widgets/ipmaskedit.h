@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <functional>
 
+namespace widgets {
+
 // One section field of the IP edit control: a borderless three-character
 // line edit that lets through only digits and Backspace ("." moves to the
 // next field), pastes only
@@ -47,6 +49,8 @@ protected:
 private:
     void pasteFrom(QClipboard::Mode mode);
 
-    std::function<void()> m_beep;
-    bool m_entered = false;
+    std::function<void()> beep_;
+    bool entered_ = false;
 };
+
+} // namespace widgets

@@ -14,6 +14,8 @@
 #include <arpa/inet.h>
 #include <stdexcept>
 
+namespace widgets {
+
 namespace {
 
 constexpr int InitialWidth = 120;
@@ -49,7 +51,7 @@ TRIPEdit::TRIPEdit(QWidget* owner)
     setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::NoFocus);
     InstallAddressControlAccessibility();
-    m_messageBox = [this](const QString& text) {
+    messageBox_ = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
                         QMessageBox::Ok, window());
         box.exec();
@@ -72,7 +74,7 @@ TRIPEdit::TRIPEdit(QWidget* owner)
         });
         field->setFont(font);
         field->setAccessibleName(SectionAccessibleName(QString(), n));
-        m_sections[n - 1] = field;
+        sections_[n - 1] = field;
     }
     for (int n = 1; n < SectionCount; ++n) {
         auto* dot = new QLabel(QStringLiteral("."), this);
@@ -81,7 +83,7 @@ TRIPEdit::TRIPEdit(QWidget* owner)
         dot->adjustSize();
         dot->move(SectionPitch * (n - 1) + 25, height() - 17);
         dot->lower(); // drawn on the box, beneath the fields
-        m_dots[n - 1] = dot;
+        dots_[n - 1] = dot;
     }
 }
 
@@ -90,12 +92,12 @@ TRIPEdit::TRIPEdit(QWidget* owner)
 // control.
 TRIPEdit::~TRIPEdit()
 {
-    m_destroying = true;
-    for (auto*& field : m_sections) {
+    destroying_ = true;
+    for (auto*& field : sections_) {
         delete field;
         field = nullptr;
     }
-    for (auto*& dot : m_dots) {
+    for (auto*& dot : dots_) {
         delete dot;
         dot = nullptr;
     }
@@ -105,14 +107,14 @@ TIPMaskEdit* TRIPEdit::section(int position) const
 {
     if (position < 1 || position > SectionCount)
         throw std::out_of_range("no section at position " + std::to_string(position));
-    return m_sections[position - 1];
+    return sections_[position - 1];
 }
 
 QLabel* TRIPEdit::dot(int position) const
 {
     if (position < 1 || position >= SectionCount)
         throw std::out_of_range("no dot at position " + std::to_string(position));
-    return m_dots[position - 1];
+    return dots_[position - 1];
 }
 
 int TRIPEdit::IPSec(int position) const { return SectionNumber(section(position)->text()); }
@@ -133,9 +135,9 @@ quint32 TRIPEdit::IPAddress() const
 
 void TRIPEdit::setIPAddress(quint32 value)
 {
-    if (value == m_fipAddress)
+    if (value == fipAddress_)
         return;
-    m_fipAddress = value;
+    fipAddress_ = value;
     for (int n = 1; n <= SectionCount; ++n)
         section(n)->setText(QString::number((value >> (8 * (n - 1))) & 0xFF));
 }
@@ -143,7 +145,7 @@ void TRIPEdit::setIPAddress(quint32 value)
 QString TRIPEdit::IPString() const
 {
     QStringList texts;
-    for (const TIPMaskEdit* field : m_sections)
+    for (const TIPMaskEdit* field : sections_)
         texts << field->text();
     return texts.join(u'.');
 }
@@ -165,7 +167,7 @@ bool TRIPEdit::SecValid(const QString& text)
 
 void TRIPEdit::SecChange(TIPMaskEdit* field)
 {
-    if (m_destroying)
+    if (destroying_)
         return;
     if (QAccessible::isActive()) {
         QAccessibleValueChangeEvent changed(this, IPString());
@@ -187,13 +189,13 @@ void TRIPEdit::SecChange(TIPMaskEdit* field)
 
 void TRIPEdit::SecExit(TIPMaskEdit* field)
 {
-    if (m_destroying)
+    if (destroying_)
         return;
     try {
         if (!SecValid(field->text()))
             setIPSec(positionOf(field), HighestSection);
     } catch (const std::exception&) {
-        m_messageBox(QStringLiteral("x"));
+        messageBox_(QStringLiteral("x"));
     }
 }
 
@@ -202,7 +204,7 @@ void TRIPEdit::RefreshIPAddress()
     quint32 writeForm = 0;
     for (int n = 1; n <= SectionCount; ++n)
         writeForm |= (static_cast<quint32>(IPSec(n)) & 0xFF) << (8 * (n - 1));
-    m_fipAddress = writeForm;
+    fipAddress_ = writeForm;
 }
 
 // A field knows its position by the last character of its name.
@@ -235,11 +237,11 @@ void TRIPEdit::setAccessibleNames(const QString& name)
 
 void TRIPEdit::setBeeper(std::function<void()> beep)
 {
-    for (TIPMaskEdit* field : m_sections)
+    for (TIPMaskEdit* field : sections_)
         field->setBeeper(beep);
 }
 
-void TRIPEdit::setMessageBox(std::function<void(const QString&)> show) { m_messageBox = std::move(show); }
+void TRIPEdit::setMessageBox(std::function<void(const QString&)> show) { messageBox_ = std::move(show); }
 
 QSize TRIPEdit::sizeHint() const { return {InitialWidth, InitialHeight}; }
 
@@ -253,3 +255,5 @@ void TRIPEdit::paintEvent(QPaintEvent*)
     drawLoweredRing(painter, rect(), shadow, highlight);
     drawLoweredRing(painter, rect().adjusted(1, 1, -1, -1), shadow, highlight);
 }
+
+} // namespace widgets

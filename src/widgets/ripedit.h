@@ -10,6 +10,8 @@
 
 class QLabel;
 
+namespace widgets {
+
 // The IP address edit control: a sunken 120 x 20 box with four section
 // fields "inRIP1".."inRIP4" and three dots, in the palette's Base and Text
 // colours. The section texts are its state; every read computes from them.
@@ -58,7 +60,7 @@ public:
     void setIPString(const QString& text);
 
     // The remembered write-form address.
-    quint32 FIPAddress() const { return m_fipAddress; }
+    quint32 FIPAddress() const { return fipAddress_; }
 
     // A section text is acceptable when its number is at most 255; a text
     // that is no number counts as 0.
@@ -92,9 +94,11 @@ private:
     int positionOf(const TIPMaskEdit* field) const;
     void moveFocusTo(int position);
 
-    std::array<TIPMaskEdit*, SectionCount> m_sections{};
-    std::array<QLabel*, SectionCount - 1> m_dots{};
-    quint32 m_fipAddress = 0;
-    bool m_destroying = false;
-    std::function<void(const QString&)> m_messageBox;
+    std::array<TIPMaskEdit*, SectionCount> sections_{};
+    std::array<QLabel*, SectionCount - 1> dots_{};
+    quint32 fipAddress_ = 0;
+    bool destroying_ = false;
+    std::function<void(const QString&)> messageBox_;
 };
+
+} // namespace widgets

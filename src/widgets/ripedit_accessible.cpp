@@ -2,6 +2,8 @@
 
 #include "widgets/ripedit.h"
 
+namespace widgets {
+
 namespace {
 
 QAccessibleInterface* AddressControlInterface(const QString& className, QObject* object)
@@ -69,3 +71,5 @@ void InstallAddressControlAccessibility()
     }();
     Q_UNUSED(installed);
 }
+
+} // namespace widgets

@@ -2,6 +2,8 @@
 
 #include <QAccessibleWidget>
 
+namespace widgets {
+
 class TRIPEdit;
 
 // What assistive technology is told about the IP address edit control: one
@@ -24,3 +26,5 @@ private:
 
 // Registers the interface with Qt's accessibility; safe to call repeatedly.
 void InstallAddressControlAccessibility();
+
+} // namespace widgets

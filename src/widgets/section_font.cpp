@@ -1,5 +1,7 @@
 #include "widgets/section_font.h"
 
+namespace widgets {
+
 QFont SectionFont()
 {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
@@ -8,3 +10,5 @@ QFont SectionFont()
     font.setPixelSize(SectionFontPixels);
     return font;
 }
+
+} // namespace widgets

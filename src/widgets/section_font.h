@@ -2,6 +2,8 @@
 
 #include <QFont>
 
+namespace widgets {
+
 // 8 points at 96 dots per inch, which the font engine rounds to whole pixels.
 // Held in pixels, like the window's own fonts, so the fields' 25 pixels hold
 // three characters whatever the screen's font resolution.
@@ -11,3 +13,5 @@ inline constexpr int SectionFontPixels = 11;
 // characters fit a 25-pixel field (DejaVu Sans Mono: 20 px). Any other
 // fixed-pitch face stands in where DejaVu is missing.
 QFont SectionFont();
+
+} // namespace widgets

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace widgets {
+
 namespace {
 
 int digitValue(QChar c, int base)
@@ -69,3 +71,5 @@ qint32 SectionNumber(QStringView text)
         return *number;
     throw EConvertError("'" + text.toString().toStdString() + "' is not a valid integer value");
 }
+
+} // namespace widgets

@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <optional>
 
+namespace widgets {
+
 // The number in a section text, by the classic text-to-integer rules:
 // leading spaces are skipped, then either an optional "+" or "-" followed by
 // decimal digits, or (unsigned) "$", "x" or "0x" followed by hexadecimal
@@ -13,3 +15,5 @@ std::optional<qint32> TrySectionNumber(QStringView text);
 
 // As TrySectionNumber, but throws EConvertError when the text is no number.
 qint32 SectionNumber(QStringView text);
+
+} // namespace widgets

@@ -10,6 +10,8 @@
 #include <QStyle>
 #include <gtest/gtest.h>
 
+using namespace widgets;
+
 namespace {
 
 TEST(MainWindowAccessibility, NamesAndUnclippedTextsWithoutOverlap)

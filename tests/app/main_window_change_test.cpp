@@ -5,6 +5,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace widgets;
+
 namespace {
 
 using Json = nlohmann::json;

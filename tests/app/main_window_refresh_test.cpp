@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace widgets;
+
 namespace {
 
 using Json = nlohmann::json;

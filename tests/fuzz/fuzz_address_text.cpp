@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <string>
 
+using namespace widgets;
+
 namespace {
 
 std::string Show(const QString& text) { return Escaped(text.toStdString()); }

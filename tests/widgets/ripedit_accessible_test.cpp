@@ -4,6 +4,8 @@
 #include <QAccessible>
 #include <QLabel>
 
+using namespace widgets;
+
 namespace {
 
 TEST_F(ShownControl, ScreenReadersSeeOneEditableAddressWithFourSectionChildren)

@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+using namespace widgets;
+
 namespace {
 
 QStringList sectionTexts(const TRIPEdit& control)

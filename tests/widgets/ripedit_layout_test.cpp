@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QLabel>
 
+using namespace widgets;
+
 TEST(RIPEditLayout, BuildsFourNamedFieldsAndThreeDotsIn120By20)
 {
     TRIPEdit control;

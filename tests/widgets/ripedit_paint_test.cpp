@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <optional>
 
+using namespace widgets;
+
 namespace {
 
 QImage picture(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }

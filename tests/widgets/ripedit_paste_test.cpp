@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <memory>
 
+using namespace widgets;
+
 namespace {
 
 void setClipboard(const QString& text)

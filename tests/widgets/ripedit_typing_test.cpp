@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 
+using namespace widgets;
+
 TEST_F(ShownControl, ThreeValidDigitsMoveToTheNextFieldWithItsTextSelected)
 {
     enter(1);

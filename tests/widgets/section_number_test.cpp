@@ -4,6 +4,8 @@
 #include <QString>
 #include <gtest/gtest.h>
 
+using namespace widgets;
+
 TEST(SectionNumber, ReadsDecimalWithBlanksAndSign)
 {
     EXPECT_EQ(TrySectionNumber(u"0"), 0);

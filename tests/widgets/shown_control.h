@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         window.resize(320, 60);
-        control = new TRIPEdit(&window);
+        control = new widgets::TRIPEdit(&window);
         control->move(10, 10);
         other = new QLineEdit(&window);
         other->setGeometry(160, 10, 100, 22);
@@ -27,7 +27,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
-    TIPMaskEdit* field(int position) const { return control->section(position); }
+    widgets::TIPMaskEdit* field(int position) const { return control->section(position); }
     static QWidget* focused() { return QApplication::focusWidget(); }
 
     // Tab into a field: it gets the focus with its whole text selected.
@@ -40,7 +40,7 @@ protected:
     }
 
     QWidget window;
-    TRIPEdit* control = nullptr;
+    widgets::TRIPEdit* control = nullptr;
     QLineEdit* other = nullptr;
     int beeps = 0;
     QStringList messages;
