@@ -1,5 +1,6 @@
 #include "app/device_list_widget.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 void DeviceListWidget::SetPlaceholderText(const QString& text)
@@ -8,7 +9,12 @@ void DeviceListWidget::SetPlaceholderText(const QString& text)
         return;
     placeholderText_ = text;
     setAccessibleDescription(text);
-    viewport()->update();
+    // Qt 6.4 changes the description without a word to assistive technology.
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+    // Painted at once: the protocol's pauses between reads do not run the
+    // event loop, and the text would come too late otherwise.
+    viewport()->repaint();
 }
 
 void DeviceListWidget::paintEvent(QPaintEvent* event)
