@@ -1,6 +1,7 @@
 #include "app/device_list_adapter.h"
 
-#include <QTreeWidget>
+#include "app/device_list_texts.h"
+#include "app/device_list_widget.h"
 
 // The icons live in this static library; make sure the linker keeps them.
 static void InitRowImageResources()
@@ -40,6 +41,20 @@ void DeviceListAdapter::AddRow(const protocol::DeviceRow& row)
     auto* item = new QTreeWidgetItem(list_, {Latin1(row.Address), Latin1(row.Mask), Latin1(row.Mac)});
     if (row.Image >= 0 && row.Image < int(rowImages_.size()))
         item->setIcon(0, rowImages_[row.Image]);
+    const QStringList marks = RowMarks(row);
+    if (!marks.isEmpty()) {
+        // Read out as "192.168.1.5, znacznik E": the address, then the marks.
+        item->setData(0, Qt::AccessibleTextRole, (QStringList{item->text(0)} + marks).join(QStringLiteral(", ")));
+        item->setData(0, Qt::AccessibleDescriptionRole, RowReasons(row).join(QLatin1Char(' ')));
+    }
+    const QString toolTip = RowToolTip(row);
+    for (int column = 0; column < item->columnCount() && !toolTip.isEmpty(); ++column)
+        item->setToolTip(column, toolTip);
+}
+
+void DeviceListAdapter::ShowProgress(const protocol::Progress& progress)
+{
+    list_->SetPlaceholderText(ProgressText(progress));
 }
 
 void DeviceListAdapter::Repaint()

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/address_rule.h"
+#include "app/device_list_widget.h"
 #include "app/focus_keeping.h"
 #include "app/mask_rule.h"
 #include "app/port_field.h"
@@ -106,7 +107,8 @@ void TForm1::BuildControls()
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(0, 8, 353, 273);
 
-    lvIP = new QTreeWidget(client);
+    auto* list = new DeviceListWidget(client);
+    lvIP = list;
     lvIP->setObjectName(QStringLiteral("lvIP"));
     lvIP->setGeometry(19, 20, 316, 161);
     lvIP->setColumnCount(3);
@@ -124,7 +126,7 @@ void TForm1::BuildControls()
     lvIP->header()->setSectionResizeMode(2, QHeaderView::Fixed);
     lvIP->header()->resizeSection(2, 120);
     lvIP->viewport()->installEventFilter(this);
-    listAdapter_.SetWidget(lvIP);
+    listAdapter_.SetWidget(list);
     listAdapter_.SetOperationCheck([this] { return refreshing_ || changing_; });
     connect(lvIP, &QTreeWidget::itemSelectionChanged, this, [this] {
         // The keyboard moves the selection too: the fields follow it, so

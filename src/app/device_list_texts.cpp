@@ -1,0 +1,75 @@
+#include "app/device_list_texts.h"
+
+#include <vector>
+
+namespace {
+
+QString Latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
+
+struct Mark {
+    const char* shortText;
+    const char* reason;
+};
+
+const Mark kFlagE{"znacznik E", "Urządzenie zgłasza znacznik E."};
+const Mark kMaskUnread{"maska nieodczytana", "Nie udało się odczytać maski podsieci tego urządzenia."};
+const Mark kSettingsUnread{"ustawienia nieodczytane", "Nie udało się odczytać ustawień tego urządzenia."};
+const Mark kAddressShared{"adres współdzielony z innym urządzeniem",
+                          "Ten sam adres IP ma jeszcze inne urządzenie z listy."};
+
+std::vector<const Mark*> MarksOf(const protocol::DeviceRow& row)
+{
+    std::vector<const Mark*> marks;
+    if (row.FlagE)
+        marks.push_back(&kFlagE);
+    // Of two devices on one address only one is read; the other one's read
+    // failing says nothing about the device itself.
+    if (!row.ReadOk && !row.AddressShared)
+        marks.push_back(row.Mask.empty() ? &kMaskUnread : &kSettingsUnread);
+    if (row.AddressShared)
+        marks.push_back(&kAddressShared);
+    return marks;
+}
+
+} // namespace
+
+QStringList RowMarks(const protocol::DeviceRow& row)
+{
+    QStringList texts;
+    for (const Mark* mark : MarksOf(row))
+        texts << QString::fromUtf8(mark->shortText);
+    return texts;
+}
+
+QStringList RowReasons(const protocol::DeviceRow& row)
+{
+    QStringList texts;
+    for (const Mark* mark : MarksOf(row))
+        texts << QString::fromUtf8(mark->reason);
+    return texts;
+}
+
+QString RowToolTip(const protocol::DeviceRow& row)
+{
+    QStringList lines = RowReasons(row);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString ProgressText(const protocol::Progress& progress)
+{
+    using Activity = protocol::Progress::Activity;
+    switch (progress.What) {
+    case Activity::Searching:
+        return QStringLiteral("Szukam multiplekserów…");
+    case Activity::Reading:
+        return QStringLiteral("Odczytuję urządzenie %1 z %2: %3…")
+            .arg(progress.Current)
+            .arg(progress.Total)
+            .arg(Latin1(progress.Device));
+    case Activity::Changing:
+        return QStringLiteral("Zmieniam ustawienia urządzenia %1…").arg(Latin1(progress.Device));
+    case Activity::Idle:
+        break;
+    }
+    return {};
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include "protocol/device_list_view.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the window says in words about the device list: why a row is marked
+// and what the protocol is busy with. All of these texts live here.
+
+// Short marks read out with the row's address, e.g. "znacznik E".
+QStringList RowMarks(const protocol::DeviceRow& row);
+// One sentence per mark, saying why the row is marked.
+QStringList RowReasons(const protocol::DeviceRow& row);
+// The row's tooltip, one line per thing worth saying; empty when nothing is.
+QString RowToolTip(const protocol::DeviceRow& row);
+// What the list shows while the protocol works; empty when it is idle.
+QString ProgressText(const protocol::Progress& progress);

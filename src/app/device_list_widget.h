@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QTreeWidget>
+
+// The window's device list. While the protocol works it shows what is
+// happening as text painted inside its own viewport: across the empty list,
+// or on a band at the bottom of the viewport over the rows, so nothing in the
+// layout moves. The text is also the list's accessible description.
+class DeviceListWidget : public QTreeWidget {
+public:
+    explicit DeviceListWidget(QWidget* parent = nullptr) : QTreeWidget(parent) {}
+
+    // An empty text takes the placeholder away.
+    void SetPlaceholderText(const QString& text);
+    const QString& PlaceholderText() const { return placeholderText_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString placeholderText_;
+};

@@ -1,0 +1,85 @@
+// What the list tells the operator in words: what a refresh or a change is
+// doing while the list is empty or disabled, and why a row is marked.
+#include "simulated_lan_window.h"
+
+#include <QAccessible>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Each time the list is painted, what a screen reader is told about it then,
+// from the first non-empty description on.
+class ToldWhenPainted : public QObject {
+public:
+    explicit ToldWhenPainted(QTreeWidget* list) : list_(list) { list->viewport()->installEventFilter(this); }
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        const std::string told =
+            QAccessible::queryAccessibleInterface(list_)->text(QAccessible::Description).toStdString();
+        if (told_.empty() ? !told.empty() : told_.back() != told)
+            told_.push_back(told);
+        return false;
+    }
+    std::vector<std::string> told_;
+
+private:
+    QTreeWidget* list_;
+};
+
+bool DrawsSomething(QWidget* widget)
+{
+    const QImage drawn = widget->grab().toImage();
+    QImage blank(drawn.size(), drawn.format());
+    blank.fill(QColor::fromRgba(drawn.pixel(0, 0)));
+    return drawn != blank;
+}
+
+TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
+{
+    MuxSimProcess sim(Json{{"devices",
+                            {MuxSimProcess::Device("192.168.1.70", "MAC-E", {{"flags", "00E"}}),
+                             MuxSimProcess::Device("192.168.1.60", "MAC-M", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
+                             MuxSimProcess::Device("192.168.1.50", "MAC-A"),
+                             MuxSimProcess::Device("192.168.1.50", "MAC-B")}}});
+    RunningProgram program;
+    TForm1& form = program.form;
+    ToldWhenPainted painted(form.lvIP);
+    bool searchDrawn = false; // the empty list, 1 s into the collection window
+    QTimer::singleShot(1000, [&] { searchDrawn = DrawsSomething(form.lvIP->viewport()); });
+    form.show();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+    const std::vector<std::string>& toldDescriptions = painted.told_;
+
+    ASSERT_EQ(toldDescriptions.size(), 6u);
+    EXPECT_EQ(toldDescriptions[0], "Szukam multiplekserów…");
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_EQ(toldDescriptions[k].rfind("Odczytuję urządzenie " + std::to_string(k) + " z 4: 192.168.1.", 0), 0u)
+            << toldDescriptions[k];
+    EXPECT_EQ(toldDescriptions[5], "") << "the placeholder goes when the rows come";
+    EXPECT_TRUE(searchDrawn);
+
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(form.lvIP)->tableInterface();
+    const auto told = [&](int row, QAccessible::Text what) { return table->cellAt(row, 0)->text(what).toStdString(); };
+    EXPECT_EQ(told(0, QAccessible::Name), "192.168.1.70, znacznik E");
+    EXPECT_EQ(told(1, QAccessible::Name), "192.168.1.60, maska nieodczytana");
+    EXPECT_EQ(told(1, QAccessible::Description), "Nie udało się odczytać maski podsieci tego urządzenia.");
+    for (int row : {2, 3})
+        EXPECT_EQ(told(row, QAccessible::Name), "192.168.1.50, adres współdzielony z innym urządzeniem");
+    EXPECT_EQ(form.lvIP->topLevelItem(1)->toolTip(2).toStdString(), told(1, QAccessible::Description));
+
+    // "Ustaw" on the first row: the list names the device while it is changed.
+    painted.told_.clear();
+    form.bZmienIP->click();
+    ASSERT_TRUE(WaitForRefreshes(program, sim, 2));
+    ASSERT_GE(toldDescriptions.size(), 3u);
+    EXPECT_EQ(toldDescriptions[0], "Zmieniam ustawienia urządzenia 192.168.1.70…");
+    EXPECT_EQ(toldDescriptions[1], "");
+    EXPECT_EQ(toldDescriptions[2], "Szukam multiplekserów…");
+}
+
+} // namespace
