@@ -40,6 +40,8 @@ void DeviceListAdapter::AddRow(const protocol::DeviceRow& row)
     auto* item = new QTreeWidgetItem(list_, {Latin1(row.Address), Latin1(row.Mask), Latin1(row.Mac)});
     if (row.Image >= 0 && row.Image < int(rowImages_.size()))
         item->setIcon(0, rowImages_[row.Image]);
+    for (int column = 0; column < list_->columnCount() && !row.Interface.empty(); ++column)
+        item->setToolTip(column, QStringLiteral("Interfejs: %1").arg(Latin1(row.Interface)));
 }
 
 void DeviceListAdapter::Repaint()
