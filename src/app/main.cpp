@@ -9,24 +9,35 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 constexpr int kUsageError = 2;
 
-std::vector<std::string> InterfaceNames(QApplication& application)
+// The names given with --interface; --help and --version end the program
+// here. A command line that is not understood ends it with status 2.
+std::vector<std::string> InterfaceNames(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Finds the LAN multiplexers and sets their IP address and mask."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption interfaceOption(
         QStringLiteral("interface"),
         QStringLiteral("Use only network interface <name> (repeatable). Default: every interface that is up and "
                        "can broadcast."),
         QStringLiteral("name"));
     parser.addOption(interfaceOption);
-    parser.process(application); // --help, --version and unknown options end here
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected argument") : parser.errorText();
+        std::fprintf(stderr, "muxconfig: %s\n", qPrintable(error));
+        std::exit(kUsageError);
+    }
+    if (parser.isSet(helpOption))
+        parser.showHelp(0);
+    if (parser.isSet(versionOption))
+        parser.showVersion();
     std::vector<std::string> names;
     for (const QString& name : parser.values(interfaceOption))
         names.push_back(name.toStdString());
@@ -43,7 +54,7 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("muxconfig"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("muxconfig")));
 
-    const app::InterfaceChoice interfaces = app::ChooseInterfaces(InterfaceNames(application));
+    const app::InterfaceChoice interfaces = app::ChooseInterfaces(InterfaceNames(QApplication::arguments()));
     if (!interfaces.Selection) {
         std::fprintf(stderr, "muxconfig: %s\n", interfaces.Error.c_str());
         return kUsageError;
