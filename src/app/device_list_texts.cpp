@@ -52,6 +52,8 @@ QStringList RowReasons(const protocol::DeviceRow& row)
 QString RowToolTip(const protocol::DeviceRow& row)
 {
     QStringList lines = RowReasons(row);
+    if (!row.Interface.empty())
+        lines << QStringLiteral("Interfejs: %1").arg(QString::fromLatin1(row.Interface.data(), qsizetype(row.Interface.size())));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -1,21 +1,69 @@
 // muxconfig: finds the LAN multiplexers on the segment and gives one of them
 // a new IP address and subnet mask.
+#include "app/interface_option.h"
 #include "app/main_window.h"
 #include "app/window_messages.h"
 #include "net/socket_layer.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+// The names given with --interface; --help and --version end the program
+// here. A command line that is not understood ends it with status 2.
+std::vector<std::string> InterfaceNames(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Finds the LAN multiplexers and sets their IP address and mask."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption interfaceOption(
+        QStringLiteral("interface"),
+        QStringLiteral("Use only network interface <name> (repeatable). Default: every interface that is up and "
+                       "can broadcast."),
+        QStringLiteral("name"));
+    parser.addOption(interfaceOption);
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected argument") : parser.errorText();
+        std::fprintf(stderr, "muxconfig: %s\n", qPrintable(error));
+        std::exit(kUsageError);
+    }
+    if (parser.isSet(helpOption))
+        parser.showHelp(0);
+    if (parser.isSet(versionOption))
+        parser.showVersion();
+    std::vector<std::string> names;
+    for (const QString& name : parser.values(interfaceOption))
+        names.push_back(name.toStdString());
+    return names;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("muxconfig"));
+    QApplication::setApplicationVersion(QStringLiteral(MUX_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("muxconfig"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("muxconfig")));
+
+    const app::InterfaceChoice interfaces = app::ChooseInterfaces(InterfaceNames(QApplication::arguments()));
+    if (!interfaces.Selection) {
+        std::fprintf(stderr, "muxconfig: %s\n", interfaces.Error.c_str());
+        return kUsageError;
+    }
     net::SocketLayer socketLayer;
 
     DialogWindowMessages messages;
     TForm1 form(messages);
+    form.Protocol().SetInterfaceSelection(*interfaces.Selection);
     form.show();
     return application.exec();
 }

@@ -9,8 +9,14 @@ namespace protocol {
 
 Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender)
 {
+    uint32_t arrivalInterface = 0;
+    return TakeDatagram(socket, text, sender, arrivalInterface);
+}
+
+Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender, uint32_t& arrivalInterface)
+{
     sockaddr_in from{};
-    if (!socket.ReadPacket(text, from))
+    if (!socket.ReadPacket(text, from, arrivalInterface))
         return Intake::Nothing;
     if (socket.ErrorCode() == net::WSAEMSGSIZE)
         return Intake::Dropped;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace net {
@@ -17,5 +18,7 @@ enum class Intake {
 // A datagram cut short by the packet size is dropped: its text is not what
 // was sent, and any host could send one.
 Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender);
+// The same, also telling the index of the interface it arrived on.
+Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender, uint32_t& arrivalInterface);
 
 } // namespace protocol

@@ -12,6 +12,7 @@ struct DeviceRow {
     bool FlagE = false;         // the device's flags carry the E mark
     bool ReadOk = false;        // its read in this cycle succeeded and its address is its own
     bool AddressShared = false; // another listed device answered from the same address
+    std::string Interface;      // name of the interface the device answered on; empty: not known
 };
 
 // What the device protocol is doing, for a user who waits on it.

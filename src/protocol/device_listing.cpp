@@ -36,6 +36,7 @@ void DeviceProtocol::RecordDevice(const std::string& text, const std::string& se
     slot.Port = std::move(reply.Port);
     slot.FlagE = HasFlagE(reply.Flags);
     slot.Address = sender;
+    RememberInterface(slot);
     replyStatus_ = kStatusOk;
 }
 
@@ -90,7 +91,8 @@ void DeviceProtocol::ListDevices()
 DeviceRow DeviceProtocol::RowOfSlot(int number) const
 {
     const NumerIP& slot = devices_[number];
-    DeviceRow row{slot.Address, slot.Mask, slot.Mac, DeviceListView::kNoImage, slot.FlagE, slot.ReadOk, false};
+    DeviceRow row{slot.Address, slot.Mask, slot.Mac, DeviceListView::kNoImage, slot.FlagE, slot.ReadOk, false,
+                  slot.InterfaceName};
     for (int other = 1; other <= DeviceTable::kSlots && !row.AddressShared; ++other)
         row.AddressShared = other != number && devices_[other].Address == slot.Address;
     if (slot.FlagE)

@@ -1,4 +1,5 @@
 #pragma once
+#include "net/interfaces/interface_selection.h"
 #include "protocol/device_list_view.h"
 #include "protocol/numer_ip.h"
 #include "protocol/operator_messages.h"
@@ -10,6 +11,8 @@
 #include <QMetaObject>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QTimer;
 
@@ -40,6 +43,10 @@ public:
     void DispatchReply(const std::string& text, const std::string& sender, uint8_t kind);
     void TimeoutTimer();
     void GniazdoTransmisjiRozkazowDoModuluDataAvailable();
+
+    // The interfaces discovery may use (every usable one unless restricted).
+    void SetInterfaceSelection(net::InterfaceSelection selection) { interfaces_ = std::move(selection); }
+    const net::InterfaceSelection& Interfaces() const { return interfaces_; }
 
     // Discovery and the device table.
     void StartDiscovery();
@@ -79,7 +86,13 @@ public:
 private:
     enum class SendErrors { Propagate, Drop };
 
+    // Through the interface of the device talked to (deviceInterface_).
     void Broadcast(const std::string& command, SendErrors errors);
+    // "X" once through every selected usable interface; through the routing
+    // table when the workstation has none and no restriction was given.
+    void BroadcastDiscovery();
+    void RememberInterface(NumerIP& slot) const;
+    uint32_t InterfaceOfDevice(const std::string& address, const std::string& mac) const;
     // One try of a request: set the state, broadcast, arm the reply timer and
     // wait until the request is settled.
     void Request(const std::string& command, uint8_t kind, SendErrors errors);
@@ -103,6 +116,10 @@ private:
     std::string lastReply_;
     DeviceTable devices_;
     ReplySenders replySenders_;
+    net::InterfaceSelection interfaces_;
+    std::vector<uint32_t> discoveryInterfaces_; // what the last "X" went through
+    uint32_t deviceInterface_ = 0;              // where per-device commands leave
+    uint32_t arrivalInterface_ = 0;             // of the datagram being dispatched
 
     QMetaObject::Connection timerConnection_;
     QDeadlineTimer replyDeadline_;

@@ -4,6 +4,9 @@
 #include "net/errors/socket_errors.h"
 #include "net/socket/udp_socket.h"
 
+#include <algorithm>
+#include <net/if.h>
+
 
 namespace protocol {
 
@@ -27,7 +30,7 @@ void DeviceProtocol::TakeWaitingDatagrams()
         std::string sender;
         Intake intake = Intake::Nothing;
         try {
-            intake = TakeDatagram(socket_, data, sender);
+            intake = TakeDatagram(socket_, data, sender, arrivalInterface_);
         } catch (const net::Exception&) {
             return; // reported through the socket's OnError
         }
@@ -50,17 +53,61 @@ void DeviceProtocol::StartDiscovery()
         slot.Port.clear();
         slot.ReadOk = false;
         slot.LoggedIn = false;
+        slot.InterfaceIndex = 0;
+        slot.InterfaceName.clear();
     }
     if (abandoned_)
         return;
     expectedReply_ = kReplyDiscovery;
     replyStatus_ = kStatusPending;
     socket_.SetLocalPort(kCommandLocalPort);
-    Broadcast(kDiscoverCommand, SendErrors::Drop);
+    BroadcastDiscovery();
     ShowProgress(Progress::Activity::Searching);
     // Nothing waits on this request: the first reply stops the timer, and
     // when none comes it settles the status with 4, which nobody reads.
     ArmReplyTimer();
+}
+
+void DeviceProtocol::BroadcastDiscovery()
+{
+    const net::InterfaceEnumeration usable = interfaces_.Current();
+    discoveryInterfaces_.clear();
+    deviceInterface_ = 0;
+    if (usable.Interfaces.empty()) {
+        // Nothing to choose from: the routing table decides, and a missing
+        // route is reported as ever. A restriction to interfaces that are all
+        // down sends nothing.
+        if (!interfaces_.Restricted())
+            Broadcast(kDiscoverCommand, SendErrors::Drop);
+        return;
+    }
+    for (const net::NetworkInterface& through : usable.Interfaces) {
+        if (abandoned_)
+            return;
+        discoveryInterfaces_.push_back(through.Index);
+        try {
+            socket_.BroadcastPacketThrough(through.Index, kDevicePort, kDiscoverCommand);
+        } catch (const net::Exception&) {
+            // Reported through OnError; the other interfaces still get theirs.
+        }
+    }
+}
+
+void DeviceProtocol::RememberInterface(NumerIP& slot) const
+{
+    const bool discoveredThere = std::find(discoveryInterfaces_.begin(), discoveryInterfaces_.end(),
+                                           arrivalInterface_) != discoveryInterfaces_.end();
+    slot.InterfaceIndex = discoveredThere ? arrivalInterface_ : 0;
+    char name[IF_NAMESIZE] = {};
+    slot.InterfaceName = discoveredThere && if_indextoname(arrivalInterface_, name) ? name : "";
+}
+
+uint32_t DeviceProtocol::InterfaceOfDevice(const std::string& address, const std::string& mac) const
+{
+    for (int number = 1; number <= DeviceTable::kSlots; ++number)
+        if (devices_[number].Mac == mac && devices_[number].Address == address)
+            return devices_[number].InterfaceIndex;
+    return 0;
 }
 
 bool DeviceProtocol::ReadAllDevices()
@@ -93,6 +140,7 @@ int DeviceProtocol::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& s
     slot.Mask.clear();
     slot.DN.clear();
     const ReplySendersScope onlyTheDevice(replySenders_, slot.Address);
+    deviceInterface_ = slot.InterfaceIndex;
     uint8_t attempt = 0;
     while (attempt < tries) {
         // An error raised by the selection or the login send is not caught here.

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -16,6 +17,10 @@ struct NumerIP {
     bool FlagE = false;
     std::string DN;
     bool LoggedIn = false;
+    // The interface its first discovery reply arrived on; its commands leave
+    // only through it. 0: through whatever the routing table picks.
+    uint32_t InterfaceIndex = 0;
+    std::string InterfaceName;
 };
 
 // The 255 device slots, numbered 1 to 255. A fixed array: a reference to a

@@ -11,6 +11,7 @@ int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::s
     if (abandoned_)
         return kStatusNoReply;
     const ReplySendersScope onlyTheDevice(replySenders_, currentAddress);
+    deviceInterface_ = InterfaceOfDevice(currentAddress, mac);
     ShowProgress(Progress::Activity::Changing, 0, 0, currentAddress);
     const int result = ChangeSelectedDevice(currentAddress, newAddress, mac, newMask);
     ShowProgress(Progress::Activity::Idle);
@@ -70,7 +71,7 @@ int DeviceProtocol::AssignAddress(const std::string& newAddress, const std::stri
         replyStatus_ = kStatusPending;
         expectedReply_ = kReplyAcknowledgement;
         try {
-            socket_.BroadcastPacket(std::string(kDevicePortText), command);
+            socket_.BroadcastPacketThrough(deviceInterface_, std::string(kDevicePortText), command);
         } catch (const net::Exception&) {
             // Reported through OnError; the reply timer ends the try.
         }
@@ -85,9 +86,12 @@ int DeviceProtocol::AssignAddress(const std::string& newAddress, const std::stri
 
 void DeviceProtocol::SendClosingCommands()
 {
-    for (int number = 1; number <= DeviceTable::kSlots && !abandoned_; ++number)
-        if (!devices_[number].Address.empty())
-            Broadcast(kClosingCommand, SendErrors::Propagate);
+    for (int number = 1; number <= DeviceTable::kSlots && !abandoned_; ++number) {
+        if (devices_[number].Address.empty())
+            continue;
+        deviceInterface_ = devices_[number].InterfaceIndex;
+        Broadcast(kClosingCommand, SendErrors::Propagate);
+    }
     if (!abandoned_)
         BlockingPause(1);
 }

@@ -91,7 +91,7 @@ void DeviceProtocol::GniazdoTransmisjiRozkazowDoModuluDataAvailable()
     // A notification with nothing waiting is ignored: it carries no datagram
     // and no sender. After Abandon datagrams are still read, so the socket
     // does not stay readable, but dropped.
-    if (TakeDatagram(socket_, data, sender) != Intake::Datagram || abandoned_)
+    if (TakeDatagram(socket_, data, sender, arrivalInterface_) != Intake::Datagram || abandoned_)
         return;
     DispatchReply(data, sender, expectedReply_);
 }
@@ -110,11 +110,11 @@ void DeviceProtocol::Abandon()
 void DeviceProtocol::Broadcast(const std::string& command, SendErrors errors)
 {
     if (errors == SendErrors::Propagate) {
-        socket_.BroadcastPacket(kDevicePort, command);
+        socket_.BroadcastPacketThrough(deviceInterface_, kDevicePort, command);
         return;
     }
     try {
-        socket_.BroadcastPacket(kDevicePort, command);
+        socket_.BroadcastPacketThrough(deviceInterface_, kDevicePort, command);
     } catch (const net::Exception&) {
         // The socket has reported it through OnError; the reply timer ends the try.
     }

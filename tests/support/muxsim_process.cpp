@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -69,7 +70,9 @@ void PassTime()
 
 }  // namespace
 
-MuxSimProcess::MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args)
+MuxSimProcess::MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args,
+    std::string exec_variable)
+    : exec_variable_(std::move(exec_variable))
 {
     const char* base = std::getenv("TMPDIR");
     std::string templ = std::string(base && *base ? base : "/tmp") + "/muxsim-XXXXXX";
@@ -101,9 +104,9 @@ MuxSimProcess::~MuxSimProcess()
 
 void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::string>& extra_args)
 {
-    const char* exec_prefix = std::getenv("MUXLAN_EXEC");
+    const char* exec_prefix = std::getenv(exec_variable_.c_str());
     if (!exec_prefix || !*exec_prefix)
-        throw std::runtime_error("MuxSimProcess: MUXLAN_EXEC is not set: this test must run under scripts/netlab "
+        throw std::runtime_error("MuxSimProcess: " + exec_variable_ + " is not set: this test must run under scripts/netlab "
                                  "(add_test(NAME x COMMAND ${MUX_NETLAB} $<TARGET_FILE:x>))");
     const std::string binary = std::string(MUX_BIN_DIR) + "/muxsim";
     if (access(binary.c_str(), X_OK) != 0)

@@ -59,7 +59,11 @@ public:
     // Starts muxsim with `config` plus `extra_args` (e.g. {"--seed", "7"})
     // and waits until it listens. Throws std::runtime_error with muxsim's
     // stderr when it cannot start.
-    explicit MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args = {});
+    // `exec_variable` names the environment variable with the command prefix
+    // of the simulator's namespace (MUXLAN_WIFI_EXEC: the "wifi" segment of
+    // scripts/netlab's split topology).
+    explicit MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args = {},
+        std::string exec_variable = "MUXLAN_EXEC");
     ~MuxSimProcess();
     MuxSimProcess(const MuxSimProcess&) = delete;
     MuxSimProcess& operator=(const MuxSimProcess&) = delete;
@@ -112,6 +116,7 @@ private:
     void WaitUntilReady();
     void ReadNewLines() const;
 
+    std::string exec_variable_;
     std::string directory_;
     std::string log_path_;
     std::string ready_path_;

@@ -8,13 +8,39 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 namespace net {
 
+namespace {
+
+uint32_t ArrivalInterfaceOf(msghdr& message)
+{
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_PKTINFO)
+            continue;
+        in_pktinfo info{};
+        std::memcpy(&info, CMSG_DATA(header), sizeof info);
+        return static_cast<uint32_t>(info.ipi_ifindex);
+    }
+    return 0;
+}
+
+} // namespace
+
 bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received)
 {
+    uint32_t arrivalInterface = 0;
+    return ReadPacketRaw(buffer, size, from, received, arrivalInterface);
+}
+
+bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received,
+    uint32_t& arrivalInterface)
+{
     ClearError();
+    arrivalInterface = 0;
     EnsureBound();
     received = 0;
     from = sockaddr_in{};
@@ -25,6 +51,9 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
     message.msg_namelen = sizeof sender;
     message.msg_iov = &part;
     message.msg_iovlen = 1;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
     ssize_t count;
     // recvmsg reports a datagram longer than the buffer in msg_flags; the
     // count it returns is then still what was copied.
@@ -36,6 +65,7 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
         SocketLayer::instance().Watches().NoteReceive(SocketHandle());
     if (count >= 0) {
         from = sender;
+        arrivalInterface = ArrivalInterfaceOf(message);
         if (message.msg_flags & MSG_TRUNC) {
             received = std::max(size, 0);
             SetError(WSAEMSGSIZE, PacketTruncatedMessage);
@@ -52,10 +82,17 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
 
 bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from)
 {
+    uint32_t arrivalInterface = 0;
+    return ReadPacket(data, from, arrivalInterface);
+}
+
+bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from, uint32_t& arrivalInterface)
+{
     if (!receiveBuffer_.IsEmpty()) {
         std::unique_ptr<TUDPReceiveBufferItem> head = receiveBuffer_.RemoveHead();
         data = std::move(head->Value);
         from = head->From;
+        arrivalInterface = head->ArrivalInterface;
         ++packetsRead_;
         return true;
     }
@@ -64,7 +101,7 @@ bool AUDPSocket::ReadPacket(std::string& data, sockaddr_in& from)
     auto alive = LifeToken();
     std::string buffer(static_cast<std::size_t>(std::max(maxPacketSize_, 0)), '\0');
     int32_t received = 0;
-    if (!ReadPacketRaw(buffer.data(), static_cast<int32_t>(buffer.size()), from, received)) {
+    if (!ReadPacketRaw(buffer.data(), static_cast<int32_t>(buffer.size()), from, received, arrivalInterface)) {
         data.clear();
         return false;
     }
@@ -110,7 +147,8 @@ void AUDPSocket::DrainIntoReceiveBuffer()
         auto item = std::make_unique<TUDPReceiveBufferItem>(
             std::string(static_cast<std::size_t>(std::max(maxPacketSize_, 0)), '\0'));
         int32_t received = 0;
-        bool got = ReadPacketRaw(item->Value.data(), static_cast<int32_t>(item->Value.size()), item->From, received);
+        bool got = ReadPacketRaw(item->Value.data(), static_cast<int32_t>(item->Value.size()), item->From, received,
+            item->ArrivalInterface);
         if (alive.expired() || !got)
             return;
         item->Value.resize(static_cast<std::size_t>(received));

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <system_error>
 
@@ -32,17 +34,44 @@ in_addr AllOnes()
     return address;
 }
 
+// A send whose outgoing interface is fixed by an IP_PKTINFO control
+// message: a broadcast to 255.255.255.255 then leaves through that
+// interface whatever the routing table says, from its own address.
+ssize_t SendThrough(int handle, const sockaddr_in& to, const std::string& data, uint32_t interfaceIndex)
+{
+    iovec part{const_cast<char*>(data.data()), data.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_in*>(&to);
+    message.msg_namelen = sizeof to;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(interfaceIndex);
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    return ::sendmsg(handle, &message, MSG_NOSIGNAL);
+}
+
 } // namespace
 
-bool AUDPSocket::SendNow(const sockaddr_in& to, const std::string& data, int32_t& error)
+bool AUDPSocket::SendNow(const sockaddr_in& to, const std::string& data, int32_t& error, uint32_t interfaceIndex)
 {
     error = 0;
     if (GetSendQuota(data.size()) < data.size())
         return false;
     ssize_t sent;
     do {
-        sent = ::sendto(SocketHandle(), data.empty() ? nullptr : data.data(), data.size(), MSG_NOSIGNAL,
-            reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        if (interfaceIndex != 0)
+            sent = SendThrough(SocketHandle(), to, data, interfaceIndex);
+        else
+            sent = ::sendto(SocketHandle(), data.empty() ? nullptr : data.data(), data.size(), MSG_NOSIGNAL,
+                reinterpret_cast<const sockaddr*>(&to), sizeof to);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0) {
         error = WinSockErrorFromErrno(errno);
@@ -65,10 +94,11 @@ bool AUDPSocket::HasSendableQueued() const
     return false;
 }
 
-void AUDPSocket::Queue(const sockaddr_in& to, const std::string& data)
+void AUDPSocket::Queue(const sockaddr_in& to, const std::string& data, uint32_t interfaceIndex)
 {
     auto item = std::make_unique<TUDPSendBufferItem>(data);
     item->Address = to;
+    item->InterfaceIndex = interfaceIndex;
     MutableSendBuffer().Append(std::move(item));
 }
 
@@ -81,13 +111,18 @@ void AUDPSocket::FireSendFailed(int32_t error, in_addr addr, uint16_t port, cons
 
 void AUDPSocket::SendPacketTo(in_addr address, uint16_t portNum, const std::string& data)
 {
+    SendPacketVia(address, portNum, data, 0);
+}
+
+void AUDPSocket::SendPacketVia(in_addr address, uint16_t portNum, const std::string& data, uint32_t interfaceIndex)
+{
     EnsureBound();
     sockaddr_in to = MakeAddress(address, portNum);
     // Datagrams waiting only for a name lookup do not hold later ones back:
     // they join the queue when their address is known.
     if (!UseSendBuffer() || (WriteReady() && !HasSendableQueued())) {
         int32_t error = 0;
-        if (SendNow(to, data, error))
+        if (SendNow(to, data, error, interfaceIndex))
             return;
         if (error != WSAEWOULDBLOCK && error != 0) {
             auto alive = LifeToken();
@@ -103,7 +138,7 @@ void AUDPSocket::SendPacketTo(in_addr address, uint16_t portNum, const std::stri
         if (error != WSAEWOULDBLOCK && error != 0)
             return;
     }
-    Queue(to, data);
+    Queue(to, data, interfaceIndex);
 }
 
 void AUDPSocket::BroadcastPacket(uint16_t portNum, const std::string& data)
@@ -119,6 +154,21 @@ void AUDPSocket::BroadcastPacket(const std::string& port, const std::string& dat
     if (resolved.errorCode != 0)
         RaiseLastError("Error resolving port", resolved.errorCode);
     SendPacketTo(AllOnes(), resolved.port, data);
+}
+
+void AUDPSocket::BroadcastPacketThrough(uint32_t interfaceIndex, uint16_t portNum, const std::string& data)
+{
+    EnsureBound();
+    SendPacketVia(AllOnes(), portNum, data, interfaceIndex);
+}
+
+void AUDPSocket::BroadcastPacketThrough(uint32_t interfaceIndex, const std::string& port, const std::string& data)
+{
+    EnsureBound();
+    ResolvedPort resolved = ResolvePort(port, ProtocolUdp);
+    if (resolved.errorCode != 0)
+        RaiseLastError("Error resolving port", resolved.errorCode);
+    SendPacketVia(AllOnes(), resolved.port, data, interfaceIndex);
 }
 
 void AUDPSocket::FlushSendBuffer()
@@ -138,7 +188,7 @@ void AUDPSocket::FlushSendBuffer()
         if (!item)
             break;
         int32_t error = 0;
-        if (SendNow(item->Address, item->Value, error)) {
+        if (SendNow(item->Address, item->Value, error, item->InterfaceIndex)) {
             MutableSendBuffer().Delete(item);
             continue;
         }

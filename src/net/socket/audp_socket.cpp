@@ -8,6 +8,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 namespace net {
@@ -114,6 +115,7 @@ void AUDPSocket::Bind()
     if (::bind(SocketHandle(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         RaiseLastError("Socket bind failed");
     isBound_ = true;
+    ApplyPacketInfoOption();
     int flags = fcntl(SocketHandle(), F_GETFL);
     if (flags < 0 || fcntl(SocketHandle(), F_SETFL, flags | O_NONBLOCK) < 0)
         RaiseLastError("Asynchronous mode not set");
@@ -127,6 +129,14 @@ void AUDPSocket::ApplyBroadcastOption(bool value)
     int option = value ? -1 : 0;
     if (setsockopt(SocketHandle(), SOL_SOCKET, SO_BROADCAST, &option, sizeof option) != 0)
         RaiseLastError("Socket broadcast option not set");
+}
+
+// Every datagram read tells the interface it arrived on.
+void AUDPSocket::ApplyPacketInfoOption()
+{
+    int option = 1;
+    if (setsockopt(SocketHandle(), IPPROTO_IP, IP_PKTINFO, &option, sizeof option) != 0)
+        RaiseLastError("Socket packet info option not set");
 }
 
 uint32_t AUDPSocket::GetAsyncEvents() const

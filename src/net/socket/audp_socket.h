@@ -37,10 +37,18 @@ public:
     void SendPacketTo(in_addr address, uint16_t portNum, const std::string& data);
     void BroadcastPacket(uint16_t portNum, const std::string& data);
     void BroadcastPacket(const std::string& port, const std::string& data);
+    // The same broadcast, leaving only through the interface with this index
+    // (0: wherever the routing table sends it, as BroadcastPacket does).
+    void BroadcastPacketThrough(uint32_t interfaceIndex, uint16_t portNum, const std::string& data);
+    void BroadcastPacketThrough(uint32_t interfaceIndex, const std::string& port, const std::string& data);
     void SendPacketToHost(const std::string& host, const std::string& port, const std::string& data);
 
     bool ReadPacket(std::string& data, sockaddr_in& from);
+    // Also tells the index of the interface the datagram arrived on (0 when
+    // the kernel did not say).
+    bool ReadPacket(std::string& data, sockaddr_in& from, uint32_t& arrivalInterface);
     bool ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received);
+    bool ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received, uint32_t& arrivalInterface);
 
     std::function<void(AUDPSocket& sender)> OnDataAvailable;
     std::function<void(AUDPSocket& sender, int32_t errorCode, in_addr addr, uint16_t portNum,
@@ -55,12 +63,14 @@ protected:
     void HostResolved(int32_t errorCode, const std::string& host, in_addr address) override;
     uint32_t GetAsyncEvents() const override;
     void ApplyBroadcastOption(bool value);
+    void ApplyPacketInfoOption();
 
 private:
     // One send-to call; false with the WinSock error when not all went.
-    bool SendNow(const sockaddr_in& to, const std::string& data, int32_t& error);
+    bool SendNow(const sockaddr_in& to, const std::string& data, int32_t& error, uint32_t interfaceIndex = 0);
+    void SendPacketVia(in_addr address, uint16_t portNum, const std::string& data, uint32_t interfaceIndex);
     bool HasSendableQueued() const;
-    void Queue(const sockaddr_in& to, const std::string& data);
+    void Queue(const sockaddr_in& to, const std::string& data, uint32_t interfaceIndex = 0);
     void FireSendFailed(int32_t error, in_addr addr, uint16_t port, const std::string& host,
         const std::string& portText, const std::string& data);
     void DrainIntoReceiveBuffer();

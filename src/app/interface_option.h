@@ -1,0 +1,22 @@
+// The --interface option: the interfaces the operator named, checked
+// against the workstation's usable ones.
+#pragma once
+
+#include "net/interfaces/interface_selection.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct InterfaceChoice {
+    std::optional<net::InterfaceSelection> Selection; // set when every name is usable
+    std::string Error;                                 // why not, for stderr
+};
+
+// No names: every usable interface. Otherwise each name must be an interface
+// that is up, broadcast-capable, IPv4 and not loopback.
+InterfaceChoice ChooseInterfaces(const std::vector<std::string>& names);
+
+} // namespace app
