@@ -2,6 +2,7 @@
 // a new IP address and subnet mask.
 #include "app/main_window.h"
 #include "app/window_messages.h"
+#include "cli/run.h"
 #include "net/socket_layer.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 
 int main(int argc, char** argv)
 {
+    if (cli::IsCommandLineMode(argc, argv))
+        return cli::Run(argc, argv); // headless: list, set, apply
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("muxconfig"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("muxconfig")));

@@ -1,0 +1,49 @@
+#include "cli/run.h"
+
+#include "cli/command_line.h"
+#include "cli/engine_session.h"
+#include "cli/subcommands.h"
+#include "net/socket_layer.h"
+#include "protocol/socket_error_text.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+constexpr int kExitNetworkFailure = 1;
+
+int RunSubcommand(const Options& options)
+{
+    try {
+        if (options.command == QLatin1String("list"))
+            return RunList(options);
+        if (options.command == QLatin1String("set"))
+            return RunSet(options);
+        return RunApply(options);
+    } catch (const NetworkFailure& failure) {
+        // The window's "UWAGA" text, one line per line.
+        QString text = SocketErrorBoxText(failure.code, QString::fromStdString(failure.description));
+        text.replace(QChar(13), QChar(10));
+        std::fprintf(stderr, "\nUWAGA\n%s\n", text.trimmed().toUtf8().constData());
+        return kExitNetworkFailure;
+    }
+}
+
+} // namespace
+
+int Run(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
+    if (!parsed.options) {
+        std::fputs(parsed.text.c_str(), parsed.exitStatus == 0 ? stdout : stderr);
+        return parsed.exitStatus;
+    }
+    net::SocketLayer socketLayer;
+    return RunSubcommand(*parsed.options);
+}
+
+} // namespace cli
