@@ -46,7 +46,7 @@ std::string FormatDevices(const std::vector<FoundDevice>& devices, Format format
 {
     switch (format) {
     case Format::Json: {
-        nlohmann::json array = nlohmann::json::array();
+        nlohmann::ordered_json array = nlohmann::ordered_json::array();
         for (const FoundDevice& device : devices)
             array.push_back({{"address", Latin1ToUtf8(device.address)},
                              {"mask", Latin1ToUtf8(device.mask)},

@@ -51,7 +51,7 @@ std::size_t Count(const std::vector<ChangeResult>& results, Outcome outcome)
 std::string FormatResults(const std::vector<ChangeResult>& results, Format format, bool withSummary)
 {
     if (format == Format::Json) {
-        nlohmann::json lines = nlohmann::json::array();
+        nlohmann::ordered_json lines = nlohmann::ordered_json::array();
         for (const ChangeResult& result : results)
             lines.push_back({{"line", result.lineNumber},
                              {"mac", Latin1ToUtf8(result.mac)},
@@ -59,10 +59,10 @@ std::string FormatResults(const std::vector<ChangeResult>& results, Format forma
                              {"mask", result.mask},
                              {"result", MachineName(result.outcome)},
                              {"detail", result.detail}});
-        nlohmann::json summary{{"total", results.size()}};
+        nlohmann::ordered_json summary{{"total", results.size()}};
         for (const Outcome outcome : kOutcomes)
             summary[MachineName(outcome)] = Count(results, outcome);
-        return nlohmann::json{{"results", lines}, {"summary", summary}}.dump(2, ' ', false,
+        return nlohmann::ordered_json{{"results", lines}, {"summary", summary}}.dump(2, ' ', false,
                                                                               nlohmann::json::error_handler_t::replace) +
                '\n';
     }

@@ -1,0 +1,22 @@
+// Runs the real muxconfig program in the command-line mode and keeps what it
+// printed and its exit status.
+#pragma once
+#include <QProcess>
+#include <QStringList>
+
+#include <string>
+
+struct MuxconfigRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline MuxconfigRun RunMuxconfig(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(MUX_CONFIG_PROGRAM), arguments);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+}
