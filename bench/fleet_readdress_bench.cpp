@@ -168,8 +168,8 @@ int main(int argc, char** argv)
 
     net::SocketLayer socketLayer;
     try {
-        std::printf("| Devices | muxconfig apply (s) | Window path (s) | Window path measured on | Ratio |\n");
-        std::printf("|--------:|--------------------:|----------------:|:------------------------|------:|\n");
+        std::printf("| Devices | muxconfig apply (s) | Window path (s) | Window path measured on                  | Ratio |\n");
+        std::printf("|--------:|--------------------:|----------------:|:-----------------------------------------|------:|\n");
         std::fflush(stdout);
         for (const int count : counts) {
             const std::vector<Device> fleet = Fleet(count);
@@ -179,7 +179,7 @@ int main(int argc, char** argv)
                                                ? "all " + std::to_string(count) + " devices"
                                                : "first refresh + " + std::to_string(window.measuredDevices) +
                                                      " devices, extrapolated";
-            std::printf("| %7d | %19.1f | %15.1f | %-23s | %5.1f |\n", count, apply, window.seconds, measuredOn.c_str(),
+            std::printf("| %7d | %19.1f | %15.1f | %-40s | %5.1f |\n", count, apply, window.seconds, measuredOn.c_str(),
                         window.seconds / apply);
             std::fflush(stdout);
         }
