@@ -101,4 +101,16 @@ TEST(CliApply, APlanOrSettingsErrorSendsNothing)
     EXPECT_TRUE(sim.Received().empty());
 }
 
+TEST(CliNetwork, AnUnreachableNetworkEndsWithStatus1AndTheWindowsErrorText)
+{
+    // A namespace of its own with no interface up: the first broadcast fails.
+    const MuxconfigRun run = RunMuxconfig({"list", "--format", "json"}, {"unshare", "--net"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_NE(run.err.find("Numer błędu: 10051\nOpis błędu:  Send failed: The network is unreachable\n"
+                           "Sprawdź czy komputer posiada stały adres IP"),
+              std::string::npos)
+        << run.err;
+}
+
 } // namespace

@@ -12,10 +12,12 @@ struct MuxconfigRun {
     std::string err;
 };
 
-inline MuxconfigRun RunMuxconfig(const QStringList& arguments)
+// `prefix`: a command that runs the program, e.g. {"unshare", "--net"}.
+inline MuxconfigRun RunMuxconfig(const QStringList& arguments, QStringList prefix = {})
 {
     QProcess process;
-    process.start(QStringLiteral(MUX_CONFIG_PROGRAM), arguments);
+    prefix << QStringLiteral(MUX_CONFIG_PROGRAM) << arguments;
+    process.start(prefix.takeFirst(), prefix);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
