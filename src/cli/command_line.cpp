@@ -51,16 +51,13 @@ bool IsCommandLineMode(int argc, char** argv)
 {
     for (int at = 1; at < argc; ++at) {
         const char* argument = argv[at];
-        if (std::strcmp(argument, "--interface") == 0) {
-            ++at;
+        if (std::strcmp(argument, "--interface") == 0 || std::strcmp(argument, "--format") == 0) {
+            ++at; // its value names no subcommand
             continue;
         }
-        if (std::strncmp(argument, "--interface=", 12) == 0)
-            continue;
         if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0 ||
-            std::strcmp(argument, "--version") == 0)
+            std::strcmp(argument, "--version") == 0 || kCommands.contains(QString::fromLocal8Bit(argument)))
             return true;
-        return kCommands.contains(QString::fromLocal8Bit(argument));
     }
     return false;
 }

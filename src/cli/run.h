@@ -2,9 +2,9 @@
 
 namespace cli {
 
-// Whether the program runs as the command line instead of the window: the
-// first argument (after any --interface NAME) is a subcommand, --help or
-// --version.
+// Whether the program runs as the command line instead of the window: an
+// argument (other than an option's value) is a subcommand, --help or
+// --version. Without one, options such as --interface belong to the window.
 bool IsCommandLineMode(int argc, char** argv);
 
 // The command-line mode's main: a QCoreApplication (no display), the socket
