@@ -29,6 +29,10 @@ int RunSubcommand(const Options& options)
         text.replace(QChar(13), QChar(10));
         std::fprintf(stderr, "\nUWAGA\n%s\n", text.trimmed().toUtf8().constData());
         return kExitNetworkFailure;
+    } catch (const std::exception& error) {
+        // Nothing the socket reported: said as it is, never an abort.
+        std::fprintf(stderr, "muxconfig: %s\n", error.what());
+        return kExitNetworkFailure;
     }
 }
 
