@@ -1,8 +1,9 @@
 // muxconfig: finds the LAN multiplexers on the segment and gives one of them
 // a new IP address and subnet mask.
-#include "app/interface_option.h"
 #include "app/main_window.h"
 #include "app/window_messages.h"
+#include "checks/interface_choice.h"
+#include "cli/run.h"
 #include "net/socket_layer.h"
 
 #include <QApplication>
@@ -48,13 +49,15 @@ std::vector<std::string> InterfaceNames(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
+    if (cli::IsCommandLineMode(argc, argv))
+        return cli::Run(argc, argv); // headless: list, set, apply
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("muxconfig"));
     QApplication::setApplicationVersion(QStringLiteral(MUX_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("muxconfig"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("muxconfig")));
 
-    const app::InterfaceChoice interfaces = app::ChooseInterfaces(InterfaceNames(QApplication::arguments()));
+    const checks::InterfaceChoice interfaces = checks::ChooseInterfaces(InterfaceNames(QApplication::arguments()));
     if (!interfaces.Selection) {
         std::fprintf(stderr, "muxconfig: %s\n", interfaces.Error.c_str());
         return kUsageError;

@@ -1,16 +1,15 @@
 #include "app/main_window.h"
 
-#include "app/address_rule.h"
 #include "app/device_list_widget.h"
 #include "app/focus_keeping.h"
-#include "app/mask_rule.h"
 #include "app/port_field.h"
-#include "app/socket_error_text.h"
 #include "app/window_accessibility.h"
 #include "app/window_messages.h"
+#include "checks/new_settings_check.h"
 #include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 #include "protocol/event_loop_wait.h"
+#include "protocol/socket_error_text.h"
 #include "widgets/ripedit.h"
 
 #include <QApplication>
@@ -316,17 +315,13 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     if (device == nullptr)
         return; // no row selected: nothing to change
     const std::string newAddress = IP->IPString().toStdString();
-    if (!IsAcceptableDeviceAddress(newAddress)) {
-        messages_.ShowMessage("Adres IP poza dozwolonym zakresem");
+    const std::string newMask = Subnet->IPString().toStdString();
+    if (const auto refusal = checks::RefusalOfNewSettings(newAddress, newMask)) {
+        messages_.ShowMessage(*refusal);
         return;
     }
     const std::string currentAddress = device->Address;
     const std::string mac = device->Mac;
-    const std::string newMask = Subnet->IPString().toStdString();
-    if (!IsAcceptableSubnetMask(newMask)) {
-        messages_.ShowMessage("Niewłaściwa maska podsieci");
-        return;
-    }
 
     // No refresh and no second change may start while this one runs.
     changing_ = true;

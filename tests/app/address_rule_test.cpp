@@ -1,5 +1,5 @@
-#include "app/address_rule.h"
-#include "app/mask_rule.h"
+#include "checks/address_rule.h"
+#include "checks/mask_rule.h"
 
 #include <gtest/gtest.h>
 

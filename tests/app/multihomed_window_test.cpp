@@ -1,7 +1,7 @@
 // A workstation with two interfaces ("wifi" with the default route, "eth"),
 // in the topologies of scripts/netlab: each ctest entry runs the cases of
 // its topology.
-#include "app/interface_option.h"
+#include "checks/interface_choice.h"
 #include "simulated_lan_window.h"
 
 #include <QTest>
@@ -46,7 +46,7 @@ TEST(TwoInterfaces, TheFleetBehindEthIsListedAndWifiAloneFindsNone)
     }
     const std::size_t before = sim.Received().size();
     RunningProgram wifiOnly;
-    wifiOnly.protocol.SetInterfaceSelection(*app::ChooseInterfaces({"wifi"}).Selection);
+    wifiOnly.protocol.SetInterfaceSelection(*checks::ChooseInterfaces({"wifi"}).Selection);
     wifiOnly.form.show();
     QTest::qWait(3000);
     EXPECT_TRUE(wifiOnly.form.bPobierzIP->isEnabled());
@@ -56,12 +56,12 @@ TEST(TwoInterfaces, TheFleetBehindEthIsListedAndWifiAloneFindsNone)
 
 TEST(TwoInterfaces, OnlyUsableInterfaceNamesAreAccepted)
 {
-    EXPECT_TRUE(app::ChooseInterfaces({}).Selection.has_value());
-    EXPECT_TRUE(app::ChooseInterfaces({"eth", "wifi"}).Selection.has_value());
-    const app::InterfaceChoice unknown = app::ChooseInterfaces({"eth", "nosuch0"});
+    EXPECT_TRUE(checks::ChooseInterfaces({}).Selection.has_value());
+    EXPECT_TRUE(checks::ChooseInterfaces({"eth", "wifi"}).Selection.has_value());
+    const checks::InterfaceChoice unknown = checks::ChooseInterfaces({"eth", "nosuch0"});
     EXPECT_FALSE(unknown.Selection);
     EXPECT_NE(unknown.Error.find("\"nosuch0\""), std::string::npos) << unknown.Error;
-    EXPECT_FALSE(app::ChooseInterfaces({"lo"}).Selection) << "the loopback cannot broadcast to the fleet";
+    EXPECT_FALSE(checks::ChooseInterfaces({"lo"}).Selection) << "the loopback cannot broadcast to the fleet";
 }
 
 TEST(SplitFleet, BothHalvesAreListedAndAChangeStaysOnItsSegment)

@@ -1,4 +1,4 @@
-#include "app/socket_error_text.h"
+#include "protocol/socket_error_text.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "fuzz_check.h"
 #include "fuzz_process.h"
 
-#include "app/address_rule.h"
+#include "checks/address_rule.h"
 #include "app/port_field.h"
 #include "widgets/ripedit.h"
 #include "widgets/section_number.h"

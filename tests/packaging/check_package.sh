@@ -117,6 +117,7 @@ expected=(
     usr/share/icons/hicolor/scalable/apps/muxconfig.svg
     usr/share/man/man1/muxconfig.1.gz
     usr/share/man/man1/muxsim.1.gz
+    usr/share/bash-completion/completions/muxconfig
     usr/share/doc/muxconfig/copyright
     usr/share/doc/muxconfig/changelog.Debian.gz
     usr/share/lintian/overrides/muxconfig

@@ -1,11 +1,11 @@
-#include "app/interface_option.h"
+#include "checks/interface_choice.h"
 
 #include "net/errors/socket_errors.h"
 
 #include <algorithm>
 #include <net/if.h>
 
-namespace app {
+namespace checks {
 
 InterfaceChoice ChooseInterfaces(const std::vector<std::string>& names)
 {
@@ -13,7 +13,7 @@ InterfaceChoice ChooseInterfaces(const std::vector<std::string>& names)
         return {net::InterfaceSelection{}, {}};
     const net::InterfaceEnumeration usable = net::UsableInterfaces();
     if (usable.ErrorCode != 0)
-        return {std::nullopt, "cannot list the network interfaces: error " + std::to_string(usable.ErrorCode) + ": "
+        return {std::nullopt, "nie można odczytać listy interfejsów sieciowych: błąd " + std::to_string(usable.ErrorCode) + ": "
                                   + net::WinSockErrorText(usable.ErrorCode)};
     for (const std::string& name : names) {
         const bool found = std::any_of(usable.Interfaces.begin(), usable.Interfaces.end(),
@@ -21,12 +21,12 @@ InterfaceChoice ChooseInterfaces(const std::vector<std::string>& names)
         if (found)
             continue;
         if (if_nametoindex(name.c_str()) == 0)
-            return {std::nullopt, "no network interface named \"" + name + "\""};
-        return {std::nullopt, "network interface \"" + name
-                                  + "\" cannot be used: it is down, has no IPv4 address, cannot broadcast or is "
-                                    "the loopback"};
+            return {std::nullopt, "nie ma interfejsu sieciowego o nazwie \"" + name + "\""};
+        return {std::nullopt, "interfejsu sieciowego \"" + name
+                                  + "\" nie można użyć: jest wyłączony, nie ma adresu IPv4, nie rozgłasza albo "
+                                    "jest pętlą zwrotną"};
     }
     return {net::InterfaceSelection{names}, {}};
 }
 
-} // namespace app
+} // namespace checks

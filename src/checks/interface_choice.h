@@ -1,5 +1,6 @@
-// The --interface option: the interfaces the operator named, checked
-// against the workstation's usable ones.
+// The --interface option of the window and the command line: the
+// interfaces the operator named, checked against the workstation's usable
+// ones.
 #pragma once
 
 #include "net/interfaces/interface_selection.h"
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace checks {
 
 struct InterfaceChoice {
     std::optional<net::InterfaceSelection> Selection; // set when every name is usable
@@ -19,4 +20,4 @@ struct InterfaceChoice {
 // that is up, broadcast-capable, IPv4 and not loopback.
 InterfaceChoice ChooseInterfaces(const std::vector<std::string>& names);
 
-} // namespace app
+} // namespace checks

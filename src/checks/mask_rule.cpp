@@ -1,4 +1,4 @@
-#include "app/mask_rule.h"
+#include "checks/mask_rule.h"
 
 #include <cstdint>
 #include <optional>

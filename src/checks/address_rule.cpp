@@ -1,4 +1,4 @@
-#include "app/address_rule.h"
+#include "checks/address_rule.h"
 
 #include <arpa/inet.h>
 #include <cstdint>

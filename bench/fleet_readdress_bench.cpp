@@ -1,0 +1,191 @@
+// Re-addressing benchmark: N simulated multiplexers each get a new address
+// and mask, once with `muxconfig apply` (one discovery, the changes, one
+// verifying discovery) and once along the window's path (the first refresh,
+// then for every device "Ustaw": the change, the 2000 ms pause and a full
+// refresh). Prints the wall time of each and their ratio.
+//
+// The window's path is measured on the device protocol as the window drives
+// it (EngineRig), without widgets. It grows with N squared; for N above
+// --window-full it is measured for the first refresh and --window-sample
+// devices and extrapolated to N (marked "extrapolated").
+//
+// Runs only inside the private LAN: scripts/netlab build/bin/fleet_readdress_bench
+//   fleet_readdress_bench [--devices 10,50] [--window-full 10] [--window-sample 3]
+#include "command_line.h"
+#include "engine_rig.h"
+#include "lan_program.h"
+
+#include "net/socket_layer.h"
+#include "protocol/event_loop_wait.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Device {
+    std::string mac;
+    std::string address;
+    std::string newAddress;
+};
+
+std::vector<Device> Fleet(int count)
+{
+    std::vector<Device> fleet;
+    for (int i = 0; i < count; ++i) {
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "00-20-4A-00-%02X-%02X", i / 256, i % 256);
+        const std::string host = std::to_string(i / 200) + "." + std::to_string(10 + i % 200);
+        fleet.push_back({mac, "10.0." + host, "10.1." + host});
+    }
+    return fleet;
+}
+
+QString WriteSimConfig(const std::vector<Device>& fleet, const QTemporaryDir& directory)
+{
+    nlohmann::json devices = nlohmann::json::array();
+    for (const Device& device : fleet)
+        devices.push_back({{"ip", device.address}, {"mac", device.mac}, {"mask", "255.0.0.0"}});
+    const QString path = directory.filePath(QStringLiteral("devices.json"));
+    std::ofstream(path.toStdString()) << nlohmann::json{{"devices", devices}}.dump() << "\n";
+    return path;
+}
+
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+
+// `muxconfig apply` over the whole fleet; wall time in seconds.
+double MeasureApply(const std::vector<Device>& fleet)
+{
+    QTemporaryDir directory;
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", WriteSimConfig(fleet, directory)}, "the simulated devices");
+    const QString plan = directory.filePath(QStringLiteral("plan.csv"));
+    {
+        std::ofstream out(plan.toStdString());
+        for (const Device& device : fleet)
+            out << device.mac << ',' << device.newAddress << ",255.255.0.0\n";
+    }
+    QProcess muxconfig;
+    muxconfig.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const auto start = Clock::now();
+    muxconfig.start(QStringLiteral(MUX_CONFIG_PROGRAM), {"apply", plan, "--format", "json", "--quiet"});
+    if (!muxconfig.waitForFinished(-1) || muxconfig.exitCode() != 0)
+        throw std::runtime_error("muxconfig apply did not verify every device");
+    const double seconds = Seconds(start);
+    const auto summary = nlohmann::json::parse(muxconfig.readAllStandardOutput().toStdString())["summary"];
+    if (summary["verified"] != fleet.size())
+        throw std::runtime_error("muxconfig apply: " + summary.dump());
+    return seconds;
+}
+
+void Refresh(protocol::DeviceProtocol& protocol)
+{
+    protocol.StartDiscovery();
+    protocol.ReadAllDevices();
+    protocol.ListDevices();
+}
+
+struct WindowPath {
+    double seconds = 0;
+    int measuredDevices = 0;
+};
+
+// The window's path for the first `measured` devices, extrapolated to all.
+WindowPath MeasureWindowPath(const std::vector<Device>& fleet, int measured)
+{
+    QTemporaryDir directory;
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", WriteSimConfig(fleet, directory)}, "the simulated devices");
+    EngineRig rig;
+    protocol::DeviceProtocol& protocol = rig.protocol;
+
+    const auto start = Clock::now();
+    Refresh(protocol);
+    const double firstRefresh = Seconds(start);
+    const auto changesStart = Clock::now();
+    for (int i = 0; i < measured; ++i) {
+        const Device& device = fleet[std::size_t(i)];
+        if (protocol.ChangeDevice(device.address, device.newAddress, device.mac, "255.255.0.0") != 0)
+            throw std::runtime_error("the change of " + device.mac + " failed");
+        protocol::ProcessEventsUntil(QDeadlineTimer(protocol::kPauseAfterChangeMs, Qt::PreciseTimer),
+                                     [] { return false; });
+        Refresh(protocol);
+    }
+    const double perDevice = Seconds(changesStart) / measured;
+    rig.socket.Terminate();
+    return {firstRefresh + perDevice * double(fleet.size()), measured};
+}
+
+std::vector<int> ParseCounts(const QString& text)
+{
+    std::vector<int> counts;
+    for (const QString& item : text.split(',')) {
+        bool ok = false;
+        const int n = item.trimmed().toInt(&ok);
+        if (!ok || n < 1 || n > 255)
+            bench::UsageError(QStringLiteral("device counts run from 1 to 255, not \"%1\"").arg(item));
+        counts.push_back(n);
+    }
+    return counts;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("fleet_readdress_bench"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Re-addressing N simulated multiplexers: muxconfig apply against the window's path; "
+                       "run inside scripts/netlab."));
+    parser.addHelpOption();
+    const QCommandLineOption devices(QStringLiteral("devices"), QStringLiteral("Device counts, comma-separated (default 10,50)."),
+                                     QStringLiteral("N,N,..."), QStringLiteral("10,50"));
+    const QCommandLineOption full(QStringLiteral("window-full"),
+                                  QStringLiteral("Largest count whose window path is measured in full (default 10)."),
+                                  QStringLiteral("N"), QStringLiteral("10"));
+    const QCommandLineOption sample(QStringLiteral("window-sample"),
+                                    QStringLiteral("Devices measured on the window path above that (default 3)."),
+                                    QStringLiteral("N"), QStringLiteral("3"));
+    parser.addOptions({devices, full, sample});
+    parser.process(app);
+    const std::vector<int> counts = ParseCounts(parser.value(devices));
+    const int fullUpTo = bench::NumberValue(parser, full, 1, 255);
+    const int sampled = bench::NumberValue(parser, sample, 1, 255);
+
+    net::SocketLayer socketLayer;
+    try {
+        std::printf("| Devices | muxconfig apply (s) | Window path (s) | Window path measured on                  | Ratio |\n");
+        std::printf("|--------:|--------------------:|----------------:|:-----------------------------------------|------:|\n");
+        std::fflush(stdout);
+        for (const int count : counts) {
+            const std::vector<Device> fleet = Fleet(count);
+            const double apply = MeasureApply(fleet);
+            const WindowPath window = MeasureWindowPath(fleet, count <= fullUpTo ? count : std::min(sampled, count));
+            const std::string measuredOn = window.measuredDevices == count
+                                               ? "all " + std::to_string(count) + " devices"
+                                               : "first refresh + " + std::to_string(window.measuredDevices) +
+                                                     " devices, extrapolated";
+            std::printf("| %7d | %19.1f | %15.1f | %-40s | %5.1f |\n", count, apply, window.seconds, measuredOn.c_str(),
+                        window.seconds / apply);
+            std::fflush(stdout);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "fleet_readdress_bench: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,116 @@
+#include "cli/command_line.h"
+#include "cli/run.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstring>
+
+namespace cli {
+
+namespace {
+
+const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("set"), QStringLiteral("apply")};
+
+// Arguments each subcommand takes, for the usage check.
+int PositionalCount(const QString& command)
+{
+    if (command == QLatin1String("set"))
+        return 3;
+    if (command == QLatin1String("apply"))
+        return 1;
+    return 0;
+}
+
+std::string HelpText(const QCommandLineParser& parser)
+{
+    const QString usage = QStringLiteral(
+        "Użycie:\n"
+        "  muxconfig                          okno programu\n"
+        "  muxconfig list [--format table|csv|json]\n"
+        "                                     lista urządzeń w sieci lokalnej\n"
+        "  muxconfig set MAC ADRES MASKA      nowy adres i maska jednego urządzenia\n"
+        "  muxconfig apply PLAN.csv [--dry-run]\n"
+        "                                     zmiana wielu urządzeń według planu (mac,adres,maska)\n"
+        "\n"
+        "Kod wyjścia: 0 wszystko się udało, 1 błąd sieci, 2 błąd wywołania lub planu,\n"
+        "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany.\n\n");
+    QString options = parser.helpText();
+    options = options.mid(options.indexOf(QLatin1String("Options:")));
+    return (usage + options).toStdString();
+}
+
+ParsedCommandLine UsageError(const QString& text)
+{
+    return {std::nullopt, QStringLiteral("muxconfig: %1\nmuxconfig --help pokazuje sposób użycia.\n").arg(text).toStdString(), 2};
+}
+
+} // namespace
+
+bool IsCommandLineMode(int argc, char** argv)
+{
+    for (int at = 1; at < argc; ++at) {
+        const char* argument = argv[at];
+        if (std::strcmp(argument, "--interface") == 0 || std::strcmp(argument, "--format") == 0) {
+            ++at; // its value names no subcommand
+            continue;
+        }
+        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0 ||
+            std::strcmp(argument, "--version") == 0 || kCommands.contains(QString::fromLocal8Bit(argument)))
+            return true;
+    }
+    return false;
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Pokazuje tę pomoc."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Pokazuje wersję programu."));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("Postać wyniku: table (domyślna), csv albo json."),
+                                    QStringLiteral("table|csv|json"), QStringLiteral("table"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    QStringLiteral("apply: sprawdza plan i pokazuje, co by zmienił; nic nie zmienia."));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Bez postępu i podsumowania; zostają wyniki i błędy."));
+    const QCommandLineOption interface(QStringLiteral("interface"),
+                                       QStringLiteral("Interfejs sieciowy (można podać kilka razy)."),
+                                       QStringLiteral("NAZWA"));
+    parser.addOptions({help, version, format, dryRun, quiet, interface});
+
+    if (!parser.parse(arguments))
+        return UsageError(parser.errorText());
+    if (parser.isSet(help))
+        return {std::nullopt, HelpText(parser), 0};
+    if (parser.isSet(version))
+        return {std::nullopt, QStringLiteral("muxconfig %1\n").arg(QStringLiteral(MUX_VERSION)).toStdString(), 0};
+
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty() || !kCommands.contains(positional.first()))
+        return UsageError(QStringLiteral("brak polecenia list, set albo apply"));
+    Options options;
+    options.command = positional.takeFirst();
+    if (positional.size() != PositionalCount(options.command))
+        return UsageError(QStringLiteral("%1: niewłaściwa liczba argumentów").arg(options.command));
+    options.arguments = positional;
+
+    const QString formatName = parser.value(format);
+    if (formatName == QLatin1String("table"))
+        options.format = Format::Table;
+    else if (formatName == QLatin1String("csv"))
+        options.format = Format::Csv;
+    else if (formatName == QLatin1String("json"))
+        options.format = Format::Json;
+    else
+        return UsageError(QStringLiteral("--format: nieznana postać \"%1\"").arg(formatName));
+    options.dryRun = parser.isSet(dryRun);
+    if (options.dryRun && options.command != QLatin1String("apply"))
+        return UsageError(QStringLiteral("--dry-run dotyczy tylko apply"));
+    options.quiet = parser.isSet(quiet);
+    options.interfaces = parser.values(interface);
+    return {options, {}, 0};
+}
+
+} // namespace cli

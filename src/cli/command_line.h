@@ -1,0 +1,35 @@
+#pragma once
+#include "net/interfaces/interface_selection.h"
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+namespace cli {
+
+enum class Format { Table, Csv, Json };
+
+// What the command line asks for.
+struct Options {
+    QString command;         // "list", "set" or "apply"
+    QStringList arguments;   // the subcommand's own arguments
+    Format format = Format::Table;
+    bool dryRun = false;
+    bool quiet = false;
+    // --interface NAME, in the order given, and the interfaces they choose.
+    QStringList interfaces;
+    net::InterfaceSelection selection;
+};
+
+// The outcome of reading the command line: options to run, or a text to
+// print and the status to end with (help and version: 0 on stdout; a usage
+// error: 2 on stderr).
+struct ParsedCommandLine {
+    std::optional<Options> options;
+    std::string text;
+    int exitStatus = 0;
+};
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+} // namespace cli

@@ -1,0 +1,81 @@
+#include "cli/device_output.h"
+
+#include "cli/text_bytes.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+namespace cli {
+
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines)
+{
+    std::vector<std::size_t> widths;
+    for (const auto& line : lines) {
+        widths.resize(std::max(widths.size(), line.size()));
+        for (std::size_t column = 0; column < line.size(); ++column)
+            widths[column] = std::max(widths[column], Utf8Length(line[column]));
+    }
+    std::string text;
+    for (const auto& line : lines) {
+        std::string out;
+        for (std::size_t column = 0; column < line.size(); ++column) {
+            out += line[column];
+            if (column + 1 < line.size())
+                out += std::string(widths[column] - Utf8Length(line[column]) + 2, ' ');
+        }
+        text += out + '\n';
+    }
+    return text;
+}
+
+std::string FormatDevices(const std::vector<FoundDevice>& devices, Format format)
+{
+    switch (format) {
+    case Format::Json: {
+        nlohmann::ordered_json array = nlohmann::ordered_json::array();
+        for (const FoundDevice& device : devices)
+            array.push_back({{"address", Latin1ToUtf8(device.address)},
+                             {"mask", Latin1ToUtf8(device.mask)},
+                             {"mac", Latin1ToUtf8(device.mac)},
+                             {"port", Latin1ToUtf8(device.port)},
+                             {"flag_e", device.flagE},
+                             {"read_ok", device.readOk},
+                             {"address_shared", device.addressShared}});
+        return array.dump(2) + '\n';
+    }
+    case Format::Csv: {
+        std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared\n";
+        for (const FoundDevice& device : devices)
+            text += CsvField(Latin1ToUtf8(device.address)) + ',' + CsvField(Latin1ToUtf8(device.mask)) + ',' +
+                    CsvField(Latin1ToUtf8(device.mac)) + ',' + CsvField(Latin1ToUtf8(device.port)) + ',' +
+                    (device.flagE ? "true" : "false") + ',' + (device.readOk ? "true" : "false") + ',' +
+                    (device.addressShared ? "true" : "false") + '\n';
+        return text;
+    }
+    case Format::Table:
+        break;
+    }
+    std::vector<std::vector<std::string>> lines{
+        {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};
+    for (const FoundDevice& device : devices)
+        lines.push_back({Latin1ToUtf8(device.address), Latin1ToUtf8(device.mask), Latin1ToUtf8(device.mac),
+                         Latin1ToUtf8(device.port), device.flagE ? "E" : "-", device.readOk ? "tak" : "nie",
+                         device.addressShared ? "tak" : "-"});
+    return AlignedColumns(lines);
+}
+
+} // namespace cli

@@ -1,0 +1,65 @@
+#include "cli/run.h"
+
+#include "cli/command_line.h"
+#include "cli/engine_session.h"
+#include "checks/interface_choice.h"
+#include "cli/subcommands.h"
+#include "net/socket_layer.h"
+#include "protocol/socket_error_text.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+constexpr int kExitNetworkFailure = 1;
+constexpr int kExitUsage = 2;
+
+int RunSubcommand(const Options& options)
+{
+    try {
+        if (options.command == QLatin1String("list"))
+            return RunList(options);
+        if (options.command == QLatin1String("set"))
+            return RunSet(options);
+        return RunApply(options);
+    } catch (const NetworkFailure& failure) {
+        // The window's "UWAGA" text, one line per line.
+        QString text = SocketErrorBoxText(failure.code, QString::fromStdString(failure.description));
+        text.replace(QChar(13), QChar(10));
+        std::fprintf(stderr, "\nUWAGA\n%s\n", text.trimmed().toUtf8().constData());
+        return kExitNetworkFailure;
+    } catch (const std::exception& error) {
+        // Nothing the socket reported: said as it is, never an abort.
+        std::fprintf(stderr, "muxconfig: %s\n", error.what());
+        return kExitNetworkFailure;
+    }
+}
+
+} // namespace
+
+int Run(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
+    if (!parsed.options) {
+        std::fputs(parsed.text.c_str(), parsed.exitStatus == 0 ? stdout : stderr);
+        return parsed.exitStatus;
+    }
+    Options options = *parsed.options;
+    std::vector<std::string> names;
+    for (const QString& name : options.interfaces)
+        names.push_back(name.toStdString());
+    const checks::InterfaceChoice choice = checks::ChooseInterfaces(names);
+    if (!choice.Selection) {
+        std::fprintf(stderr, "muxconfig: %s\n", choice.Error.c_str());
+        return kExitUsage;
+    }
+    options.selection = *choice.Selection;
+    net::SocketLayer socketLayer;
+    return RunSubcommand(options);
+}
+
+} // namespace cli

@@ -1,0 +1,125 @@
+#include "cli/subcommands.h"
+
+#include "checks/new_settings_check.h"
+#include "cli/device_output.h"
+#include "cli/engine_session.h"
+#include "cli/plan.h"
+#include "cli/result_output.h"
+#include "cli/text_bytes.h"
+#include "protocol/status_codes.h"
+
+#include <QFile>
+#include <cstdio>
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+bool ShowsProgress(const Options& options)
+{
+    return !options.quiet && isatty(STDERR_FILENO) == 1;
+}
+
+void Print(std::FILE* stream, const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+std::string ReadFailureText(const std::string& mac, const ReadFailure& failure)
+{
+    return "muxconfig: nie odczytano urządzenia " + Latin1ToUtf8(mac) + " (" + failure.address +
+           "): " + protocol::StatusText(static_cast<uint32_t>(failure.status)) + "\n";
+}
+
+// One discovery, the changes in order, and, when anything changed, the
+// window's pause and one verifying discovery.
+std::vector<ChangeResult> CarryOut(const std::vector<PlanLine>& lines, const Options& options)
+{
+    EngineSession session(ShowsProgress(options), options.selection);
+    const Discovery before = session.Discover();
+    std::vector<ChangeResult> results;
+    bool changed = false;
+    for (const PlanLine& line : lines) {
+        ChangeResult result{line.lineNumber, line.mac, line.address, line.mask, Outcome::NotFound, {}};
+        if (const FoundDevice* device = before.Listed(line.mac)) {
+            if (options.dryRun) {
+                result.outcome = Outcome::Planned;
+            } else {
+                std::string refusal;
+                const int status = session.Change(*device, line.address, line.mask, refusal);
+                changed = changed || status == protocol::kStatusOk;
+                result.outcome = status == protocol::kStatusOk ? Outcome::Unverified : Outcome::Refused;
+                if (status != protocol::kStatusOk)
+                    result.detail = refusal.empty() ? protocol::StatusText(uint32_t(status)) : refusal;
+            }
+        } else if (before.Unlisted(line.mac)) {
+            result.outcome = Outcome::Refused;
+            result.detail = protocol::StatusText(uint32_t(before.failedReads.at(line.mac).status));
+        }
+        results.push_back(std::move(result));
+    }
+    if (changed) {
+        session.PauseAfterChange();
+        const Discovery after = session.Discover();
+        for (ChangeResult& result : results) {
+            const FoundDevice* device = after.Listed(result.mac);
+            if (result.outcome == Outcome::Unverified && device != nullptr && device->address == result.address &&
+                device->mask == result.mask)
+                result.outcome = Outcome::Verified;
+        }
+    }
+    session.Finish();
+    return results;
+}
+
+} // namespace
+
+int RunList(const Options& options)
+{
+    EngineSession session(ShowsProgress(options), options.selection);
+    const Discovery discovery = session.Discover();
+    Print(stdout, FormatDevices(discovery.listed, options.format));
+    for (const auto& [mac, failure] : discovery.failedReads)
+        Print(stderr, ReadFailureText(mac, failure));
+    session.Finish();
+    return discovery.failedReads.empty() ? 0 : 3;
+}
+
+int RunSet(const Options& options)
+{
+    const PlanLine line{0, options.arguments.at(0).toStdString(), options.arguments.at(1).toStdString(),
+                        options.arguments.at(2).toStdString()};
+    if (const auto refusal = checks::RefusalOfNewSettings(line.address, line.mask)) {
+        Print(stderr, "muxconfig: " + *refusal + "\n");
+        return kExitUsage;
+    }
+    const std::vector<ChangeResult> results = CarryOut({line}, options);
+    Print(stdout, FormatResults(results, options.format, false));
+    return ExitStatusOf(results);
+}
+
+int RunApply(const Options& options)
+{
+    const QString path = options.arguments.at(0);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Print(stderr, QStringLiteral("muxconfig: %1: %2\n").arg(path, file.errorString()).toStdString());
+        return kExitUsage;
+    }
+    const QByteArray content = file.readAll();
+    const Plan plan = ParsePlan(content.toStdString());
+    if (!plan.errors.empty()) {
+        for (const std::string& error : plan.errors)
+            Print(stderr, "muxconfig: " + path.toStdString() + ": " + error + "\n");
+        return kExitUsage;
+    }
+    const std::vector<ChangeResult> results = CarryOut(plan.lines, options);
+    Print(stdout, FormatResults(results, options.format, options.format == Format::Table && !options.quiet));
+    return ExitStatusOf(results);
+}
+
+} // namespace cli

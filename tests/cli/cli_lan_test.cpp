@@ -1,0 +1,116 @@
+// `muxconfig set` and `muxconfig apply` against simulated multiplexers:
+// what they change, what they report, and what they refuse to send.
+#include "muxconfig_run.h"
+#include "muxsim_process.h"
+
+#include <QTemporaryFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Which devices took which new value of `field`, in order (the assignment
+// goes out until the device falls silent: repeats change nothing).
+std::vector<std::pair<std::string, std::string>> Changes(const MuxSimProcess& sim, std::string_view field)
+{
+    std::vector<std::pair<std::string, std::string>> changes;
+    for (const Json& entry : sim.StateChanges(field))
+        if (entry["old"] != entry["new"])
+            changes.emplace_back(entry["device"].get<std::string>(), entry["new"].get<std::string>());
+    return changes;
+}
+
+QString PlanFile(QTemporaryFile& file, const std::string& text)
+{
+    EXPECT_TRUE(file.open());
+    file.write(text.data(), qint64(text.size()));
+    file.flush();
+    return file.fileName();
+}
+
+using Changed = std::vector<std::pair<std::string, std::string>>;
+
+TEST(CliSet, ChangesExactlyTheNamedDeviceAndVerifiesIt)
+{
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A"),
+                                             MuxSimProcess::Device("192.168.1.20", "MAC-B"),
+                                             MuxSimProcess::Device("10.0.0.7", "MAC-C")}));
+    const MuxconfigRun run = RunMuxconfig({"set", "MAC-B", "192.168.1.77", "255.255.0.0"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "MAC-B -> 192.168.1.77/255.255.0.0: zmieniono i potwierdzono\n");
+    EXPECT_EQ(Changes(sim, "address"), (Changed{{"MAC-B", "192.168.1.77"}}));
+    EXPECT_EQ(Changes(sim, "mask"), (Changed{{"MAC-B", "255.255.0.0"}}));
+    EXPECT_EQ(sim.CountReceived("X"), 2u); // the discovery and the verifying one
+}
+
+TEST(CliApply, ReportsEveryPlanLineAndEndsWith3WhenSomeFail)
+{
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.10", "MAC-A"),
+         MuxSimProcess::Device("192.168.1.30", "MAC-B", {{"faults", {{"deny_login", true}}}}),
+         MuxSimProcess::Device("10.0.0.7", "MAC-C")}));
+    QTemporaryFile plan;
+    const QString path = PlanFile(plan, "mac,address,mask\n"
+                                        "# shop 12\n"
+                                        "MAC-A,192.168.1.50,255.255.255.0\n"
+                                        "MAC-GONE,192.168.1.51,255.255.255.0\n"
+                                        "MAC-B,192.168.1.52,255.255.255.0\n"
+                                        "MAC-C, 10.0.0.8 ,255.0.0.0\n");
+
+    const MuxconfigRun dry = RunMuxconfig({"apply", path, "--dry-run", "--format", "csv"});
+    EXPECT_EQ(dry.status, 3);
+    EXPECT_NE(dry.out.find("3,MAC-A,192.168.1.50,255.255.255.0,planned,\n"), std::string::npos) << dry.out;
+    EXPECT_TRUE(Changes(sim, "address").empty());
+
+    const MuxconfigRun run = RunMuxconfig({"apply", path, "--format", "csv"});
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_EQ(run.out, "line,mac,address,mask,result,detail\n"
+                       "3,MAC-A,192.168.1.50,255.255.255.0,verified,\n"
+                       "4,MAC-GONE,192.168.1.51,255.255.255.0,not_found,\n"
+                       "5,MAC-B,192.168.1.52,255.255.255.0,refused,Brak dostępu - prawdopodobnie złe hasło.\n"
+                       "6,MAC-C,10.0.0.8,255.0.0.0,verified,\n");
+    EXPECT_EQ(Changes(sim, "address"), (Changed{{"MAC-A", "192.168.1.50"}, {"MAC-C", "10.0.0.8"}}));
+    // Dry run: one discovery; the run: one before the changes, one after.
+    EXPECT_EQ(sim.CountReceived("X"), 3u);
+}
+
+TEST(CliApply, APlanOrSettingsErrorSendsNothing)
+{
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A")}));
+    QTemporaryFile plan;
+    const QString path = PlanFile(plan, "MAC-A,192.168.1.50,255.255.255.0\n"
+                                        "MAC-B,127.0.0.1,255.255.255.0\n"
+                                        "MAC-A,192.168.1.50,255.0.255.0\n"
+                                        "MAC-C,192.168.1.60\n");
+    const MuxconfigRun run = RunMuxconfig({"apply", path});
+    EXPECT_EQ(run.status, 2);
+    for (const char* error : {": wiersz 2: Adres IP poza dozwolonym zakresem", ": wiersz 3: Niewłaściwa maska podsieci",
+                              ": wiersz 3: adres MAC MAC-A już w wierszu 1", ": wiersz 3: adres 192.168.1.50 już w wierszu 1",
+                              ": wiersz 4: oczekiwano trzech pól"})
+        EXPECT_NE(run.err.find(error), std::string::npos) << error << "\n" << run.err;
+
+    const MuxconfigRun badMask = RunMuxconfig({"set", "MAC-A", "192.168.1.50", "255.255.255.255"});
+    EXPECT_EQ(badMask.status, 2);
+    EXPECT_EQ(badMask.err, "muxconfig: Niewłaściwa maska podsieci\n");
+    EXPECT_EQ(RunMuxconfig({"set", "MAC-A", "192.168.1.50"}).status, 2);
+    EXPECT_EQ(RunMuxconfig({"apply", "/nonexistent/plan.csv"}).status, 2);
+
+    QTest::qWait(300);
+    EXPECT_TRUE(sim.Received().empty());
+}
+
+TEST(CliNetwork, AnUnreachableNetworkEndsWithStatus1AndTheWindowsErrorText)
+{
+    // A namespace of its own with no interface up: the first broadcast fails.
+    const MuxconfigRun run = RunMuxconfig({"list", "--format", "json"}, {"unshare", "--net"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_NE(run.err.find("Numer błędu: 10051\nOpis błędu:  Send failed: The network is unreachable\n"
+                           "Sprawdź czy komputer posiada stały adres IP"),
+              std::string::npos)
+        << run.err;
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+// `muxconfig list` against the demo fleet, beside the window's refresh of
+// the same fleet: the same datagrams in the same order, the same rows.
+#include "muxconfig_run.h"
+#include "simulated_lan_window.h"
+
+#include <QTreeWidget>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using Json = nlohmann::json;
+
+Json DemoFleet()
+{
+    std::ifstream file(MUX_SOURCE_DIR "/scripts/demo-data/fleet.json");
+    return Json::parse(file);
+}
+
+double CollectionWindowMs(const MuxSimProcess& sim)
+{
+    const auto received = sim.Received();
+    return received.at(1)["t"].get<double>() - received.at(0)["t"].get<double>();
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
+{
+    std::vector<std::string> windowPayloads;
+    std::vector<std::vector<std::string>> windowRows;
+    double windowCollection = 0;
+    {
+        MuxSimProcess sim(DemoFleet());
+        RunningProgram program;
+        program.form.show();
+        ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+        for (int column = 0; column < 3; ++column)
+            windowRows.push_back(RowTexts(program.form, column));
+        program.form.close();
+        ASSERT_TRUE(sim.WaitForPayload("E", windowRows[0].size()));
+        windowPayloads = sim.ReceivedPayloads();
+        windowCollection = CollectionWindowMs(sim);
+    }
+
+    MuxSimProcess sim(DemoFleet());
+    const MuxconfigRun json = RunMuxconfig({"list", "--format", "json"});
+    ASSERT_TRUE(sim.WaitForPayload("E", windowRows[0].size()));
+    EXPECT_EQ(sim.ReceivedPayloads(), windowPayloads);
+    EXPECT_NEAR(CollectionWindowMs(sim), windowCollection, 300.0);
+
+    // The login-refusing device is not listed and is named on stderr: status 3.
+    EXPECT_EQ(json.status, 3);
+    EXPECT_NE(json.err.find("00:0E:C6:4A:10:08 (192.168.1.30): Brak dostępu"), std::string::npos) << json.err;
+    const Json rows = Json::parse(json.out);
+    ASSERT_EQ(rows.size(), windowRows[0].size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        EXPECT_EQ(rows[row]["address"], windowRows[0][row]) << row;
+        EXPECT_EQ(rows[row]["mask"], windowRows[1][row]) << row;
+        EXPECT_EQ(rows[row]["mac"], windowRows[2][row]) << row;
+        const bool shared = rows[row]["address"] == "192.168.1.200";
+        EXPECT_EQ(rows[row]["address_shared"], shared) << row;
+        EXPECT_EQ(rows[row]["read_ok"], !shared) << row;
+        EXPECT_EQ(rows[row]["flag_e"], rows[row]["mac"] == "00:0E:C6:4A:10:03") << row;
+    }
+
+    const MuxconfigRun csv = RunMuxconfig({"list", "--format", "csv", "--quiet"});
+    const std::vector<std::string> csvLines = Lines(csv.out);
+    ASSERT_EQ(csvLines.size(), rows.size() + 1);
+    EXPECT_EQ(csvLines[0], "address,mask,mac,port,flag_e,read_ok,address_shared");
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const Json& r = rows[row];
+        EXPECT_EQ(csvLines[row + 1], r["address"].get<std::string>() + "," + r["mask"].get<std::string>() + "," +
+                                         r["mac"].get<std::string>() + "," + r["port"].get<std::string>() + "," +
+                                         r["flag_e"].dump() + "," + r["read_ok"].dump() + "," +
+                                         r["address_shared"].dump());
+    }
+
+    const MuxconfigRun table = RunMuxconfig({"list"});
+    const std::vector<std::string> tableLines = Lines(table.out);
+    ASSERT_EQ(tableLines.size(), rows.size() + 1);
+    const std::size_t macColumn = tableLines[0].find("Adres MAC");
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        EXPECT_EQ(tableLines[row + 1].substr(macColumn, 17), rows[row]["mac"]) << tableLines[row + 1];
+    EXPECT_EQ(csv.status, 3);
+    EXPECT_EQ(table.status, 3);
+}
+
+} // namespace
