@@ -70,7 +70,8 @@ TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
     EXPECT_EQ(told(1, QAccessible::Description), "Nie udało się odczytać maski podsieci tego urządzenia.");
     for (int row : {2, 3})
         EXPECT_EQ(told(row, QAccessible::Name), "192.168.1.50, adres współdzielony z innym urządzeniem");
-    EXPECT_EQ(form.lvIP->topLevelItem(1)->toolTip(2).toStdString(), told(1, QAccessible::Description));
+    EXPECT_EQ(form.lvIP->topLevelItem(1)->toolTip(2).toStdString(), told(1, QAccessible::Description) + "\nInterfejs: mux0")
+        << "the reason, then the interface the device answered on";
 
     // "Ustaw" on the first row: the list names the device while it is changed.
     painted.told_.clear();
