@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numeric option values for the benchmarks' QCommandLineParser: a value that
 // is not a number in range ends the program with status 2 and says why.
 #pragma once

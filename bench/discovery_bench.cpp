@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Discovery benchmark: one full cycle (StartDiscovery, ReadAllDevices,
 // ListDevices) against N simulated multiplexers, for several N, each in a
 // fresh process so that its peak memory is its own. Prints a table of wall

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device protocol put together as the main window puts it: the command
 // socket with the window's settings, the reply timer, a list that keeps the
 // MACs of its rows, and operator messages that go to stderr.

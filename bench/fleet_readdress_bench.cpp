@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Re-addressing benchmark: N simulated multiplexers each get a new address
 // and mask, once with `muxconfig apply` (one discovery, the changes, one
 // verifying discovery) and once along the window's path (the first refresh,

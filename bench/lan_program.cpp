@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lan_program.h"
 
 #include <cstdlib>

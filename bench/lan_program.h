@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A program started in the LAN namespace of scripts/netlab through its
 // MUXLAN_EXEC prefix (a muxsim playing devices or flooding), for as long as
 // the object lives. The constructor returns once the program printed its

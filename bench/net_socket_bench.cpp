@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Socket layer figures over loopback in a private namespace:
 //   scripts/netlab build/bin/net_socket_bench
 // - round trip: the component sends, an echo thread answers, the answer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flood soak: repeated real discovery cycles (StartDiscovery, ReadAllDevices,
 // ListDevices of the real DeviceProtocol over a real TUDPSocket bound to port
 // 1153) while `muxsim --flood` sends random datagrams from hundreds of source

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # mux_build_options: the compile and link options every target of the project
 # links (PRIVATE for libraries and programs; the test support passes it on to
 # the test programs). Nothing is set directory-wide.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/device_list_adapter.h"
 
 #include "app/device_list_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 #include "protocol/device_list_view.h"
 
@@ -5,9 +6,9 @@
 #include <array>
 #include <functional>
 
-class DeviceListWidget;
-
 namespace app {
+
+class DeviceListWidget;
 
 // The device protocol's view of the window's list widget: rows with their
 // small images and what the images mean in words, enabling, repainting, and

@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include "app/device_list_texts.h"
 
 #include <vector>
+
+namespace app {
 
 namespace {
 
@@ -75,3 +78,5 @@ QString ProgressText(const protocol::Progress& progress)
     }
     return {};
 }
+
+} // namespace app

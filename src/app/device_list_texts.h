@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 #include "protocol/device_list_view.h"
 
 #include <QString>
 #include <QStringList>
+
+namespace app {
 
 // What the window says in words about the device list: why a row is marked
 // and what the protocol is busy with. All of these texts live here.
@@ -15,3 +18,5 @@ QStringList RowReasons(const protocol::DeviceRow& row);
 QString RowToolTip(const protocol::DeviceRow& row);
 // What the list shows while the protocol works; empty when it is idle.
 QString ProgressText(const protocol::Progress& progress);
+
+} // namespace app

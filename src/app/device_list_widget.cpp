@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "app/device_list_widget.h"
 
 #include <QAccessible>
 #include <QPainter>
+
+namespace app {
 
 void DeviceListWidget::SetPlaceholderText(const QString& text)
 {
@@ -37,3 +40,5 @@ void DeviceListWidget::paintEvent(QPaintEvent* event)
     painter.setPen(textColour);
     painter.drawText(area.adjusted(margin, 0, -margin, 0), Qt::AlignCenter | Qt::TextWordWrap, placeholderText_);
 }
+
+} // namespace app

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QString>
 #include <QTreeWidget>
+
+namespace app {
 
 // The window's device list. While the protocol works it shows what is
 // happening as text painted inside its own viewport: across the empty list,
@@ -21,3 +24,5 @@ protected:
 private:
     QString placeholderText_;
 };
+
+} // namespace app

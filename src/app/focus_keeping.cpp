@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: MIT
 #include "app/focus_keeping.h"
 
 #include "widgets/ripedit.h"
 
 #include <QApplication>
+
+namespace app {
 
 void ReleaseFocusBeforeDisabling(std::initializer_list<QWidget*> widgets)
 {
@@ -25,3 +28,5 @@ FocusStaysOut::~FocusStaysOut()
     if (control_ != nullptr)
         control_->setEnabled(true);
 }
+
+} // namespace app

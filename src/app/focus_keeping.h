@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <initializer_list>
@@ -6,6 +7,8 @@ class QWidget;
 namespace widgets {
 class TRIPEdit;
 }
+
+namespace app {
 
 // Disabling the widget that holds the focus makes Qt pass the focus along the
 // tab order, into the address fields, and a screen reader announces every
@@ -26,3 +29,5 @@ public:
 private:
     widgets::TRIPEdit* control_ = nullptr;
 };
+
+} // namespace app

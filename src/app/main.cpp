@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // muxconfig: finds the LAN multiplexers on the segment and gives one of them
 // a new IP address and subnet mask.
 #include "app/main_window.h"
@@ -64,8 +65,8 @@ int main(int argc, char** argv)
     }
     net::SocketLayer socketLayer;
 
-    DialogWindowMessages messages;
-    TForm1 form(messages);
+    app::DialogWindowMessages messages;
+    app::TForm1 form(messages);
     form.Protocol().SetInterfaceSelection(*interfaces.Selection);
     form.show();
     return application.exec();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/main_window.h"
 
 #include "app/device_list_widget.h"
@@ -27,6 +28,8 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+
+namespace app {
 
 using widgets::TRIPEdit;
 
@@ -447,3 +450,5 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     return QMainWindow::eventFilter(watched, event);
 }
+
+} // namespace app

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 #include "app/device_list_adapter.h"
 #include "app/window_messages.h"
@@ -18,6 +19,8 @@ class QTreeWidget;
 namespace widgets {
 class TRIPEdit;
 }
+
+namespace app {
 
 // The program's only window: the list of found multiplexers, the address,
 // mask and port of the selected one, "Odśwież listę" and "Ustaw". It owns
@@ -89,3 +92,5 @@ private:
     bool closed_ = false;
     bool endRequested_ = false;
 };
+
+} // namespace app

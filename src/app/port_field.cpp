@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "app/port_field.h"
 
 #include <algorithm>
 #include <charconv>
+
+namespace app {
 
 int PortFieldValue(const std::string& portText)
 {
@@ -15,3 +18,5 @@ int PortFieldValue(const std::string& portText)
         value = kPortFieldMinimum;
     return std::clamp(value, kPortFieldMinimum, kPortFieldMaximum);
 }
+
+} // namespace app

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/window_accessibility.h"
 
 #include "app/main_window.h"
@@ -7,6 +8,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
+
+namespace app {
 
 void SetAccessibleNames(TForm1& form)
 {
@@ -19,3 +22,5 @@ void SetAccessibleNames(TForm1& form)
     form.bPobierzIP->setAccessibleName(form.bPobierzIP->text());
     form.bZmienIP->setAccessibleName(form.bZmienIP->text());
 }
+
+} // namespace app

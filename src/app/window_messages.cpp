@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: MIT
 #include "app/window_messages.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+
+namespace app {
 
 namespace {
 
@@ -30,3 +33,5 @@ void DialogWindowMessages::ShowSocketErrorBox(const QString& text)
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
+
+} // namespace app

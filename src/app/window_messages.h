@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 #include "protocol/operator_messages.h"
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+
+namespace app {
 
 // Everything the main window says to the operator: the plain message window
 // (through the protocol's interface) and the "UWAGA" box for socket errors.
@@ -24,3 +27,5 @@ public:
 private:
     QPointer<QWidget> owner_;
 };
+
+} // namespace app

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checks/address_rule.h"
 
 #include <arpa/inet.h>

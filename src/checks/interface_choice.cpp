@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checks/interface_choice.h"
 
 #include "net/errors/socket_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The --interface option of the window and the command line: the
 // interfaces the operator named, checked against the workstation's usable
 // ones.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checks/mask_rule.h"
 
 #include <cstdint>

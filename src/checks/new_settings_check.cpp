@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checks/new_settings_check.h"
 
 #include "checks/address_rule.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/device_output.h"
 
 #include "cli/text_bytes.h"

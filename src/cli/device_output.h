@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 #include "cli/command_line.h"
 #include "cli/engine_session.h"

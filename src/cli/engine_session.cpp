@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/engine_session.h"
 
 #include "net/errors/socket_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 #include "net/socket/udp_socket.h"
 #include "protocol/device_list_view.h"

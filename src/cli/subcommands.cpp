@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/subcommands.h"
 
 #include "checks/new_settings_check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/text_bytes.h"
 
 namespace cli {

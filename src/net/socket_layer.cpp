@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/socket_layer.h"
 
 #include "net/dispatch/endpoint_router.h"

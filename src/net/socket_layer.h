@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one process-wide object of the socket layer: the socket list with its
 // lock, the endpoint registry and notification queue on Qt's main loop, the
 // readiness watches, and the channel host-lookup workers report through.

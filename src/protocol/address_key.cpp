@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/address_key.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/command_socket.h"
 
 #include "net/socket/udp_socket.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/datagram_intake.h"
 
 #include "net/errors/socket_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/address_key.h"
 #include "protocol/device_protocol.h"
 #include "protocol/discovery_reply.h"

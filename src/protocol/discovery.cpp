@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/device_protocol.h"
 #include "protocol/datagram_intake.h"
 

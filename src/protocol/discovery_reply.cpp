@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/discovery_reply.h"
 
 namespace protocol {

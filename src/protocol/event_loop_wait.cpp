@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/event_loop_wait.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/reply_senders.h"
 
 #include <algorithm>

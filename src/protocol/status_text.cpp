@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/status_codes.h"
 
 namespace protocol {

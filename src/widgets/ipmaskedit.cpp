@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/ipmaskedit.h"
 
 #include "widgets/section_number.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/ripedit.h"
 
 #include "widgets/ripedit_accessible.h"

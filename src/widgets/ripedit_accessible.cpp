@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/ripedit_accessible.h"
 
 #include "widgets/ripedit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/section_font.h"
 
 namespace widgets {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/section_number.h"
 
 #include "widgets/convert_error.h"

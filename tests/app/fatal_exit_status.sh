@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real program on a workstation without a network: the first broadcast
 # fails, the "UWAGA" box appears, and after OK the program ends with a
 # non-zero status, without sending anything.

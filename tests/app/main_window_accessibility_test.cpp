@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a screen reader is told about the window's controls, and whether every
 // text fits its control at the scale factor or font resolution this run was
 // started with (see CMakeLists.txt). The focus order: the keyboard test.
@@ -9,6 +10,8 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <gtest/gtest.h>
+
+using namespace app;
 
 using namespace widgets;
 

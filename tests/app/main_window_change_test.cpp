@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: MIT
 // "Ustaw": the address rule, the change of the selected device, the pause
 // and the refresh that follow.
 #include "simulated_lan_window.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
+
+using namespace app;
 
 using namespace widgets;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Closing the window: one closing command per listed device, and a close in
 // the middle of an operation that stops it for good.
 #include "simulated_lan_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A socket failure ends the program through the "UWAGA" box, and nothing
 // more is sent, dispatched or shown after it.
 #include "simulated_lan_window.h"
@@ -8,6 +9,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+using namespace app;
 
 namespace {
 

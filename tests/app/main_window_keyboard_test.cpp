@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole work by keyboard alone, as a screen reader follows it: the focus
 // goes only where the operator moves it, in the tab order, and never hops
 // through the address fields while the window shows a row or refreshes.
@@ -5,6 +6,8 @@
 
 #include <QAccessible>
 #include <gtest/gtest.h>
+
+using namespace app;
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window as the operator first sees it, before any refresh: geometry,
 // texts, tab order and control states.
 #include "running_program.h"
@@ -8,6 +9,8 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <gtest/gtest.h>
+
+using namespace app;
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A workstation without a network: the first broadcast fails with
 // "network unreachable" and the box advises a permanent address.
 #include "running_program.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the list tells the operator in words: what a refresh or a change is
 // doing while the list is empty or disabled, and why a row is marked.
 #include "simulated_lan_window.h"
@@ -5,6 +6,8 @@
 #include <QAccessible>
 #include <QImage>
 #include <gtest/gtest.h>
+
+using namespace app;
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Refreshing the list against simulated multiplexers: what the operator sees
 // after each refresh and when moving through the rows.
 #include "simulated_lan_window.h"
@@ -6,6 +7,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using namespace app;
 
 using namespace widgets;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A workstation with two interfaces ("wifi" with the default route, "eth"),
 // in the topologies of scripts/netlab: each ctest entry runs the cases of
 // its topology.
@@ -6,6 +7,8 @@
 
 #include <QTest>
 #include <gtest/gtest.h>
+
+using namespace app;
 
 namespace {
 

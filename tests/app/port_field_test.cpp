@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include "app/port_field.h"
 
 #include <gtest/gtest.h>
+
+using namespace app;
 
 TEST(PortField, ShowsTheDecimalPortHeldWithinTheFieldRange)
 {

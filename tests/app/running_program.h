@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configurator as main() puts it together, with the operator's message
 // windows recorded instead of shown, for tests on the real event loop.
 #pragma once
@@ -16,7 +17,7 @@
 #include <string>
 #include <vector>
 
-class RecordingMessages : public WindowMessages {
+class RecordingMessages : public app::WindowMessages {
 public:
     void ShowMessage(const std::string& text) override { plain.push_back(text); }
     void ShowSocketErrorBox(const QString& text) override { socketErrors.push_back(text); }
@@ -27,11 +28,11 @@ public:
 
 struct RunningProgram {
     RecordingMessages messages;
-    TForm1 form{messages};
+    app::TForm1 form{messages};
     protocol::DeviceProtocol& protocol = form.Protocol();
 };
 
-inline std::vector<std::string> RowTexts(const TForm1& form, int column)
+inline std::vector<std::string> RowTexts(const app::TForm1& form, int column)
 {
     std::vector<std::string> texts;
     for (int row = 0; row < form.lvIP->topLevelItemCount(); ++row)
@@ -39,7 +40,7 @@ inline std::vector<std::string> RowTexts(const TForm1& form, int column)
     return texts;
 }
 
-inline int SelectedRow(const TForm1& form)
+inline int SelectedRow(const app::TForm1& form)
 {
     const auto selected = form.lvIP->selectedItems();
     return selected.size() == 1 ? form.lvIP->indexOfTopLevelItem(selected.first()) : -1;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configurator against simulated multiplexers on the private LAN.
 #pragma once
 #include "muxsim_process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "protocol/socket_error_text.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `muxconfig set` and `muxconfig apply` against simulated multiplexers:
 // what they change, what they report, and what they refuse to send.
 #include "muxconfig_run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `muxconfig list` against the demo fleet, beside the window's refresh of
 // the same fleet: the same datagrams in the same order, the same rows.
 #include "muxconfig_run.h"

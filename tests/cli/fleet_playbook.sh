@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the playbook of docs/fleet.md once, with a local connection, over two
 # simulated shops: each shop is its own private LAN (scripts/netlab) with its
 # own simulated multiplexers, and the playbook reaches each shop's

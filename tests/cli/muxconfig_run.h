@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the real muxconfig program in the command-line mode and keeps what it
 // printed and its exit status.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dotted_address_model.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Independent restatements, written from the documented rules, that the fuzz
 // targets hold the real code against.
 #pragma once

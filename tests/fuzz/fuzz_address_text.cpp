@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The address texts an operator or a device can put in front of the
 // configurator: the address validity rule, the IP edit control's IPString
 // write, its section writes and its section number conversion, and the
@@ -20,6 +21,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+
+using namespace app;
 
 using namespace widgets;
 

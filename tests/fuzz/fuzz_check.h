@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An invariant of a fuzz target. A broken one prints what was expected and
 // aborts, which libFuzzer reports as a crash and saves the input.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's side of a datagram: the command parser (ParseCommand),
 // what a small fleet of simulated multiplexers makes of a run of datagrams
 // (DevicePlay::Take), and the --device shorthand. Invariants: the parse

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The socket layer's host and port texts: IsIPAddress and ResolvePort (digits,
 // service names looked up in /etc/services, numeric edge values), held
 // against restatements of their documented rules. The service table the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuzz_process.h"
 
 #include "fuzz_check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every fuzz target sets up once per process.
 #pragma once
 

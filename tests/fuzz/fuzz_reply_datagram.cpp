@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reply datagrams of any bytes and any length (0 to 65507) into the request
 // engine and the device table, in every state a datagram can meet:
 //   - no request pending, as at program start (nothing may change);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's command parser, config reader and device logic, without
 // sockets.
 #include "byte_text.h"

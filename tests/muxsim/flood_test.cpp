@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flood mode: hostile datagrams at a rate, from many sources, while devices
 // keep answering.
 #include "flood_generator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lan_client.h"
 
 #include <arpa/inet.h>

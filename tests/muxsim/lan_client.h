@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A bare workstation-side UDP client for the simulator's own tests: broadcasts
 // from port 1153 to 255.255.255.255:65535 and collects the answers. It talks
 // plain sockets so that the simulator is checked on its own, not through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator over real UDP in the private LAN: a bare client on the
 // workstation's port 1153 talks to muxsim run through MuxSimProcess.
 #include "lan_client.h"

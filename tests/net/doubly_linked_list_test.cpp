@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The owning doubly linked list of the socket's buffers.
 #include "net/buffers/buffer_items.h"
 #include "net/buffers/doubly_linked_list.h"

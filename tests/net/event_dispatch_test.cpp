@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Endpoints, posted notifications, timers and readiness notifications on
 // the real Qt loop.
 #include "net_test_helpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sends to hosts given by name: lookups on a worker thread, handed to the
 // main thread. Run under offline_names.sh, so every name comes from the
 // test's own hosts file or a resolver that never answers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small UDP listener for tests, run in the LAN namespace:
 //   lan_probe PORT COUNT TIMEOUT_MS
 // Binds 0.0.0.0:PORT, prints "ready", then one line per datagram received

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs a command in a fresh network namespace that has only loopback.
 set -e
 if [ "${MUX_LOOPBACK_ONLY:-}" != 1 ]; then

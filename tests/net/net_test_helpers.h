@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the socket layer tests: running the real event loop for a
 // while or until something happened, a plain kernel UDP socket to talk to
 // the component, and a listener in the LAN namespace.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs a command with name lookups that never leave the machine: its own
 # hosts file and resolver configuration bind-mounted over /etc. Must run in
 # a private mount namespace (scripts/netlab gives one).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The receive buffer: what waits after the owner's read moves into it and
 // is handed out first, in arrival order, with its senders.
 #include "net_test_helpers.h"

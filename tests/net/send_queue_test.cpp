@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The send queue over a throttled loopback: would-block for real, then the
 // queued datagrams leave in order at the next write notification.
 #include "net_test_helpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Error texts, the description shown to the operator, and the mapping of
 // Linux error values onto the WinSock numbering.
 #include "net/errors/socket_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Broadcasts from the workstation namespace of the simulated LAN, seen by a
 // listener in the LAN namespace, and the send failures the kernel reports.
 #include "net_test_helpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A namespace with nothing but loopback: no route for a broadcast.
 #include "net/errors/socket_errors.h"
 #include "net/socket/udp_socket.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Receiving through the event loop: one OnDataAvailable per waiting
 // datagram, the sender's address, size limits and empty datagrams.
 #include "net_test_helpers.h"

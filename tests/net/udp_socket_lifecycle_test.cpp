@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Binding on first need, re-binding after a local address change, closing,
 // and the failures of those steps.
 #include "net_test_helpers.h"

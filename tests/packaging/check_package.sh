@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from a finished build tree, has lintian check it
 # (any error or warning fails), unpacks it into a throwaway root and checks
 # what an installed system would get: the files and their places, the

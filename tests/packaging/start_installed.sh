@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts the programs of an unpacked package inside the simulated LAN (run it
 # through scripts/netlab) and checks they come up: the installed muxsim plays
 # a device in the LAN namespace; the installed muxconfig, offscreen, keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reconfiguration of one device over real UDP against the simulator.
 #include "lan_helpers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dispatcher and the device table without traffic: replies are handed to
 // DispatchReply as the data-available handler would hand them.
 #include "protocol_harness.h"

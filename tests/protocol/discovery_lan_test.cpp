@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Discovery cycles over real UDP against the simulator: what is listed, in
 // which order, what it costs and exactly what goes on the wire.
 #include "lan_helpers.h"

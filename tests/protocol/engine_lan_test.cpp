@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The request/reply engine over real UDP against the simulator.
 #include "lan_helpers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared pieces of the protocol tests that run against the simulator.
 #pragma once
 #include "muxsim_process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The protocol over its own command socket and reply timer, as the main
 // window owns them, with a recording list and message window.
 #pragma once

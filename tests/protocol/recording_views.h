@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plain recording implementations of what the main window gives the
 // protocol: the device list and the operator's message window.
 #pragma once

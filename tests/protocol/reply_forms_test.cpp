@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Status texts, the letter mapping, the discovery-reply split and the sort key.
 #include "protocol/address_key.h"
 #include "protocol/discovery_reply.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running Qt's event loop from a test while it waits for something.
 #pragma once
 #include <QCoreApplication>

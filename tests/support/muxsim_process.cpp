@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "muxsim_process.h"
 
 #include "byte_text.h"

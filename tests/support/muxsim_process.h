@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MuxSimProcess: runs the multiplexer simulator (build/bin/muxsim) in the
 // simulated LAN for the length of one test and reads back what it received.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main of every test binary: a real Qt application (offscreen unless a
 // display is asked for) and the socket layer, so tests run on the real
 // event loop.

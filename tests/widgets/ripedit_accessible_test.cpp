@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The control as assistive technology sees it, and in a dark palette.
 #include "shown_control.h"
 

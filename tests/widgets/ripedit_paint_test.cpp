@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shown_control.h"
 
 #include <QFontMetrics>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/convert_error.h"
 #include "widgets/section_number.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Datagram payloads are bytes, JSON strings are Unicode text. A byte b travels
 // as the code point U+00bb (Latin-1), so any payload survives a trip through a
 // JSON string exactly; hex is offered beside it for readers that want bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The multiplexer's command parser: what a device makes of one datagram.
 #pragma once
 

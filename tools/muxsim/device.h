@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One simulated multiplexer: what the config says about it and the state it
 // keeps while the simulator runs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device_config.h"
 
 #include "byte_text.h"

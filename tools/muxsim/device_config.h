@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads device descriptions: the JSON config file and the --device shorthand.
 #pragma once
 

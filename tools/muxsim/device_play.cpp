@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device_play.h"
 
 #include "byte_text.h"

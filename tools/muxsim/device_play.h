@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device side of the protocol for any number of devices: each datagram
 // goes to every device that hears it, and each decides on its own whether it
 // is addressed, what it answers and how its state changes. No sockets here:

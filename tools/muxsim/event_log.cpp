@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "event_log.h"
 
 #include "byte_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JSON-lines log: one object per line, flushed per line so a reader in
 // another process sees every event as soon as it happened.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flood.h"
 
 #include "byte_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flood mode: random datagrams to one target at a steady rate for a bounded
 // time, from many source addresses, with counts for the report.
 #pragma once

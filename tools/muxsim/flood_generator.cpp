@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flood_generator.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random hostile datagrams for the flood soak: what a broken or malicious
 // host on the segment might send to the workstation's port.
 #pragma once

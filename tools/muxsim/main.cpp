@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // muxsim: plays LAN multiplexers on the simulated LAN (see muxsim --help).
 #include "device_config.h"
 #include "namespace_guard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "namespace_guard.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeps the simulator off the host's own network: it sends datagrams to
 // private-range addresses and must only ever run in a private namespace.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of muxsim.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reply_queue.h"
 
 namespace muxsim {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replies held back by a delay fault, in the order they fall due.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulator.h"
 
 #include "byte_text.h"

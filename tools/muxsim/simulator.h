@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator process: plays the configured devices on UDP port 65535,
 // logs every datagram, floods a target if asked, and runs until SIGTERM or
 // SIGINT (or, flooding without devices, until the flood is over).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "udp_socket.h"
 
 #include "byte_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A non-blocking IPv4 UDP socket that reports each datagram's destination
 // address and sends from a chosen local address (IP_PKTINFO).
 #pragma once

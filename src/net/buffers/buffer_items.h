@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The datagrams held in a UDP socket's send queue and receive buffer.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/buffers/doubly_linked_list.h"
 
 namespace net {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A doubly linked list that owns its items: each item owns its successor,
 // the list owns the head. Unlinking hands the item's ownership back.
 #pragma once

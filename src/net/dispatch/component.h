@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small component base the socket classes stand on: a name, an owner
 // (recorded only; whoever holds the component ends its life) and the
 // loading/designing state a form sets while it reads stored properties.

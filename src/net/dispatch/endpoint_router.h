@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Endpoints on Qt's main loop: a registry of objects keyed by endpoint
 // handle, notification triples posted to the loop and delivered one at a
 // time in posted order to the object's MessageProc, and per-endpoint timers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lets worker threads run a call on the main thread. Shared by the socket
 // layer and its workers; once the layer shuts the channel, posts fail and
 // the workers just end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The triples that reach an endpoint's MessageProc, and the numbers the
 // socket layer uses.
 #pragma once

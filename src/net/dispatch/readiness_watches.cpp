@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/dispatch/readiness_watches.h"
 
 #include "net/dispatch/endpoint_router.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Readiness watches on socket descriptors, turned into socket notifications
 // (1576) for the endpoint that asked:
 //  - read bit while the socket is readable. The read watch pauses while a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/dispatch/window_handle.h"
 
 #include "net/dispatch/endpoint_router.h"

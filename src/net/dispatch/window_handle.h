@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An object's own endpoint on the main loop (TWindowHandle) and a periodic
 // timer delivered through it (TTimerHandle). The endpoint is created on
 // first need by GetWindowHandle.

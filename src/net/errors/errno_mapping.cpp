@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/errors/socket_errors.h"
 
 #include <cerrno>

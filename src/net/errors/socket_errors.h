@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Socket error numbers and their texts, the error classes of the socket
 // layer, and the mapping of Linux error values onto the WinSock numbering.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/interfaces/interface_selection.h"
 
 #include <algorithm>

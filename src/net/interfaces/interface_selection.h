@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The interfaces the program may use: every usable one, or only those the
 // operator named. A value owned by main and handed to the device protocol.
 #pragma once

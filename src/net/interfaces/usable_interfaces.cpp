@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/interfaces/usable_interfaces.h"
 
 #include "net/errors/socket_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The workstation's IPv4 interfaces a broadcast can leave through: up,
 // broadcast-capable, with an IPv4 address, not loopback. Read afresh at
 // every call, so a cable plugged in meanwhile is seen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/lookups/host_lookup.h"
 
 #include "net/dispatch/main_thread_channel.h"

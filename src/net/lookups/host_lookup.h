@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One lookup of a host name, run by a worker thread that hands the result
 // to the main thread, where the completion handler runs.
 //

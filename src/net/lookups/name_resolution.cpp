@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/lookups/name_resolution.h"
 
 #include "net/errors/socket_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Host and port texts turned into numbers: dotted addresses, blocking host
 // name lookups and service names. Results carry WinSock error numbers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/socket/asocket.h"
 
 #include "net/dispatch/readiness_watches.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The socket base: handle, protocol, state, local address, error state and
 // the host lookups a socket has started.
 #pragma once

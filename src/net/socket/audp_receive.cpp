@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Receiving: one datagram per read with its sender, truncation detected,
 // and the receive buffer filled after the owner's handler.
 #include "net/socket/audp_socket.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sending: immediate sends, the send queue and sends to named hosts.
 #include "net/socket/audp_socket.h"
 

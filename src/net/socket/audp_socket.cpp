@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Construction, properties and binding of the UDP socket.
 #include "net/socket/audp_socket.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The UDP socket: lazy binding, the broadcast option, sending datagrams to
 // numeric addresses, broadcasts and host names, and receiving them with the
 // sender's address, optionally through a receive buffer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/socket/send_buffer_socket.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Adds the send queue: datagrams that could not leave at once wait here and
 // go out when the socket becomes writable. Also keeps the send-rate
 // bookkeeping used by connected sockets.

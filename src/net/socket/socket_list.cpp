@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/socket/socket_list.h"
 
 #include <algorithm>

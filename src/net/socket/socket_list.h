@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry of live sockets, guarded by its own lock (held only while a
 // socket is added or removed, or the registry is inspected).
 #pragma once

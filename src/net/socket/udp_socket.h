@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The UDP socket component as owners use it, with its published defaults.
 #pragma once
 
