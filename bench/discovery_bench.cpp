@@ -12,8 +12,8 @@
 #include "engine_rig.h"
 #include "lan_program.h"
 
-#include "net/socket_layer.h"
 #include "net/socket/udp_socket.h"
+#include "net/socket_layer.h"
 #include "protocol/device_protocol.h"
 
 #include <QCommandLineParser>
@@ -27,11 +27,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <stdexcept>
 #include <exception>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -126,8 +126,10 @@ int RunChild(int count)
 
 int RunAll(const std::vector<int>& counts, const QString& self)
 {
-    std::printf("| Devices | Listed | Wall (ms) | Floor (ms) | Overhead/device (ms) | CPU (ms) | CPU share | Peak RSS (MiB) |\n");
-    std::printf("|--------:|-------:|----------:|-----------:|---------------------:|---------:|----------:|---------------:|\n");
+    std::printf(
+        "| Devices | Listed | Wall (ms) | Floor (ms) | Overhead/device (ms) | CPU (ms) | CPU share | Peak RSS (MiB) |\n");
+    std::printf(
+        "|--------:|-------:|----------:|-----------:|---------------------:|---------:|----------:|---------------:|\n");
     std::fflush(stdout);
     int status = 0;
     for (int count : counts) {
@@ -168,9 +170,10 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(
         QStringLiteral("One discovery cycle against N simulated multiplexers; run inside scripts/netlab."));
     parser.addHelpOption();
-    const QCommandLineOption devices(QStringLiteral("devices"),
-                                     QStringLiteral("Device counts to measure, comma-separated, 1 to 255 each (default 1,10,50,255)."),
-                                     QStringLiteral("N,N,..."), QStringLiteral("1,10,50,255"));
+    const QCommandLineOption devices(
+        QStringLiteral("devices"),
+        QStringLiteral("Device counts to measure, comma-separated, 1 to 255 each (default 1,10,50,255)."),
+        QStringLiteral("N,N,..."), QStringLiteral("1,10,50,255"));
     // The table's parent starts itself with --one N for each count.
     QCommandLineOption one(QStringLiteral("one"), QStringLiteral("Measure one cycle with N devices."),
                            QStringLiteral("N"));

@@ -72,7 +72,8 @@ double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Cl
 double MeasureApply(const std::vector<Device>& fleet)
 {
     QTemporaryDir directory;
-    bench::LanProgram sim({bench::MuxSimProgram(), "--config", WriteSimConfig(fleet, directory)}, "the simulated devices");
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", WriteSimConfig(fleet, directory)},
+                          "the simulated devices");
     const QString plan = directory.filePath(QStringLiteral("plan.csv"));
     {
         std::ofstream out(plan.toStdString());
@@ -108,7 +109,8 @@ struct WindowPath {
 WindowPath MeasureWindowPath(const std::vector<Device>& fleet, int measured)
 {
     QTemporaryDir directory;
-    bench::LanProgram sim({bench::MuxSimProgram(), "--config", WriteSimConfig(fleet, directory)}, "the simulated devices");
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", WriteSimConfig(fleet, directory)},
+                          "the simulated devices");
     EngineRig rig;
     protocol::DeviceProtocol& protocol = rig.protocol;
 
@@ -153,7 +155,8 @@ int main(int argc, char** argv)
         QStringLiteral("Re-addressing N simulated multiplexers: muxconfig apply against the window's path; "
                        "run inside scripts/netlab."));
     parser.addHelpOption();
-    const QCommandLineOption devices(QStringLiteral("devices"), QStringLiteral("Device counts, comma-separated (default 10,50)."),
+    const QCommandLineOption devices(QStringLiteral("devices"),
+                                     QStringLiteral("Device counts, comma-separated (default 10,50)."),
                                      QStringLiteral("N,N,..."), QStringLiteral("10,50"));
     const QCommandLineOption full(QStringLiteral("window-full"),
                                   QStringLiteral("Largest count whose window path is measured in full (default 10)."),
@@ -169,17 +172,18 @@ int main(int argc, char** argv)
 
     net::SocketLayer socketLayer;
     try {
-        std::printf("| Devices | muxconfig apply (s) | Window path (s) | Window path measured on                  | Ratio |\n");
-        std::printf("|--------:|--------------------:|----------------:|:-----------------------------------------|------:|\n");
+        std::printf(
+            "| Devices | muxconfig apply (s) | Window path (s) | Window path measured on                  | Ratio |\n");
+        std::printf(
+            "|--------:|--------------------:|----------------:|:-----------------------------------------|------:|\n");
         std::fflush(stdout);
         for (const int count : counts) {
             const std::vector<Device> fleet = Fleet(count);
             const double apply = MeasureApply(fleet);
             const WindowPath window = MeasureWindowPath(fleet, count <= fullUpTo ? count : std::min(sampled, count));
             const std::string measuredOn = window.measuredDevices == count
-                                               ? "all " + std::to_string(count) + " devices"
-                                               : "first refresh + " + std::to_string(window.measuredDevices) +
-                                                     " devices, extrapolated";
+                ? "all " + std::to_string(count) + " devices"
+                : "first refresh + " + std::to_string(window.measuredDevices) + " devices, extrapolated";
             std::printf("| %7d | %19.1f | %15.1f | %-40s | %5.1f |\n", count, apply, window.seconds, measuredOn.c_str(),
                         window.seconds / apply);
             std::fflush(stdout);

@@ -10,7 +10,8 @@ LanProgram::LanProgram(const QStringList& arguments, const char* what) : what_(w
 {
     const char* prefix = std::getenv("MUXLAN_EXEC");
     if (!prefix || !*prefix)
-        throw std::runtime_error("MUXLAN_EXEC is not set: run inside scripts/netlab (scripts/bench and scripts/soak do)");
+        throw std::runtime_error(
+            "MUXLAN_EXEC is not set: run inside scripts/netlab (scripts/bench and scripts/soak do)");
     QStringList command = QString(prefix).split(' ', Qt::SkipEmptyParts);
     const QString program = command.takeFirst();
     process_.setProcessChannelMode(QProcess::SeparateChannels);
@@ -20,8 +21,8 @@ LanProgram::LanProgram(const QStringList& arguments, const char* what) : what_(w
         throw std::runtime_error(std::string(what_) + " did not start");
     while (!process_.canReadLine()) {
         if (!process_.waitForReadyRead(10000))
-            throw std::runtime_error(std::string(what_) + " did not get ready: " +
-                                     process_.readAllStandardError().toStdString());
+            throw std::runtime_error(std::string(what_) +
+                                     " did not get ready: " + process_.readAllStandardError().toStdString());
     }
     const QByteArray ready = process_.readLine().trimmed();
     if (ready != "ready")

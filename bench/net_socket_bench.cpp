@@ -7,8 +7,8 @@
 //   OnDataAvailable, without the receive buffer (as the command socket runs)
 //   and with it;
 // - idle CPU while a bound socket waits in the event loop.
-#include "net/socket_layer.h"
 #include "net/socket/udp_socket.h"
+#include "net/socket_layer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -101,7 +101,7 @@ void RoundTrip(int rounds)
     std::sort(micros.begin(), micros.end());
     auto at = [&](double q) { return micros.empty() ? 0.0 : micros[static_cast<size_t>(q * (micros.size() - 1))]; };
     std::printf("| round trip via loop    | %9zu | %9.1f | %9.1f | %9.1f | %10.0f | %6.1f%% |\n", micros.size(),
-        at(0.5), at(0.99), at(1.0), micros.size() / wall, 100 * cpu / wall);
+                at(0.5), at(0.99), at(1.0), micros.size() / wall, 100 * cpu / wall);
 }
 
 void ReceiveBurst(bool receiveBuffer, int count)
@@ -136,7 +136,7 @@ void ReceiveBurst(bool receiveBuffer, int count)
     cpu = CpuSeconds() - cpu;
     close(sender);
     std::printf("| burst, buffer %-8s | %9d | %9s | %9s | %9s | %10.0f | %6.1f%% |\n", receiveBuffer ? "on" : "off",
-        got, "-", "-", "-", got / wall, 100 * cpu / wall);
+                got, "-", "-", "-", got / wall, 100 * cpu / wall);
 }
 
 void Idle(int ms)
@@ -152,7 +152,7 @@ void Idle(int ms)
     double wall = std::chrono::duration<double>(Clock::now() - start).count();
     cpu = CpuSeconds() - cpu;
     std::printf("| idle, bound socket     | %9s | %9s | %9s | %9s | %10s | %6.2f%% |\n", "-", "-", "-", "-", "-",
-        100 * cpu / wall);
+                100 * cpu / wall);
 }
 
 } // namespace

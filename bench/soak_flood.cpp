@@ -29,11 +29,11 @@
 //    a deadline as a request seen pending for 1900 ms or more. A cycle
 //    longer than its floor plus 1 s is a hang. The floor 2000 + N x 500 ms
 //    for N recorded devices is shown too.
-#include "net/socket_layer.h"
 #include "command_line.h"
-#include "net/socket/udp_socket.h"
 #include "engine_rig.h"
 #include "lan_program.h"
+#include "net/socket/udp_socket.h"
+#include "net/socket_layer.h"
 #include "protocol/device_protocol.h"
 
 #include <QCommandLineParser>
@@ -166,7 +166,7 @@ int RunEngine(double durationS)
     };
     auto reading = [&] {
         return protocol.ExpectedReply() == protocol::kReplyAcknowledgement ||
-               protocol.ExpectedReply() == protocol::kReplyValue;
+            protocol.ExpectedReply() == protocol::kReplyValue;
     };
     auto noteDeadline = [&] {
         if (reading() && !tryCounted && protocol.ReplyStatus() == protocol::kStatusPending &&
@@ -264,8 +264,9 @@ int RunEngine(double durationS)
                      {"recorded", recorded},
                      {"pauses", pauses},
                      {"deadlines", deadlines},
-                     {"floor_ms", 2000.0 + 500.0 * static_cast<double>(pauses) + 2000.0 * static_cast<double>(deadlines) +
-                                      (replyWaitMs - replyWaitBefore)},
+                     {"floor_ms",
+                      2000.0 + 500.0 * static_cast<double>(pauses) + 2000.0 * static_cast<double>(deadlines) +
+                          (replyWaitMs - replyWaitBefore)},
                      {"floor_n_ms", 2000.0 + 500.0 * recorded},
                      {"found_well", foundWell},
                      {"listed_well", listedWell},
@@ -324,9 +325,9 @@ int RunSoak(const Options& options, const QString& self)
 
     bench::LanProgram fleet({bench::MuxSimProgram(), "--config", config}, "the well-behaved devices");
     bench::LanProgram flood({bench::MuxSimProgram(), "--flood", "--target", "192.168.1.1:1153", "--rate",
-                      QString::number(options.rate), "--duration", QString::number(options.durationS + 900),
-                      "--sources", QString::number(options.sources), "--seed", QString::number(options.seed)},
-                     "the flood");
+                             QString::number(options.rate), "--duration", QString::number(options.durationS + 900),
+                             "--sources", QString::number(options.sources), "--seed", QString::number(options.seed)},
+                            "the flood");
 
     QProcess engine;
     engine.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -376,8 +377,8 @@ int RunSoak(const Options& options, const QString& self)
     };
     auto mib = [](const json& c, const char* key) { return c[key].get<long>() / 1024.0; };
 
-    std::printf("Flood: %d datagrams/s from %d source addresses for %.0f s; %zu well-behaved devices\n\n",
-                options.rate, options.sources, wallS, kDevices.size());
+    std::printf("Flood: %d datagrams/s from %d source addresses for %.0f s; %zu well-behaved devices\n\n", options.rate,
+                options.sources, wallS, kDevices.size());
     std::printf("| Figure | Value |\n|---|---|\n");
     std::printf("| Discovery cycles run | %zu |\n", cycles.size());
     std::printf("| Datagrams sent by the flood | %s |\n", field(floodCounts, "sent").c_str());
@@ -387,9 +388,15 @@ int RunSoak(const Options& options, const QString& self)
                 "before a cycle, or unread at the end) | %s |\n",
                 field(done, "reads").c_str());
     std::printf("| Socket errors (code: count) | %s |\n", field(done, "socket_errors").c_str());
-    std::printf("| Errors raised out of a cycle / unhandled | %d / %s |\n",
-                [&] { int n = 0; for (const json& c : cycles) n += c["raised"].get<int>(); return n; }(),
-                field(done, "unhandled").c_str());
+    std::printf(
+        "| Errors raised out of a cycle / unhandled | %d / %s |\n",
+        [&] {
+            int n = 0;
+            for (const json& c : cycles)
+                n += c["raised"].get<int>();
+            return n;
+        }(),
+        field(done, "unhandled").c_str());
     std::printf("| Crashes | %d |\n", crashed ? 1 : 0);
     std::printf("| Hangs (cycle > 2000 + pauses x 500 + deadline tries x 2000 ms + waits for replies + 1 s) | %d |\n",
                 hangs);
@@ -408,15 +415,15 @@ int RunSoak(const Options& options, const QString& self)
         std::printf("| Cycles where a well-behaved device's read failed (flood reply taken) | %d of %zu |\n",
                     readFailed, cycles.size());
     }
-    std::printf("\n| Cycle | Wall (ms) | Recorded | Pauses | Deadlines | Floor (ms) | 2000+Nx500 | Reads | Found | Listed | RSS (MiB) |\n");
+    std::printf(
+        "\n| Cycle | Wall (ms) | Recorded | Pauses | Deadlines | Floor (ms) | 2000+Nx500 | Reads | Found | Listed | RSS (MiB) |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const json& c : cycles) {
-        std::printf("| %d | %.0f | %d | %lld | %lld | %.0f | %.0f | %lld | %d/%zu | %d/%zu | %.1f |\n", c["cycle"].get<int>(),
-                    c["ms"].get<double>(), c["recorded"].get<int>(), c["pauses"].get<long long>(),
-                    c["deadlines"].get<long long>(),
-                    c["floor_ms"].get<double>(), c["floor_n_ms"].get<double>(), c["reads"].get<long long>(),
-                    c["found_well"].get<int>(), kDevices.size(), c["listed_well"].get<int>(), kDevices.size(),
-                    mib(c, "rss_kib"));
+        std::printf("| %d | %.0f | %d | %lld | %lld | %.0f | %.0f | %lld | %d/%zu | %d/%zu | %.1f |\n",
+                    c["cycle"].get<int>(), c["ms"].get<double>(), c["recorded"].get<int>(),
+                    c["pauses"].get<long long>(), c["deadlines"].get<long long>(), c["floor_ms"].get<double>(),
+                    c["floor_n_ms"].get<double>(), c["reads"].get<long long>(), c["found_well"].get<int>(),
+                    kDevices.size(), c["listed_well"].get<int>(), kDevices.size(), mib(c, "rss_kib"));
     }
     std::fflush(stdout);
     return crashed || hangs > 0 || missed > 0 ? 1 : 0;
@@ -440,7 +447,8 @@ int main(int argc, char** argv)
                                   QStringLiteral("%1 (default %2).").arg(QString::fromLatin1(text), defaultText),
                                   QString::fromLatin1(valueName), defaultText);
     };
-    const QCommandLineOption duration = valueOption("duration", "S", "Length of the soak in seconds", defaults.durationS);
+    const QCommandLineOption duration =
+        valueOption("duration", "S", "Length of the soak in seconds", defaults.durationS);
     const QCommandLineOption rate = valueOption("rate", "N", "Flood datagrams per second", defaults.rate);
     const QCommandLineOption sources = valueOption("sources", "N", "Source addresses of the flood", defaults.sources);
     const QCommandLineOption seed = valueOption("seed", "N", "Seed of the flood's sequence", defaults.seed);

@@ -5,10 +5,7 @@
 #include "app/device_list_widget.h"
 
 // The icons live in this static library; make sure the linker keeps them.
-static void InitRowImageResources()
-{
-    Q_INIT_RESOURCE(icons);
-}
+static void InitRowImageResources() { Q_INIT_RESOURCE(icons); }
 
 namespace app {
 
@@ -25,10 +22,7 @@ DeviceListAdapter::DeviceListAdapter()
     rowImages_[kImageLetterE] = QIcon(QStringLiteral(":/icons/letter_e.xpm"));
 }
 
-void DeviceListAdapter::Clear()
-{
-    list_->clear();
-}
+void DeviceListAdapter::Clear() { list_->clear(); }
 
 void DeviceListAdapter::SetEnabled(bool enabled)
 {
@@ -58,9 +52,6 @@ void DeviceListAdapter::ShowProgress(const protocol::Progress& progress)
     list_->SetPlaceholderText(ProgressText(progress));
 }
 
-void DeviceListAdapter::Repaint()
-{
-    list_->viewport()->repaint();
-}
+void DeviceListAdapter::Repaint() { list_->viewport()->repaint(); }
 
 } // namespace app

@@ -56,7 +56,8 @@ QString RowToolTip(const protocol::DeviceRow& row)
 {
     QStringList lines = RowReasons(row);
     if (!row.Interface.empty())
-        lines << QStringLiteral("Interfejs: %1").arg(QString::fromLatin1(row.Interface.data(), qsizetype(row.Interface.size())));
+        lines << QStringLiteral("Interfejs: %1")
+                     .arg(QString::fromLatin1(row.Interface.data(), qsizetype(row.Interface.size())));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -64,17 +65,14 @@ QString ProgressText(const protocol::Progress& progress)
 {
     using Activity = protocol::Progress::Activity;
     switch (progress.What) {
-    case Activity::Searching:
-        return QStringLiteral("Szukam multiplekserów…");
+    case Activity::Searching: return QStringLiteral("Szukam multiplekserów…");
     case Activity::Reading:
         return QStringLiteral("Odczytuję urządzenie %1 z %2: %3…")
             .arg(progress.Current)
             .arg(progress.Total)
             .arg(Latin1(progress.Device));
-    case Activity::Changing:
-        return QStringLiteral("Zmieniam ustawienia urządzenia %1…").arg(Latin1(progress.Device));
-    case Activity::Idle:
-        break;
+    case Activity::Changing: return QStringLiteral("Zmieniam ustawienia urządzenia %1…").arg(Latin1(progress.Device));
+    case Activity::Idle: break;
     }
     return {};
 }

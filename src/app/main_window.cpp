@@ -18,8 +18,8 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -36,7 +36,8 @@ using widgets::TRIPEdit;
 namespace {
 
 const QString kTitle = QStringLiteral("Konfiguracja multipleksera LAN (v1.10)");
-const QString kHeadings = QStringLiteral("               AdresIP                     Maska podsieci                  Port TCP");
+const QString kHeadings =
+    QStringLiteral("               AdresIP                     Maska podsieci                  Port TCP");
 
 // MS Sans Serif is not on Linux; Liberation Sans (metric-compatible with
 // Arial) is the closest face Debian ships. Sizes are in pixels, as 8 and 9
@@ -52,7 +53,7 @@ QFont WindowFont(int pixelSize)
 bool IsMouseButtonEvent(QEvent::Type type)
 {
     return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
-           type == QEvent::MouseButtonDblClick;
+        type == QEvent::MouseButtonDblClick;
 }
 
 QString Latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
@@ -249,10 +250,7 @@ void TForm1::Refresh()
     bZmienIP->setEnabled(true);
 }
 
-void TForm1::bPobierzIPClick(QObject* /*sender*/)
-{
-    FormCreate(bPobierzIP);
-}
+void TForm1::bPobierzIPClick(QObject* /*sender*/) { FormCreate(bPobierzIP); }
 
 const protocol::NumerIP* TForm1::SelectedDevice() const
 {
@@ -387,10 +385,7 @@ void TForm1::EndProgram()
     QCoreApplication::exit(1);
 }
 
-bool TForm1::Stopped() const
-{
-    return endRequested_ || closed_ || protocol_.Abandoned();
-}
+bool TForm1::Stopped() const { return endRequested_ || closed_ || protocol_.Abandoned(); }
 
 void TForm1::RunHandler(const std::function<void()>& handler)
 {

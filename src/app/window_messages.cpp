@@ -10,10 +10,7 @@ namespace app {
 namespace {
 
 // The program's name: the executable's file name without its extension.
-QString ProgramName()
-{
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-}
+QString ProgramName() { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
 
 } // namespace
 

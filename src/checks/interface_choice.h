@@ -14,7 +14,7 @@ namespace checks {
 
 struct InterfaceChoice {
     std::optional<net::InterfaceSelection> Selection; // set when every name is usable
-    std::string Error;                                 // why not, for stderr
+    std::string Error;                                // why not, for stderr
 };
 
 // No names: every usable interface. Otherwise each name must be an interface

@@ -25,17 +25,17 @@ int PositionalCount(const QString& command)
 
 std::string HelpText(const QCommandLineParser& parser)
 {
-    const QString usage = QStringLiteral(
-        "Użycie:\n"
-        "  muxconfig                          okno programu\n"
-        "  muxconfig list [--format table|csv|json]\n"
-        "                                     lista urządzeń w sieci lokalnej\n"
-        "  muxconfig set MAC ADRES MASKA      nowy adres i maska jednego urządzenia\n"
-        "  muxconfig apply PLAN.csv [--dry-run]\n"
-        "                                     zmiana wielu urządzeń według planu (mac,adres,maska)\n"
-        "\n"
-        "Kod wyjścia: 0 wszystko się udało, 1 błąd sieci, 2 błąd wywołania lub planu,\n"
-        "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany.\n\n");
+    const QString usage =
+        QStringLiteral("Użycie:\n"
+                       "  muxconfig                          okno programu\n"
+                       "  muxconfig list [--format table|csv|json]\n"
+                       "                                     lista urządzeń w sieci lokalnej\n"
+                       "  muxconfig set MAC ADRES MASKA      nowy adres i maska jednego urządzenia\n"
+                       "  muxconfig apply PLAN.csv [--dry-run]\n"
+                       "                                     zmiana wielu urządzeń według planu (mac,adres,maska)\n"
+                       "\n"
+                       "Kod wyjścia: 0 wszystko się udało, 1 błąd sieci, 2 błąd wywołania lub planu,\n"
+                       "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany.\n\n");
     QString options = parser.helpText();
     options = options.mid(options.indexOf(QLatin1String("Options:")));
     return (usage + options).toStdString();
@@ -43,7 +43,8 @@ std::string HelpText(const QCommandLineParser& parser)
 
 ParsedCommandLine UsageError(const QString& text)
 {
-    return {std::nullopt, QStringLiteral("muxconfig: %1\nmuxconfig --help pokazuje sposób użycia.\n").arg(text).toStdString(), 2};
+    return {std::nullopt,
+            QStringLiteral("muxconfig: %1\nmuxconfig --help pokazuje sposób użycia.\n").arg(text).toStdString(), 2};
 }
 
 } // namespace

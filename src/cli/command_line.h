@@ -12,8 +12,8 @@ enum class Format { Table, Csv, Json };
 
 // What the command line asks for.
 struct Options {
-    QString command;         // "list", "set" or "apply"
-    QStringList arguments;   // the subcommand's own arguments
+    QString command;       // "list", "set" or "apply"
+    QStringList arguments; // the subcommand's own arguments
     Format format = Format::Table;
     bool dryRun = false;
     bool quiet = false;

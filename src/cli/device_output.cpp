@@ -62,13 +62,12 @@ std::string FormatDevices(const std::vector<FoundDevice>& devices, Format format
         std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared\n";
         for (const FoundDevice& device : devices)
             text += CsvField(Latin1ToUtf8(device.address)) + ',' + CsvField(Latin1ToUtf8(device.mask)) + ',' +
-                    CsvField(Latin1ToUtf8(device.mac)) + ',' + CsvField(Latin1ToUtf8(device.port)) + ',' +
-                    (device.flagE ? "true" : "false") + ',' + (device.readOk ? "true" : "false") + ',' +
-                    (device.addressShared ? "true" : "false") + '\n';
+                CsvField(Latin1ToUtf8(device.mac)) + ',' + CsvField(Latin1ToUtf8(device.port)) + ',' +
+                (device.flagE ? "true" : "false") + ',' + (device.readOk ? "true" : "false") + ',' +
+                (device.addressShared ? "true" : "false") + '\n';
         return text;
     }
-    case Format::Table:
-        break;
+    case Format::Table: break;
     }
     std::vector<std::vector<std::string>> lines{
         {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};

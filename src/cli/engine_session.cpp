@@ -11,10 +11,7 @@
 
 namespace cli {
 
-bool Discovery::Unlisted(const std::string& mac) const
-{
-    return Listed(mac) == nullptr && failedReads.count(mac) != 0;
-}
+bool Discovery::Unlisted(const std::string& mac) const { return Listed(mac) == nullptr && failedReads.count(mac) != 0; }
 
 const FoundDevice* Discovery::Listed(const std::string& mac) const
 {
@@ -25,12 +22,13 @@ const FoundDevice* Discovery::Listed(const std::string& mac) const
 }
 
 NetworkFailure::NetworkFailure(int32_t errorCode, const std::string& errorDescription)
-    : std::runtime_error(errorDescription), code(errorCode), description(errorDescription)
+    : std::runtime_error(errorDescription),
+      code(errorCode),
+      description(errorDescription)
 {
 }
 
-EngineSession::EngineSession(bool showProgress, const net::InterfaceSelection& interfaces)
-    : showProgress_(showProgress)
+EngineSession::EngineSession(bool showProgress, const net::InterfaceSelection& interfaces) : showProgress_(showProgress)
 {
     protocol_.SetInterfaceSelection(interfaces);
     socket_.OnError = [this](net::ASocket& socket) { OnSocketError(socket); };
@@ -74,8 +72,7 @@ void EngineSession::ThrowIfFailed() const
         throw NetworkFailure(errorCode_, errorDescription_);
 }
 
-template <typename Operation>
-void EngineSession::Guarded(Operation operation)
+template <typename Operation> void EngineSession::Guarded(Operation operation)
 {
     ThrowIfFailed();
     try {
@@ -135,15 +132,9 @@ void EngineSession::Finish()
     Guarded([this] { protocol_.SendClosingCommands(); });
 }
 
-void EngineSession::Clear()
-{
-    rows_.clear();
-}
+void EngineSession::Clear() { rows_.clear(); }
 
-void EngineSession::AddRow(const protocol::DeviceRow& row)
-{
-    rows_.push_back(row);
-}
+void EngineSession::AddRow(const protocol::DeviceRow& row) { rows_.push_back(row); }
 
 void EngineSession::ShowProgress(const protocol::Progress& progress)
 {
@@ -163,26 +154,17 @@ void EngineSession::ShowProgress(const protocol::Progress& progress)
     if (!showProgress_)
         return;
     switch (progress.What) {
-    case Activity::Searching:
-        std::fprintf(stderr, "\r\033[KSzukam urządzeń...");
-        break;
+    case Activity::Searching: std::fprintf(stderr, "\r\033[KSzukam urządzeń..."); break;
     case Activity::Reading:
         std::fprintf(stderr, "\r\033[KOdczytuję urządzenie %d z %d (%s)...", progress.Current, progress.Total,
                      progress.Device.c_str());
         break;
-    case Activity::Changing:
-        std::fprintf(stderr, "\r\033[KZmieniam urządzenie %s...", progress.Device.c_str());
-        break;
-    case Activity::Idle:
-        std::fprintf(stderr, "\r\033[K");
-        break;
+    case Activity::Changing: std::fprintf(stderr, "\r\033[KZmieniam urządzenie %s...", progress.Device.c_str()); break;
+    case Activity::Idle: std::fprintf(stderr, "\r\033[K"); break;
     }
     std::fflush(stderr);
 }
 
-void EngineSession::ShowMessage(const std::string& text)
-{
-    lastMessage_ = text;
-}
+void EngineSession::ShowMessage(const std::string& text) { lastMessage_ = text; }
 
 } // namespace cli

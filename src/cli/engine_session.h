@@ -80,8 +80,7 @@ private:
 
     void OnSocketError(net::ASocket& socket);
     void ThrowIfFailed() const;
-    template <typename Operation>
-    void Guarded(Operation operation);
+    template <typename Operation> void Guarded(Operation operation);
 
     bool showProgress_;
     net::TUDPSocket socket_;

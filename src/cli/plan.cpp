@@ -30,10 +30,7 @@ std::vector<std::string> Fields(const std::string& line)
     return fields;
 }
 
-std::string LineError(int number, const std::string& why)
-{
-    return "wiersz " + std::to_string(number) + ": " + why;
-}
+std::string LineError(int number, const std::string& why) { return "wiersz " + std::to_string(number) + ": " + why; }
 
 } // namespace
 
@@ -62,7 +59,8 @@ Plan ParsePlan(const std::string& text)
         if (const auto refusal = checks::RefusalOfNewSettings(entry.address, entry.mask))
             plan.errors.push_back(LineError(number, *refusal));
         if (const auto [at, added] = lineOfMac.emplace(entry.mac, number); !added)
-            plan.errors.push_back(LineError(number, "adres MAC " + entry.mac + " już w wierszu " + std::to_string(at->second)));
+            plan.errors.push_back(
+                LineError(number, "adres MAC " + entry.mac + " już w wierszu " + std::to_string(at->second)));
         if (const auto [at, added] = lineOfAddress.emplace(entry.address, number); !added)
             plan.errors.push_back(
                 LineError(number, "adres " + entry.address + " już w wierszu " + std::to_string(at->second)));

@@ -63,35 +63,35 @@ std::string FormatResults(const std::vector<ChangeResult>& results, Format forma
         nlohmann::ordered_json summary{{"total", results.size()}};
         for (const Outcome outcome : kOutcomes)
             summary[MachineName(outcome)] = Count(results, outcome);
-        return nlohmann::ordered_json{{"results", lines}, {"summary", summary}}.dump(2, ' ', false,
-                                                                              nlohmann::json::error_handler_t::replace) +
-               '\n';
+        return nlohmann::ordered_json{{"results", lines}, {"summary", summary}}.dump(
+                   2, ' ', false, nlohmann::json::error_handler_t::replace) +
+            '\n';
     }
     if (format == Format::Csv) {
         std::string text = "line,mac,address,mask,result,detail\n";
         for (const ChangeResult& result : results)
             text += std::to_string(result.lineNumber) + ',' + CsvField(Latin1ToUtf8(result.mac)) + ',' +
-                    CsvField(result.address) + ',' + CsvField(result.mask) + ',' + MachineName(result.outcome) + ',' +
-                    CsvField(result.detail) + '\n';
+                CsvField(result.address) + ',' + CsvField(result.mask) + ',' + MachineName(result.outcome) + ',' +
+                CsvField(result.detail) + '\n';
         return text;
     }
     std::string text;
     for (const ChangeResult& result : results) {
         if (result.lineNumber > 0)
             text += "wiersz " + std::to_string(result.lineNumber) + ": ";
-        text += Latin1ToUtf8(result.mac) + " -> " + result.address + "/" + result.mask + ": " +
-                PolishText(result.outcome);
+        text +=
+            Latin1ToUtf8(result.mac) + " -> " + result.address + "/" + result.mask + ": " + PolishText(result.outcome);
         if (!result.detail.empty())
             text += " (" + result.detail + ")";
         text += '\n';
     }
     if (withSummary)
         text += "Razem " + std::to_string(results.size()) + ": zmienione i potwierdzone " +
-                std::to_string(Count(results, Outcome::Verified)) + ", niepotwierdzone " +
-                std::to_string(Count(results, Outcome::Unverified)) + ", odmowa " +
-                std::to_string(Count(results, Outcome::Refused)) + ", nie znaleziono " +
-                std::to_string(Count(results, Outcome::NotFound)) + ", do zmiany " +
-                std::to_string(Count(results, Outcome::Planned)) + "\n";
+            std::to_string(Count(results, Outcome::Verified)) + ", niepotwierdzone " +
+            std::to_string(Count(results, Outcome::Unverified)) + ", odmowa " +
+            std::to_string(Count(results, Outcome::Refused)) + ", nie znaleziono " +
+            std::to_string(Count(results, Outcome::NotFound)) + ", do zmiany " +
+            std::to_string(Count(results, Outcome::Planned)) + "\n";
     return text;
 }
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "cli/run.h"
 
+#include "checks/interface_choice.h"
 #include "cli/command_line.h"
 #include "cli/engine_session.h"
-#include "checks/interface_choice.h"
 #include "cli/subcommands.h"
 #include "net/socket_layer.h"
 #include "protocol/socket_error_text.h"

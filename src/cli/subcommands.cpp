@@ -19,10 +19,7 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-bool ShowsProgress(const Options& options)
-{
-    return !options.quiet && isatty(STDERR_FILENO) == 1;
-}
+bool ShowsProgress(const Options& options) { return !options.quiet && isatty(STDERR_FILENO) == 1; }
 
 void Print(std::FILE* stream, const std::string& text)
 {
@@ -33,7 +30,7 @@ void Print(std::FILE* stream, const std::string& text)
 std::string ReadFailureText(const std::string& mac, const ReadFailure& failure)
 {
     return "muxconfig: nie odczytano urządzenia " + Latin1ToUtf8(mac) + " (" + failure.address +
-           "): " + protocol::StatusText(static_cast<uint32_t>(failure.status)) + "\n";
+        "): " + protocol::StatusText(static_cast<uint32_t>(failure.status)) + "\n";
 }
 
 // One discovery, the changes in order, and, when anything changed, the

@@ -60,15 +60,9 @@ SocketLayer& SocketLayer::instance()
     return *theLayer;
 }
 
-bool SocketLayer::exists()
-{
-    return theLayer != nullptr;
-}
+bool SocketLayer::exists() { return theLayer != nullptr; }
 
-int SocketLayer::RunningLookupWorkers() const
-{
-    return channel_->RunningWorkers();
-}
+int SocketLayer::RunningLookupWorkers() const { return channel_->RunningWorkers(); }
 
 void SocketLayer::ReportUnhandled(const std::exception& error)
 {

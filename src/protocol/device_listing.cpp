@@ -92,8 +92,8 @@ void DeviceProtocol::ListDevices()
 DeviceRow DeviceProtocol::RowOfSlot(int number) const
 {
     const NumerIP& slot = devices_[number];
-    DeviceRow row{slot.Address, slot.Mask, slot.Mac, DeviceListView::kNoImage, slot.FlagE, slot.ReadOk, false,
-                  slot.InterfaceName};
+    DeviceRow row{slot.Address, slot.Mask,   slot.Mac, DeviceListView::kNoImage,
+                  slot.FlagE,   slot.ReadOk, false,    slot.InterfaceName};
     for (int other = 1; other <= DeviceTable::kSlots && !row.AddressShared; ++other)
         row.AddressShared = other != number && devices_[other].Address == slot.Address;
     if (slot.FlagE)

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/device_protocol.h"
 #include "protocol/datagram_intake.h"
+#include "protocol/device_protocol.h"
 
 #include "net/errors/socket_errors.h"
 #include "net/socket/udp_socket.h"
 
 #include <algorithm>
 #include <net/if.h>
-
 
 namespace protocol {
 

@@ -30,9 +30,6 @@ DiscoveryReply SplitDiscoveryReply(const std::string& text)
     return reply;
 }
 
-bool HasFlagE(const std::string& flags)
-{
-    return flags.size() >= 3 && flags[2] == 'E';
-}
+bool HasFlagE(const std::string& flags) { return flags.size() >= 3 && flags[2] == 'E'; }
 
 } // namespace protocol

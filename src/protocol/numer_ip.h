@@ -9,8 +9,8 @@ namespace protocol {
 
 // One found device. Texts are the bytes as the device sent them.
 struct NumerIP {
-    std::string Address;   // sender of its discovery reply; empty: no listed device here
-    std::string Mac;       // empty: the slot is free for recording
+    std::string Address; // sender of its discovery reply; empty: no listed device here
+    std::string Mac;     // empty: the slot is free for recording
     std::string Port;
     std::string Mask;
     std::string Spare;

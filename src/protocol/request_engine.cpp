@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/device_protocol.h"
 #include "protocol/command_socket.h"
 #include "protocol/datagram_intake.h"
+#include "protocol/device_protocol.h"
 
 #include "net/errors/socket_errors.h"
 #include "net/socket/udp_socket.h"
@@ -19,7 +19,10 @@ const char* const kTimeoutSender = "TIMEOUT";
 
 DeviceProtocol::DeviceProtocol(net::TUDPSocket& commandSocket, QTimer& replyTimer, DeviceListView& list,
                                OperatorMessages& messages)
-    : socket_(commandSocket), timeout_(replyTimer), list_(list), messages_(messages)
+    : socket_(commandSocket),
+      timeout_(replyTimer),
+      list_(list),
+      messages_(messages)
 {
     ConfigureCommandSocket(socket_);
     socket_.OnDataAvailable = [this](net::AUDPSocket&) { GniazdoTransmisjiRozkazowDoModuluDataAvailable(); };
@@ -59,9 +62,7 @@ void DeviceProtocol::DispatchReply(const std::string& text, const std::string& s
         return;
     }
     switch (kind) {
-    case kReplyDiscovery:
-        RecordDevice(text, sender);
-        break;
+    case kReplyDiscovery: RecordDevice(text, sender); break;
     case kReplyAcknowledgement:
     case kReplyValue: {
         const uint8_t status = StatusOfReplyLetter(text);
@@ -72,8 +73,7 @@ void DeviceProtocol::DispatchReply(const std::string& text, const std::string& s
             lastReply_ = text;
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -7,10 +7,10 @@ namespace protocol {
 
 // Outcome of one request. 100 is the character "d": a request is pending.
 inline constexpr uint8_t kStatusOk = 0;
-inline constexpr uint8_t kStatusBadCommand = 1;     // reply "C"
-inline constexpr uint8_t kStatusInternalError = 2;  // reply "F"
-inline constexpr uint8_t kStatusAccessDenied = 3;   // reply "D"
-inline constexpr uint8_t kStatusNoReply = 4;        // reply timer fired, or a discovery reply without "A"
+inline constexpr uint8_t kStatusBadCommand = 1;    // reply "C"
+inline constexpr uint8_t kStatusInternalError = 2; // reply "F"
+inline constexpr uint8_t kStatusAccessDenied = 3;  // reply "D"
+inline constexpr uint8_t kStatusNoReply = 4;       // reply timer fired, or a discovery reply without "A"
 inline constexpr uint8_t kStatusNotSent = 5;
 inline constexpr uint8_t kStatusPending = 100;
 

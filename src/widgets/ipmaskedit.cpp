@@ -19,21 +19,25 @@ namespace {
 
 bool isSectionCharacter(QChar c) { return c >= u'0' && c <= u'9'; }
 
-bool holdsDigit(const QString& text)
-{
-    return std::any_of(text.begin(), text.end(), isSectionCharacter);
-}
+bool holdsDigit(const QString& text) { return std::any_of(text.begin(), text.end(), isSectionCharacter); }
 
 // Keys that type no character: the field edits with them as usual.
 bool isCharacterlessKey(int key)
 {
     switch (key) {
-    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
-    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
-    case Qt::Key_Delete: case Qt::Key_Insert: case Qt::Key_Tab: case Qt::Key_Backtab:
-        return true;
-    default:
-        return key >= Qt::Key_F1 && key <= Qt::Key_F35;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Delete:
+    case Qt::Key_Insert:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return true;
+    default: return key >= Qt::Key_F1 && key <= Qt::Key_F35;
     }
 }
 
@@ -41,12 +45,16 @@ bool isCharacterlessKey(int key)
 bool typesControlCharacter(int key)
 {
     switch (key) {
-    case Qt::Key_At: case Qt::Key_BracketLeft: case Qt::Key_Backslash:
-    case Qt::Key_BracketRight: case Qt::Key_AsciiCircum: case Qt::Key_Underscore:
-    case Qt::Key_Backspace: case Qt::Key_Return: case Qt::Key_Enter:
-        return true;
-    default:
-        return key >= Qt::Key_A && key <= Qt::Key_Z;
+    case Qt::Key_At:
+    case Qt::Key_BracketLeft:
+    case Qt::Key_Backslash:
+    case Qt::Key_BracketRight:
+    case Qt::Key_AsciiCircum:
+    case Qt::Key_Underscore:
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return true;
+    default: return key >= Qt::Key_A && key <= Qt::Key_Z;
     }
 }
 
@@ -60,8 +68,7 @@ enum class KeyVerdict {
 // control characters included, and with them the clipboard shortcuts.
 KeyVerdict judgeKey(const QKeyEvent& event)
 {
-    if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Copy)
-        || event.matches(QKeySequence::Cut))
+    if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Copy) || event.matches(QKeySequence::Cut))
         return KeyVerdict::Refuse;
 
     const int key = event.key();
@@ -89,9 +96,7 @@ KeyVerdict judgeKey(const QKeyEvent& event)
 
 } // namespace
 
-TIPMaskEdit::TIPMaskEdit(QWidget* owner)
-    : QLineEdit(owner)
-    , beep_(&QApplication::beep)
+TIPMaskEdit::TIPMaskEdit(QWidget* owner) : QLineEdit(owner), beep_(&QApplication::beep)
 {
     // The edit's own layout puts the caret and maps mouse clicks; centring it
     // keeps both in step with the centred painting.
@@ -130,13 +135,11 @@ void TIPMaskEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     switch (judgeKey(*event)) {
-    case KeyVerdict::Edit:
-        QLineEdit::keyPressEvent(event);
-        return;
+    case KeyVerdict::Edit: QLineEdit::keyPressEvent(event); return;
     case KeyVerdict::EditWithoutText: {
         QKeyEvent textless(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
-                           event->nativeVirtualKey(), event->nativeModifiers(), QString(),
-                           event->isAutoRepeat(), event->count());
+                           event->nativeVirtualKey(), event->nativeModifiers(), QString(), event->isAutoRepeat(),
+                           event->count());
         QLineEdit::keyPressEvent(&textless);
         event->setAccepted(textless.isAccepted());
         return;
@@ -183,8 +186,8 @@ void TIPMaskEdit::paintEvent(QPaintEvent*)
     // The field colour stays the same when disabled; only the text greys.
     painter.fillRect(area, palette().color(QPalette::Active, QPalette::Base));
 
-    const QColor ink = isEnabled() ? palette().color(QPalette::Text)
-                                   : palette().color(QPalette::Disabled, QPalette::Text);
+    const QColor ink =
+        isEnabled() ? palette().color(QPalette::Text) : palette().color(QPalette::Disabled, QPalette::Text);
     const QFontMetrics metrics(font());
     const QString shown = text();
     const int x = (area.width() - metrics.horizontalAdvance(shown)) / 2;
@@ -214,8 +217,8 @@ void TIPMaskEdit::focusOutEvent(QFocusEvent* event)
     QLineEdit::focusOutEvent(event);
     update();
     const Qt::FocusReason reason = event->reason();
-    const bool windowLeft = reason == Qt::ActiveWindowFocusReason
-        || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
+    const bool windowLeft =
+        reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
     // A focus change made while leaving another field may send this field a
     // focus-out it never had the focus for; only a real exit counts.
     if (!windowLeft && entered_) {

@@ -45,16 +45,14 @@ QString SectionAccessibleName(const QString& controlName, int position)
 
 } // namespace
 
-TRIPEdit::TRIPEdit(QWidget* owner)
-    : QWidget(owner)
+TRIPEdit::TRIPEdit(QWidget* owner) : QWidget(owner)
 {
     resize(InitialWidth, InitialHeight);
     setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::NoFocus);
     InstallAddressControlAccessibility();
     messageBox_ = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
-                        QMessageBox::Ok, window());
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, window());
         box.exec();
     };
 
@@ -161,10 +159,7 @@ void TRIPEdit::setIPString(const QString& text)
     setIPAddress(writeForm);
 }
 
-bool TRIPEdit::SecValid(const QString& text)
-{
-    return TrySectionNumber(text).value_or(0) <= HighestSection;
-}
+bool TRIPEdit::SecValid(const QString& text) { return TrySectionNumber(text).value_or(0) <= HighestSection; }
 
 void TRIPEdit::SecChange(TIPMaskEdit* field)
 {

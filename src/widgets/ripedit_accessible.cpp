@@ -16,10 +16,7 @@ QAccessibleInterface* AddressControlInterface(const QString& className, QObject*
 
 } // namespace
 
-TRIPEditAccessible::TRIPEditAccessible(TRIPEdit* control)
-    : QAccessibleWidget(control, QAccessible::EditableText)
-{
-}
+TRIPEditAccessible::TRIPEditAccessible(TRIPEdit* control) : QAccessibleWidget(control, QAccessible::EditableText) {}
 
 TRIPEdit* TRIPEditAccessible::control() const { return static_cast<TRIPEdit*>(widget()); }
 

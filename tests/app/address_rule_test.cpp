@@ -12,16 +12,15 @@ namespace {
 
 TEST(AddressRule, AcceptsUsableHostAddressesOfClassesAToC)
 {
-    for (const char* text : {"10.0.0.1", "10.255.255.254", "172.16.0.255", "172.16.255.0", "192.168.0.1",
-                             "223.255.255.254", "0.1.2.3"})
+    for (const char* text :
+         {"10.0.0.1", "10.255.255.254", "172.16.0.255", "172.16.255.0", "192.168.0.1", "223.255.255.254", "0.1.2.3"})
         EXPECT_TRUE(IsAcceptableDeviceAddress(text)) << text;
 }
 
 TEST(AddressRule, RejectsNetworkBroadcastLoopbackMulticastAndReserved)
 {
     for (const char* text : {"0.0.0.0", "10.0.0.0", "10.255.255.255", "172.16.0.0", "172.16.255.255", "192.168.1.0",
-                             "192.168.1.255", "127.0.0.1", "127.10.20.30", "224.0.0.1", "240.1.1.1",
-                             "255.255.255.255"})
+                             "192.168.1.255", "127.0.0.1", "127.10.20.30", "224.0.0.1", "240.1.1.1", "255.255.255.255"})
         EXPECT_FALSE(IsAcceptableDeviceAddress(text)) << text;
 }
 
@@ -32,12 +31,12 @@ TEST(AddressRule, ConvertsLikeThePlatform)
     EXPECT_FALSE(IsAcceptableDeviceAddress("192.168.001.0377")); // .255
     EXPECT_FALSE(IsAcceptableDeviceAddress("0xC0.0xA8.1.0"));    // 192.168.1.0
     EXPECT_TRUE(IsAcceptableDeviceAddress("0xC0.0xA8.1.0x0A"));
-    EXPECT_TRUE(IsAcceptableDeviceAddress("10.1"));              // short form: 10.0.0.1
-    EXPECT_FALSE(IsAcceptableDeviceAddress("192.168..1"));       // empty part: conversion fails
+    EXPECT_TRUE(IsAcceptableDeviceAddress("10.1"));        // short form: 10.0.0.1
+    EXPECT_FALSE(IsAcceptableDeviceAddress("192.168..1")); // empty part: conversion fails
     EXPECT_FALSE(IsAcceptableDeviceAddress(""));
     EXPECT_FALSE(IsAcceptableDeviceAddress("abc"));
     EXPECT_FALSE(IsAcceptableDeviceAddress("192.168.1.300"));
-    EXPECT_FALSE(IsAcceptableDeviceAddress("192.168.1.08"));     // 8 is no octal digit
+    EXPECT_FALSE(IsAcceptableDeviceAddress("192.168.1.08")); // 8 is no octal digit
     EXPECT_FALSE(IsAcceptableDeviceAddress(std::string("10.0.0.1\0junk", 13)));
 }
 
@@ -80,8 +79,8 @@ TEST(AddressRule, AgreesWithTheClassfulRestatementOnRandomAddresses)
     auto octet = [&] { return rng() % 3 == 0 ? special[rng() % std::size(special)] : rng() % 256; };
     for (int i = 0; i < 200000; ++i) {
         const unsigned a = octet(), b = octet(), c = octet(), d = octet();
-        const std::string text = Format(a, rng() % 3) + "." + Format(b, rng() % 3) + "." + Format(c, rng() % 3) +
-                                 "." + Format(d, rng() % 3);
+        const std::string text =
+            Format(a, rng() % 3) + "." + Format(b, rng() % 3) + "." + Format(c, rng() % 3) + "." + Format(d, rng() % 3);
         ASSERT_EQ(IsAcceptableDeviceAddress(text), AcceptableByClass(a, b, c, d)) << text;
     }
 }
@@ -90,7 +89,8 @@ TEST(MaskRule, TakesOnlyContiguousDottedDecimalMasks)
 {
     for (const char* mask : {"255.255.255.0", "255.255.255.254", "128.0.0.0"})
         EXPECT_TRUE(IsAcceptableSubnetMask(mask)) << mask;
-    for (const char* text : {"0..25.5.2.55.", "255.255.255", "255.255.0.255", "255.255.256.0", "0xff.0.0.0", " 255.0.0.0"})
+    for (const char* text :
+         {"0..25.5.2.55.", "255.255.255", "255.255.0.255", "255.255.256.0", "0xff.0.0.0", " 255.0.0.0"})
         EXPECT_FALSE(IsAcceptableSubnetMask(text)) << text;
 }
 

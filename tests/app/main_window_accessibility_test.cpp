@@ -35,20 +35,21 @@ TEST(MainWindowAccessibility, NamesAndUnclippedTextsWithoutOverlap)
 
     const auto fits = [](const QWidget* widget, const QString& text, QStyle::PixelMetric margin, int width) {
         const int margins = margin == QStyle::PM_CustomBase ? 0 : 2 * widget->style()->pixelMetric(margin);
-        return widget->fontMetrics().horizontalAdvance(text) + margins <= width
-            && widget->fontMetrics().height() <= widget->height();
+        return widget->fontMetrics().horizontalAdvance(text) + margins <= width &&
+            widget->fontMetrics().height() <= widget->height();
     };
     EXPECT_TRUE(fits(form.Label2, form.Label2->text(), QStyle::PM_CustomBase, form.Label2->width()));
     for (const QPushButton* button : {form.bPobierzIP, form.bZmienIP})
         EXPECT_TRUE(fits(button, button->text(), QStyle::PM_ButtonMargin, button->width()));
     for (int column = 0; column < 3; ++column)
         EXPECT_TRUE(fits(form.lvIP->header(), form.lvIP->headerItem()->text(column), QStyle::PM_HeaderMargin,
-                         form.lvIP->header()->sectionSize(column))) << column;
+                         form.lvIP->header()->sectionSize(column)))
+            << column;
     for (const TRIPEdit* edit : {form.IP, form.Subnet})
         for (int n = 1; n <= 4; ++n)
             EXPECT_TRUE(fits(edit->section(n), "255", QStyle::PM_CustomBase, edit->section(n)->width())) << n;
-    const QList<QWidget*> controls{form.lvIP, form.Label2, form.IP, form.Subnet, form.iPort, form.bPobierzIP,
-                                   form.bZmienIP};
+    const QList<QWidget*> controls{form.lvIP,  form.Label2,     form.IP,      form.Subnet,
+                                   form.iPort, form.bPobierzIP, form.bZmienIP};
     for (qsizetype a = 0; a < controls.size(); ++a) {
         EXPECT_TRUE(form.Bevel1->geometry().contains(controls[a]->geometry())) << a;
         for (qsizetype b = a + 1; b < controls.size(); ++b)

@@ -38,9 +38,9 @@ void TypeAddress(TRIPEdit* edit, const QString& text)
 
 TEST(MainWindowChange, ARejectedAddressOnlyShowsItsMessage)
 {
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
-                             MuxSimProcess::Device("192.168.1.20", "MAC-20")}}});
+    MuxSimProcess sim(
+        Json{{"devices",
+              {MuxSimProcess::Device("192.168.1.10", "MAC-10"), MuxSimProcess::Device("192.168.1.20", "MAC-20")}}});
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
@@ -56,8 +56,7 @@ TEST(MainWindowChange, ARejectedAddressOnlyShowsItsMessage)
         QTest::qWait(300);
         EXPECT_EQ(form.IP->IPString(), QString::fromLatin1(rejected)) << "the typed value stays";
     }
-    EXPECT_EQ(program.messages.plain,
-              std::vector<std::string>(3, "Adres IP poza dozwolonym zakresem"));
+    EXPECT_EQ(program.messages.plain, std::vector<std::string>(3, "Adres IP poza dozwolonym zakresem"));
     EXPECT_EQ(sim.Received().size(), before) << "nothing was sent";
     EXPECT_EQ(form.lvIP->topLevelItemCount(), 2);
     EXPECT_EQ(SelectedRow(form), 1);
@@ -99,8 +98,8 @@ TEST(MainWindowChange, ASuccessfulChangePausesThenTheDeviceAnswersFromItsNewAddr
 
 TEST(MainWindowChange, AFailedChangeShowsItsMessageAndRefreshesAtOnce)
 {
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"A", "C"}}}}}})}}});
+    MuxSimProcess sim(Json{
+        {"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"A", "C"}}}}}})}}});
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
@@ -141,7 +140,8 @@ TEST(MainWindowChange, NoRowSelectedMeansNothingToChange)
 
 TEST(MainWindowChange, AnUnknownMaskShowsAsZerosAndOnlyARealMaskIsSent)
 {
-    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", "A"}}}}}})}}});
+    MuxSimProcess sim(Json{
+        {"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", "A"}}}}}})}}});
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
@@ -161,14 +161,16 @@ TEST(MainWindowChange, AnUnknownMaskShowsAsZerosAndOnlyARealMaskIsSent)
 // rewrite the fields; other buttons than the primary one never select.
 TEST(MainWindowChange, TheWindowShowsAChangeAtWork)
 {
-    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
-                                        MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"faults", {{"delay_ms", 300}}}})}}});
+    MuxSimProcess sim(Json{{"devices",
+                            {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
+                             MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"faults", {{"delay_ms", 300}}}})}}});
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
     ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
     const auto clickRow1 = [&](Qt::MouseButton button) {
-        QTest::mouseClick(form.lvIP->viewport(), button, {}, form.lvIP->visualItemRect(form.lvIP->topLevelItem(1)).center());
+        QTest::mouseClick(form.lvIP->viewport(), button, {},
+                          form.lvIP->visualItemRect(form.lvIP->topLevelItem(1)).center());
     };
     Qt::CursorShape cursor = Qt::ArrowCursor;
     QString shown;

@@ -13,10 +13,10 @@ using Json = nlohmann::json;
 
 TEST(MainWindowClose, EveryListedDeviceGetsOneClosingCommand)
 {
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
-                             MuxSimProcess::Device("192.168.1.20", "MAC-20"),
-                             MuxSimProcess::Device("10.0.0.30", "MAC-30")}}});
+    MuxSimProcess sim(
+        Json{{"devices",
+              {MuxSimProcess::Device("192.168.1.10", "MAC-10"), MuxSimProcess::Device("192.168.1.20", "MAC-20"),
+               MuxSimProcess::Device("10.0.0.30", "MAC-30")}}});
     RunningProgram program;
     program.form.show();
     ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
@@ -51,10 +51,11 @@ TEST(MainWindowClose, AnEmptyListSendsNothing)
 // that nothing leaves after the closing commands and the refresh unwinds at once.
 void CloseDuringRefresh(int delayMs)
 {
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
-                             MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"faults", {{"silent", true}}}}),
-                             MuxSimProcess::Device("192.168.1.30", "MAC-30", {{"faults", {{"refuse_selection", nullptr}}}})}}});
+    MuxSimProcess sim(
+        Json{{"devices",
+              {MuxSimProcess::Device("192.168.1.10", "MAC-10"),
+               MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"faults", {{"silent", true}}}}),
+               MuxSimProcess::Device("192.168.1.30", "MAC-30", {{"faults", {{"refuse_selection", nullptr}}}})}}});
     RunningProgram program;
     QElapsedTimer sinceClose;
     QTimer::singleShot(delayMs, [&] {

@@ -45,9 +45,10 @@ TEST(MainWindowFatal, ALocalPortTakenEndsTheProgramWithTheGeneralAdvice)
 TEST(MainWindowFatal, AnOversizedDatagramIsDroppedAndTheProgramGoesOn)
 {
     const Json oversized{{"size", 4097}, {"prefix", "A"}};
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", oversized}}}}}}),
-                             MuxSimProcess::Device("192.168.1.20", "MAC-BIG", {{"faults", {{"replies", {{"X", oversized}}}}}})}}});
+    MuxSimProcess sim(
+        Json{{"devices",
+              {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", oversized}}}}}}),
+               MuxSimProcess::Device("192.168.1.20", "MAC-BIG", {{"faults", {{"replies", {{"X", oversized}}}}}})}}});
     RunningProgram program;
     program.form.show();
     ASSERT_TRUE(WaitForRefreshes(program, sim, 1));

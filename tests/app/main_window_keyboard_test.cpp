@@ -37,12 +37,16 @@ TEST(MainWindowKeyboard, ListAddressMaskUstawAndRefreshWithoutFocusHops)
     EXPECT_EQ(form.IP->IPString(), "172.16.100.10");
     EXPECT_EQ(heard.join('|').toStdString(), "") << "showing another row moves no focus";
 
-    Type("\t\t172" "16\t5\t9\t" "255255" "0\t0"); // three digits pass on by themselves
+    Type("\t\t172"
+         "16\t5\t9\t"
+         "255255"
+         "0\t0"); // three digits pass on by themselves
     EXPECT_EQ(form.IP->IPString(), "172.16.5.9");
     EXPECT_EQ(form.Subnet->IPString(), "255.255.0.0");
-    EXPECT_EQ(heard.join('|').toStdString(), "Ustaw|Adres IP, część 1|Adres IP, część 2|Adres IP, część 3|"
-                                             "Adres IP, część 4|Maska podsieci, część 1|Maska podsieci, część 2|"
-                                             "Maska podsieci, część 3|Maska podsieci, część 4");
+    EXPECT_EQ(heard.join('|').toStdString(),
+              "Ustaw|Adres IP, część 1|Adres IP, część 2|Adres IP, część 3|"
+              "Adres IP, część 4|Maska podsieci, część 1|Maska podsieci, część 2|"
+              "Maska podsieci, część 3|Maska podsieci, część 4");
     for (int n = 0; n < 8; ++n)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     ASSERT_EQ(QApplication::focusWidget(), form.bZmienIP);

@@ -44,11 +44,11 @@ bool DrawsSomething(QWidget* widget)
 
 TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
 {
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.70", "MAC-E", {{"flags", "00E"}}),
-                             MuxSimProcess::Device("192.168.1.60", "MAC-M", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
-                             MuxSimProcess::Device("192.168.1.50", "MAC-A"),
-                             MuxSimProcess::Device("192.168.1.50", "MAC-B")}}});
+    MuxSimProcess sim(
+        Json{{"devices",
+              {MuxSimProcess::Device("192.168.1.70", "MAC-E", {{"flags", "00E"}}),
+               MuxSimProcess::Device("192.168.1.60", "MAC-M", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
+               MuxSimProcess::Device("192.168.1.50", "MAC-A"), MuxSimProcess::Device("192.168.1.50", "MAC-B")}}});
     RunningProgram program;
     TForm1& form = program.form;
     ToldWhenPainted painted(form.lvIP);
@@ -73,7 +73,8 @@ TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
     EXPECT_EQ(told(1, QAccessible::Description), "Nie udało się odczytać maski podsieci tego urządzenia.");
     for (int row : {2, 3})
         EXPECT_EQ(told(row, QAccessible::Name), "192.168.1.50, adres współdzielony z innym urządzeniem");
-    EXPECT_EQ(form.lvIP->topLevelItem(1)->toolTip(2).toStdString(), told(1, QAccessible::Description) + "\nInterfejs: mux0")
+    EXPECT_EQ(form.lvIP->topLevelItem(1)->toolTip(2).toStdString(),
+              told(1, QAccessible::Description) + "\nInterfejs: mux0")
         << "the reason, then the interface the device answered on";
 
     // "Ustaw" on the first row: the list names the device while it is changed.

@@ -38,11 +38,12 @@ TEST(MainWindowRefresh, AnEmptyLanLeavesOnlyTheListAndTheRefreshButton)
 
 TEST(MainWindowRefresh, RowZeroIsSelectedAndShownAndTheKeyboardMovesTheFields)
 {
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.40", "MAC-A", {{"port", "abc"}, {"mask", "255.255.255.0"}}),
-                             MuxSimProcess::Device("192.168.1.30", "MAC-B", {{"port", "80"}, {"mask", "255.255.0.0"}}),
-                             MuxSimProcess::Device("10.1.2.20", "MAC-C", {{"port", "70000"}, {"mask", "255.0.0.0"}}),
-                             MuxSimProcess::Device("192.168.2.10", "MAC-D", {{"port", "1153"}})}}});
+    MuxSimProcess sim(
+        Json{{"devices",
+              {MuxSimProcess::Device("192.168.1.40", "MAC-A", {{"port", "abc"}, {"mask", "255.255.255.0"}}),
+               MuxSimProcess::Device("192.168.1.30", "MAC-B", {{"port", "80"}, {"mask", "255.255.0.0"}}),
+               MuxSimProcess::Device("10.1.2.20", "MAC-C", {{"port", "70000"}, {"mask", "255.0.0.0"}}),
+               MuxSimProcess::Device("192.168.2.10", "MAC-D", {{"port", "1153"}})}}});
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
@@ -83,10 +84,11 @@ TEST(MainWindowRefresh, RowsLeadToTheirDevicesWhenAnEarlierDeviceWasDropped)
 {
     // The first device to answer refuses the login: its slot stays in the
     // table without an address, ahead of the listed ones.
-    MuxSimProcess sim(Json{{"devices",
-                            {MuxSimProcess::Device("192.168.1.99", "MAC-REFUSING", {{"faults", {{"deny_login", true}}}}),
-                             MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"mask", "255.255.255.128"}, {"port", "2020"}}),
-                             MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"mask", "255.255.0.0"}, {"port", "1010"}})}}});
+    MuxSimProcess sim(
+        Json{{"devices",
+              {MuxSimProcess::Device("192.168.1.99", "MAC-REFUSING", {{"faults", {{"deny_login", true}}}}),
+               MuxSimProcess::Device("192.168.1.20", "MAC-20", {{"mask", "255.255.255.128"}, {"port", "2020"}}),
+               MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"mask", "255.255.0.0"}, {"port", "1010"}})}}});
     RunningProgram program;
     TForm1& form = program.form;
     form.show();
@@ -167,8 +169,9 @@ namespace {
 
 TEST(MainWindowRefresh, ALateDiscoveryReplyLeavesTheIdleListEnabled)
 {
-    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10",
-                                            {{"faults", {{"replies", {{"X", {{"delay_ms", 2400}}}}}}}})}}});
+    MuxSimProcess sim(Json{{"devices",
+                            {MuxSimProcess::Device("192.168.1.10", "MAC-10",
+                                                   {{"faults", {{"replies", {{"X", {{"delay_ms", 2400}}}}}}}})}}});
     RunningProgram program;
     program.form.show();
     ASSERT_TRUE(WaitForRefreshes(program, sim, 1));

@@ -78,8 +78,8 @@ TEST(SplitFleet, BothHalvesAreListedAndAChangeStaysOnItsSegment)
     ASSERT_TRUE(WaitForRefreshes(program, eth, 1));
     ASSERT_TRUE(wifi.WaitForPayload("X"));
     EXPECT_EQ(RowTexts(form, 2), (std::vector<std::string>{"MAC-A", "MAC-D", "MAC-C", "MAC-B"}));
-    EXPECT_EQ(Tooltips(form), (std::vector<std::string>{"Interfejs: eth", "Interfejs: wifi", "Interfejs: eth",
-                                                         "Interfejs: wifi"}));
+    EXPECT_EQ(Tooltips(form),
+              (std::vector<std::string>{"Interfejs: eth", "Interfejs: wifi", "Interfejs: eth", "Interfejs: wifi"}));
 
     // MAC-C sits behind eth, where no route leads: the routing table would
     // send its commands into the wifi.
@@ -107,8 +107,7 @@ TEST(SameSegment, EachDeviceHearsEachOfItsCommandsOnce)
         RunningProgram program;
         program.form.show();
         ASSERT_TRUE(WaitForRefreshes(program, sim, 2)); // one "X" per interface
-        EXPECT_EQ(RowTexts(program.form, 1),
-                  (std::vector<std::string>{"255.255.255.0", "255.255.0.0", "255.0.0.0"}));
+        EXPECT_EQ(RowTexts(program.form, 1), (std::vector<std::string>{"255.255.255.0", "255.255.0.0", "255.0.0.0"}));
         for (int row = 0; row < 3; ++row)
             EXPECT_TRUE(program.form.lvIP->topLevelItem(row)->icon(0).isNull()) << "read correctly: row " << row;
         program.form.close();

@@ -4,9 +4,9 @@
 #pragma once
 #include "app/main_window.h"
 #include "app/window_messages.h"
+#include "event_loop.h"
 #include "protocol/device_protocol.h"
 #include "widgets/ripedit.h"
-#include "event_loop.h"
 
 #include <QCoreApplication>
 #include <QPushButton>

@@ -48,17 +48,18 @@ TEST(CliSet, ChangesExactlyTheNamedDeviceAndVerifiesIt)
 
 TEST(CliApply, ReportsEveryPlanLineAndEndsWith3WhenSomeFail)
 {
-    MuxSimProcess sim(MuxSimProcess::Config(
-        {MuxSimProcess::Device("192.168.1.10", "MAC-A"),
-         MuxSimProcess::Device("192.168.1.30", "MAC-B", {{"faults", {{"deny_login", true}}}}),
-         MuxSimProcess::Device("10.0.0.7", "MAC-C")}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A"),
+                               MuxSimProcess::Device("192.168.1.30", "MAC-B", {{"faults", {{"deny_login", true}}}}),
+                               MuxSimProcess::Device("10.0.0.7", "MAC-C")}));
     QTemporaryFile plan;
-    const QString path = PlanFile(plan, "mac,address,mask\n"
-                                        "# shop 12\n"
-                                        "MAC-A,192.168.1.50,255.255.255.0\n"
-                                        "MAC-GONE,192.168.1.51,255.255.255.0\n"
-                                        "MAC-B,192.168.1.52,255.255.255.0\n"
-                                        "MAC-C, 10.0.0.8 ,255.0.0.0\n");
+    const QString path = PlanFile(plan,
+                                  "mac,address,mask\n"
+                                  "# shop 12\n"
+                                  "MAC-A,192.168.1.50,255.255.255.0\n"
+                                  "MAC-GONE,192.168.1.51,255.255.255.0\n"
+                                  "MAC-B,192.168.1.52,255.255.255.0\n"
+                                  "MAC-C, 10.0.0.8 ,255.0.0.0\n");
 
     const MuxconfigRun dry = RunMuxconfig({"apply", path, "--dry-run", "--format", "csv"});
     EXPECT_EQ(dry.status, 3);
@@ -67,11 +68,12 @@ TEST(CliApply, ReportsEveryPlanLineAndEndsWith3WhenSomeFail)
 
     const MuxconfigRun run = RunMuxconfig({"apply", path, "--format", "csv"});
     EXPECT_EQ(run.status, 3) << run.err;
-    EXPECT_EQ(run.out, "line,mac,address,mask,result,detail\n"
-                       "3,MAC-A,192.168.1.50,255.255.255.0,verified,\n"
-                       "4,MAC-GONE,192.168.1.51,255.255.255.0,not_found,\n"
-                       "5,MAC-B,192.168.1.52,255.255.255.0,refused,Brak dostępu - prawdopodobnie złe hasło.\n"
-                       "6,MAC-C,10.0.0.8,255.0.0.0,verified,\n");
+    EXPECT_EQ(run.out,
+              "line,mac,address,mask,result,detail\n"
+              "3,MAC-A,192.168.1.50,255.255.255.0,verified,\n"
+              "4,MAC-GONE,192.168.1.51,255.255.255.0,not_found,\n"
+              "5,MAC-B,192.168.1.52,255.255.255.0,refused,Brak dostępu - prawdopodobnie złe hasło.\n"
+              "6,MAC-C,10.0.0.8,255.0.0.0,verified,\n");
     EXPECT_EQ(Changes(sim, "address"), (Changed{{"MAC-A", "192.168.1.50"}, {"MAC-C", "10.0.0.8"}}));
     // Dry run: one discovery; the run: one before the changes, one after.
     EXPECT_EQ(sim.CountReceived("X"), 3u);
@@ -81,15 +83,16 @@ TEST(CliApply, APlanOrSettingsErrorSendsNothing)
 {
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A")}));
     QTemporaryFile plan;
-    const QString path = PlanFile(plan, "MAC-A,192.168.1.50,255.255.255.0\n"
-                                        "MAC-B,127.0.0.1,255.255.255.0\n"
-                                        "MAC-A,192.168.1.50,255.0.255.0\n"
-                                        "MAC-C,192.168.1.60\n");
+    const QString path = PlanFile(plan,
+                                  "MAC-A,192.168.1.50,255.255.255.0\n"
+                                  "MAC-B,127.0.0.1,255.255.255.0\n"
+                                  "MAC-A,192.168.1.50,255.0.255.0\n"
+                                  "MAC-C,192.168.1.60\n");
     const MuxconfigRun run = RunMuxconfig({"apply", path});
     EXPECT_EQ(run.status, 2);
     for (const char* error : {": wiersz 2: Adres IP poza dozwolonym zakresem", ": wiersz 3: Niewłaściwa maska podsieci",
-                              ": wiersz 3: adres MAC MAC-A już w wierszu 1", ": wiersz 3: adres 192.168.1.50 już w wierszu 1",
-                              ": wiersz 4: oczekiwano trzech pól"})
+                              ": wiersz 3: adres MAC MAC-A już w wierszu 1",
+                              ": wiersz 3: adres 192.168.1.50 już w wierszu 1", ": wiersz 4: oczekiwano trzech pól"})
         EXPECT_NE(run.err.find(error), std::string::npos) << error << "\n" << run.err;
 
     const MuxconfigRun badMask = RunMuxconfig({"set", "MAC-A", "192.168.1.50", "255.255.255.255"});

@@ -79,10 +79,10 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     EXPECT_EQ(csvLines[0], "address,mask,mac,port,flag_e,read_ok,address_shared");
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const Json& r = rows[row];
-        EXPECT_EQ(csvLines[row + 1], r["address"].get<std::string>() + "," + r["mask"].get<std::string>() + "," +
-                                         r["mac"].get<std::string>() + "," + r["port"].get<std::string>() + "," +
-                                         r["flag_e"].dump() + "," + r["read_ok"].dump() + "," +
-                                         r["address_shared"].dump());
+        EXPECT_EQ(csvLines[row + 1],
+                  r["address"].get<std::string>() + "," + r["mask"].get<std::string>() + "," +
+                      r["mac"].get<std::string>() + "," + r["port"].get<std::string>() + "," + r["flag_e"].dump() +
+                      "," + r["read_ok"].dump() + "," + r["address_shared"].dump());
     }
 
     const MuxconfigRun table = RunMuxconfig({"list"});

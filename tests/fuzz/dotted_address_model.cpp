@@ -177,7 +177,7 @@ std::optional<int32_t> SectionNumber(const QString& text)
 std::string DottedDecimal(uint32_t hostOrder)
 {
     return std::to_string(hostOrder >> 24) + "." + std::to_string((hostOrder >> 16) & 0xFF) + "." +
-           std::to_string((hostOrder >> 8) & 0xFF) + "." + std::to_string(hostOrder & 0xFF);
+        std::to_string((hostOrder >> 8) & 0xFF) + "." + std::to_string(hostOrder & 0xFF);
 }
 
 } // namespace model

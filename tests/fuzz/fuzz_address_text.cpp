@@ -9,8 +9,8 @@
 #include "fuzz_check.h"
 #include "fuzz_process.h"
 
-#include "checks/address_rule.h"
 #include "app/port_field.h"
+#include "checks/address_rule.h"
 #include "widgets/ripedit.h"
 #include "widgets/section_number.h"
 
@@ -40,7 +40,8 @@ void CheckAddressRule(const std::string& text)
     // platform's conversion.
     if (text.find('\0') == std::string::npos) {
         const in_addr_t platform = inet_addr(text.c_str());
-        FUZZ_CHECK(platform == model::InetAddr(text), "inet_addr differs from the restatement for \"" + Escaped(text) + "\"");
+        FUZZ_CHECK(platform == model::InetAddr(text),
+                   "inet_addr differs from the restatement for \"" + Escaped(text) + "\"");
     }
 }
 
@@ -66,18 +67,18 @@ void CheckPortField(const std::string& text)
         }
     }
     const int expected = number ? static_cast<int>(std::clamp<long long>(value, 1001, 65534)) : 1001;
-    FUZZ_CHECK(PortFieldValue(text) == expected, "port field of \"" + Escaped(text) + "\" shows " +
-                                                     std::to_string(PortFieldValue(text)) + ", expected " +
-                                                     std::to_string(expected));
+    FUZZ_CHECK(PortFieldValue(text) == expected,
+               "port field of \"" + Escaped(text) + "\" shows " + std::to_string(PortFieldValue(text)) + ", expected " +
+                   std::to_string(expected));
 }
 
 void CheckSectionNumber(const QString& text)
 {
     const std::optional<qint32> real = TrySectionNumber(text);
     const std::optional<int32_t> expected = model::SectionNumber(text);
-    FUZZ_CHECK(real == expected, "section number of \"" + Show(text) + "\": " +
-                                     (real ? std::to_string(*real) : "none") + ", expected " +
-                                     (expected ? std::to_string(*expected) : "none"));
+    FUZZ_CHECK(real == expected,
+               "section number of \"" + Show(text) + "\": " + (real ? std::to_string(*real) : "none") + ", expected " +
+                   (expected ? std::to_string(*expected) : "none"));
     bool threw = false;
     try {
         FUZZ_CHECK(SectionNumber(text) == expected.value_or(0), "SectionNumber differs from TrySectionNumber");

@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <string>
 
-#define FUZZ_CHECK(condition, what)                                                             \
-    do {                                                                                        \
-        if (!(condition)) {                                                                     \
-            std::fprintf(stderr, "\nINVARIANT BROKEN at %s:%d: %s\n  %s\n", __FILE__, __LINE__, \
-                         #condition, std::string(what).c_str());                                \
-            std::abort();                                                                       \
-        }                                                                                       \
+#define FUZZ_CHECK(condition, what)                                                                                    \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "\nINVARIANT BROKEN at %s:%d: %s\n  %s\n", __FILE__, __LINE__, #condition,            \
+                         std::string(what).c_str());                                                                   \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
 // Printable form of bytes for the messages above.

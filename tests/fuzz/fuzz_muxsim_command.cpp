@@ -40,10 +40,10 @@ void CheckParse(std::string_view payload)
         kind = CommandKind::Empty;
         argument = {};
     } else if (payload == "X" || payload == "E" || payload == "GNM" || payload == "GDN") {
-        kind = payload == "X" ? CommandKind::Discover
-             : payload == "E" ? CommandKind::End
-             : payload == "GNM" ? CommandKind::GetMask
-                                : CommandKind::GetDn;
+        kind = payload == "X"  ? CommandKind::Discover
+            : payload == "E"   ? CommandKind::End
+            : payload == "GNM" ? CommandKind::GetMask
+                               : CommandKind::GetDn;
         argument = {};
     } else if (payload.size() >= 3 && payload.substr(0, 3) == "SNM") {
         kind = CommandKind::SetMask;
@@ -52,8 +52,8 @@ void CheckParse(std::string_view payload)
         kind = payload[0] == 'W' ? CommandKind::Select : payload[0] == 'L' ? CommandKind::Login : CommandKind::Assign;
         argument = payload.substr(1);
     }
-    FUZZ_CHECK(command.kind == kind, "\"" + Escaped(std::string(payload)) + "\" parsed as " +
-                                         std::string(CommandName(command.kind)));
+    FUZZ_CHECK(command.kind == kind,
+               "\"" + Escaped(std::string(payload)) + "\" parsed as " + std::string(CommandName(command.kind)));
     FUZZ_CHECK(command.argument == argument, "argument of \"" + Escaped(std::string(payload)) + "\"");
     FUZZ_CHECK(CommandName(kind).empty() == (kind == CommandKind::Empty), "every command but the empty one has a name");
 }
@@ -138,7 +138,8 @@ void CheckTake(DevicePlay& play, std::string_view payload, std::optional<unsigne
             FUZZ_CHECK(!after[i].logged_in, "a selection ends the login " + what);
         }
         if (command.kind == CommandKind::Login && heard && before[i].selected && !Replaced(before[i], command.kind))
-            FUZZ_CHECK(after[i].logged_in == (command.argument == config.password), "the login checks the password " + what);
+            FUZZ_CHECK(after[i].logged_in == (command.argument == config.password),
+                       "the login checks the password " + what);
         if (!heard)
             FUZZ_CHECK(after[i].selected == before[i].selected && after[i].logged_in == before[i].logged_in &&
                            after[i].config.ip == config.ip && after[i].config.mask == config.mask,
@@ -153,7 +154,8 @@ void CheckShorthand(std::string_view text)
 {
     try {
         const DeviceConfig device = DeviceFromShorthand(text);
-        FUZZ_CHECK(ParseIPv4(device.ip).has_value(), "a shorthand device has a dotted address: " + Escaped(std::string(text)));
+        FUZZ_CHECK(ParseIPv4(device.ip).has_value(),
+                   "a shorthand device has a dotted address: " + Escaped(std::string(text)));
     } catch (const ConfigError&) {
         // refused with a reason
     }

@@ -6,8 +6,8 @@
 #include "dotted_address_model.h"
 #include "fuzz_check.h"
 
-#include "net/lookups/name_resolution.h"
 #include "net/errors/socket_errors.h"
+#include "net/lookups/name_resolution.h"
 
 #include <arpa/inet.h>
 

@@ -67,14 +67,14 @@ using namespace protocol;
 
 namespace {
 
-constexpr std::size_t kPacketSize = 4096;     // the command socket's MaxPacketSize
+constexpr std::size_t kPacketSize = 4096;       // the command socket's MaxPacketSize
 constexpr std::size_t kLargestDatagram = 65507; // IPv4 UDP payload limit
 constexpr uint16_t kCommandPort = 1153;
 
 // What the run reached, printed when it ends.
 struct Reached {
-    uint64_t realDatagrams = 0, truncated = 0, directDispatches = 0, recorded = 0, refusedFull = 0,
-             settledPending = 0, endedByLaterReply = 0, endedByDeadline = 0, staleTaken = 0;
+    uint64_t realDatagrams = 0, truncated = 0, directDispatches = 0, recorded = 0, refusedFull = 0, settledPending = 0,
+             endedByLaterReply = 0, endedByDeadline = 0, staleTaken = 0;
     ~Reached()
     {
         std::fprintf(stderr,
@@ -82,8 +82,8 @@ struct Reached {
                      "%llu waiting from before a cycle, %llu direct dispatches, %llu devices recorded, %llu new "
                      "devices refused by a full table, pending requests settled by a fuzzed reply %llu, by a later "
                      "reply %llu, by the 2000 ms deadline %llu\n",
-                     (unsigned long long)realDatagrams, (unsigned long long)truncated,
-                     (unsigned long long)staleTaken, (unsigned long long)directDispatches, (unsigned long long)recorded,
+                     (unsigned long long)realDatagrams, (unsigned long long)truncated, (unsigned long long)staleTaken,
+                     (unsigned long long)directDispatches, (unsigned long long)recorded,
                      (unsigned long long)refusedFull, (unsigned long long)settledPending,
                      (unsigned long long)endedByLaterReply, (unsigned long long)endedByDeadline);
     }
@@ -295,7 +295,8 @@ void AwaitDeliveries(uint64_t count)
     waited.start();
     rig.wakeUp.start();
     while (rig.delivered < target) {
-        FUZZ_CHECK(waited.elapsed() < 5000, "a datagram on the loopback did not reach the data-available handler in 5 s");
+        FUZZ_CHECK(waited.elapsed() < 5000,
+                   "a datagram on the loopback did not reach the data-available handler in 5 s");
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     rig.wakeUp.stop();
@@ -357,18 +358,22 @@ void CheckTable(const DeviceProtocol& protocol, const EngineModel& model, const 
         const NumerIP& slot = table[static_cast<int>(i) + 1];
         const Record& record = model.table[i];
         const std::string which = "slot " + std::to_string(i + 1) + " " + after;
-        FUZZ_CHECK(slot.Mac == record.mac, "MAC \"" + Escaped(slot.Mac) + "\", expected \"" + Escaped(record.mac) + "\" in " + which);
-        FUZZ_CHECK(slot.Port == record.port, "port \"" + Escaped(slot.Port) + "\", expected \"" + Escaped(record.port) + "\" in " + which);
+        FUZZ_CHECK(slot.Mac == record.mac,
+                   "MAC \"" + Escaped(slot.Mac) + "\", expected \"" + Escaped(record.mac) + "\" in " + which);
+        FUZZ_CHECK(slot.Port == record.port,
+                   "port \"" + Escaped(slot.Port) + "\", expected \"" + Escaped(record.port) + "\" in " + which);
         FUZZ_CHECK(slot.FlagE == record.flagE, "E flag in " + which);
         FUZZ_CHECK(slot.Address == record.address,
-                   "address \"" + Escaped(slot.Address) + "\", expected \"" + Escaped(record.address) + "\" in " + which);
+                   "address \"" + Escaped(slot.Address) + "\", expected \"" + Escaped(record.address) + "\" in " +
+                       which);
     }
 }
 
 void CheckState(const DeviceProtocol& protocol, const QTimer& timer, const EngineModel& model, const std::string& after)
 {
-    FUZZ_CHECK(protocol.ReplyStatus() == model.status, "ReplyStatus " + std::to_string(protocol.ReplyStatus()) +
-                                                           ", expected " + std::to_string(model.status) + " " + after);
+    FUZZ_CHECK(protocol.ReplyStatus() == model.status,
+               "ReplyStatus " + std::to_string(protocol.ReplyStatus()) + ", expected " + std::to_string(model.status) +
+                   " " + after);
     FUZZ_CHECK(protocol.LastReply() == model.lastReply, "LastReply " + after);
     if (model.timerStopped)
         FUZZ_CHECK(!timer.isActive(), "the reply timer still runs " + after);
@@ -631,8 +636,10 @@ static void BindOnce()
         rig.socket.BroadcastPacket(kDevicePort, "X");
         rig.socketErrors.clear();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "The command socket cannot bind port 1153 or broadcast here (scripts/fuzz gives "
-                             "the namespace a \"default dev lo\" route): %s\n", e.what());
+        std::fprintf(stderr,
+                     "The command socket cannot bind port 1153 or broadcast here (scripts/fuzz gives "
+                     "the namespace a \"default dev lo\" route): %s\n",
+                     e.what());
         std::exit(3);
     }
 }

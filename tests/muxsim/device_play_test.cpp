@@ -30,7 +30,7 @@ std::vector<std::string> Payloads(const Outcome& outcome)
     return payloads;
 }
 
-}  // namespace
+} // namespace
 
 TEST(MuxSimCommand, ParsesEveryCommandAndRejectsNearMisses)
 {
@@ -46,7 +46,8 @@ TEST(MuxSimCommand, ParsesEveryCommandAndRejectsNearMisses)
     EXPECT_EQ(ParseCommand("SNM255.0.0.0").argument, "255.0.0.0");
     EXPECT_EQ(ParseCommand("SNM").kind, CommandKind::SetMask);
     EXPECT_EQ(ParseCommand("Amac/QOVUT/1.2.3.4").argument, "mac/QOVUT/1.2.3.4");
-    for (std::string_view near_miss : std::initializer_list<std::string_view>{"XX", "x", "EE", "GNMx", "GN", "GDNN", std::string_view("X\0", 2), "\xff"})
+    for (std::string_view near_miss : std::initializer_list<std::string_view>{"XX", "x", "EE", "GNMx", "GN", "GDNN",
+                                                                              std::string_view("X\0", 2), "\xff"})
         EXPECT_EQ(ParseCommand(near_miss).kind, CommandKind::Unknown) << near_miss;
 }
 
@@ -58,13 +59,14 @@ TEST(MuxSimBytes, JsonTextCarriesEveryByteAndAddressesAreStrict)
     EXPECT_EQ(Utf8ToBytes(BytesToUtf8(all)), all);
     EXPECT_EQ(FromHex(ToHex(all)), all);
     EXPECT_EQ(ToHex("A\xff"), "41ff");
-    EXPECT_FALSE(Utf8ToBytes("\xc4\x85"));  // U+0105 is no single byte
+    EXPECT_FALSE(Utf8ToBytes("\xc4\x85")); // U+0105 is no single byte
     EXPECT_FALSE(Utf8ToBytes("\xc3"));
     EXPECT_FALSE(FromHex("4"));
     EXPECT_FALSE(FromHex("zz"));
     EXPECT_TRUE(ParseIPv4("192.168.1.10"));
-    for (std::string_view bad : std::initializer_list<std::string_view>{"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", " 1.2.3.4", "0x1.2.3.4",
-             std::string_view("1.2.3.4\0junk", 12), "1..2.3"})
+    for (std::string_view bad :
+         std::initializer_list<std::string_view>{"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", " 1.2.3.4",
+                                                 "0x1.2.3.4", std::string_view("1.2.3.4\0junk", 12), "1..2.3"})
         EXPECT_FALSE(ParseIPv4(bad)) << bad;
 }
 
@@ -114,17 +116,19 @@ TEST(MuxSimConfig, RejectsBadConfigsNamingTheField)
     EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.400", "mac": "A"}]})").find("devices[0].ip"), std::string::npos);
     EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "\u0105"}]})").find("U+00FF"), std::string::npos);
     EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "colour": 1}]})").find("colour"),
-        std::string::npos);
+              std::string::npos);
     EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"ZZ": "C"}}}]})")
                   .find("replies.ZZ"),
-        std::string::npos);
+              std::string::npos);
     EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"X": {"size": 70000}}}}]})")
                   .find("65507"),
-        std::string::npos);
+              std::string::npos);
     EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"delay_ms": -1}}]})").find("delay_ms"),
-        std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"X": {"text": "A", "hex": "41"}}}}]})")
-                  .find("only one"),
+              std::string::npos);
+    EXPECT_NE(
+        error_of(
+            R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"X": {"text": "A", "hex": "41"}}}}]})")
+            .find("only one"),
         std::string::npos);
     EXPECT_NE(error_of(R"([1])").find("object"), std::string::npos);
     EXPECT_EQ(error_of(R"({})"), "(accepted)");

@@ -37,12 +37,9 @@ CommandResult RunCommand(const std::string& command)
     return result;
 }
 
-std::string Muxsim()
-{
-    return std::string(MUX_BIN_DIR) + "/muxsim";
-}
+std::string Muxsim() { return std::string(MUX_BIN_DIR) + "/muxsim"; }
 
-}  // namespace
+} // namespace
 
 TEST(MuxSimFloodGenerator, MixesEveryKindFromDistinctPrivateSources)
 {
@@ -67,7 +64,8 @@ TEST(MuxSimFloodGenerator, MixesEveryKindFromDistinctPrivateSources)
         ASSERT_LE(datagram.payload.size(), muxsim::FloodGenerator::kLargestPayload);
         empty += datagram.payload.empty();
         large += datagram.payload.size() > 4096;
-        looks_like_reply += !datagram.payload.empty() && std::string("ACDF").find(datagram.payload[0]) != std::string::npos;
+        looks_like_reply +=
+            !datagram.payload.empty() && std::string("ACDF").find(datagram.payload[0]) != std::string::npos;
     }
     EXPECT_EQ(kinds.size(), muxsim::FloodGenerator::Kinds().size());
     EXPECT_GT(empty, 100u);
@@ -79,7 +77,7 @@ TEST(MuxSimFlood, FloodsTheWorkstationWhileDevicesStillAnswer)
 {
     LanClient client;
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.5.5", "GOOD")}),
-        {"--flood", "--rate", "400", "--duration", "1.5", "--sources", "200", "--seed", "3"});
+                      {"--flood", "--rate", "400", "--duration", "1.5", "--sources", "200", "--seed", "3"});
     client.Broadcast("X");
     std::set<std::string> sources;
     std::size_t received = 0, empty = 0, large = 0, good_answers = 0;

@@ -17,7 +17,7 @@ namespace {
     throw std::runtime_error(operation + ": " + std::to_string(errno) + " " + std::strerror(errno));
 }
 
-}  // namespace
+} // namespace
 
 LanClient::LanClient(unsigned short local_port)
 {
@@ -36,10 +36,7 @@ LanClient::LanClient(unsigned short local_port)
         Fail("bind");
 }
 
-LanClient::~LanClient()
-{
-    close(fd_);
-}
+LanClient::~LanClient() { close(fd_); }
 
 void LanClient::SendTo(std::string_view address, std::string_view payload)
 {
@@ -52,10 +49,7 @@ void LanClient::SendTo(std::string_view address, std::string_view payload)
         Fail("sendto");
 }
 
-void LanClient::Broadcast(std::string_view payload)
-{
-    SendTo("255.255.255.255", payload);
-}
+void LanClient::Broadcast(std::string_view payload) { SendTo("255.255.255.255", payload); }
 
 std::optional<LanReply> LanClient::Receive(std::chrono::milliseconds timeout)
 {
@@ -79,8 +73,8 @@ std::vector<LanReply> LanClient::Collect(std::chrono::milliseconds window)
     std::vector<LanReply> replies;
     const auto deadline = std::chrono::steady_clock::now() + window;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
         auto reply = Receive(left);

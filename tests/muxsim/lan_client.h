@@ -13,7 +13,7 @@
 
 struct LanReply {
     std::string payload;
-    std::string from;  // sender address, dotted decimal
+    std::string from; // sender address, dotted decimal
     unsigned short port = 0;
     std::chrono::steady_clock::time_point at;
 };
@@ -32,7 +32,8 @@ public:
     // Every answer arriving within `window`.
     std::vector<LanReply> Collect(std::chrono::milliseconds window);
     // Broadcast, then collect for `window`.
-    std::vector<LanReply> Ask(std::string_view payload, std::chrono::milliseconds window = std::chrono::milliseconds(300));
+    std::vector<LanReply> Ask(std::string_view payload,
+                              std::chrono::milliseconds window = std::chrono::milliseconds(300));
 
 private:
     int fd_ = -1;

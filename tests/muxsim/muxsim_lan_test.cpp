@@ -5,9 +5,9 @@
 #include "muxsim_process.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <csignal>
 #include <set>
 
 using namespace std::chrono_literals;
@@ -21,10 +21,7 @@ namespace {
 // what arrived.
 class Exchange {
 public:
-    explicit Exchange(const MuxSimProcess& sim)
-        : sim_(sim)
-    {
-    }
+    explicit Exchange(const MuxSimProcess& sim) : sim_(sim) {}
 
     std::vector<LanReply> Ask(std::string_view payload)
     {
@@ -71,15 +68,15 @@ std::multiset<std::string> SendersOf(const std::vector<LanReply>& replies)
 
 using Payloads = std::vector<std::string>;
 
-}  // namespace
+} // namespace
 
 TEST(MuxSimLan, DiscoveryIsAnsweredByEveryDeviceFromItsOwnAddress)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({
-        MuxSimProcess::Device("192.168.1.10", "00:11:22:33:44:55"),
-        MuxSimProcess::Device("10.20.30.40", "AA-BB", {{"port", "4001"}, {"flags", "00E"}}),
-        MuxSimProcess::Device("172.16.5.5", "m\xe9\xff"),
-        MuxSimProcess::Device("192.168.77.1", "SILENT", {{"faults", {{"silent", true}}}})}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "00:11:22:33:44:55"),
+                               MuxSimProcess::Device("10.20.30.40", "AA-BB", {{"port", "4001"}, {"flags", "00E"}}),
+                               MuxSimProcess::Device("172.16.5.5", "m\xe9\xff"),
+                               MuxSimProcess::Device("192.168.77.1", "SILENT", {{"faults", {{"silent", true}}}})}));
     Exchange exchange(sim);
     const auto replies = exchange.Ask("X");
     ASSERT_EQ(replies.size(), 3u);
@@ -104,9 +101,8 @@ TEST(MuxSimLan, DiscoveryIsAnsweredByEveryDeviceFromItsOwnAddress)
 
 TEST(MuxSimLan, SelectionLoginAndSessionRules)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({
-        MuxSimProcess::Device("192.168.1.10", "AA", {{"dn", "7"}}),
-        MuxSimProcess::Device("10.0.0.2", "BB", {{"mask", "255.0.0.0"}})}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "AA", {{"dn", "7"}}),
+                                             MuxSimProcess::Device("10.0.0.2", "BB", {{"mask", "255.0.0.0"}})}));
     Exchange exchange(sim);
     EXPECT_TRUE(exchange.Ask("LQOVUT").empty()) << "no device is selected yet";
     EXPECT_TRUE(exchange.Ask("WCC").empty()) << "a W naming no device is answered by no one";
@@ -176,13 +172,16 @@ TEST(MuxSimLan, MaskAndAddressChangesTakeEffectAndAreLogged)
 
 TEST(MuxSimLan, FaultsShapeTheAnswers)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({
-        MuxSimProcess::Device("192.168.1.11", "REFUSE-C", {{"faults", {{"refuse_selection", "C"}}}}),
-        MuxSimProcess::Device("192.168.1.12", "REFUSE-SILENT", {{"faults", {{"refuse_selection", nullptr}}}}),
-        MuxSimProcess::Device("192.168.1.13", "NOLOGIN", {{"faults", {{"deny_login", true}}}}),
-        MuxSimProcess::Device("192.168.1.14", "CF", {{"faults", {{"replies", {{"GNM", "C"}, {"GDN", "F"}}}}}}),
-        MuxSimProcess::Device("192.168.1.15", "ODD", {{"faults", {{"replies", {
-            {"GNM", json::object({{"garbage", 40}})}, {"GDN", ""}, {"E", json::object({{"size", 5000}})}}}}}})}));
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.11", "REFUSE-C", {{"faults", {{"refuse_selection", "C"}}}}),
+         MuxSimProcess::Device("192.168.1.12", "REFUSE-SILENT", {{"faults", {{"refuse_selection", nullptr}}}}),
+         MuxSimProcess::Device("192.168.1.13", "NOLOGIN", {{"faults", {{"deny_login", true}}}}),
+         MuxSimProcess::Device("192.168.1.14", "CF", {{"faults", {{"replies", {{"GNM", "C"}, {"GDN", "F"}}}}}}),
+         MuxSimProcess::Device(
+             "192.168.1.15", "ODD",
+             {{"faults",
+               {{"replies",
+                 {{"GNM", json::object({{"garbage", 40}})}, {"GDN", ""}, {"E", json::object({{"size", 5000}})}}}}}})}));
     Exchange exchange(sim);
     EXPECT_EQ(PayloadsOf(exchange.Ask("WREFUSE-C")), Payloads{"C"});
     EXPECT_TRUE(exchange.Ask("LQOVUT").empty()) << "a refused selection selects nothing";
@@ -219,10 +218,12 @@ TEST(MuxSimLan, FaultsShapeTheAnswers)
 
 TEST(MuxSimLan, LateRepliesLeaveAfterTheirDelay)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({
-        MuxSimProcess::Device("192.168.1.20", "SLOW", {{"faults", {{"delay_ms", 600}}}}),
-        MuxSimProcess::Device("192.168.1.21", "QUICK", {{"faults", {{"replies", {
-            {"X", json::object({{"delay_ms", 0}})}, {"W", json::object({{"delay_ms", 400}})}}}}}})}));
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.20", "SLOW", {{"faults", {{"delay_ms", 600}}}}),
+         MuxSimProcess::Device(
+             "192.168.1.21", "QUICK",
+             {{"faults",
+               {{"replies", {{"X", json::object({{"delay_ms", 0}})}, {"W", json::object({{"delay_ms", 400}})}}}}}})}));
     LanClient client;
     const auto sent_at = std::chrono::steady_clock::now();
     client.Broadcast("X");
@@ -248,7 +249,8 @@ TEST(MuxSimLan, LateRepliesLeaveAfterTheirDelay)
 TEST(MuxSimLan, TwoDevicesWithOneAddressBothAnswer)
 {
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.30", "ONE"),
-        MuxSimProcess::Device("192.168.1.30", "TWO"), MuxSimProcess::Device("192.168.1.31", "TWO")}));
+                                             MuxSimProcess::Device("192.168.1.30", "TWO"),
+                                             MuxSimProcess::Device("192.168.1.31", "TWO")}));
     Exchange exchange(sim);
     const auto replies = exchange.Ask("X");
     EXPECT_EQ(SendersOf(replies), (std::multiset<std::string>{"192.168.1.30", "192.168.1.30", "192.168.1.31"}));
@@ -258,8 +260,8 @@ TEST(MuxSimLan, TwoDevicesWithOneAddressBothAnswer)
 
 TEST(MuxSimLan, DatagramToOneAddressIsHeardOnlyThere)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.40", "A1"),
-        MuxSimProcess::Device("192.168.2.40", "A2")}));
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.40", "A1"), MuxSimProcess::Device("192.168.2.40", "A2")}));
     Exchange exchange(sim);
     const auto replies = exchange.AskAt("192.168.2.40", "X");
     ASSERT_EQ(replies.size(), 1u);
@@ -369,6 +371,6 @@ TEST(MuxSimLan, HelpDocumentsTheInterface)
         text.append(buffer, n);
     EXPECT_EQ(pclose(pipe), 0);
     for (const char* topic : {"--config", "--device", "--log", "--ready-file", "--flood", "refuse_selection",
-             "deny_login", "delay_ms", "garbage", "SIGTERM", "\"event\":\"received\""})
+                              "deny_login", "delay_ms", "garbage", "SIGTERM", "\"event\":\"received\""})
         EXPECT_NE(text.find(topic), std::string::npos) << topic;
 }

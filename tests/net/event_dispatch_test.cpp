@@ -5,8 +5,8 @@
 
 #include "net/dispatch/endpoint_router.h"
 #include "net/errors/socket_errors.h"
-#include "net/socket_layer.h"
 #include "net/socket/udp_socket.h"
+#include "net/socket_layer.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -17,10 +17,7 @@ using namespace nettest;
 
 namespace {
 
-net::EndpointRouter& Router()
-{
-    return net::SocketLayer::instance().Router();
-}
+net::EndpointRouter& Router() { return net::SocketLayer::instance().Router(); }
 
 // Collects the messages that reach OnMessage.
 struct Recorder {
@@ -177,8 +174,14 @@ TEST(Readiness, NotificationForAClosedSocketIsNotHandled)
     b.SetLocalPort("40013");
     // Whichever is announced first closes the other, whose notification
     // may already be queued.
-    a.OnDataAvailable = [&](net::AUDPSocket&) { ++deliveries; b.Terminate(); };
-    b.OnDataAvailable = [&](net::AUDPSocket&) { ++deliveries; a.Terminate(); };
+    a.OnDataAvailable = [&](net::AUDPSocket&) {
+        ++deliveries;
+        b.Terminate();
+    };
+    b.OnDataAvailable = [&](net::AUDPSocket&) {
+        ++deliveries;
+        a.Terminate();
+    };
     a.SetBound(true);
     b.SetBound(true);
     RawUdp peer;

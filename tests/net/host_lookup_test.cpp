@@ -5,8 +5,8 @@
 #include "net_test_helpers.h"
 
 #include "net/errors/socket_errors.h"
-#include "net/socket_layer.h"
 #include "net/socket/udp_socket.h"
+#include "net/socket_layer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,7 @@ using namespace nettest;
 
 namespace {
 
-int Workers()
-{
-    return net::SocketLayer::instance().RunningLookupWorkers();
-}
+int Workers() { return net::SocketLayer::instance().RunningLookupWorkers(); }
 
 struct Failure {
     int32_t code;
@@ -37,12 +34,15 @@ struct NamedSends : ::testing::Test {
     {
         socket->SetLocalPort("40060");
         socket->OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr addr, uint16_t port,
-                                   const std::string& host, const std::string& portText, const char* data,
-                                   int32_t size) {
+                                      const std::string& host, const std::string& portText, const char* data,
+                                      int32_t size) {
             failures.push_back({code, Dotted(addr), port, host, portText, std::string(data, size)});
         };
     }
-    ~NamedSends() override { RunLoopUntil([] { return Workers() == 0; }, 15000); }
+    ~NamedSends() override
+    {
+        RunLoopUntil([] { return Workers() == 0; }, 15000);
+    }
 };
 
 TEST_F(NamedSends, DottedAddressSendsAtOnceWithoutALookup)

@@ -70,8 +70,8 @@ public:
         to.sin_family = AF_INET;
         to.sin_port = htons(port);
         to.sin_addr = Address(host);
-        if (sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to)
-            != static_cast<ssize_t>(data.size()))
+        if (sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) !=
+            static_cast<ssize_t>(data.size()))
             throw std::runtime_error("RawUdp: send failed");
     }
     struct Datagram {
@@ -86,7 +86,7 @@ public:
         Datagram datagram{std::string(70000, '\0'), {}};
         socklen_t length = sizeof datagram.from;
         ssize_t n = recvfrom(fd_, datagram.data.data(), datagram.data.size(), 0,
-            reinterpret_cast<sockaddr*>(&datagram.from), &length);
+                             reinterpret_cast<sockaddr*>(&datagram.from), &length);
         if (n < 0)
             return std::nullopt;
         datagram.data.resize(static_cast<std::size_t>(n));
@@ -105,8 +105,8 @@ public:
         const char* exec = std::getenv("MUXLAN_EXEC");
         if (!exec)
             throw std::runtime_error("LanListener: not run under scripts/netlab");
-        std::string command = std::string(exec) + " " + MUX_BIN_DIR + "/lan_probe " + std::to_string(port) + " "
-            + std::to_string(count) + " " + std::to_string(timeoutMs);
+        std::string command = std::string(exec) + " " + MUX_BIN_DIR + "/lan_probe " + std::to_string(port) + " " +
+            std::to_string(count) + " " + std::to_string(timeoutMs);
         pipe_ = popen(command.c_str(), "r");
         if (!pipe_ || ReadLine() != "ready")
             throw std::runtime_error("LanListener: probe did not start");

@@ -14,7 +14,7 @@ namespace {
 struct ReceiveBuffer : ::testing::Test {
     net::TUDPSocket socket;
     RawUdp first, second;
-    std::vector<std::string> handled;       // "data@peer" read inside OnDataAvailable
+    std::vector<std::string> handled;         // "data@peer" read inside OnDataAvailable
     std::vector<std::size_t> bufferedOnEntry; // ReceiveBuffer count as each call starts
     bool readInHandler = true;
 

@@ -23,7 +23,7 @@ struct SendQueue : ::testing::Test {
         socket.SetLocalPort("40040");
         socket.OnSendBufferEmpty = [this](net::ASocketExSendBuffer&) { ++emptied; };
         socket.OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr, uint16_t, const std::string&,
-                                  const std::string&, const char*, int32_t) { sendFailures.push_back(code); };
+                                     const std::string&, const char*, int32_t) { sendFailures.push_back(code); };
     }
     ~SendQueue() override { std::system("tc qdisc del dev lo root 2>/dev/null"); }
 
@@ -86,11 +86,11 @@ TEST_F(SendQueue, WouldBlockQueuesAndTheQueueDrainsInOrder)
 TEST_F(SendQueue, AThrowingFailureHandlerDoesNotStrandTheQueue)
 {
     socket.OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr, uint16_t, const std::string&,
-                              const std::string&, const char*, int32_t) {
+                                 const std::string&, const char*, int32_t) {
         sendFailures.push_back(code);
         throw std::runtime_error("handler failed");
     };
-    socket.SetBound(true); // queued until the first write notification
+    socket.SetBound(true);                                         // queued until the first write notification
     socket.SendPacketTo(Address("255.255.255.255"), 9, "refused"); // no broadcast option
     Send("after");
     EXPECT_TRUE(RunLoopUntil([&] { return socket.SendBuffer().IsEmpty(); }));

@@ -24,9 +24,9 @@ struct CommandSocket : ::testing::Test {
         socket.SetUseReceiveBuffer(false);
         socket.OnError = [this](net::ASocket& s) { events.push_back("error " + std::to_string(s.ErrorCode())); };
         socket.OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr, uint16_t port, const std::string&,
-                                  const std::string&, const char*, int32_t size) {
-            events.push_back("send failed " + std::to_string(code) + " port " + std::to_string(port) + " size "
-                + std::to_string(size));
+                                     const std::string&, const char*, int32_t size) {
+            events.push_back("send failed " + std::to_string(code) + " port " + std::to_string(port) + " size " +
+                             std::to_string(size));
         };
     }
 };

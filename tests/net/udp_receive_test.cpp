@@ -41,7 +41,10 @@ struct Receiver : ::testing::Test {
         socket.SetBound(true);
     }
 
-    bool WaitForReads(std::size_t count) { return RunLoopUntil([&] { return received.size() >= count; }); }
+    bool WaitForReads(std::size_t count)
+    {
+        return RunLoopUntil([&] { return received.size() >= count; });
+    }
 };
 
 TEST_F(Receiver, DatagramArrivesWithItsSender)
@@ -172,8 +175,8 @@ TEST(OwnerEndsTheSocket, FromInsideItsHandlers)
     auto failing = std::make_unique<net::TUDPSocket>();
     failing->SetLocalPort("40003");
     int failures = 0;
-    failing->OnSendFailed = [&](net::AUDPSocket&, int32_t, in_addr, uint16_t, const std::string&,
-                                const std::string&, const char*, int32_t) {
+    failing->OnSendFailed = [&](net::AUDPSocket&, int32_t, in_addr, uint16_t, const std::string&, const std::string&,
+                                const char*, int32_t) {
         ++failures;
         failing.reset();
     };

@@ -3,10 +3,10 @@
 // and the failures of those steps.
 #include "net_test_helpers.h"
 
-#include "net/lookups/name_resolution.h"
 #include "net/errors/socket_errors.h"
-#include "net/socket_layer.h"
+#include "net/lookups/name_resolution.h"
 #include "net/socket/udp_socket.h"
+#include "net/socket_layer.h"
 
 #include <gtest/gtest.h>
 
@@ -169,7 +169,7 @@ TEST(ResolvePort, DigitsNamesAndEmpty)
 {
     EXPECT_EQ(net::ResolvePort("", net::ProtocolUdp).port, 0);
     EXPECT_EQ(net::ResolvePort("65535", net::ProtocolUdp).port, 65535);
-    EXPECT_EQ(net::ResolvePort("65537", net::ProtocolUdp).port, 1); // low 16 bits
+    EXPECT_EQ(net::ResolvePort("65537", net::ProtocolUdp).port, 1);                    // low 16 bits
     EXPECT_EQ(net::ResolvePort("99999999999999999999", net::ProtocolUdp).port, 65535); // 99999999999999999999 mod 65536
     net::ResolvedPort unknown = net::ResolvePort("no-such-service", net::ProtocolUdp);
     EXPECT_EQ(unknown.errorCode, 11004);

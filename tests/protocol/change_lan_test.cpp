@@ -34,8 +34,9 @@ TEST(ChangeDevice, SameAddressAndNoMaskSendSelectionLoginAndClosing)
 // answers at once from another address; only the device's own late answers count.
 TEST(ChangeDevice, RepliesFromOtherAddressesAreLeftAside)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", {{"delay_ms", 800}}}}),
-                                   MuxSimProcess::Device("192.168.1.11", kMac, {{"faults", {{"deny_login", true}}}})}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", {{"delay_ms", 800}}}}),
+                               MuxSimProcess::Device("192.168.1.11", kMac, {{"faults", {{"deny_login", true}}}})}));
     ProtocolHarness h;
     EXPECT_EQ(h.protocol.ChangeDevice(kAddress, kAddress, kMac, "255.255.0.0"), 0);
     EXPECT_TRUE(h.messages.shown.empty());
@@ -65,8 +66,8 @@ TEST(ChangeDevice, SilenceAfterTheAssignCountsAsSuccess)
     EXPECT_GE(MillisecondsSince(start), 500 + 1900);
     EXPECT_TRUE(h.messages.shown.empty());
     ASSERT_TRUE(sim.WaitForPayload("E"));
-    EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"W" + kMac, "LQOVUT", Assign(kMac, "192.168.1.11"),
-                                                                "SNM255.255.0.0", "E"}));
+    EXPECT_EQ(sim.ReceivedPayloads(),
+              (std::vector<std::string>{"W" + kMac, "LQOVUT", Assign(kMac, "192.168.1.11"), "SNM255.255.0.0", "E"}));
 }
 
 TEST(ChangeDevice, ARefusedAssignIsShownOnceAndEndsTheChange)
@@ -125,9 +126,10 @@ TEST(ChangeDevice, ASilentLoginCostsThreeTriesAndIsShown)
 
 TEST(ChangeDevice, ChangingOneOfThreeChangesOnlyThatOne)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.21", "MAC-1", {{"mask", "255.255.255.0"}}),
-                                    MuxSimProcess::Device("192.168.1.22", "MAC-2", {{"mask", "255.255.255.0"}}),
-                                    MuxSimProcess::Device("192.168.1.23", "MAC-3", {{"mask", "255.255.255.0"}})}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.21", "MAC-1", {{"mask", "255.255.255.0"}}),
+                               MuxSimProcess::Device("192.168.1.22", "MAC-2", {{"mask", "255.255.255.0"}}),
+                               MuxSimProcess::Device("192.168.1.23", "MAC-3", {{"mask", "255.255.255.0"}})}));
     ProtocolHarness h;
     ASSERT_TRUE(lan::RunDiscoveryCycle(h));
     ASSERT_EQ(h.list.rows.size(), 3u);

@@ -145,15 +145,16 @@ TEST_F(DeviceTableTest, AFullTableKeepsWhatItHolds)
 
 TEST_F(DeviceTableTest, ListsDescendingByTheLittleEndianKey)
 {
-    const std::vector<std::string> found = {"192.168.1.10", "192.168.1.200", "192.168.1.20",
+    const std::vector<std::string> found = {"192.168.1.10",  "192.168.1.200", "192.168.1.20",
                                             "192.168.1.127", "192.168.1.128", "192.168.2.10"};
     for (std::size_t i = 0; i < found.size(); ++i) {
         Discovered(found[i], "MAC-" + found[i]);
         Read(static_cast<int>(i) + 1, true, true);
     }
     h.protocol.ListDevices();
-    EXPECT_EQ(ListedAddresses(), (std::vector<std::string>{"192.168.1.127", "192.168.1.20", "192.168.2.10",
-                                                           "192.168.1.10", "192.168.1.200", "192.168.1.128"}));
+    EXPECT_EQ(ListedAddresses(),
+              (std::vector<std::string>{"192.168.1.127", "192.168.1.20", "192.168.2.10", "192.168.1.10",
+                                        "192.168.1.200", "192.168.1.128"}));
     for (const auto& row : h.list.rows) {
         EXPECT_EQ(row.mac, "MAC-" + row.caption) << "whole records move";
         EXPECT_EQ(row.image, DeviceListView::kNoImage);

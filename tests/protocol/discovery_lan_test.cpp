@@ -23,7 +23,7 @@ std::string MacOf(const std::string& address) { return "00-20-4A-" + address; }
 
 TEST(Discovery, ListsInKeyOrderWithTheExactWireTraffic)
 {
-    const std::vector<std::string> addresses = {"192.168.1.10", "192.168.1.200", "192.168.1.20",
+    const std::vector<std::string> addresses = {"192.168.1.10",  "192.168.1.200", "192.168.1.20",
                                                 "192.168.1.127", "192.168.1.128", "192.168.2.10"};
     nlohmann::json devices = nlohmann::json::array();
     for (const auto& address : addresses)
@@ -37,8 +37,9 @@ TEST(Discovery, ListsInKeyOrderWithTheExactWireTraffic)
     EXPECT_GE(elapsed, 2000 + 6 * 500);
     EXPECT_LT(elapsed, 2000 + 6 * 500 + 2000);
 
-    EXPECT_EQ(lan::Captions(h.list), (std::vector<std::string>{"192.168.1.127", "192.168.1.20", "192.168.2.10",
-                                                               "192.168.1.10", "192.168.1.200", "192.168.1.128"}));
+    EXPECT_EQ(lan::Captions(h.list),
+              (std::vector<std::string>{"192.168.1.127", "192.168.1.20", "192.168.2.10", "192.168.1.10",
+                                        "192.168.1.200", "192.168.1.128"}));
     for (std::size_t row = 0; row < h.list.rows.size(); ++row) {
         const auto& shown = h.list.rows[row];
         EXPECT_EQ(shown.mac, MacOf(shown.caption));
@@ -76,7 +77,8 @@ TEST(Discovery, ListsInKeyOrderWithTheExactWireTraffic)
 
 TEST(Discovery, FailedSelectionsAndLoginsAreReadOnButNotListed)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.31", "MAC-1"),
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.31", "MAC-1"),
          MuxSimProcess::Device("192.168.1.32", "MAC-2", {{"faults", {{"deny_login", true}}}}),
          MuxSimProcess::Device("192.168.1.33", "MAC-3", {{"faults", {{"refuse_selection", nullptr}}}}),
          MuxSimProcess::Device("192.168.1.34", "MAC-4")}));
@@ -110,10 +112,11 @@ TEST(Discovery, FailedSelectionsAndLoginsAreReadOnButNotListed)
 
 TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.50", "MAC-A"),
-         MuxSimProcess::Device("192.168.1.50", "MAC-B"),
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.50", "MAC-A"), MuxSimProcess::Device("192.168.1.50", "MAC-B"),
          MuxSimProcess::Device("192.168.1.60", "MAC-C", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
-         MuxSimProcess::Device("192.168.1.70", "MAC-D", {{"flags", "00E"}, {"faults", {{"replies", {{"GDN", "F"}}}}}})}));
+         MuxSimProcess::Device("192.168.1.70", "MAC-D",
+                               {{"flags", "00E"}, {"faults", {{"replies", {{"GDN", "F"}}}}}})}));
     ProtocolHarness h;
     EXPECT_FALSE(lan::RunDiscoveryCycle(h));
 
@@ -138,7 +141,9 @@ TEST(Discovery, AReadShowsOnlyWhatTheDeviceItselfAnswered)
 {
     const auto late = [](int ms) { return nlohmann::json{{"delay_ms", ms}}; };
     MuxSimProcess sim(MuxSimProcess::Config(
-        {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"mask", "255.255.0.0"}, {"faults", {{"replies", {{"X", late(300)}, {"GNM", late(1000)}}}}}}),
+        {MuxSimProcess::Device(
+             "192.168.1.10", "MAC-10",
+             {{"mask", "255.255.0.0"}, {"faults", {{"replies", {{"X", late(300)}, {"GNM", late(1000)}}}}}}),
          MuxSimProcess::Device("192.168.1.5", "MAC-5", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
          MuxSimProcess::Device("192.168.1.60", "MAC-LATE", {{"faults", {{"replies", {{"X", late(4000)}}}}}})}));
     ProtocolHarness h;
@@ -152,8 +157,8 @@ TEST(Discovery, AReadShowsOnlyWhatTheDeviceItselfAnswered)
 
 TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.80", "MAC-SAME"),
-                                    MuxSimProcess::Device("192.168.1.81", "MAC-SAME")}));
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.80", "MAC-SAME"), MuxSimProcess::Device("192.168.1.81", "MAC-SAME")}));
     ProtocolHarness h;
     EXPECT_TRUE(lan::RunDiscoveryCycle(h));
     ASSERT_EQ(h.list.rows.size(), 1u);
@@ -165,7 +170,8 @@ TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)
 
 TEST(Discovery, NoDeviceLeavesTheListEmptyAndANewCycleKeepsOldMasks)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.90", "MAC-90", {{"mask", "255.0.0.0"}})}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.90", "MAC-90", {{"mask", "255.0.0.0"}})}));
     ProtocolHarness h;
     EXPECT_TRUE(lan::RunDiscoveryCycle(h));
     ASSERT_EQ(h.list.rows.size(), 1u);

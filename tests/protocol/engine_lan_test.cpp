@@ -34,7 +34,8 @@ TEST(RequestEngine, AnAcceptedFirstTryCostsOneDatagram)
 
 TEST(RequestEngine, SilenceCostsThreeTriesTwoSecondsApart)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"silent", true}}}})}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"silent", true}}}})}));
     ProtocolHarness h;
     const auto start = Clock::now();
     EXPECT_EQ(h.protocol.SendCommand(lan::Login(), 3), 4);
@@ -55,7 +56,8 @@ TEST(RequestEngine, SilenceCostsThreeTriesTwoSecondsApart)
 
 TEST(RequestEngine, ARefusalIsTriedAgainAndReturnsItsCode)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}})}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}})}));
     ProtocolHarness h;
     ASSERT_EQ(h.protocol.SendCommand("W" + kMac, 3), 0);
     const auto start = Clock::now();
@@ -70,7 +72,8 @@ TEST(RequestEngine, ARefusalIsTriedAgainAndReturnsItsCode)
 TEST(RequestEngine, ALateReplyIsTakenByThePendingRequest)
 {
     const std::string silentMac = "00:20:4A:99:99:99";
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"replies", {{"L", {{"delay_ms", 2600}}}}}}}}),
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"replies", {{"L", {{"delay_ms", 2600}}}}}}}}),
          MuxSimProcess::Device("192.168.1.11", silentMac, {{"faults", {{"refuse_selection", nullptr}}}})}));
     ProtocolHarness h;
     ASSERT_EQ(h.protocol.SendCommand("W" + kMac, 1), 0);
@@ -84,7 +87,8 @@ TEST(RequestEngine, ALateReplyIsTakenByThePendingRequest)
 
 TEST(RequestEngine, RepliesThatSettleNothingStillEndTheTryByItsDeadline)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac,
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device(
+        "192.168.1.10", kMac,
         {{"faults", {{"replies", {{"GNM", ""}, {"GDN", "Zgarbage"}, {"?", {{"garbage", 64}}}}}}}})}));
     ProtocolHarness h;
     ASSERT_EQ(h.protocol.SendCommand("W" + kMac, 1), 0);
@@ -129,8 +133,9 @@ TEST(RequestEngine, AFailedSendEndsByTheTimerUnlessItSelectsOrLogsIn)
 
 TEST(RequestEngine, AbandonEndsTheWaitAndStopsAllTraffic)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}}),
-                                    MuxSimProcess::Device("192.168.1.20", "SILENT", {{"faults", {{"silent", true}}}})}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"deny_login", true}}}}),
+                               MuxSimProcess::Device("192.168.1.20", "SILENT", {{"faults", {{"silent", true}}}})}));
     ProtocolHarness h;
     QTimer::singleShot(300, [&] { h.protocol.Abandon(); });
     const auto start = Clock::now();

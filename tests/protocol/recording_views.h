@@ -16,7 +16,6 @@ struct RecordedRow {
     protocol::DeviceRow shown;
 };
 
-
 class RecordingListView : public protocol::DeviceListView {
 public:
     void Clear() override
@@ -25,7 +24,10 @@ public:
         ++clears;
     }
     void SetEnabled(bool value) override { enabled = value; }
-    void AddRow(const protocol::DeviceRow& row) override { rows.push_back({row.Address, row.Mask, row.Mac, row.Image, row}); }
+    void AddRow(const protocol::DeviceRow& row) override
+    {
+        rows.push_back({row.Address, row.Mask, row.Mac, row.Image, row});
+    }
     void Repaint() override { ++repaints; }
     void ShowProgress(const protocol::Progress& step) override { progress.push_back(step); }
 

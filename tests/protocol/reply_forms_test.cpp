@@ -2,8 +2,8 @@
 // Status texts, the letter mapping, the discovery-reply split and the sort key.
 #include "protocol/address_key.h"
 #include "protocol/discovery_reply.h"
-#include "protocol/status_codes.h"
 #include "protocol/event_loop_wait.h"
+#include "protocol/status_codes.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -69,10 +69,10 @@ void PassTime()
     }
 }
 
-}  // namespace
+} // namespace
 
 MuxSimProcess::MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args,
-    std::string exec_variable)
+                             std::string exec_variable)
     : exec_variable_(std::move(exec_variable))
 {
     const char* base = std::getenv("TMPDIR");
@@ -107,7 +107,8 @@ void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::s
 {
     const char* exec_prefix = std::getenv(exec_variable_.c_str());
     if (!exec_prefix || !*exec_prefix)
-        throw std::runtime_error("MuxSimProcess: " + exec_variable_ + " is not set: this test must run under scripts/netlab "
+        throw std::runtime_error("MuxSimProcess: " + exec_variable_ +
+                                 " is not set: this test must run under scripts/netlab "
                                  "(add_test(NAME x COMMAND ${MUX_NETLAB} $<TARGET_FILE:x>))");
     const std::string binary = std::string(MUX_BIN_DIR) + "/muxsim";
     if (access(binary.c_str(), X_OK) != 0)
@@ -118,7 +119,7 @@ void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::s
 
     std::vector<std::string> args = SplitWords(exec_prefix);
     for (const std::string& arg : {binary, std::string("--config"), config_path, std::string("--log"), log_path_,
-             std::string("--ready-file"), ready_path_})
+                                   std::string("--ready-file"), ready_path_})
         args.push_back(arg);
     args.insert(args.end(), extra_args.begin(), extra_args.end());
     std::vector<char*> argv;
@@ -166,12 +167,12 @@ void MuxSimProcess::WaitUntilReady()
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
             exit_code_ = ExitCodeOf(status);
-            throw std::runtime_error("MuxSimProcess: muxsim ended before it was ready (exit code "
-                + std::to_string(exit_code_) + "): " + StderrText());
+            throw std::runtime_error("MuxSimProcess: muxsim ended before it was ready (exit code " +
+                                     std::to_string(exit_code_) + "): " + StderrText());
         }
         if (Clock::now() > deadline)
-            throw std::runtime_error("MuxSimProcess: muxsim was not ready within "
-                + std::to_string(kReadyTimeout.count()) + " ms: " + StderrText());
+            throw std::runtime_error("MuxSimProcess: muxsim was not ready within " +
+                                     std::to_string(kReadyTimeout.count()) + " ms: " + StderrText());
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
@@ -221,7 +222,7 @@ void MuxSimProcess::ReadNewLines() const
     std::size_t start = 0;
     for (std::size_t end; (end = partial_line_.find('\n', start)) != std::string::npos; start = end + 1)
         entries_.push_back(nlohmann::json::parse(partial_line_.begin() + static_cast<std::ptrdiff_t>(start),
-            partial_line_.begin() + static_cast<std::ptrdiff_t>(end)));
+                                                 partial_line_.begin() + static_cast<std::ptrdiff_t>(end)));
     partial_line_.erase(0, start);
 }
 
@@ -251,10 +252,7 @@ std::vector<MuxSimProcess::Entry> MuxSimProcess::ReceivedWithPayload(std::string
     return matching;
 }
 
-std::size_t MuxSimProcess::CountReceived(std::string_view bytes) const
-{
-    return ReceivedWithPayload(bytes).size();
-}
+std::size_t MuxSimProcess::CountReceived(std::string_view bytes) const { return ReceivedWithPayload(bytes).size(); }
 
 std::vector<std::string> MuxSimProcess::ReceivedPayloads() const
 {
@@ -294,8 +292,8 @@ bool MuxSimProcess::WaitForLog(const Match& match, std::size_t count, std::chron
 
 bool MuxSimProcess::WaitForReceived(const Match& match, std::size_t count, std::chrono::milliseconds timeout) const
 {
-    return WaitForLog(
-        [&](const Entry& entry) { return entry.value("event", "") == "received" && match(entry); }, count, timeout);
+    return WaitForLog([&](const Entry& entry) { return entry.value("event", "") == "received" && match(entry); }, count,
+                      timeout);
 }
 
 bool MuxSimProcess::WaitForReceived(std::size_t count, std::chrono::milliseconds timeout) const
@@ -324,15 +322,9 @@ std::vector<std::string> MuxSimProcess::ReplyPayloads(const Entry& received)
     return payloads;
 }
 
-std::string MuxSimProcess::BytesAsJsonText(std::string_view bytes)
-{
-    return muxsim::BytesToUtf8(bytes);
-}
+std::string MuxSimProcess::BytesAsJsonText(std::string_view bytes) { return muxsim::BytesToUtf8(bytes); }
 
-nlohmann::json MuxSimProcess::Config(std::vector<nlohmann::json> devices)
-{
-    return {{"devices", std::move(devices)}};
-}
+nlohmann::json MuxSimProcess::Config(std::vector<nlohmann::json> devices) { return {{"devices", std::move(devices)}}; }
 
 nlohmann::json MuxSimProcess::Device(std::string_view ip, std::string_view mac, const nlohmann::json& extra)
 {
@@ -342,12 +334,6 @@ nlohmann::json MuxSimProcess::Device(std::string_view ip, std::string_view mac, 
     return device;
 }
 
-std::string MuxSimProcess::StdoutText() const
-{
-    return ReadWholeFile(directory_ + "/stdout.txt");
-}
+std::string MuxSimProcess::StdoutText() const { return ReadWholeFile(directory_ + "/stdout.txt"); }
 
-std::string MuxSimProcess::StderrText() const
-{
-    return ReadWholeFile(directory_ + "/stderr.txt");
-}
+std::string MuxSimProcess::StderrText() const { return ReadWholeFile(directory_ + "/stderr.txt"); }

@@ -64,7 +64,7 @@ public:
     // of the simulator's namespace (MUXLAN_WIFI_EXEC: the "wifi" segment of
     // scripts/netlab's split topology).
     explicit MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args = {},
-        std::string exec_variable = "MUXLAN_EXEC");
+                           std::string exec_variable = "MUXLAN_EXEC");
     ~MuxSimProcess();
     MuxSimProcess(const MuxSimProcess&) = delete;
     MuxSimProcess& operator=(const MuxSimProcess&) = delete;
@@ -88,12 +88,11 @@ public:
     // match) are in the log; false on timeout.
     bool WaitForReceived(std::size_t count, std::chrono::milliseconds timeout = kWaitTimeout) const;
     bool WaitForReceived(const Match& match, std::size_t count = 1,
-        std::chrono::milliseconds timeout = kWaitTimeout) const;
+                         std::chrono::milliseconds timeout = kWaitTimeout) const;
     bool WaitForPayload(std::string_view bytes, std::size_t count = 1,
-        std::chrono::milliseconds timeout = kWaitTimeout) const;
+                        std::chrono::milliseconds timeout = kWaitTimeout) const;
     // Same over every log entry (e.g. "sent" or "state" events).
-    bool WaitForLog(const Match& match, std::size_t count = 1,
-        std::chrono::milliseconds timeout = kWaitTimeout) const;
+    bool WaitForLog(const Match& match, std::size_t count = 1, std::chrono::milliseconds timeout = kWaitTimeout) const;
 
     // Exact bytes of an entry's (or a reply's) payload, from its "hex".
     static std::string PayloadBytes(const Entry& entry);

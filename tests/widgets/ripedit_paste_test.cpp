@@ -35,8 +35,8 @@ TEST_F(ShownControl, RefusedPastesChangeNothingSilently)
 {
     control->setIPString("10.20.30.40");
     enter(3);
-    for (const QString& clip : {QString("300"), QString("abc"), QString("1.2"), QString("-1"),
-                                QString(" 1."), QString()}) {
+    for (const QString& clip :
+         {QString("300"), QString("abc"), QString("1.2"), QString("-1"), QString(" 1."), QString()}) {
         setClipboard(clip);
         field(3)->paste();
         EXPECT_EQ(field(3)->text(), "30") << clip.toStdString();

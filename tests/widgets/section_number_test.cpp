@@ -31,9 +31,8 @@ TEST(SectionNumber, ReadsUnsignedHexadecimalAfterDollarOrX)
 
 TEST(SectionNumber, RefusesTextThatDoesNotEndAfterTheDigits)
 {
-    for (const char16_t* text : {u"", u" ", u".", u"1.", u"12.", u".5", u"1 ", u"1 2", u"abc", u"1a",
-                                 u"$", u"x", u"0x", u"$G", u"-", u"+", u"- 1", u"-$1", u"+x1", u"1-",
-                                 u"\t1", u"٣", u"１"})
+    for (const char16_t* text : {u"",   u" ",  u".", u"1.", u"12.", u".5",  u"1 ",  u"1 2", u"abc", u"1a", u"$", u"x",
+                                 u"0x", u"$G", u"-", u"+",  u"- 1", u"-$1", u"+x1", u"1-",  u"\t1", u"٣",  u"１"})
         EXPECT_FALSE(TrySectionNumber(text).has_value()) << QString::fromUtf16(text).toStdString();
 }
 

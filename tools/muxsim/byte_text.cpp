@@ -59,9 +59,12 @@ std::optional<std::string> FromHex(std::string_view hex)
     if (hex.size() % 2 != 0)
         return std::nullopt;
     auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
         return -1;
     };
     std::string bytes;
@@ -97,9 +100,6 @@ std::string FormatIPv4(unsigned network_order)
     return text;
 }
 
-std::string ErrnoText(int error)
-{
-    return std::to_string(error) + " " + std::strerror(error);
-}
+std::string ErrnoText(int error) { return std::to_string(error) + " " + std::strerror(error); }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -24,4 +24,4 @@ std::string FormatIPv4(unsigned network_order);
 // "number text" of an errno value, as every socket failure is reported.
 std::string ErrnoText(int error);
 
-}  // namespace muxsim
+} // namespace muxsim

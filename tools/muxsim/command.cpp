@@ -42,4 +42,4 @@ std::string_view CommandName(CommandKind kind)
     return "?";
 }
 
-}  // namespace muxsim
+} // namespace muxsim

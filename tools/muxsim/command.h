@@ -7,21 +7,21 @@
 namespace muxsim {
 
 enum class CommandKind {
-    Empty,     // a datagram without payload: nobody answers it
-    Discover,  // "X"
-    Select,    // "W" + MAC
-    Login,     // "L" + password
-    GetMask,   // "GNM"
-    GetDn,     // "GDN"
-    SetMask,   // "SNM" + mask
-    Assign,    // "A" + MAC + "/" + password + "/" + address
-    End,       // "E"
-    Unknown,   // anything else: the selected device refuses it with "C"
+    Empty,    // a datagram without payload: nobody answers it
+    Discover, // "X"
+    Select,   // "W" + MAC
+    Login,    // "L" + password
+    GetMask,  // "GNM"
+    GetDn,    // "GDN"
+    SetMask,  // "SNM" + mask
+    Assign,   // "A" + MAC + "/" + password + "/" + address
+    End,      // "E"
+    Unknown,  // anything else: the selected device refuses it with "C"
 };
 
 struct Command {
     CommandKind kind = CommandKind::Empty;
-    std::string_view argument;  // the text after the command letters; views the payload
+    std::string_view argument; // the text after the command letters; views the payload
 };
 
 // Commands without an argument must match exactly ("X", "E", "GNM", "GDN");
@@ -32,4 +32,4 @@ Command ParseCommand(std::string_view payload);
 // "X", "W", "L", "GNM", "GDN", "SNM", "A", "E", "?" (unknown), "" (empty).
 std::string_view CommandName(CommandKind kind);
 
-}  // namespace muxsim
+} // namespace muxsim

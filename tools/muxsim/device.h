@@ -15,10 +15,10 @@ inline constexpr const char* kDevicePassword = "QOVUT";
 // What a device sends in answer to one command, when a fault says so.
 struct ReplySpec {
     enum class Kind {
-        Own,      // the device's own answer (the spec only adds a delay)
-        Silent,   // no answer; the command is ignored
-        Fixed,    // these bytes instead of the own answer; the command is ignored
-        Garbage,  // `length` random bytes instead; the command is ignored
+        Own,     // the device's own answer (the spec only adds a delay)
+        Silent,  // no answer; the command is ignored
+        Fixed,   // these bytes instead of the own answer; the command is ignored
+        Garbage, // `length` random bytes instead; the command is ignored
     };
     Kind kind = Kind::Own;
     std::string bytes;
@@ -29,17 +29,17 @@ struct ReplySpec {
 };
 
 struct Faults {
-    bool silent = false;  // hears nothing, answers nothing
-    int delay_ms = 0;     // every answer leaves this late
+    bool silent = false; // hears nothing, answers nothing
+    int delay_ms = 0;    // every answer leaves this late
     // By command name ("X", "W", "L", "GNM", "GDN", "SNM", "A", "E", "?").
     // refuse_selection and deny_login of the config land here as "W" and "L".
     std::map<std::string, ReplySpec, std::less<>> replies;
 };
 
 struct DeviceConfig {
-    std::string ip;  // dotted decimal; answers come from this address
+    std::string ip; // dotted decimal; answers come from this address
     std::string mask = "255.255.255.0";
-    std::string mac;  // bytes, sent and matched exactly
+    std::string mac; // bytes, sent and matched exactly
     std::string port = "1001";
     std::string flags = "000";
     std::string dn = "0";
@@ -48,9 +48,9 @@ struct DeviceConfig {
 };
 
 struct DeviceState {
-    DeviceConfig config;  // ip and mask change with "A" and "SNM"
+    DeviceConfig config; // ip and mask change with "A" and "SNM"
     bool selected = false;
     bool logged_in = false;
 };
 
-}  // namespace muxsim
+} // namespace muxsim

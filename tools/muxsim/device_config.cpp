@@ -16,10 +16,7 @@ constexpr int kMaxDelayMs = 600000;
 
 using json = nlohmann::json;
 
-[[noreturn]] void Fail(const std::string& where, const std::string& what)
-{
-    throw ConfigError(where + ": " + what);
-}
+[[noreturn]] void Fail(const std::string& where, const std::string& what) { throw ConfigError(where + ": " + what); }
 
 std::string BytesField(const json& value, const std::string& where)
 {
@@ -50,8 +47,8 @@ int DelayField(const json& value, const std::string& where)
 
 std::size_t SizeField(const json& value, const std::string& where)
 {
-    if (!value.is_number_integer() || value.get<long long>() < 0
-        || value.get<long long>() > static_cast<long long>(kMaxDatagram))
+    if (!value.is_number_integer() || value.get<long long>() < 0 ||
+        value.get<long long>() > static_cast<long long>(kMaxDatagram))
         Fail(where, "must be a byte count from 0 to " + std::to_string(kMaxDatagram));
     return value.get<std::size_t>();
 }
@@ -132,9 +129,9 @@ const std::set<std::string, std::less<>>& CommandNames()
 {
     static const std::set<std::string, std::less<>> names = [] {
         std::set<std::string, std::less<>> all;
-        for (auto kind : {CommandKind::Discover, CommandKind::Select, CommandKind::Login, CommandKind::GetMask,
-                 CommandKind::GetDn, CommandKind::SetMask, CommandKind::Assign, CommandKind::End,
-                 CommandKind::Unknown})
+        for (auto kind :
+             {CommandKind::Discover, CommandKind::Select, CommandKind::Login, CommandKind::GetMask, CommandKind::GetDn,
+              CommandKind::SetMask, CommandKind::Assign, CommandKind::End, CommandKind::Unknown})
             all.emplace(CommandName(kind));
         return all;
     }();
@@ -191,20 +188,29 @@ DeviceConfig DeviceFromJson(const json& value, const std::string& where)
     DeviceConfig device;
     for (const auto& [key, field] : value.items()) {
         const std::string at = where + "." + key;
-        if (key == "ip") device.ip = AddressField(field, at);
-        else if (key == "mask") device.mask = AddressField(field, at);
-        else if (key == "mac") device.mac = BytesField(field, at);
-        else if (key == "port") device.port = BytesField(field, at);
-        else if (key == "flags") device.flags = BytesField(field, at);
-        else if (key == "dn") device.dn = BytesField(field, at);
-        else if (key == "password") device.password = BytesField(field, at);
-        else if (key == "faults") device.faults = FaultsFromJson(field, at);
-        else Fail(at, "unknown key (known: ip, mask, mac, port, flags, dn, password, faults)");
+        if (key == "ip")
+            device.ip = AddressField(field, at);
+        else if (key == "mask")
+            device.mask = AddressField(field, at);
+        else if (key == "mac")
+            device.mac = BytesField(field, at);
+        else if (key == "port")
+            device.port = BytesField(field, at);
+        else if (key == "flags")
+            device.flags = BytesField(field, at);
+        else if (key == "dn")
+            device.dn = BytesField(field, at);
+        else if (key == "password")
+            device.password = BytesField(field, at);
+        else if (key == "faults")
+            device.faults = FaultsFromJson(field, at);
+        else
+            Fail(at, "unknown key (known: ip, mask, mac, port, flags, dn, password, faults)");
     }
     return device;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<DeviceConfig> DevicesFromJson(const json& config)
 {
@@ -269,4 +275,4 @@ DeviceConfig DeviceFromShorthand(std::string_view text)
     return DeviceFromJson(device, where);
 }
 
-}  // namespace muxsim
+} // namespace muxsim

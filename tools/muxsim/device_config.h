@@ -23,4 +23,4 @@ std::vector<DeviceConfig> DevicesFromJson(const nlohmann::json& config);
 // deny_login.
 DeviceConfig DeviceFromShorthand(std::string_view text);
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -9,23 +9,18 @@ namespace {
 bool IsAddressed(const DeviceState& device, const Command& command)
 {
     switch (command.kind) {
-    case CommandKind::Empty:
-        return false;
-    case CommandKind::Discover:
-        return true;
-    case CommandKind::Select:
-        return command.argument == device.config.mac;
+    case CommandKind::Empty: return false;
+    case CommandKind::Discover: return true;
+    case CommandKind::Select: return command.argument == device.config.mac;
     case CommandKind::Assign:
-        return command.argument.size() > device.config.mac.size()
-            && command.argument.starts_with(device.config.mac)
-            && command.argument[device.config.mac.size()] == '/';
+        return command.argument.size() > device.config.mac.size() && command.argument.starts_with(device.config.mac) &&
+            command.argument[device.config.mac.size()] == '/';
     case CommandKind::Login:
     case CommandKind::GetMask:
     case CommandKind::GetDn:
     case CommandKind::SetMask:
     case CommandKind::End:
-    case CommandKind::Unknown:
-        return device.selected;
+    case CommandKind::Unknown: return device.selected;
     }
     return false;
 }
@@ -39,10 +34,9 @@ const ReplySpec* FindReplySpec(const DeviceState& device, CommandKind kind)
 
 const char* BoolText(bool value) { return value ? "true" : "false"; }
 
-}  // namespace
+} // namespace
 
-DevicePlay::DevicePlay(std::vector<DeviceConfig> devices, std::uint64_t seed)
-    : random_(seed)
+DevicePlay::DevicePlay(std::vector<DeviceConfig> devices, std::uint64_t seed) : random_(seed)
 {
     devices_.reserve(devices.size());
     for (auto& config : devices)
@@ -101,8 +95,7 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
     DeviceConfig& config = device.config;
     const ReplySpec* spec = FindReplySpec(device, command.kind);
     switch (command.kind) {
-    case CommandKind::Empty:
-        return;
+    case CommandKind::Empty: return;
     case CommandKind::Discover:
         Answer(index, "A" + config.mac + "/" + config.port + "/" + config.flags, spec, outcome);
         return;
@@ -117,12 +110,8 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
         Answer(index, accepted ? "A" : "D", spec, outcome);
         return;
     }
-    case CommandKind::GetMask:
-        Answer(index, device.logged_in ? "A" + config.mask : "D", spec, outcome);
-        return;
-    case CommandKind::GetDn:
-        Answer(index, device.logged_in ? "A" + config.dn : "D", spec, outcome);
-        return;
+    case CommandKind::GetMask: Answer(index, device.logged_in ? "A" + config.mask : "D", spec, outcome); return;
+    case CommandKind::GetDn: Answer(index, device.logged_in ? "A" + config.dn : "D", spec, outcome); return;
     case CommandKind::SetMask: {
         if (!device.logged_in) {
             Answer(index, "D", spec, outcome);
@@ -167,9 +156,7 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
         SetLoggedIn(index, false, outcome);
         SetSelected(index, false, outcome);
         return;
-    case CommandKind::Unknown:
-        Answer(index, "C", spec, outcome);
-        return;
+    case CommandKind::Unknown: Answer(index, "C", spec, outcome); return;
     }
 }
 
@@ -217,4 +204,4 @@ std::string DevicePlay::Garbage(std::size_t length)
     return bytes;
 }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -18,21 +18,21 @@ namespace muxsim {
 
 struct PlannedReply {
     std::size_t device = 0;
-    std::string from;  // the device's address when it answered (dotted decimal)
+    std::string from; // the device's address when it answered (dotted decimal)
     std::string payload;
     int delay_ms = 0;
 };
 
 struct StateChange {
     std::size_t device = 0;
-    std::string field;  // "address", "mask", "selected", "logged_in"
+    std::string field; // "address", "mask", "selected", "logged_in"
     std::string old_value;
     std::string new_value;
 };
 
 struct Outcome {
     CommandKind command = CommandKind::Empty;
-    std::vector<std::size_t> takers;  // devices that found themselves addressed
+    std::vector<std::size_t> takers; // devices that found themselves addressed
     std::vector<PlannedReply> replies;
     std::vector<StateChange> changes;
 };
@@ -60,4 +60,4 @@ private:
     std::mt19937_64 random_;
 };
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -9,8 +9,7 @@
 
 namespace muxsim {
 
-EventLog::EventLog(const std::string& path)
-    : file_(std::fopen(path.c_str(), "we"))
+EventLog::EventLog(const std::string& path) : file_(std::fopen(path.c_str(), "we"))
 {
     if (!file_)
         throw std::runtime_error("open " + path + ": " + ErrnoText(errno));
@@ -25,4 +24,4 @@ void EventLog::Write(const nlohmann::ordered_json& entry)
     std::fflush(file_.get());
 }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -12,7 +12,7 @@ namespace muxsim {
 
 class EventLog {
 public:
-    EventLog() = default;  // logs nothing
+    EventLog() = default; // logs nothing
     // Throws std::runtime_error "open PATH: number text".
     explicit EventLog(const std::string& path);
 
@@ -25,4 +25,4 @@ private:
     std::unique_ptr<std::FILE, Closer> file_;
 };
 
-}  // namespace muxsim
+} // namespace muxsim

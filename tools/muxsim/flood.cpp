@@ -17,11 +17,11 @@ constexpr std::uint64_t kBurst = 2000;
 bool IsPrivateOrLoopback(unsigned network_order)
 {
     const unsigned host = ntohl(network_order);
-    return (host >> 24) == 10 || (host >> 24) == 127 || (host >> 20) == ((172u << 4) | 1u)
-        || (host >> 16) == ((192u << 8) | 168u);
+    return (host >> 24) == 10 || (host >> 24) == 127 || (host >> 20) == ((172u << 4) | 1u) ||
+        (host >> 16) == ((192u << 8) | 168u);
 }
 
-}  // namespace
+} // namespace
 
 sockaddr_in ParseFloodTarget(const std::string& text)
 {
@@ -45,11 +45,11 @@ sockaddr_in ParseFloodTarget(const std::string& text)
 }
 
 Flood::Flood(const FloodSettings& settings, Clock::time_point start)
-    : settings_(settings)
-    , start_(start)
-    , end_(start + settings.duration)
-    , socket_(settings.port)
-    , generator_(settings.sources, settings.seed, settings.target.sin_addr.s_addr)
+    : settings_(settings),
+      start_(start),
+      end_(start + settings.duration),
+      socket_(settings.port),
+      generator_(settings.sources, settings.seed, settings.target.sin_addr.s_addr)
 {
     for (std::string_view kind : FloodGenerator::Kinds())
         kinds_.emplace(kind, 0);
@@ -103,9 +103,9 @@ std::optional<Clock::time_point> Flood::NextDue(Clock::time_point now) const
         return std::nullopt;
     if (sent_ + failed_ < DueBy(now))
         return now;
-    const auto next = start_
-        + std::chrono::duration_cast<Clock::duration>(
-            std::chrono::duration<double>(static_cast<double>(sent_ + failed_) / settings_.rate));
+    const auto next = start_ +
+        std::chrono::duration_cast<Clock::duration>(
+                          std::chrono::duration<double>(static_cast<double>(sent_ + failed_) / settings_.rate));
     return std::min(next, end_);
 }
 
@@ -118,10 +118,19 @@ nlohmann::ordered_json Flood::Summary(Clock::time_point now) const
     for (const auto& [kind, count] : kinds_)
         kinds[kind] = count;
     const double elapsed = std::chrono::duration<double, std::milli>(std::min(now, end_) - start_).count();
-    return {{"event", "flood_summary"}, {"target", FormatEndpoint(settings_.target)}, {"rate", settings_.rate},
-        {"duration_ms", settings_.duration.count()}, {"elapsed_ms", elapsed}, {"sent", sent_}, {"bytes", bytes_},
-        {"failed", failed_}, {"errors", errors}, {"kinds", kinds}, {"sources", generator_.Sources().size()},
-        {"drained", drained_}, {"finished", Finished(now)}};
+    return {{"event", "flood_summary"},
+            {"target", FormatEndpoint(settings_.target)},
+            {"rate", settings_.rate},
+            {"duration_ms", settings_.duration.count()},
+            {"elapsed_ms", elapsed},
+            {"sent", sent_},
+            {"bytes", bytes_},
+            {"failed", failed_},
+            {"errors", errors},
+            {"kinds", kinds},
+            {"sources", generator_.Sources().size()},
+            {"drained", drained_},
+            {"finished", Finished(now)}};
 }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -18,9 +18,9 @@ namespace muxsim {
 
 struct FloodSettings {
     sockaddr_in target{};
-    double rate = 1000;  // datagrams per second
+    double rate = 1000; // datagrams per second
     std::chrono::milliseconds duration{10000};
-    std::uint64_t count = 0;  // 0: no limit but the duration
+    std::uint64_t count = 0; // 0: no limit but the duration
     unsigned sources = 300;
     unsigned short port = 0;
     std::uint64_t seed = 1;
@@ -58,4 +58,4 @@ private:
     std::map<std::string, std::uint64_t, std::less<>> kinds_;
 };
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -44,7 +44,7 @@ std::string Prefixed(std::string_view head, std::string_view tail)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 const std::vector<std::string_view>& FloodGenerator::Kinds()
 {
@@ -57,14 +57,13 @@ const std::vector<std::string_view>& FloodGenerator::Kinds()
     return kinds;
 }
 
-FloodGenerator::FloodGenerator(unsigned sources, std::uint64_t seed, unsigned avoid)
-    : random_(seed)
+FloodGenerator::FloodGenerator(unsigned sources, std::uint64_t seed, unsigned avoid) : random_(seed)
 {
-    const std::set<unsigned> excluded = {inet_addr("192.168.1.0"), inet_addr("192.168.1.1"),
-        inet_addr("192.168.1.255"), avoid};
+    const std::set<unsigned> excluded = {inet_addr("192.168.1.0"), inet_addr("192.168.1.1"), inet_addr("192.168.1.255"),
+                                         avoid};
     std::set<unsigned> chosen;
     while (chosen.size() < sources) {
-        unsigned host = 0;  // host order
+        unsigned host = 0; // host order
         switch (Uniform(0, 2)) {
         case 0: host = (10u << 24) | static_cast<unsigned>(Uniform(0, 0xFFFFFF)); break;
         case 1: host = (172u << 24) | (16u << 16) | static_cast<unsigned>(Uniform(0, 0xFFFFF)); break;
@@ -134,8 +133,8 @@ std::string FloodGenerator::AbsurdReply()
 
 std::string FloodGenerator::StatusLikeReply()
 {
-    static const std::array<std::string_view, 12> fixed = {
-        "A", "C", "D", "F", "a", "Z", "A255.255.255.0", "A0", "A/", "A//", "E", "X"};
+    static const std::array<std::string_view, 12> fixed = {"A",  "C",  "D",   "F", "a", "Z", "A255.255.255.0",
+                                                           "A0", "A/", "A//", "E", "X"};
     switch (Uniform(0, 3)) {
     case 0: return Prefixed("A", std::string(Uniform(1, 4000), '9'));
     case 1: {
@@ -178,4 +177,4 @@ FloodDatagram FloodGenerator::Next()
     return datagram;
 }
 
-}  // namespace muxsim
+} // namespace muxsim

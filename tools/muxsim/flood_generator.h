@@ -13,7 +13,7 @@ namespace muxsim {
 
 struct FloodDatagram {
     std::string payload;
-    unsigned source = 0;  // network order
+    unsigned source = 0; // network order
     std::string_view kind;
 };
 
@@ -43,4 +43,4 @@ private:
     std::vector<unsigned> sources_;
 };
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -47,7 +47,7 @@ muxsim::FloodSettings FloodSettingsFrom(const muxsim::FloodOptions& options, std
     return settings;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -8,8 +8,8 @@ namespace muxsim {
 
 std::optional<std::string> HostNamespaceRefusal()
 {
-    struct stat ours{};
-    struct stat init{};
+    struct stat ours {};
+    struct stat init {};
     if (stat("/proc/self/ns/net", &ours) != 0)
         return "cannot tell which network namespace this is (/proc/self/ns/net)";
     if (stat("/proc/1/ns/net", &init) == 0) {
@@ -25,4 +25,4 @@ std::optional<std::string> HostNamespaceRefusal()
     return "cannot confirm a private network namespace; run muxsim under scripts/netlab";
 }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -12,4 +12,4 @@ namespace muxsim {
 // network namespace (scripts/netlab or unshare --net).
 std::optional<std::string> HostNamespaceRefusal();
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -10,23 +10,33 @@ namespace muxsim {
 namespace {
 
 enum OptionId {
-    kConfig = 1000, kDevice, kLog, kReadyFile, kPort, kSeed, kFlood, kTarget, kRate, kDuration, kCount, kSources,
-    kFloodPort, kHelp,
+    kConfig = 1000,
+    kDevice,
+    kLog,
+    kReadyFile,
+    kPort,
+    kSeed,
+    kFlood,
+    kTarget,
+    kRate,
+    kDuration,
+    kCount,
+    kSources,
+    kFloodPort,
+    kHelp,
 };
 
-template <typename Number>
-Number ParseNumber(std::string_view text, const char* option, Number low, Number high)
+template <typename Number> Number ParseNumber(std::string_view text, const char* option, Number low, Number high)
 {
     Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty() || !(value >= low)
-        || !(value <= high))
-        throw UsageError(std::string("--") + option + " needs a number from " + std::to_string(low) + " to "
-            + std::to_string(high) + ", not \"" + std::string(text) + "\"");
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() || !(value >= low) || !(value <= high))
+        throw UsageError(std::string("--") + option + " needs a number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not \"" + std::string(text) + "\"");
     return value;
 }
 
-}  // namespace
+} // namespace
 
 Options ParseCommandLine(int argc, char** argv)
 {
@@ -67,8 +77,14 @@ Options ParseCommandLine(int argc, char** argv)
         case kPort: options.port = ParseNumber<unsigned short>(value, "port", 1, 65535); break;
         case kSeed: options.seed = ParseNumber<std::uint64_t>(value, "seed", 0, UINT64_MAX); break;
         case kFlood: flood_wanted = true; break;
-        case kTarget: flood.target = optarg; flood_option_seen = true; break;
-        case kRate: flood.rate = ParseNumber<double>(value, "rate", 0.1, 1e6); flood_option_seen = true; break;
+        case kTarget:
+            flood.target = optarg;
+            flood_option_seen = true;
+            break;
+        case kRate:
+            flood.rate = ParseNumber<double>(value, "rate", 0.1, 1e6);
+            flood_option_seen = true;
+            break;
         case kDuration:
             flood.duration_s = ParseNumber<double>(value, "duration", 0.001, 3600);
             flood_option_seen = true;
@@ -205,4 +221,4 @@ Exit codes: 0 clean stop, 1 runtime failure (socket, log), 2 bad usage or config
 )";
 }
 
-}  // namespace muxsim
+} // namespace muxsim

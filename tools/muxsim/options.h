@@ -16,11 +16,11 @@ struct UsageError : std::runtime_error {
 
 struct FloodOptions {
     std::string target = "192.168.1.1:1153";
-    double rate = 1000;        // datagrams per second
-    double duration_s = 10;    // the flood stops after this long
-    std::uint64_t count = 0;   // and after this many datagrams (0: no limit)
-    unsigned sources = 300;    // distinct source addresses
-    unsigned short port = 0;   // source port (0: any)
+    double rate = 1000;      // datagrams per second
+    double duration_s = 10;  // the flood stops after this long
+    std::uint64_t count = 0; // and after this many datagrams (0: no limit)
+    unsigned sources = 300;  // distinct source addresses
+    unsigned short port = 0; // source port (0: any)
 };
 
 struct Options {
@@ -39,4 +39,4 @@ Options ParseCommandLine(int argc, char** argv);
 
 const char* HelpText();
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -25,4 +25,4 @@ std::optional<DelayedReply> ReplyQueue::PopDue(Clock::time_point now)
     return reply;
 }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -16,9 +16,9 @@ using Clock = std::chrono::steady_clock;
 
 struct DelayedReply {
     Clock::time_point due;
-    std::uint64_t order = 0;  // keeps replies due at the same moment in sending order
+    std::uint64_t order = 0; // keeps replies due at the same moment in sending order
     std::size_t device = 0;
-    unsigned from = 0;  // network order
+    unsigned from = 0; // network order
     sockaddr_in to{};
     std::string payload;
 };
@@ -42,4 +42,4 @@ private:
     std::uint64_t next_order_ = 0;
 };
 
-}  // namespace muxsim
+} // namespace muxsim

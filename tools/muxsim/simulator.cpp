@@ -29,9 +29,14 @@ sigset_t StopSignals()
 json DeviceJson(const DeviceState& device)
 {
     const DeviceConfig& config = device.config;
-    return {{"ip", config.ip}, {"mask", config.mask}, {"mac", BytesToUtf8(config.mac)},
-        {"port", BytesToUtf8(config.port)}, {"flags", BytesToUtf8(config.flags)}, {"dn", BytesToUtf8(config.dn)},
-        {"silent", config.faults.silent}, {"delay_ms", config.faults.delay_ms}};
+    return {{"ip", config.ip},
+            {"mask", config.mask},
+            {"mac", BytesToUtf8(config.mac)},
+            {"port", BytesToUtf8(config.port)},
+            {"flags", BytesToUtf8(config.flags)},
+            {"dn", BytesToUtf8(config.dn)},
+            {"silent", config.faults.silent},
+            {"delay_ms", config.faults.delay_ms}};
 }
 
 void PutPayload(json& entry, std::string_view payload)
@@ -53,7 +58,7 @@ void WriteFileAtomically(const std::string& path, const std::string& text)
         throw std::runtime_error("rename " + temporary + ": " + ErrnoText(errno));
 }
 
-}  // namespace
+} // namespace
 
 void BlockStopSignals()
 {
@@ -64,9 +69,7 @@ void BlockStopSignals()
     sigprocmask(SIG_BLOCK, &signals, nullptr);
 }
 
-Simulator::Simulator(SimulatorSettings settings)
-    : settings_(std::move(settings))
-    , start_(Clock::now())
+Simulator::Simulator(SimulatorSettings settings) : settings_(std::move(settings)), start_(Clock::now())
 {
     const sigset_t signals = StopSignals();
     signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
@@ -100,8 +103,12 @@ void Simulator::AnnounceReady()
         for (const DeviceState& device : play_->Devices())
             devices.push_back(DeviceJson(device));
     }
-    log_.Write({{"t", Elapsed()}, {"event", "start"}, {"port", settings_.port}, {"devices", devices},
-        {"transparent", socket_ && socket_->Transparent()}, {"pid", getpid()}});
+    log_.Write({{"t", Elapsed()},
+                {"event", "start"},
+                {"port", settings_.port},
+                {"devices", devices},
+                {"transparent", socket_ && socket_->Transparent()},
+                {"pid", getpid()}});
     if (!settings_.ready_file.empty())
         WriteFileAtomically(settings_.ready_file, "ready\n");
     std::printf("ready\n");
@@ -127,8 +134,9 @@ int Simulator::Run()
 {
     AnnounceReady();
     for (;;) {
-        pollfd fds[3] = {{signal_fd_, POLLIN, 0}, {socket_ ? socket_->Descriptor() : -1, POLLIN, 0},
-            {flood_ ? flood_->Descriptor() : -1, POLLIN, 0}};
+        pollfd fds[3] = {{signal_fd_, POLLIN, 0},
+                         {socket_ ? socket_->Descriptor() : -1, POLLIN, 0},
+                         {flood_ ? flood_->Descriptor() : -1, POLLIN, 0}};
         if (poll(fds, 3, PollTimeout()) < 0 && errno != EINTR)
             throw std::runtime_error("poll: " + ErrnoText(errno));
         if (fds[0].revents & POLLIN)
@@ -140,8 +148,8 @@ int Simulator::Run()
                 const auto datagram = socket_->Receive(error);
                 if (error != 0) {
                     ++receive_errors_;
-                    log_.Write({{"t", Elapsed()}, {"event", "error"}, {"operation", "recvmsg"},
-                        {"error", ErrnoText(error)}});
+                    log_.Write(
+                        {{"t", Elapsed()}, {"event", "error"}, {"operation", "recvmsg"}, {"error", ErrnoText(error)}});
                     continue;
                 }
                 if (!datagram)
@@ -163,14 +171,18 @@ int Simulator::Run()
     }
     if (flood_ && !flood_reported_)
         ReportFlood();
-    log_.Write({{"t", Elapsed()}, {"event", "stop"}, {"received", received_}, {"replies_sent", replies_sent_},
-        {"send_errors", send_errors_}, {"receive_errors", receive_errors_},
-        {"replies_dropped", delayed_.Size()}});
+    log_.Write({{"t", Elapsed()},
+                {"event", "stop"},
+                {"received", received_},
+                {"replies_sent", replies_sent_},
+                {"send_errors", send_errors_},
+                {"receive_errors", receive_errors_},
+                {"replies_dropped", delayed_.Size()}});
     if (play_) {
         std::printf("muxsim: received %llu datagrams, sent %llu replies, %llu send errors, %zu delayed replies "
                     "dropped\n",
-            static_cast<unsigned long long>(received_), static_cast<unsigned long long>(replies_sent_),
-            static_cast<unsigned long long>(send_errors_), delayed_.Size());
+                    static_cast<unsigned long long>(received_), static_cast<unsigned long long>(replies_sent_),
+                    static_cast<unsigned long long>(send_errors_), delayed_.Size());
     }
     std::fflush(stdout);
     return 0;
@@ -193,8 +205,10 @@ void Simulator::HandleDatagram(const Datagram& datagram)
     const Outcome outcome = play_->Take(datagram.payload, datagram.destination);
     const auto& devices = play_->Devices();
 
-    json entry = {{"t", Elapsed()}, {"event", "received"}, {"from", FormatEndpoint(datagram.sender)},
-        {"to", datagram.destination ? json(FormatIPv4(*datagram.destination)) : json(nullptr)}};
+    json entry = {{"t", Elapsed()},
+                  {"event", "received"},
+                  {"from", FormatEndpoint(datagram.sender)},
+                  {"to", datagram.destination ? json(FormatIPv4(*datagram.destination)) : json(nullptr)}};
     PutPayload(entry, datagram.payload);
     entry["command"] = CommandName(outcome.command);
     json takers = json::array();
@@ -207,12 +221,14 @@ void Simulator::HandleDatagram(const Datagram& datagram)
     for (const PlannedReply& reply : outcome.replies) {
         const unsigned from = ParseIPv4(reply.from).value_or(0);
         if (reply.delay_ms > 0) {
-            json planned = {{"device", BytesToUtf8(devices[reply.device].config.mac)}, {"from", reply.from},
-                {"to", FormatEndpoint(datagram.sender)}, {"delay_ms", reply.delay_ms}};
+            json planned = {{"device", BytesToUtf8(devices[reply.device].config.mac)},
+                            {"from", reply.from},
+                            {"to", FormatEndpoint(datagram.sender)},
+                            {"delay_ms", reply.delay_ms}};
             PutPayload(planned, reply.payload);
             replies.push_back(std::move(planned));
             delayed_.Push({Clock::now() + std::chrono::milliseconds(reply.delay_ms), 0, reply.device, from,
-                datagram.sender, reply.payload});
+                           datagram.sender, reply.payload});
             continue;
         }
         json sent = SendReply(reply.device, from, datagram.sender, reply.payload);
@@ -223,8 +239,10 @@ void Simulator::HandleDatagram(const Datagram& datagram)
     log_.Write(entry);
 
     for (const StateChange& change : outcome.changes) {
-        json line = {{"t", Elapsed()}, {"event", "state"}, {"device", BytesToUtf8(devices[change.device].config.mac)},
-            {"field", change.field}};
+        json line = {{"t", Elapsed()},
+                     {"event", "state"},
+                     {"device", BytesToUtf8(devices[change.device].config.mac)},
+                     {"field", change.field}};
         if (change.field == "selected" || change.field == "logged_in") {
             line["old"] = change.old_value == "true";
             line["new"] = change.new_value == "true";
@@ -238,8 +256,9 @@ void Simulator::HandleDatagram(const Datagram& datagram)
 
 json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& to, const std::string& payload)
 {
-    json sent = {{"device", BytesToUtf8(play_->Devices()[device].config.mac)}, {"from", FormatIPv4(from)},
-        {"to", FormatEndpoint(to)}};
+    json sent = {{"device", BytesToUtf8(play_->Devices()[device].config.mac)},
+                 {"from", FormatIPv4(from)},
+                 {"to", FormatEndpoint(to)}};
     PutPayload(sent, payload);
     if (const int error = socket_->SendFrom(from, to, payload); error != 0) {
         ++send_errors_;
@@ -260,4 +279,4 @@ void Simulator::SendDueReplies()
     }
 }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -23,8 +23,8 @@ struct SimulatorSettings {
     std::vector<DeviceConfig> devices;
     bool play_devices = false;
     unsigned short port = 65535;
-    std::string log_path;    // empty: no log
-    std::string ready_file;  // empty: only "ready" on stdout
+    std::string log_path;   // empty: no log
+    std::string ready_file; // empty: only "ready" on stdout
     std::uint64_t seed = 1;
     std::optional<FloodSettings> flood;
 };
@@ -41,7 +41,8 @@ public:
 
 private:
     void HandleDatagram(const Datagram& datagram);
-    nlohmann::ordered_json SendReply(std::size_t device, unsigned from, const sockaddr_in& to, const std::string& payload);
+    nlohmann::ordered_json SendReply(std::size_t device, unsigned from, const sockaddr_in& to,
+                                     const std::string& payload);
     void SendDueReplies();
     void AnnounceReady();
     void ReportFlood();
@@ -67,4 +68,4 @@ private:
 // parent may have set to "ignore") so that they arrive through a signalfd.
 void BlockStopSignals();
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -20,10 +20,9 @@ constexpr std::size_t kLargestDatagram = 65535;
     throw SocketError(operation + ": " + ErrnoText(error));
 }
 
-}  // namespace
+} // namespace
 
-UdpSocket::UdpSocket(unsigned short port)
-    : buffer_(kLargestDatagram + 1, '\0')
+UdpSocket::UdpSocket(unsigned short port) : buffer_(kLargestDatagram + 1, '\0')
 {
     fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd_ < 0)
@@ -118,4 +117,4 @@ std::string FormatEndpoint(const sockaddr_in& address)
     return FormatIPv4(address.sin_addr.s_addr) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -18,7 +18,7 @@ struct SocketError : std::runtime_error {
 struct Datagram {
     std::string payload;
     sockaddr_in sender{};
-    std::optional<unsigned> destination;  // network order, from IP_PKTINFO
+    std::optional<unsigned> destination; // network order, from IP_PKTINFO
 };
 
 class UdpSocket {
@@ -50,4 +50,4 @@ private:
 
 std::string FormatEndpoint(const sockaddr_in& address);
 
-}  // namespace muxsim
+} // namespace muxsim

@@ -15,7 +15,7 @@ public:
     using TDoublyLinkedString::TDoublyLinkedString;
     sockaddr_in Address{}; // complete unless AwaitingLookup
     std::string Host;
-    std::string Port;      // number or service name
+    std::string Port; // number or service name
     bool AwaitingLookup = false;
     uint32_t InterfaceIndex = 0; // 0: wherever the routing table sends it
 };

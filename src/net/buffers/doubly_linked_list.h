@@ -62,8 +62,7 @@ private:
     std::size_t count_ = 0;
 };
 
-template <class Item = TDoublyLinkedItem>
-class TDoublyLinkedList {
+template <class Item = TDoublyLinkedItem> class TDoublyLinkedList {
 public:
     Item* Head() const { return static_cast<Item*>(chain_.Head()); }
     Item* Tail() const { return static_cast<Item*>(chain_.Tail()); }

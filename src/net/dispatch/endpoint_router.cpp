@@ -17,8 +17,11 @@ namespace {
 class NotificationEvent final : public QEvent {
 public:
     NotificationEvent(QEvent::Type type, EndpointHandle endpoint, const Notification& notification,
-        uint64_t watchGeneration)
-        : QEvent(type), endpoint(endpoint), notification(notification), watchGeneration(watchGeneration)
+                      uint64_t watchGeneration)
+        : QEvent(type),
+          endpoint(endpoint),
+          notification(notification),
+          watchGeneration(watchGeneration)
     {
     }
     EndpointHandle endpoint;
@@ -64,15 +67,12 @@ void EndpointRouter::Detach(EndpointHandle endpoint)
         watches_->DropEndpoint(endpoint);
 }
 
-bool EndpointRouter::IsAttached(EndpointHandle endpoint) const
-{
-    return endpoints_.count(endpoint) != 0;
-}
+bool EndpointRouter::IsAttached(EndpointHandle endpoint) const { return endpoints_.count(endpoint) != 0; }
 
 void EndpointRouter::Post(EndpointHandle endpoint, const Notification& notification, uint64_t watchGeneration)
 {
     QCoreApplication::postEvent(this,
-        new NotificationEvent(notificationEventType_, endpoint, notification, watchGeneration));
+                                new NotificationEvent(notificationEventType_, endpoint, notification, watchGeneration));
 }
 
 bool EndpointRouter::StartTimer(EndpointHandle endpoint, uint32_t id, int32_t intervalMs)

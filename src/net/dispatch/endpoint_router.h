@@ -65,7 +65,7 @@ private:
     QEvent::Type callEventType_;
     EndpointHandle lastEndpoint_ = 0;
     std::unordered_map<EndpointHandle, TWindowHandle*> endpoints_;
-    std::map<TimerKey, int> timers_;           // -> Qt timer id
+    std::map<TimerKey, int> timers_; // -> Qt timer id
     std::unordered_map<int, TimerKey> timerOwners_;
 };
 

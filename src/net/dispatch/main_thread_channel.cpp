@@ -6,7 +6,9 @@
 namespace net {
 
 CallEvent::CallEvent(QEvent::Type type, std::function<void()> call, std::function<void()> finally)
-    : QEvent(type), call_(std::move(call)), finally_(std::move(finally))
+    : QEvent(type),
+      call_(std::move(call)),
+      finally_(std::move(finally))
 {
 }
 
@@ -24,10 +26,7 @@ void CallEvent::Run()
         call();
 }
 
-MainThreadChannel::MainThreadChannel(QObject* receiver, QEvent::Type type)
-    : receiver_(receiver), type_(type)
-{
-}
+MainThreadChannel::MainThreadChannel(QObject* receiver, QEvent::Type type) : receiver_(receiver), type_(type) {}
 
 bool MainThreadChannel::Post(std::function<void()> call, std::function<void()> finally)
 {

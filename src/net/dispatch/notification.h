@@ -10,8 +10,8 @@ namespace net {
 // Identifies one dispatch endpoint; 0 = none. Never reused within a run.
 using EndpointHandle = std::uint64_t;
 
-inline constexpr uint32_t MsgTimer = 275;            // wParam: timer id
-inline constexpr uint32_t MsgHostLookupDone = 1574;  // wParam: request, lParam high: error
+inline constexpr uint32_t MsgTimer = 275;           // wParam: timer id
+inline constexpr uint32_t MsgHostLookupDone = 1574; // wParam: request, lParam high: error
 inline constexpr uint32_t MsgAddressLookupDone = 1575;
 inline constexpr uint32_t MsgSocketEvent = 1024 + 552; // wParam: fd, lParam low: event bits
 

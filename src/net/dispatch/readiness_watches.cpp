@@ -12,8 +12,8 @@ struct ReadinessWatches::Entry {
     uint64_t generation = 0;
     std::unique_ptr<QSocketNotifier> read;
     std::unique_ptr<QSocketNotifier> write;
-    bool readPending = false;       // a read notification is queued or being handled
-    bool readSincePosted = false;   // the socket was read since it was posted
+    bool readPending = false;     // a read notification is queued or being handled
+    bool readSincePosted = false; // the socket was read since it was posted
 };
 
 ReadinessWatches::ReadinessWatches(EndpointRouter& router) : router_(router) {}
@@ -30,23 +30,20 @@ void ReadinessWatches::Watch(EndpointHandle endpoint, int fd, uint32_t events)
     if (events & SocketEventRead) {
         watch->read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         QObject::connect(watch->read.get(), &QSocketNotifier::activated, watch->read.get(),
-            [this, fd, generation] { OnReadable(fd, generation); });
+                         [this, fd, generation] { OnReadable(fd, generation); });
     }
     if (events & SocketEventWrite) {
         watch->write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
         watch->write->setEnabled(false);
         QObject::connect(watch->write.get(), &QSocketNotifier::activated, watch->write.get(),
-            [this, fd, generation] { OnWritable(fd, generation); });
+                         [this, fd, generation] { OnWritable(fd, generation); });
     }
     watches_[fd] = std::move(watch);
     if (events & SocketEventWrite)
         router_.Post(endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventWrite}, generation);
 }
 
-void ReadinessWatches::Unwatch(int fd)
-{
-    watches_.erase(fd);
-}
+void ReadinessWatches::Unwatch(int fd) { watches_.erase(fd); }
 
 void ReadinessWatches::DropEndpoint(EndpointHandle endpoint)
 {
@@ -66,10 +63,7 @@ ReadinessWatches::Entry* ReadinessWatches::Find(int fd, uint64_t generation) con
     return it->second.get();
 }
 
-bool ReadinessWatches::IsCurrent(int fd, uint64_t generation) const
-{
-    return Find(fd, generation) != nullptr;
-}
+bool ReadinessWatches::IsCurrent(int fd, uint64_t generation) const { return Find(fd, generation) != nullptr; }
 
 void ReadinessWatches::RequestWriteNotification(int fd)
 {
@@ -84,7 +78,7 @@ void ReadinessWatches::PostRead(int fd)
     if (it == watches_.end())
         return;
     router_.Post(it->second->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead},
-        it->second->generation);
+                 it->second->generation);
 }
 
 void ReadinessWatches::NoteReceive(int fd)

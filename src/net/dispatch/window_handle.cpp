@@ -13,10 +13,7 @@ namespace net {
 
 TWindowHandle::TWindowHandle(QObject* owner) : TComponent(owner) {}
 
-TWindowHandle::~TWindowHandle()
-{
-    TWindowHandle::DestroyWindowHandle();
-}
+TWindowHandle::~TWindowHandle() { TWindowHandle::DestroyWindowHandle(); }
 
 EndpointHandle TWindowHandle::GetWindowHandle()
 {
@@ -68,17 +65,11 @@ int32_t TWindowHandle::MessageProc(uint32_t message, uint32_t wParam, uint32_t l
     return result;
 }
 
-void TWindowHandle::Terminate()
-{
-    terminated_ = true;
-}
+void TWindowHandle::Terminate() { terminated_ = true; }
 
 TTimerHandle::TTimerHandle(QObject* owner) : TWindowHandle(owner) {}
 
-TTimerHandle::~TTimerHandle()
-{
-    TTimerHandle::DestroyWindowHandle();
-}
+TTimerHandle::~TTimerHandle() { TTimerHandle::DestroyWindowHandle(); }
 
 void TTimerHandle::SetTimerInterval(int32_t intervalMs)
 {

@@ -15,8 +15,8 @@ namespace {
 bool Usable(const ifaddrs& entry)
 {
     const unsigned required = IFF_UP | IFF_BROADCAST;
-    return entry.ifa_addr && entry.ifa_addr->sa_family == AF_INET && (entry.ifa_flags & required) == required
-        && !(entry.ifa_flags & IFF_LOOPBACK);
+    return entry.ifa_addr && entry.ifa_addr->sa_family == AF_INET && (entry.ifa_flags & required) == required &&
+        !(entry.ifa_flags & IFF_LOOPBACK);
 }
 
 } // namespace

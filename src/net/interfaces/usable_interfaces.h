@@ -13,8 +13,8 @@ namespace net {
 
 struct NetworkInterface {
     std::string Name;
-    uint32_t Index = 0;  // the kernel's interface index
-    in_addr Address{};   // its first IPv4 address
+    uint32_t Index = 0; // the kernel's interface index
+    in_addr Address{};  // its first IPv4 address
 };
 
 struct InterfaceEnumeration {

@@ -52,7 +52,7 @@ struct TThreadHostLookupThread::HandOver {
 namespace {
 
 void RunWorker(std::shared_ptr<TThreadHostLookupThread::HandOver> handOver, std::string host,
-    std::shared_ptr<MainThreadChannel> channel)
+               std::shared_ptr<MainThreadChannel> channel)
 {
     HostResolution result = LookupHostName(host);
     bool cancelled = false;
@@ -63,8 +63,8 @@ void RunWorker(std::shared_ptr<TThreadHostLookupThread::HandOver> handOver, std:
     // Posted without holding the hand-over lock: the channel takes its own,
     // and the main thread takes the hand-over lock while it holds others.
     // Deliver checks for a cancel made meanwhile.
-    if (!cancelled && channel->Post([handOver, result] { handOver->Deliver(result); },
-                                    [handOver] { handOver->Finished(); })) {
+    if (!cancelled &&
+        channel->Post([handOver, result] { handOver->Deliver(result); }, [handOver] { handOver->Finished(); })) {
         // Synchronous hand-over: wait until the main thread has run the
         // completion (or dropped it, or the lookup was cancelled).
         std::unique_lock guard(handOver->lock);
@@ -76,7 +76,7 @@ void RunWorker(std::shared_ptr<TThreadHostLookupThread::HandOver> handOver, std:
 } // namespace
 
 TThreadHostLookupThread::TThreadHostLookupThread(TSocketHostLookup& lookup, const std::string& host,
-    std::shared_ptr<MainThreadChannel> channel)
+                                                 std::shared_ptr<MainThreadChannel> channel)
     : handOver_(std::make_shared<HandOver>())
 {
     handOver_->lookup = &lookup;
@@ -89,15 +89,9 @@ TThreadHostLookupThread::TThreadHostLookupThread(TSocketHostLookup& lookup, cons
     }
 }
 
-TThreadHostLookupThread::~TThreadHostLookupThread()
-{
-    handOver_->Cancel();
-}
+TThreadHostLookupThread::~TThreadHostLookupThread() { handOver_->Cancel(); }
 
-TSocketHostLookup::~TSocketHostLookup()
-{
-    Cancel();
-}
+TSocketHostLookup::~TSocketHostLookup() { Cancel(); }
 
 void TSocketHostLookup::Start()
 {

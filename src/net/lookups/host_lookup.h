@@ -26,7 +26,7 @@ public:
     // Starts the worker at once. Throws std::system_error when no thread
     // can be started.
     TThreadHostLookupThread(TSocketHostLookup& lookup, const std::string& host,
-        std::shared_ptr<MainThreadChannel> channel);
+                            std::shared_ptr<MainThreadChannel> channel);
     ~TThreadHostLookupThread(); // cancels
     TThreadHostLookupThread(const TThreadHostLookupThread&) = delete;
     TThreadHostLookupThread& operator=(const TThreadHostLookupThread&) = delete;

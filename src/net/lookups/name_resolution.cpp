@@ -59,7 +59,7 @@ HostResolution LookupHostName(const std::string& name)
             continue;
         in_addr a = reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr;
         bool seen = std::any_of(result.addresses.begin(), result.addresses.end(),
-            [&](const in_addr& b) { return b.s_addr == a.s_addr; });
+                                [&](const in_addr& b) { return b.s_addr == a.s_addr; });
         if (!seen)
             result.addresses.push_back(a);
     }

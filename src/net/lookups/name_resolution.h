@@ -20,7 +20,7 @@ inline constexpr uint8_t ProtocolUdp = 1;
 bool IsIPAddress(const std::string& text, in_addr& address);
 
 struct HostResolution {
-    int32_t errorCode = 0; // WinSock number, 0 = found
+    int32_t errorCode = 0;  // WinSock number, 0 = found
     TInAddrArray addresses; // in the resolver's order, duplicates removed
 };
 // A blocking lookup of a host name (no dotted-address shortcut).

@@ -13,10 +13,7 @@
 
 namespace net {
 
-ASocket::ASocket(QObject* owner) : TTimerHandle(owner)
-{
-    SocketLayer::instance().SocketList().Add(this);
-}
+ASocket::ASocket(QObject* owner) : TTimerHandle(owner) { SocketLayer::instance().SocketList().Add(this); }
 
 ASocket::~ASocket()
 {
@@ -62,10 +59,7 @@ std::string ASocket::GetLocalPort()
     return std::to_string(ntohs(name.sin_port));
 }
 
-std::string ASocket::ErrorDescription() const
-{
-    return DescribeSocketError(errorCode_, errorMessage_);
-}
+std::string ASocket::ErrorDescription() const { return DescribeSocketError(errorCode_, errorMessage_); }
 
 void ASocket::SetError(int32_t code, const std::string& message)
 {
@@ -75,10 +69,7 @@ void ASocket::SetError(int32_t code, const std::string& message)
         OnError(*this);
 }
 
-void ASocket::ClearError()
-{
-    SetError(0, {});
-}
+void ASocket::ClearError() { SetError(0, {}); }
 
 void ASocket::RaiseError(const std::string& message, int32_t code)
 {
@@ -93,10 +84,7 @@ void ASocket::RaiseLastError(const std::string& text, int32_t code)
     throw EWinSock(message); // in case an override of RaiseError returns
 }
 
-void ASocket::RaiseLastError(const std::string& text)
-{
-    RaiseLastError(text, WinSockErrorFromErrno(errno));
-}
+void ASocket::RaiseLastError(const std::string& text) { RaiseLastError(text, WinSockErrorFromErrno(errno)); }
 
 void ASocket::CheckClosed(const std::string& operation)
 {
@@ -104,10 +92,7 @@ void ASocket::CheckClosed(const std::string& operation)
         RaiseError("Operation only allowed on closed socket: " + operation, SocketErrorNotClosed);
 }
 
-bool ASocket::IsConnected() const
-{
-    return socketState_ == 4 || socketState_ == 5;
-}
+bool ASocket::IsConnected() const { return socketState_ == 4 || socketState_ == 5; }
 
 void ASocket::TriggerStateChange(uint8_t oldState, uint8_t newState)
 {
@@ -150,10 +135,7 @@ void ASocket::InitWithHandle(int handle)
     handle_ = handle;
 }
 
-void ASocket::InitWithProtocol(uint8_t protocol)
-{
-    SetProtocol(protocol);
-}
+void ASocket::InitWithProtocol(uint8_t protocol) { SetProtocol(protocol); }
 
 int32_t ASocket::MessageProc(uint32_t message, uint32_t wParam, uint32_t lParam)
 {
@@ -167,7 +149,7 @@ int32_t ASocket::MessageProc(uint32_t message, uint32_t wParam, uint32_t lParam)
 void ASocket::HostLookupComplete(TSocketHostLookup& lookup)
 {
     auto it = std::find_if(pendingLookups_.begin(), pendingLookups_.end(),
-        [&](const auto& pending) { return pending.get() == &lookup; });
+                           [&](const auto& pending) { return pending.get() == &lookup; });
     if (it == pendingLookups_.end())
         return;
     // Owned here from now on, so it is freed also when HostResolved raises.

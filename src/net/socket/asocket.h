@@ -3,8 +3,8 @@
 // the host lookups a socket has started.
 #pragma once
 
-#include "net/lookups/host_lookup.h"
 #include "net/dispatch/window_handle.h"
+#include "net/lookups/host_lookup.h"
 
 #include <functional>
 #include <memory>

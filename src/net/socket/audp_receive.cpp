@@ -38,7 +38,7 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
 }
 
 bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received,
-    uint32_t& arrivalInterface)
+                               uint32_t& arrivalInterface)
 {
     ClearError();
     arrivalInterface = 0;
@@ -142,14 +142,14 @@ void AUDPSocket::DrainIntoReceiveBuffer()
 {
     auto alive = LifeToken();
     for (int drained = 0; drained < kMaxDrainPerNotification && SocketHandle() != -1; ++drained) {
-        if (maxReceiveBufferPacketCount_ >= 0
-            && receiveBuffer_.Count() >= static_cast<std::size_t>(maxReceiveBufferPacketCount_))
+        if (maxReceiveBufferPacketCount_ >= 0 &&
+            receiveBuffer_.Count() >= static_cast<std::size_t>(maxReceiveBufferPacketCount_))
             return;
         auto item = std::make_unique<TUDPReceiveBufferItem>(
             std::string(static_cast<std::size_t>(std::max(maxPacketSize_, 0)), '\0'));
         int32_t received = 0;
         bool got = ReadPacketRaw(item->Value.data(), static_cast<int32_t>(item->Value.size()), item->From, received,
-            item->ArrivalInterface);
+                                 item->ArrivalInterface);
         if (alive.expired() || !got)
             return;
         item->Value.resize(static_cast<std::size_t>(received));

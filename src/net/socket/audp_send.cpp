@@ -2,9 +2,9 @@
 // Sending: immediate sends, the send queue and sends to named hosts.
 #include "net/socket/audp_socket.h"
 
-#include "net/lookups/name_resolution.h"
 #include "net/dispatch/readiness_watches.h"
 #include "net/errors/socket_errors.h"
+#include "net/lookups/name_resolution.h"
 #include "net/socket_layer.h"
 
 #include <algorithm>
@@ -72,7 +72,7 @@ bool AUDPSocket::SendNow(const sockaddr_in& to, const std::string& data, int32_t
             sent = SendThrough(SocketHandle(), to, data, interfaceIndex);
         else
             sent = ::sendto(SocketHandle(), data.empty() ? nullptr : data.data(), data.size(), MSG_NOSIGNAL,
-                reinterpret_cast<const sockaddr*>(&to), sizeof to);
+                            reinterpret_cast<const sockaddr*>(&to), sizeof to);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0) {
         error = WinSockErrorFromErrno(errno);
@@ -104,7 +104,7 @@ void AUDPSocket::Queue(const sockaddr_in& to, const std::string& data, uint32_t 
 }
 
 void AUDPSocket::FireSendFailed(int32_t error, in_addr addr, uint16_t port, const std::string& host,
-    const std::string& portText, const std::string& data)
+                                const std::string& portText, const std::string& data)
 {
     if (OnSendFailed)
         OnSendFailed(*this, error, addr, port, host, portText, data.data(), static_cast<int32_t>(data.size()));
@@ -197,8 +197,7 @@ void AUDPSocket::FlushSendBuffer()
             break;
         std::unique_ptr<TUDPSendBufferItem> failed = MutableSendBuffer().Unlink(item);
         try {
-            FireSendFailed(error, failed->Address.sin_addr, ntohs(failed->Address.sin_port), {}, {},
-                failed->Value);
+            FireSendFailed(error, failed->Address.sin_addr, ntohs(failed->Address.sin_port), {}, {}, failed->Value);
         } catch (...) {
             if (!firstError)
                 firstError = std::current_exception();

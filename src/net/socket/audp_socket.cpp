@@ -2,9 +2,9 @@
 // Construction, properties and binding of the UDP socket.
 #include "net/socket/audp_socket.h"
 
-#include "net/lookups/name_resolution.h"
 #include "net/dispatch/readiness_watches.h"
 #include "net/errors/socket_errors.h"
+#include "net/lookups/name_resolution.h"
 #include "net/socket_layer.h"
 
 #include <arpa/inet.h>
@@ -20,10 +20,7 @@ AUDPSocket::AUDPSocket(QObject* owner) : ASocketExSendBuffer(owner)
     SetUseSendBuffer(true);
 }
 
-AUDPSocket::~AUDPSocket()
-{
-    receiveBuffer_.Clear();
-}
+AUDPSocket::~AUDPSocket() { receiveBuffer_.Clear(); }
 
 void AUDPSocket::SetBroadcastOption(bool value)
 {
@@ -35,10 +32,7 @@ void AUDPSocket::SetBroadcastOption(bool value)
     broadcastOption_ = value;
 }
 
-bool AUDPSocket::GetBound() const
-{
-    return (IsLoading() || IsDesigning()) ? storedBound_ : isBound_;
-}
+bool AUDPSocket::GetBound() const { return (IsLoading() || IsDesigning()) ? storedBound_ : isBound_; }
 
 void AUDPSocket::SetBound(bool value)
 {
@@ -140,10 +134,7 @@ void AUDPSocket::ApplyPacketInfoOption()
         RaiseLastError("Socket packet info option not set");
 }
 
-uint32_t AUDPSocket::GetAsyncEvents() const
-{
-    return SocketEventRead | SocketEventWrite;
-}
+uint32_t AUDPSocket::GetAsyncEvents() const { return SocketEventRead | SocketEventWrite; }
 
 void AUDPSocket::HandleSocketEvent(uint32_t events, uint32_t error)
 {

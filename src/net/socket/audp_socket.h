@@ -52,8 +52,8 @@ public:
     bool ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received, uint32_t& arrivalInterface);
 
     std::function<void(AUDPSocket& sender)> OnDataAvailable;
-    std::function<void(AUDPSocket& sender, int32_t errorCode, in_addr addr, uint16_t portNum,
-        const std::string& host, const std::string& port, const char* data, int32_t dataSize)>
+    std::function<void(AUDPSocket& sender, int32_t errorCode, in_addr addr, uint16_t portNum, const std::string& host,
+                       const std::string& port, const char* data, int32_t dataSize)>
         OnSendFailed;
 
 protected:
@@ -73,7 +73,7 @@ private:
     bool HasSendableQueued() const;
     void Queue(const sockaddr_in& to, const std::string& data, uint32_t interfaceIndex = 0);
     void FireSendFailed(int32_t error, in_addr addr, uint16_t port, const std::string& host,
-        const std::string& portText, const std::string& data);
+                        const std::string& portText, const std::string& data);
     void DrainIntoReceiveBuffer();
     TUDPSendBufferItem* FirstAwaiting(const std::string& host) const;
 

@@ -6,7 +6,8 @@
 namespace net {
 
 ASocketExSendBuffer::ASocketExSendBuffer(QObject* owner)
-    : ASocket(owner), throttleStart_(std::chrono::steady_clock::now())
+    : ASocket(owner),
+      throttleStart_(std::chrono::steady_clock::now())
 {
     SetTimerInterval(50);
 }
@@ -17,10 +18,7 @@ ASocketExSendBuffer::~ASocketExSendBuffer()
     sendBuffer_.Clear();
 }
 
-bool ASocketExSendBuffer::IsThrottling() const
-{
-    return throttle_ && IsConnected();
-}
+bool ASocketExSendBuffer::IsThrottling() const { return throttle_ && IsConnected(); }
 
 void ASocketExSendBuffer::SetThrottle(bool value)
 {

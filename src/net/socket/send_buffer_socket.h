@@ -4,8 +4,8 @@
 // bookkeeping used by connected sockets.
 #pragma once
 
-#include "net/socket/asocket.h"
 #include "net/buffers/buffer_items.h"
+#include "net/socket/asocket.h"
 
 #include <chrono>
 
