@@ -8,11 +8,15 @@
 #include <QString>
 
 #include <type_traits>
+#include <vector>
 
 namespace bench {
 
 // Ends the program with status 2 after "<program>: <text>" on stderr.
 [[noreturn]] void UsageError(const QString& text);
+
+// A comma-separated list of device counts, each from 1 to 255.
+std::vector<int> DeviceCounts(const QString& text);
 
 // The value of `option` as an int or a double from `low` to `high`.
 template <typename Number>

@@ -104,19 +104,6 @@ Measurement MeasureOneCycle(int count)
     return m;
 }
 
-std::vector<int> ParseCounts(const QString& text)
-{
-    std::vector<int> counts;
-    for (const QString& item : text.split(',')) {
-        bool ok = false;
-        const int n = item.trimmed().toInt(&ok);
-        if (!ok || n < 1 || n > 255)
-            bench::UsageError(QStringLiteral("device counts run from 1 to 255, not \"%1\"").arg(item));
-        counts.push_back(n);
-    }
-    return counts;
-}
-
 int RunChild(int count)
 {
     const Measurement m = MeasureOneCycle(count);
@@ -187,7 +174,7 @@ int main(int argc, char** argv)
     try {
         if (parser.isSet(one))
             return RunChild(bench::NumberValue(parser, one, 1, 255));
-        return RunAll(ParseCounts(parser.value(devices)), QCoreApplication::applicationFilePath());
+        return RunAll(bench::DeviceCounts(parser.value(devices)), QCoreApplication::applicationFilePath());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "discovery_bench: %s\n", e.what());
         return 1;

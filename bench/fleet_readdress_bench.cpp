@@ -131,19 +131,6 @@ WindowPath MeasureWindowPath(const std::vector<Device>& fleet, int measured)
     return {firstRefresh + perDevice * double(fleet.size()), measured};
 }
 
-std::vector<int> ParseCounts(const QString& text)
-{
-    std::vector<int> counts;
-    for (const QString& item : text.split(',')) {
-        bool ok = false;
-        const int n = item.trimmed().toInt(&ok);
-        if (!ok || n < 1 || n > 255)
-            bench::UsageError(QStringLiteral("device counts run from 1 to 255, not \"%1\"").arg(item));
-        counts.push_back(n);
-    }
-    return counts;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -166,7 +153,7 @@ int main(int argc, char** argv)
                                     QStringLiteral("N"), QStringLiteral("3"));
     parser.addOptions({devices, full, sample});
     parser.process(app);
-    const std::vector<int> counts = ParseCounts(parser.value(devices));
+    const std::vector<int> counts = bench::DeviceCounts(parser.value(devices));
     const int fullUpTo = bench::NumberValue(parser, full, 1, 255);
     const int sampled = bench::NumberValue(parser, sample, 1, 255);
 
