@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-using namespace widgets;
-
 namespace model {
 
 namespace {
