@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "net/errors/socket_errors.h"
+
 #include <cstdint>
 
 namespace protocol {
@@ -35,7 +37,7 @@ inline constexpr const char* kClosingCommand = "E";
 
 // Socket errors after which the operator is told to check the workstation's
 // own address and link rather than the network.
-inline constexpr int32_t kErrorNetworkUnreachable = 10051;
-inline constexpr int32_t kErrorHostUnreachable = 10065;
+inline constexpr int32_t kErrorNetworkUnreachable = net::WSAENETUNREACH;
+inline constexpr int32_t kErrorHostUnreachable = net::WSAEHOSTUNREACH;
 
 } // namespace protocol
