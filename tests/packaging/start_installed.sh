@@ -62,7 +62,7 @@ if ! grep '"event":"received"' "$logs/muxsim.jsonl" | grep -q '"payload":"GNM"';
 fi
 echo "ok:   installed muxconfig runs offscreen and finds the device"
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
     program=$1 log=$2 title=$3 wm_class=$4
     QT_QPA_PLATFORM=xcb "$program" >"$log" 2>&1 &
     app=$!
