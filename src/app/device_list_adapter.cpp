@@ -18,17 +18,17 @@ QString Latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data
 DeviceListAdapter::DeviceListAdapter()
 {
     InitRowImageResources();
-    rowImages_[kImageExclamation] = QIcon(QStringLiteral(":/icons/exclamation.xpm"));
-    rowImages_[kImageLetterE] = QIcon(QStringLiteral(":/icons/letter_e.xpm"));
+    rowImages_[protocol::DeviceRow::kImageExclamation] = QIcon(QStringLiteral(":/icons/exclamation.xpm"));
+    rowImages_[protocol::DeviceRow::kImageLetterE] = QIcon(QStringLiteral(":/icons/letter_e.xpm"));
 }
 
 void DeviceListAdapter::Clear() { list_->clear(); }
 
-void DeviceListAdapter::SetEnabled(bool enabled)
+void DeviceListAdapter::ShowRows(const std::vector<protocol::DeviceRow>& rows)
 {
-    if (!enabled && operationRunning_ && !operationRunning_())
-        return;
-    list_->setEnabled(enabled);
+    for (const protocol::DeviceRow& row : rows)
+        AddRow(row);
+    list_->viewport()->repaint();
 }
 
 void DeviceListAdapter::AddRow(const protocol::DeviceRow& row)
@@ -52,6 +52,9 @@ void DeviceListAdapter::ShowProgress(const protocol::Progress& progress)
     list_->SetPlaceholderText(ProgressText(progress));
 }
 
-void DeviceListAdapter::Repaint() { list_->viewport()->repaint(); }
+void DeviceListAdapter::ExplainEmptyList(const std::vector<protocol::SearchedInterface>& searched)
+{
+    list_->SetPlaceholderText(EmptyListText(searched));
+}
 
 } // namespace app

@@ -1,37 +1,36 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "protocol/device_list_view.h"
+#include "protocol/device_row.h"
+#include "protocol/device_session.h"
 
 #include <QIcon>
 #include <array>
-#include <functional>
+#include <vector>
 
 namespace app {
 
 class DeviceListWidget;
 
-// The device protocol's view of the window's list widget: rows with their
-// small images and what the images mean in words, enabling, repainting, and
-// what the protocol is busy with.
-class DeviceListAdapter : public protocol::DeviceListView {
+// Puts the device session's results into the window's list widget: rows
+// with their small images and what the images mean in words, and what the
+// session is busy with.
+class DeviceListAdapter {
 public:
     DeviceListAdapter();
 
     // The window's list widget, which outlives this adapter.
     void SetWidget(DeviceListWidget* list) { list_ = list; }
-    // Tells whether an operation runs. A discovery reply that arrives after
-    // its cycle asks to disable the list; when nothing runs, it stays usable.
-    void SetOperationCheck(std::function<bool()> running) { operationRunning_ = std::move(running); }
 
-    void Clear() override;
-    void SetEnabled(bool enabled) override;
-    void AddRow(const protocol::DeviceRow& row) override;
-    void Repaint() override;
-    void ShowProgress(const protocol::Progress& progress) override;
+    void Clear();
+    void ShowRows(const std::vector<protocol::DeviceRow>& rows);
+    void ShowProgress(const protocol::Progress& progress);
+    // An empty list says where the discovery looked and what to check.
+    void ExplainEmptyList(const std::vector<protocol::SearchedInterface>& searched);
 
 private:
+    void AddRow(const protocol::DeviceRow& row);
+
     DeviceListWidget* list_ = nullptr;
-    std::function<bool()> operationRunning_;
     // Index kImageExclamation: the exclamation mark on yellow; index
     // kImageLetterE: the letter E on red; shown at the small-icon size.
     std::array<QIcon, 2> rowImages_;

@@ -77,4 +77,16 @@ QString ProgressText(const protocol::Progress& progress)
     return {};
 }
 
+QString EmptyListText(const std::vector<protocol::SearchedInterface>& searched)
+{
+    QStringList where;
+    for (const protocol::SearchedInterface& searched : searched)
+        where << QStringLiteral("%1 (%2)").arg(Latin1(searched.Name), Latin1(searched.Address));
+    QString text = where.isEmpty()
+        ? QStringLiteral("Nie znaleziono multiplekserów (szukano przez domyślną trasę).")
+        : QStringLiteral("Nie znaleziono multiplekserów. Szukano przez: %1.").arg(where.join(QStringLiteral(", ")));
+    return text + QStringLiteral("\nSprawdź, czy zapora nie blokuje odpowiedzi na port UDP 1153 "
+                                 "i czy VPN nie przejmuje rozgłoszeń.");
+}
+
 } // namespace app

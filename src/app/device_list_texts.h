@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "protocol/device_list_view.h"
+#include "protocol/device_row.h"
+#include "protocol/device_session.h"
+
+#include <vector>
 
 #include <QString>
 #include <QStringList>
@@ -18,5 +21,8 @@ QStringList RowReasons(const protocol::DeviceRow& row);
 QString RowToolTip(const protocol::DeviceRow& row);
 // What the list shows while the protocol works; empty when it is idle.
 QString ProgressText(const protocol::Progress& progress);
+// What an empty list says after a discovery: where it looked, and the two
+// usual reasons for finding nothing.
+QString EmptyListText(const std::vector<protocol::SearchedInterface>& searched);
 
 } // namespace app

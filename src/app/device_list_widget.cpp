@@ -15,9 +15,7 @@ void DeviceListWidget::SetPlaceholderText(const QString& text)
     // Qt 6.4 changes the description without a word to assistive technology.
     QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&changed);
-    // Painted at once: the protocol's pauses between reads do not run the
-    // event loop, and the text would come too late otherwise.
-    viewport()->repaint();
+    viewport()->update();
 }
 
 void DeviceListWidget::paintEvent(QPaintEvent* event)

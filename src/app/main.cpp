@@ -66,8 +66,7 @@ int main(int argc, char** argv)
     net::SocketLayer socketLayer;
 
     app::DialogWindowMessages messages;
-    app::TForm1 form(messages);
-    form.Protocol().SetInterfaceSelection(*interfaces.Selection);
+    app::TForm1 form(messages, *interfaces.Selection);
     form.show();
     return application.exec();
 }

@@ -1,31 +1,27 @@
 // SPDX-License-Identifier: MIT
+// What the window does: refresh, selection, change, close, and the end of
+// the program after a socket failure.
 #include "app/main_window.h"
 
-#include "app/device_list_widget.h"
 #include "app/focus_keeping.h"
 #include "app/port_field.h"
 #include "app/window_accessibility.h"
-#include "app/window_messages.h"
 #include "checks/new_settings_check.h"
-#include "net/errors/socket_errors.h"
 #include "net/socket_layer.h"
 #include "protocol/event_loop_wait.h"
+#include "protocol/protocol_constants.h"
 #include "protocol/socket_error_text.h"
 #include "widgets/ripedit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QTreeWidget>
 
-#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
 
@@ -34,21 +30,6 @@ namespace app {
 using widgets::TRIPEdit;
 
 namespace {
-
-const QString kTitle = QStringLiteral("Konfiguracja multipleksera LAN (v1.10)");
-const QString kHeadings =
-    QStringLiteral("               AdresIP                     Maska podsieci                  Port TCP");
-
-// MS Sans Serif is not on Linux; Liberation Sans (metric-compatible with
-// Arial) is the closest face Debian ships. Sizes are in pixels, as 8 and 9
-// points are at 96 dots per inch, so the layout holds whatever the screen.
-QFont WindowFont(int pixelSize)
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize);
-    return font;
-}
 
 bool IsMouseButtonEvent(QEvent::Type type)
 {
@@ -70,19 +51,29 @@ QString ShownAddress(const std::string& text)
 
 } // namespace
 
-TForm1::TForm1(WindowMessages& messages, QWidget* parent)
+TForm1::TForm1(WindowMessages& messages, net::InterfaceSelection interfaces, QWidget* parent)
     : QMainWindow(parent,
                   Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      messages_(messages)
+      messages_(messages),
+      transport_(std::move(interfaces))
 {
     BuildControls();
+    connect(lvIP, &QTreeWidget::itemSelectionChanged, this, [this] {
+        // The keyboard moves the selection too: the fields follow it, so
+        // "Ustaw" always acts on what they show.
+        if (!refreshing_)
+            RunHandler([this] { lvIPClick(lvIP); });
+    });
+    connect(bPobierzIP, &QPushButton::clicked, this, [this] { RunHandler([this] { bPobierzIPClick(bPobierzIP); }); });
+    connect(bZmienIP, &QPushButton::clicked, this, [this] { RunHandler([this] { lbIPClick(bZmienIP); }); });
 
-    GniazdoTransmisjiRozkazowDoModulu.OnError = [this](net::ASocket& sender) {
-        GniazdoTransmisjiRozkazowDoModuluError(sender);
-    };
-    // A failure raised inside a socket notification (after the error handler
-    // has shown it) ends the program instead of escaping into Qt.
+    session_.SetFailureHandler([this](int32_t code, const std::string& description) {
+        GniazdoTransmisjiRozkazowDoModuluError(code, description);
+    });
+    session_.SetProgressHandler([this](const protocol::Progress& progress) { listAdapter_.ShowProgress(progress); });
+    // A failure raised inside a socket notification ends the program instead
+    // of escaping into Qt.
     net::SocketLayer::instance().OnUnhandledException = [this](const std::exception&) { EndProgram(); };
 
     messages_.SetOwner(this);
@@ -94,113 +85,8 @@ TForm1::~TForm1()
 {
     if (net::SocketLayer::exists())
         net::SocketLayer::instance().OnUnhandledException = nullptr;
-    GniazdoTransmisjiRozkazowDoModulu.OnError = nullptr;
-}
-
-void TForm1::BuildControls()
-{
-    auto* client = new QWidget(this);
-    client->setFixedSize(353, 281); // the frame's right and bottom edges
-    setCentralWidget(client);
-    setFont(WindowFont(11));
-
-    Bevel1 = new QFrame(client);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::Box);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(0, 8, 353, 273);
-
-    auto* list = new DeviceListWidget(client);
-    lvIP = list;
-    lvIP->setObjectName(QStringLiteral("lvIP"));
-    lvIP->setGeometry(19, 20, 316, 161);
-    lvIP->setColumnCount(3);
-    lvIP->setRootIsDecorated(false);
-    lvIP->setUniformRowHeights(true);
-    lvIP->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvIP->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvIP->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvIP->setIconSize(QSize(16, 16));
-    lvIP->setAllColumnsShowFocus(true);
-    lvIP->header()->setStretchLastSection(false);
-    lvIP->header()->setSectionsMovable(false);
-    lvIP->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    lvIP->header()->setSectionResizeMode(1, QHeaderView::Stretch);
-    lvIP->header()->setSectionResizeMode(2, QHeaderView::Fixed);
-    lvIP->header()->resizeSection(2, 120);
-    lvIP->viewport()->installEventFilter(this);
-    listAdapter_.SetWidget(list);
-    listAdapter_.SetOperationCheck([this] { return refreshing_ || changing_; });
-    connect(lvIP, &QTreeWidget::itemSelectionChanged, this, [this] {
-        // The keyboard moves the selection too: the fields follow it, so
-        // "Ustaw" always acts on what they show.
-        if (!refreshing_)
-            RunHandler([this] { lvIPClick(lvIP); });
-    });
-
-    Label2 = new QLabel(kHeadings, client);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setTextFormat(Qt::PlainText);
-    // The label sizes itself to its text, as labels do; the substitute face
-    // runs a little wider than the original one.
-    Label2->setGeometry(8, 192, std::max(316, Label2->sizeHint().width()), 13);
-
-    IP = new TRIPEdit(client);
-    IP->setObjectName(QStringLiteral("IP"));
-    IP->move(8, 208);
-    IP->setIPString(QStringLiteral("0.0.0.0"));
-
-    Subnet = new TRIPEdit(client);
-    Subnet->setObjectName(QStringLiteral("Subnet"));
-    Subnet->move(136, 208);
-    Subnet->setIPString(QStringLiteral("0.0.0.0"));
-
-    iPort = new QSpinBox(client);
-    iPort->setObjectName(QStringLiteral("iPort"));
-    iPort->setGeometry(264, 208, 81, 22);
-    iPort->setRange(kPortFieldMinimum, kPortFieldMaximum);
-    iPort->setValue(kPortFieldMinimum);
-    iPort->setEnabled(false);
-
-    bPobierzIP = new QPushButton(client);
-    bPobierzIP->setObjectName(QStringLiteral("bPobierzIP"));
-    bPobierzIP->setGeometry(77, 240, 97, 25);
-    bPobierzIP->setFont(WindowFont(12));
-    bPobierzIP->setDefault(true);
-    connect(bPobierzIP, &QPushButton::clicked, this, [this] { RunHandler([this] { bPobierzIPClick(bPobierzIP); }); });
-
-    bZmienIP = new QPushButton(client);
-    bZmienIP->setObjectName(QStringLiteral("bZmienIP"));
-    bZmienIP->setGeometry(189, 240, 97, 25);
-    connect(bZmienIP, &QPushButton::clicked, this, [this] { RunHandler([this] { lbIPClick(bZmienIP); }); });
-
-    setTabOrder(bPobierzIP, lvIP);
-    setTabOrder(lvIP, bZmienIP);
-    setTabOrder(bZmienIP, IP->section(1));
-    for (int n = 1; n < TRIPEdit::SectionCount; ++n)
-        setTabOrder(IP->section(n), IP->section(n + 1));
-    setTabOrder(IP->section(TRIPEdit::SectionCount), Subnet->section(1));
-    for (int n = 1; n < TRIPEdit::SectionCount; ++n)
-        setTabOrder(Subnet->section(n), Subnet->section(n + 1));
-    setTabOrder(Subnet->section(TRIPEdit::SectionCount), iPort);
-
-    // Enter presses the default button wherever the focus is in this
-    // window, as in a dialog.
-    for (QWidget* widget : client->findChildren<QWidget*>())
-        widget->installEventFilter(this);
-
-    setFixedSize(client->size());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-}
-
-void TForm1::SetTexts()
-{
-    setWindowTitle(kTitle);
-    bPobierzIP->setText(QStringLiteral("Odśwież listę"));
-    bZmienIP->setText(QStringLiteral("Ustaw"));
-    lvIP->setHeaderLabels(
-        {QStringLiteral("IP multipleksera"), QStringLiteral("Maska podsieci"), QStringLiteral("Adres MAC")});
+    session_.SetFailureHandler(nullptr);
+    session_.SetProgressHandler(nullptr);
 }
 
 void TForm1::FormCreate(QObject* /*sender*/)
@@ -228,14 +114,16 @@ void TForm1::Refresh()
     bZmienIP->setEnabled(false);
     setCursor(Qt::WaitCursor);
     lvIP->setEnabled(false);
-    protocol_.StartDiscovery();
-    if (Stopped())
-        return;
-    protocol_.ReadAllDevices();
+    rows_.clear();
+    listAdapter_.Clear();
+    const protocol::DiscoveryResult found = session_.Discover();
     if (Stopped())
         return;
     setCursor(Qt::ArrowCursor);
-    protocol_.ListDevices();
+    rows_ = found.Rows;
+    listAdapter_.ShowRows(rows_);
+    if (rows_.empty())
+        listAdapter_.ExplainEmptyList(found.Searched);
     lvIP->setEnabled(true);
     lvIP->setFocus();
     if (lvIP->topLevelItemCount() > 0) {
@@ -252,13 +140,13 @@ void TForm1::Refresh()
 
 void TForm1::bPobierzIPClick(QObject* /*sender*/) { FormCreate(bPobierzIP); }
 
-const protocol::NumerIP* TForm1::SelectedDevice() const
+const protocol::DeviceRow* TForm1::SelectedDevice() const
 {
     const QList<QTreeWidgetItem*> selected = lvIP->selectedItems();
     if (selected.isEmpty())
         return nullptr;
-    const int slot = protocol_.SlotOfRow(lvIP->indexOfTopLevelItem(selected.first()));
-    return slot == 0 ? nullptr : &protocol_.Devices()[slot];
+    const int row = lvIP->indexOfTopLevelItem(selected.first());
+    return row >= 0 && row < int(rows_.size()) ? &rows_[std::size_t(row)] : nullptr;
 }
 
 void TForm1::ShowDeviceAddress(TRIPEdit* edit, const std::string& text)
@@ -290,7 +178,7 @@ void TForm1::lvIPClick(QObject* /*sender*/)
     iPort->show();
     Label2->show();
     bZmienIP->show();
-    const protocol::NumerIP* device = SelectedDevice();
+    const protocol::DeviceRow* device = SelectedDevice();
     if (device == nullptr)
         return; // no row selected: the fields keep what they show
     ShowDeviceAddress(IP, device->Address);
@@ -312,8 +200,8 @@ void TForm1::lbIPClick(QObject* /*sender*/)
 {
     if (changing_ || refreshing_ || Stopped())
         return;
-    const protocol::NumerIP* device = SelectedDevice();
-    if (device == nullptr)
+    const protocol::DeviceRow* selected = SelectedDevice();
+    if (selected == nullptr)
         return; // no row selected: nothing to change
     const std::string newAddress = IP->IPString().toStdString();
     const std::string newMask = Subnet->IPString().toStdString();
@@ -321,16 +209,17 @@ void TForm1::lbIPClick(QObject* /*sender*/)
         messages_.ShowMessage(*refusal);
         return;
     }
-    const std::string currentAddress = device->Address;
-    const std::string mac = device->Mac;
+    const protocol::DeviceRow device = *selected;
 
     // No refresh and no second change may start while this one runs.
     changing_ = true;
     ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});
     SetOperationControlsEnabled(false);
     setCursor(Qt::WaitCursor); // the refresh after it sets the arrow back
-    const int result = protocol_.ChangeDevice(currentAddress, newAddress, mac, newMask);
-    if (result == 0 && !Stopped())
+    const protocol::ChangeOutcome outcome = session_.Change(device, newAddress, newMask);
+    if (!outcome.Ok() && !Stopped())
+        messages_.ShowMessage(protocol::StatusText(static_cast<uint32_t>(outcome.Status)));
+    if (outcome.Ok() && !Stopped())
         WaitProcessingMessages(protocol::kPauseAfterChangeMs);
     changing_ = false;
     if (Stopped())
@@ -349,43 +238,34 @@ void TForm1::FormClose(QObject* /*sender*/)
         return;
     closed_ = true;
     if (!endRequested_)
-        protocol_.SendClosingCommands();
-    GniazdoTransmisjiRozkazowDoModulu.Terminate();
+        session_.Close();
+    transport_.Terminate();
     // An operation interrupted by the close stops at its next wait and sends
     // nothing after the closing commands.
-    Timeout.stop();
-    protocol_.Abandon();
+    session_.Abandon();
 }
 
-void TForm1::GniazdoTransmisjiRozkazowDoModuluError(net::ASocket& sender)
+void TForm1::GniazdoTransmisjiRozkazowDoModuluError(int32_t code, const std::string& description)
 {
     if (endRequested_)
         return; // the program is already ending: one box is enough
-    // An oversized datagram that arrived is no failure of this program (any
-    // host can send one): the protocol drops it and the program goes on.
-    if (sender.ErrorCode() == net::WSAEMSGSIZE && sender.ErrorMessage() == net::PacketTruncatedMessage)
-        return;
-    // Stop everything first: while the box is up nothing more is sent,
-    // dispatched or shown.
+    // The session has stopped all work: while the box is up nothing more is
+    // sent, dispatched or shown.
     endRequested_ = true;
-    Timeout.stop();
-    protocol_.Abandon();
-    const int32_t code = sender.ErrorCode();
-    messages_.ShowSocketErrorBox(SocketErrorBoxText(code, QString::fromStdString(sender.ErrorDescription())));
+    messages_.ShowSocketErrorBox(SocketErrorBoxText(code, QString::fromStdString(description)));
     EndProgram();
 }
 
 void TForm1::EndProgram()
 {
     endRequested_ = true;
-    Timeout.stop();
-    protocol_.Abandon();
+    session_.Abandon();
     // exit(), not quit(): quit() would close the window and run the closing
     // handler, which must not send its commands after a fatal error.
     QCoreApplication::exit(1);
 }
 
-bool TForm1::Stopped() const { return endRequested_ || closed_ || protocol_.Abandoned(); }
+bool TForm1::Stopped() const { return endRequested_ || closed_ || session_.Abandoned(); }
 
 void TForm1::RunHandler(const std::function<void()>& handler)
 {

@@ -2,13 +2,14 @@
 #pragma once
 #include "app/device_list_adapter.h"
 #include "app/window_messages.h"
-#include "net/socket/udp_socket.h"
-#include "protocol/device_protocol.h"
+#include "net/interfaces/interface_selection.h"
+#include "protocol/device_session.h"
+#include "protocol/socket_transport.h"
 
 #include <QMainWindow>
-#include <QTimer>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -24,17 +25,16 @@ namespace app {
 
 // The program's only window: the list of found multiplexers, the address,
 // mask and port of the selected one, "Odśwież listę" and "Ustaw". It owns
-// the command socket, the reply timer and the device protocol that runs on
-// them.
+// the command socket (in its transport) and the device session on it.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TForm1(WindowMessages& messages, QWidget* parent = nullptr);
+    explicit TForm1(WindowMessages& messages, net::InterfaceSelection interfaces = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    net::TUDPSocket& CommandSocket() { return GniazdoTransmisjiRozkazowDoModulu; }
-    protocol::DeviceProtocol& Protocol() { return protocol_; }
+    protocol::DeviceSession& Session() { return session_; }
+    net::TUDPSocket& CommandSocket() { return transport_.CommandSocket(); }
 
     // Handlers, named after the components they serve.
     void FormCreate(QObject* sender);
@@ -42,20 +42,20 @@ public:
     void lvIPClick(QObject* sender);
     void lbIPClick(QObject* sender);
     void FormClose(QObject* sender);
-    void GniazdoTransmisjiRozkazowDoModuluError(net::ASocket& sender);
+    void GniazdoTransmisjiRozkazowDoModuluError(int32_t code, const std::string& description);
 
     // True once a fatal socket error has asked the program to end.
     bool EndRequested() const { return endRequested_; }
 
-    // Components, for the program and its tests.
-    QFrame* Bevel1;
-    QTreeWidget* lvIP;
-    QLabel* Label2;
-    widgets::TRIPEdit* IP;
-    widgets::TRIPEdit* Subnet;
-    QSpinBox* iPort;
-    QPushButton* bPobierzIP;
-    QPushButton* bZmienIP;
+    // Components, owned by the window's widget tree.
+    QFrame* Bevel1 = nullptr;
+    QTreeWidget* lvIP = nullptr;
+    QLabel* Label2 = nullptr;
+    widgets::TRIPEdit* IP = nullptr;
+    widgets::TRIPEdit* Subnet = nullptr;
+    QSpinBox* iPort = nullptr;
+    QPushButton* bPobierzIP = nullptr;
+    QPushButton* bZmienIP = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,27 +63,27 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Geometry, fonts, tab order and texts (main_window_layout.cpp).
     void BuildControls();
     void SetTexts();
+
     void Refresh();
-    // Runs a handler at the boundary to the event loop: a socket failure
-    // raised inside it has already been shown by the error handler and ends
-    // the program; it never escapes into Qt.
+    // Runs a handler at the boundary to the event loop: a failure raised
+    // inside it ends the program; it never escapes into Qt.
     void RunHandler(const std::function<void()>& handler);
     void EndProgram();
     bool Stopped() const;
-    // The record shown by the selected row, or nullptr when no row is selected.
-    const protocol::NumerIP* SelectedDevice() const;
+    // The device shown by the selected row, or nullptr when no row is selected.
+    const protocol::DeviceRow* SelectedDevice() const;
     void ShowDeviceAddress(widgets::TRIPEdit* edit, const std::string& text);
     void SetOperationControlsEnabled(bool enabled);
     void WaitProcessingMessages(int milliseconds);
 
-    net::TUDPSocket GniazdoTransmisjiRozkazowDoModulu;
-    QTimer Timeout;
     WindowMessages& messages_;
+    protocol::SocketTransport transport_;
+    protocol::DeviceSession session_{transport_};
     app::DeviceListAdapter listAdapter_;
-    // The request state and the device table: one per process, for the whole run.
-    protocol::DeviceProtocol protocol_{GniazdoTransmisjiRozkazowDoModulu, Timeout, listAdapter_, messages_};
+    std::vector<protocol::DeviceRow> rows_; // what the list shows, row by row
 
     bool captionsPending_ = true;
     bool firstDisplayDone_ = false;

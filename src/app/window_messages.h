@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "protocol/operator_messages.h"
-
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <string>
 
 namespace app {
 
-// Everything the main window says to the operator: the plain message window
-// (through the protocol's interface) and the "UWAGA" box for socket errors.
-class WindowMessages : public protocol::OperatorMessages {
+// Everything the main window says to the operator: the plain modal message
+// window (OK button, no icon, titled with the program's name) and the
+// "UWAGA" box for socket errors.
+class WindowMessages {
 public:
+    virtual ~WindowMessages() = default;
+    virtual void ShowMessage(const std::string& text) = 0;
     virtual void ShowSocketErrorBox(const QString& text) = 0;
     // The window the messages belong to: boxes are modal to it and centred on it.
     virtual void SetOwner(QWidget* /*owner*/) {}

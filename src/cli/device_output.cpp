@@ -43,38 +43,38 @@ std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines)
     return text;
 }
 
-std::string FormatDevices(const std::vector<FoundDevice>& devices, Format format)
+std::string FormatDevices(const std::vector<protocol::DeviceRow>& devices, Format format)
 {
     switch (format) {
     case Format::Json: {
         nlohmann::ordered_json array = nlohmann::ordered_json::array();
-        for (const FoundDevice& device : devices)
-            array.push_back({{"address", Latin1ToUtf8(device.address)},
-                             {"mask", Latin1ToUtf8(device.mask)},
-                             {"mac", Latin1ToUtf8(device.mac)},
-                             {"port", Latin1ToUtf8(device.port)},
-                             {"flag_e", device.flagE},
-                             {"read_ok", device.readOk},
-                             {"address_shared", device.addressShared}});
+        for (const protocol::DeviceRow& device : devices)
+            array.push_back({{"address", Latin1ToUtf8(device.Address)},
+                             {"mask", Latin1ToUtf8(device.Mask)},
+                             {"mac", Latin1ToUtf8(device.Mac)},
+                             {"port", Latin1ToUtf8(device.Port)},
+                             {"flag_e", device.FlagE},
+                             {"read_ok", device.ReadOk},
+                             {"address_shared", device.AddressShared}});
         return array.dump(2) + '\n';
     }
     case Format::Csv: {
         std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared\n";
-        for (const FoundDevice& device : devices)
-            text += CsvField(Latin1ToUtf8(device.address)) + ',' + CsvField(Latin1ToUtf8(device.mask)) + ',' +
-                CsvField(Latin1ToUtf8(device.mac)) + ',' + CsvField(Latin1ToUtf8(device.port)) + ',' +
-                (device.flagE ? "true" : "false") + ',' + (device.readOk ? "true" : "false") + ',' +
-                (device.addressShared ? "true" : "false") + '\n';
+        for (const protocol::DeviceRow& device : devices)
+            text += CsvField(Latin1ToUtf8(device.Address)) + ',' + CsvField(Latin1ToUtf8(device.Mask)) + ',' +
+                CsvField(Latin1ToUtf8(device.Mac)) + ',' + CsvField(Latin1ToUtf8(device.Port)) + ',' +
+                (device.FlagE ? "true" : "false") + ',' + (device.ReadOk ? "true" : "false") + ',' +
+                (device.AddressShared ? "true" : "false") + '\n';
         return text;
     }
     case Format::Table: break;
     }
     std::vector<std::vector<std::string>> lines{
         {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};
-    for (const FoundDevice& device : devices)
-        lines.push_back({Latin1ToUtf8(device.address), Latin1ToUtf8(device.mask), Latin1ToUtf8(device.mac),
-                         Latin1ToUtf8(device.port), device.flagE ? "E" : "-", device.readOk ? "tak" : "nie",
-                         device.addressShared ? "tak" : "-"});
+    for (const protocol::DeviceRow& device : devices)
+        lines.push_back({Latin1ToUtf8(device.Address), Latin1ToUtf8(device.Mask), Latin1ToUtf8(device.Mac),
+                         Latin1ToUtf8(device.Port), device.FlagE ? "E" : "-", device.ReadOk ? "tak" : "nie",
+                         device.AddressShared ? "tak" : "-"});
     return AlignedColumns(lines);
 }
 

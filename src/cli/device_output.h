@@ -12,7 +12,7 @@ namespace cli {
 // "address,mask,mac,port,flag_e,read_ok,address_shared" and one line per
 // device; json: an array of objects with those keys (flags as booleans);
 // table: aligned columns with Polish headings.
-std::string FormatDevices(const std::vector<FoundDevice>& devices, Format format);
+std::string FormatDevices(const std::vector<protocol::DeviceRow>& devices, Format format);
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string& text);

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "net/socket/udp_socket.h"
-#include "protocol/device_list_view.h"
-#include "protocol/device_protocol.h"
-#include "protocol/operator_messages.h"
+#include "net/interfaces/interface_selection.h"
+#include "protocol/device_session.h"
+#include "protocol/socket_transport.h"
 
-#include <QTimer>
 #include <cstdint>
 #include <map>
 #include <stdexcept>
@@ -14,31 +12,22 @@
 
 namespace cli {
 
-// One listed device, in the window's row order.
-struct FoundDevice {
-    std::string address;
-    std::string mask;
-    std::string mac;
-    std::string port;
-    bool flagE = false;
-    bool readOk = false;
-    bool addressShared = false;
-};
-
 // A device that answered the discovery but whose read failed, with the
-// status of the failing request (0 when the read succeeded).
+// status of the failing request.
 struct ReadFailure {
     std::string address;
     int status = 0;
+    bool listed = false; // still a row (its mask could not be read)
 };
 
 struct Discovery {
-    std::vector<FoundDevice> listed;
+    std::vector<protocol::DeviceRow> listed;
     // By MAC: every device read in the cycle whose read did not return 0.
     std::map<std::string, ReadFailure> failedReads;
+    std::vector<protocol::SearchedInterface> searched;
     // Answered but not listed: the selection or the login was refused.
     bool Unlisted(const std::string& mac) const;
-    const FoundDevice* Listed(const std::string& mac) const;
+    const protocol::DeviceRow* Listed(const std::string& mac) const;
 };
 
 // The command socket failed: what the window's "UWAGA" box would say.
@@ -49,50 +38,38 @@ public:
     std::string description;
 };
 
-// The device protocol put together as the window puts it, with the command
-// line as its list and its operator: the same socket, reply timer and calls
-// in the same order. Every operation throws NetworkFailure once the command
-// socket has failed; nothing is sent after that.
-class EngineSession : private protocol::DeviceListView, private protocol::OperatorMessages {
+// The device session on the command socket, as the window has it, with the
+// command line's progress on a terminal. Every operation throws
+// NetworkFailure once the command socket has failed; nothing is sent after
+// that.
+class EngineSession {
 public:
     EngineSession(bool showProgress, const net::InterfaceSelection& interfaces);
-    ~EngineSession() override;
+    ~EngineSession();
     EngineSession(const EngineSession&) = delete;
     EngineSession& operator=(const EngineSession&) = delete;
 
-    // One discovery cycle, as the window's refresh runs it.
-    Discovery Discover();
-    // The change "Ustaw" makes, without its checks. 0, or the failing status
-    // with the text the window would show in `refusal`.
-    int Change(const FoundDevice& device, const std::string& address, const std::string& mask, std::string& refusal);
+    // One discovery cycle, as the window's refresh runs it (Quick: without
+    // the per-device reads).
+    Discovery Discover(protocol::DiscoveryDepth depth = protocol::DiscoveryDepth::Full);
+    // The change "Ustaw" makes, without its checks.
+    protocol::ChangeOutcome Change(const protocol::DeviceRow& device, const std::string& address,
+                                   const std::string& mask);
     // The window's pause after a successful change, before it lists again.
     void PauseAfterChange();
     // As the window closing: the closing command to every listed device.
     void Finish();
+    // Stops the work in progress at its next wait (a signal).
+    void Abandon() { session_.Abandon(); }
 
 private:
-    void Clear() override;
-    void SetEnabled(bool) override {}
-    void AddRow(const protocol::DeviceRow& row) override;
-    void Repaint() override {}
-    void ShowProgress(const protocol::Progress& progress) override;
-    void ShowMessage(const std::string& text) override;
-
-    void OnSocketError(net::ASocket& socket);
+    void ShowProgress(const protocol::Progress& progress);
+    void OnFailure(int32_t code, const std::string& description);
     void ThrowIfFailed() const;
-    template <typename Operation> void Guarded(Operation operation);
 
     bool showProgress_;
-    net::TUDPSocket socket_;
-    QTimer timeout_;
-    protocol::DeviceProtocol protocol_{socket_, timeout_, *this, *this};
-
-    std::vector<protocol::DeviceRow> rows_;
-    std::string lastMessage_;
-    // The device being read, until the next progress report gives its status.
-    std::string readingMac_;
-    std::string readingAddress_;
-    std::map<std::string, ReadFailure> failedReads_;
+    protocol::SocketTransport transport_;
+    protocol::DeviceSession session_{transport_};
     bool failed_ = false;
     int32_t errorCode_ = 0;
     std::string errorDescription_;

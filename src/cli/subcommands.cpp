@@ -43,16 +43,15 @@ std::vector<ChangeResult> CarryOut(const std::vector<PlanLine>& lines, const Opt
     bool changed = false;
     for (const PlanLine& line : lines) {
         ChangeResult result{line.lineNumber, line.mac, line.address, line.mask, Outcome::NotFound, {}};
-        if (const FoundDevice* device = before.Listed(line.mac)) {
+        if (const protocol::DeviceRow* device = before.Listed(line.mac)) {
             if (options.dryRun) {
                 result.outcome = Outcome::Planned;
             } else {
-                std::string refusal;
-                const int status = session.Change(*device, line.address, line.mask, refusal);
-                changed = changed || status == protocol::kStatusOk;
-                result.outcome = status == protocol::kStatusOk ? Outcome::Unverified : Outcome::Refused;
-                if (status != protocol::kStatusOk)
-                    result.detail = refusal.empty() ? protocol::StatusText(uint32_t(status)) : refusal;
+                const protocol::ChangeOutcome outcome = session.Change(*device, line.address, line.mask);
+                changed = changed || outcome.Ok();
+                result.outcome = outcome.Ok() ? Outcome::Unverified : Outcome::Refused;
+                if (!outcome.Ok())
+                    result.detail = protocol::StatusText(uint32_t(outcome.Status));
             }
         } else if (before.Unlisted(line.mac)) {
             result.outcome = Outcome::Refused;
@@ -64,9 +63,9 @@ std::vector<ChangeResult> CarryOut(const std::vector<PlanLine>& lines, const Opt
         session.PauseAfterChange();
         const Discovery after = session.Discover();
         for (ChangeResult& result : results) {
-            const FoundDevice* device = after.Listed(result.mac);
-            if (result.outcome == Outcome::Unverified && device != nullptr && device->address == result.address &&
-                device->mask == result.mask)
+            const protocol::DeviceRow* device = after.Listed(result.mac);
+            if (result.outcome == Outcome::Unverified && device != nullptr && device->Address == result.address &&
+                device->Mask == result.mask)
                 result.outcome = Outcome::Verified;
         }
     }

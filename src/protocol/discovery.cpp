@@ -1,51 +1,41 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/datagram_intake.h"
-#include "protocol/device_protocol.h"
-
-#include "net/errors/socket_errors.h"
-#include "net/socket/udp_socket.h"
+#include "protocol/device_session.h"
+#include "protocol/discovery_reply.h"
+#include "protocol/protocol_constants.h"
 
 #include <algorithm>
-#include <net/if.h>
 
 namespace protocol {
 
-namespace {
-// More than a full receive queue of the default size holds; a flood may go
-// on arriving while the queue is emptied.
-constexpr int kMaxWaitingDatagrams = 1024;
-} // namespace
-
-// Datagrams that arrived before a cycle and still wait in the socket are
-// taken before its "X" goes out, as the event loop would have taken them
-// (read as the kind of the last request). Under a flood the receive queue
-// fills while the engine reads nothing (the selection pause); left full, it
-// would make the kernel drop the devices' discovery replies.
-void DeviceProtocol::TakeWaitingDatagrams()
+DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth)
 {
-    for (int taken = 0; taken < kMaxWaitingDatagrams && !abandoned_; ++taken) {
-        if (!socket_.IsBound() || socket_.SocketHandle() == -1)
-            return;
-        std::string data;
-        std::string sender;
-        Intake intake = Intake::Nothing;
-        try {
-            intake = TakeDatagram(socket_, data, sender, arrivalInterface_);
-        } catch (const net::Exception&) {
-            return; // reported through the socket's OnError
-        }
-        if (intake == Intake::Nothing)
-            return;
-        if (intake == Intake::Datagram)
-            DispatchReply(data, sender, expectedReply_);
+    DiscoveryResult result;
+    StartDiscovery();
+    WaitFor(Milliseconds(kCollectionWindowMs));
+    if (depth == DiscoveryDepth::Full) {
+        ReadAllDevices(result.Unread);
+        ListDevices();
+    } else {
+        // Nobody was read: every device that answered is listed, its mask unknown.
+        for (int number = 1; number <= DeviceTable::kSlots; ++number)
+            devices_[number].LoggedIn = !devices_[number].Address.empty();
+        ListDevices();
     }
+    ShowProgress(Progress::Activity::Idle);
+    if (abandoned_)
+        return result;
+    result.Rows = Rows();
+    result.Searched = searched_;
+    result.Finished = true;
+    return result;
 }
 
-void DeviceProtocol::StartDiscovery()
+void DeviceSession::StartDiscovery()
 {
-    TakeWaitingDatagrams();
-    list_.Clear();
-    list_.SetEnabled(false);
+    // Datagrams that arrived before the cycle and still wait are taken
+    // before its "X" goes out, as the kind of the last request; under a flood
+    // a full receive queue would make the kernel drop the devices' replies.
+    transport_.DeliverWaiting();
     for (int number = 1; number <= DeviceTable::kSlots; ++number) {
         NumerIP& slot = devices_[number];
         slot.Address.clear();
@@ -60,59 +50,84 @@ void DeviceProtocol::StartDiscovery()
         return;
     expectedReply_ = kReplyDiscovery;
     replyStatus_ = kStatusPending;
-    socket_.SetLocalPort(kCommandLocalPort);
+    transport_.UseDiscoveryPort();
     BroadcastDiscovery();
     ShowProgress(Progress::Activity::Searching);
-    // Nothing waits on this request: the first reply stops the timer, and
-    // when none comes it settles the status with 4, which nobody reads.
-    ArmReplyTimer();
 }
 
-void DeviceProtocol::BroadcastDiscovery()
+void DeviceSession::BroadcastDiscovery()
 {
-    const net::InterfaceEnumeration usable = interfaces_.Current();
-    discoveryInterfaces_.clear();
-    deviceInterface_ = 0;
-    if (usable.Interfaces.empty()) {
+    discoveryRoutes_ = transport_.RoutesForDiscovery();
+    searched_.clear();
+    deviceRoute_ = Route{};
+    deviceRouteGone_ = false;
+    if (discoveryRoutes_.Routes.empty()) {
         // Nothing to choose from: the routing table decides, and a missing
         // route is reported as ever. A restriction to interfaces that are all
         // down sends nothing.
-        if (!interfaces_.Restricted())
-            Broadcast(kDiscoverCommand, SendErrors::Drop);
+        if (!discoveryRoutes_.Restricted)
+            transport_.Broadcast(Route{}, kDiscoverCommand, Transport::PortForm::Number);
         return;
     }
-    for (const net::NetworkInterface& through : usable.Interfaces) {
+    for (const Route& route : discoveryRoutes_.Routes) {
         if (abandoned_)
             return;
-        discoveryInterfaces_.push_back(through.Index);
-        try {
-            socket_.BroadcastPacketThrough(through.Index, kDevicePort, kDiscoverCommand);
-        } catch (const net::Exception&) {
-            // Reported through OnError; the other interfaces still get theirs.
-        }
+        // An interface that fails (gone, down) leaves the others their "X".
+        if (transport_.Broadcast(route, kDiscoverCommand, Transport::PortForm::Number) == SendResult::Sent)
+            searched_.push_back({route.Name, route.Address, 0});
     }
 }
 
-void DeviceProtocol::RememberInterface(NumerIP& slot) const
+bool DeviceSession::ArrivedThroughDiscoveryRoute(uint32_t interface) const
 {
-    const bool discoveredThere = std::find(discoveryInterfaces_.begin(), discoveryInterfaces_.end(),
-                                           arrivalInterface_) != discoveryInterfaces_.end();
-    slot.InterfaceIndex = discoveredThere ? arrivalInterface_ : 0;
-    char name[IF_NAMESIZE] = {};
-    slot.InterfaceName = discoveredThere && if_indextoname(arrivalInterface_, name) ? name : "";
+    return std::any_of(discoveryRoutes_.Routes.begin(), discoveryRoutes_.Routes.end(),
+                       [&](const Route& route) { return route.Index == interface; });
 }
 
-uint32_t DeviceProtocol::InterfaceOfDevice(const std::string& address, const std::string& mac) const
+void DeviceSession::RecordDevice(const Datagram& datagram)
 {
-    for (int number = 1; number <= DeviceTable::kSlots; ++number)
-        if (devices_[number].Mac == mac && devices_[number].Address == address)
-            return devices_[number].InterfaceIndex;
-    return 0;
+    const std::string& text = datagram.Text;
+    if (text.empty() || text[0] != 'A') {
+        replyStatus_ = kStatusNoReply;
+        return;
+    }
+    DiscoveryReply reply = SplitDiscoveryReply(text);
+    if (IsKnownMac(reply.Mac))
+        return;
+    // A reply without a MAC names no device: selecting it would send a bare
+    // "W", and assigning it an address would reach any multiplexer.
+    if (reply.Mac.empty())
+        return;
+    int freeSlot = 0;
+    for (int number = 1; number <= DeviceTable::kSlots && freeSlot == 0; ++number)
+        if (devices_[number].Mac.empty())
+            freeSlot = number;
+    if (freeSlot == 0)
+        return; // all 255 slots taken: the table keeps what it has
+    NumerIP& slot = devices_[freeSlot];
+    slot.Mac = std::move(reply.Mac);
+    slot.Port = std::move(reply.Port);
+    slot.FlagE = HasFlagE(reply.Flags);
+    slot.Address = datagram.Sender;
+    if (ArrivedThroughDiscoveryRoute(datagram.Interface)) {
+        slot.InterfaceIndex = datagram.Interface;
+        slot.InterfaceName = transport_.InterfaceName(datagram.Interface);
+        for (SearchedInterface& searched : searched_)
+            searched.Replies += searched.Name == slot.InterfaceName ? 1 : 0;
+    }
+    replyStatus_ = kStatusOk;
 }
 
-bool DeviceProtocol::ReadAllDevices()
+bool DeviceSession::IsKnownMac(const std::string& mac) const
 {
-    WaitFor(kCollectionWindowMs);
+    for (int number = 1; number <= DeviceTable::kSlots && !devices_[number].Mac.empty(); ++number)
+        if (devices_[number].Mac == mac)
+            return true;
+    return false;
+}
+
+bool DeviceSession::ReadAllDevices(std::vector<UnreadDevice>& unread)
+{
     if (abandoned_ || devices_[1].Address.empty())
         return false;
     int found = 0;
@@ -127,49 +142,49 @@ bool DeviceProtocol::ReadAllDevices()
         const std::string mac = slot.Mac;
         const int status = ReadDevice(mac, kReadTries, slot);
         slot.ReadOk = status == kStatusOk;
-        if (!slot.ReadOk)
+        if (!slot.ReadOk && !abandoned_) {
             readFailed = true;
+            unread.push_back({slot.Mac, slot.Address, slot.InterfaceName, status, slot.LoggedIn});
+        }
     }
     return !readFailed && !abandoned_;
 }
 
-int DeviceProtocol::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot)
+int DeviceSession::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot)
 {
     // Only what this read gets is shown or sent later: never a mask or DN
     // left in the slot by an earlier cycle or by another device.
     slot.Mask.clear();
     slot.DN.clear();
     const ReplySendersScope onlyTheDevice(replySenders_, slot.Address);
-    deviceInterface_ = slot.InterfaceIndex;
+    deviceRoute_ = Route{slot.InterfaceIndex, slot.InterfaceName, {}};
+    deviceRouteGone_ = false;
     uint8_t attempt = 0;
     while (attempt < tries) {
-        // An error raised by the selection or the login send is not caught here.
-        Request(kSelectCommand + mac, kReplyAcknowledgement, SendErrors::Propagate);
+        Request(kSelectCommand + mac, kReplyAcknowledgement);
         if (replyStatus_ != kStatusOk) {
             slot.LoggedIn = false;
             return replyStatus_;
         }
-        // The device needs a moment after its selection; the pause blocks on purpose.
-        BlockingPause(kSelectionPauseMs);
-        // A flood fills the receive queue while the pause reads nothing;
-        // emptied, it has room for the login's reply.
-        TakeWaitingDatagrams();
+        SelectionPause();
+        // Whatever came in late is no reply to the login.
+        transport_.DeliverWaiting();
 
         slot.LoggedIn = true;
-        Request(std::string(kLoginCommand) + kDevicePassword, kReplyAcknowledgement, SendErrors::Propagate);
+        Request(std::string(kLoginCommand) + kDevicePassword, kReplyAcknowledgement);
         if (replyStatus_ != kStatusOk) {
             slot.LoggedIn = false;
             return replyStatus_;
         }
 
-        Request(kMaskQuery, kReplyValue, SendErrors::Drop);
+        Request(kMaskQuery, kReplyValue);
         if (replyStatus_ != kStatusOk) {
             ++attempt;
             continue;
         }
         slot.Mask = lastReply_.empty() ? std::string() : lastReply_.substr(1);
 
-        Request(kDnQuery, kReplyValue, SendErrors::Drop);
+        Request(kDnQuery, kReplyValue);
         if (replyStatus_ != kStatusOk) {
             ++attempt;
             continue;

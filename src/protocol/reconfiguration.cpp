@@ -1,82 +1,82 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/device_protocol.h"
-
-#include "net/errors/socket_errors.h"
-#include "net/socket/udp_socket.h"
+#include "protocol/device_session.h"
+#include "protocol/protocol_constants.h"
 
 namespace protocol {
 
-int DeviceProtocol::ChangeDevice(const std::string& currentAddress, const std::string& newAddress,
-                                 const std::string& mac, const std::string& newMask)
+ChangeOutcome DeviceSession::Change(const DeviceRow& device, const std::string& newAddress,
+                                    const std::string& newMask)
 {
     if (abandoned_)
-        return kStatusNoReply;
-    const ReplySendersScope onlyTheDevice(replySenders_, currentAddress);
-    deviceInterface_ = InterfaceOfDevice(currentAddress, mac);
-    ShowProgress(Progress::Activity::Changing, 0, 0, currentAddress);
-    const int result = ChangeSelectedDevice(currentAddress, newAddress, mac, newMask);
+        return {kStatusNoReply, ChangeOutcome::Step::Select};
+    const NumerIP* slot = SlotOf(device);
+    // A device the last discovery did not list goes out through the routing table.
+    deviceRoute_ = slot == nullptr ? Route{} : Route{slot->InterfaceIndex, slot->InterfaceName, {}};
+    deviceRouteGone_ = false;
+    const ReplySendersScope onlyTheDevice(replySenders_, device.Address);
+    ShowProgress(Progress::Activity::Changing, 0, 0, device.Address);
+    ChangeOutcome outcome = ChangeDevice(device.Address, newAddress, device.Mac, newMask);
+    outcome.InterfaceGone = deviceRouteGone_;
     ShowProgress(Progress::Activity::Idle);
-    return result;
+    return outcome;
 }
 
-int DeviceProtocol::ChangeSelectedDevice(const std::string& currentAddress, const std::string& newAddress,
-                                         const std::string& mac, const std::string& newMask)
+ChangeOutcome DeviceSession::ChangeDevice(const std::string& currentAddress, const std::string& newAddress,
+                                          const std::string& mac, const std::string& newMask)
 {
+    using Step = ChangeOutcome::Step;
+    ChangeOutcome outcome;
+    const auto failed = [&](Step step, int status) {
+        outcome.FailedStep = step;
+        outcome.Status = status;
+        return outcome;
+    };
     // Select the device first: the login, the mask and the closing command
     // carry no device identity and go to whichever device is selected.
     int result = SendCommand(kSelectCommand + mac, kChangeTries);
-    if (result != kStatusOk) {
-        ShowFailure(result);
-        return result;
-    }
-    BlockingPause(kSelectionPauseMs);
-    TakeWaitingDatagrams(); // room for the login's reply, as in a device's read
+    if (result != kStatusOk)
+        return failed(Step::Select, result);
+    SelectionPause();
+    transport_.DeliverWaiting();
 
     result = SendCommand(std::string(kLoginCommand) + kDevicePassword, kChangeTries);
-    if (result != kStatusOk) {
-        ShowFailure(result);
-        return result;
-    }
+    if (result != kStatusOk)
+        return failed(Step::Login, result);
 
     if (newAddress != currentAddress) {
         // The device answers from its new address once it has taken it.
         replySenders_.AcceptAlso(newAddress);
         result = AssignAddress(newAddress, mac, kChangeTries);
-        if (abandoned_)
+        if (abandoned_ || deviceRouteGone_)
             result = kStatusNoReply;
-        if (result != kStatusOk) {
-            ShowFailure(result);
-            return result;
-        }
+        if (result != kStatusOk)
+            return failed(Step::Assign, result);
     }
+    outcome.AddressTaken = true;
 
     if (!newMask.empty()) {
         result = SendCommand(kSetMaskCommand + newMask, kChangeTries);
-        if (result != kStatusOk) {
-            ShowFailure(result);
-            return result;
-        }
+        if (result != kStatusOk)
+            return failed(Step::Mask, result);
+        outcome.MaskTaken = true;
     }
 
     if (abandoned_)
-        return kStatusNoReply;
+        return failed(Step::Mask, kStatusNoReply);
     // The closing command: no reply is awaited.
-    Broadcast(kClosingCommand, SendErrors::Drop);
-    return kStatusOk;
+    Send(kClosingCommand);
+    return outcome;
 }
 
-int DeviceProtocol::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
+int DeviceSession::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
 {
     const std::string command = kAssignCommand + mac + "/" + kDevicePassword + "/" + newAddress;
-    for (uint8_t attempt = 0; attempt < tries && !abandoned_; ++attempt) {
+    for (uint8_t attempt = 0; attempt < tries && !abandoned_ && !deviceRouteGone_; ++attempt) {
         replyStatus_ = kStatusPending;
         expectedReply_ = kReplyAcknowledgement;
-        try {
-            socket_.BroadcastPacketThrough(deviceInterface_, std::string(kDevicePortText), command);
-        } catch (const net::Exception&) {
-            // Reported through OnError; the reply timer ends the try.
-        }
-        ArmReplyTimer();
+        // A send that fails ends the try by its deadline, as silence does.
+        Send(command, Transport::PortForm::Text);
+        replyDeadline_ = transport_.Now() + Milliseconds(kReplyTimeoutMs);
         WaitWhilePending();
         // Silence ends the tries; an "A" does not.
         if (replyStatus_ == kStatusNoReply)
@@ -85,22 +85,18 @@ int DeviceProtocol::AssignAddress(const std::string& newAddress, const std::stri
     return replyStatus_ == kStatusNoReply ? kStatusOk : replyStatus_;
 }
 
-void DeviceProtocol::SendClosingCommands()
+void DeviceSession::Close()
 {
     for (int number = 1; number <= DeviceTable::kSlots && !abandoned_; ++number) {
-        if (devices_[number].Address.empty())
+        const NumerIP& slot = devices_[number];
+        if (slot.Address.empty())
             continue;
-        deviceInterface_ = devices_[number].InterfaceIndex;
-        Broadcast(kClosingCommand, SendErrors::Propagate);
+        deviceRoute_ = Route{slot.InterfaceIndex, slot.InterfaceName, {}};
+        deviceRouteGone_ = false;
+        Send(kClosingCommand);
     }
     if (!abandoned_)
-        BlockingPause(1);
-}
-
-void DeviceProtocol::ShowFailure(int status)
-{
-    if (!abandoned_)
-        messages_.ShowMessage(StatusText(static_cast<uint32_t>(status)));
+        WaitFor(Milliseconds(1));
 }
 
 } // namespace protocol

@@ -1,145 +1,141 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/command_socket.h"
-#include "protocol/datagram_intake.h"
-#include "protocol/device_protocol.h"
-
-#include "net/errors/socket_errors.h"
-#include "net/socket/udp_socket.h"
-
-#include <QAbstractEventDispatcher>
-#include <QTimer>
-
-#include <arpa/inet.h>
+#include "protocol/device_session.h"
+#include "protocol/protocol_constants.h"
 
 namespace protocol {
 
-namespace {
-const char* const kTimeoutSender = "TIMEOUT";
-}
-
-DeviceProtocol::DeviceProtocol(net::TUDPSocket& commandSocket, QTimer& replyTimer, DeviceListView& list,
-                               OperatorMessages& messages)
-    : socket_(commandSocket),
-      timeout_(replyTimer),
-      list_(list),
-      messages_(messages)
+DeviceSession::DeviceSession(Transport& transport) : transport_(transport)
 {
-    ConfigureCommandSocket(socket_);
-    socket_.OnDataAvailable = [this](net::AUDPSocket&) { GniazdoTransmisjiRozkazowDoModuluDataAvailable(); };
-    timeout_.setInterval(kReplyTimeoutMs);
-    // A coarse timer may fire a few per cent early; a try lasts its full 2000 ms.
-    timeout_.setTimerType(Qt::PreciseTimer);
-    timerConnection_ = QObject::connect(&timeout_, &QTimer::timeout, [this] { TimeoutTimer(); });
+    transport_.SetReceiver([this](const Datagram& datagram) { DispatchReply(datagram); });
+    transport_.SetFailureHandler(
+        [this](int32_t code, const std::string& description) { OnTransportFailure(code, description); });
 }
 
-DeviceProtocol::~DeviceProtocol()
+DeviceSession::~DeviceSession()
 {
-    QObject::disconnect(timerConnection_);
-    timeout_.stop();
-    socket_.OnDataAvailable = nullptr;
+    transport_.SetReceiver(nullptr);
+    transport_.SetFailureHandler(nullptr);
 }
 
-int DeviceProtocol::SendCommand(const std::string& command, uint8_t tries)
+void DeviceSession::OnTransportFailure(int32_t code, const std::string& description)
+{
+    if (abandoned_)
+        return; // the first failure ends the work; one report is enough
+    Abandon();
+    if (failure_)
+        failure_(code, description);
+}
+
+void DeviceSession::Abandon()
+{
+    abandoned_ = true;
+    // Whatever the request in progress got, the operation around it now
+    // sees a failure and unwinds at its next step.
+    replyStatus_ = kStatusNoReply;
+    transport_.WakeUp();
+}
+
+int DeviceSession::SendCommand(const std::string& command, uint8_t tries)
 {
     for (uint8_t attempt = 0; attempt < tries; ++attempt) {
-        Request(command, kReplyAcknowledgement, SendErrors::Drop);
-        if (replyStatus_ == kStatusOk || abandoned_)
+        Request(command, kReplyAcknowledgement);
+        if (replyStatus_ == kStatusOk || abandoned_ || deviceRouteGone_)
             break;
     }
     return replyStatus_;
 }
 
-void DeviceProtocol::DispatchReply(const std::string& text, const std::string& sender, uint8_t kind)
+bool DeviceSession::Send(const std::string& command, Transport::PortForm form)
 {
-    if (abandoned_ || (text.empty() && sender.empty()))
-        return;
-    // Not from the device asked: left aside, the request goes on waiting.
-    if (sender != kTimeoutSender && !replySenders_.Accepts(sender))
-        return;
-    timeout_.stop();
-    if (sender == kTimeoutSender) {
+    if (abandoned_ || deviceRouteGone_)
+        return false;
+    switch (transport_.Broadcast(deviceRoute_, command, form)) {
+    case SendResult::Sent: return true;
+    case SendResult::InterfaceGone: deviceRouteGone_ = true; return false;
+    case SendResult::Failed: return false; // the failure handler has ended the work
+    }
+    return false;
+}
+
+void DeviceSession::Request(const std::string& command, uint8_t kind)
+{
+    if (abandoned_ || deviceRouteGone_) {
         replyStatus_ = kStatusNoReply;
         return;
     }
-    switch (kind) {
-    case kReplyDiscovery: RecordDevice(text, sender); break;
+    replyStatus_ = kStatusPending;
+    expectedReply_ = kind;
+    if (!Send(command)) {
+        replyStatus_ = kStatusNoReply;
+        return;
+    }
+    replyDeadline_ = transport_.Now() + Milliseconds(kReplyTimeoutMs);
+    WaitWhilePending();
+}
+
+void DeviceSession::WaitWhilePending()
+{
+    // A datagram that settles nothing (an empty text, an unknown first
+    // letter) leaves the request pending: the try still ends 2000 ms after
+    // its command left.
+    const bool settled =
+        transport_.RunUntil(replyDeadline_, [this] { return replyStatus_ != kStatusPending || abandoned_; });
+    if (!settled)
+        TimeoutTimer();
+    if (abandoned_ && replyStatus_ == kStatusPending)
+        replyStatus_ = kStatusNoReply;
+}
+
+void DeviceSession::TimeoutTimer()
+{
+    if (!abandoned_)
+        replyStatus_ = kStatusNoReply;
+}
+
+void DeviceSession::WaitFor(Milliseconds duration)
+{
+    transport_.RunUntil(transport_.Now() + duration, [this] { return abandoned_; });
+}
+
+void DeviceSession::SelectionPause()
+{
+    // The device needs a moment after its selection. Nothing is sent and no
+    // datagram is a reply meanwhile, but the loop runs on.
+    ignoreDatagrams_ = true;
+    WaitFor(Milliseconds(kSelectionPauseMs));
+    ignoreDatagrams_ = false;
+}
+
+void DeviceSession::DispatchReply(const Datagram& datagram)
+{
+    if (abandoned_ || ignoreDatagrams_ || (datagram.Text.empty() && datagram.Sender.empty()))
+        return;
+    // Not from the device asked: left aside, the request goes on waiting.
+    if (!replySenders_.Accepts(datagram.Sender))
+        return;
+    // With the interfaces restricted, a reply through another one is no reply.
+    if (discoveryRoutes_.Restricted && !ArrivedThroughDiscoveryRoute(datagram.Interface))
+        return;
+    switch (expectedReply_) {
+    case kReplyDiscovery: RecordDevice(datagram); break;
     case kReplyAcknowledgement:
     case kReplyValue: {
-        const uint8_t status = StatusOfReplyLetter(text);
+        const uint8_t status = StatusOfReplyLetter(datagram.Text);
         if (status == kStatusPending)
             break; // not a reply form: the try still ends by its deadline
         replyStatus_ = status;
-        if (kind == kReplyValue && status == kStatusOk)
-            lastReply_ = text;
+        if (expectedReply_ == kReplyValue && status == kStatusOk)
+            lastReply_ = datagram.Text;
         break;
     }
     default: break;
     }
 }
 
-void DeviceProtocol::TimeoutTimer()
+void DeviceSession::ShowProgress(Progress::Activity what, int current, int total, const std::string& device)
 {
-    timeout_.stop();
-    if (abandoned_)
-        return;
-    DispatchReply("", kTimeoutSender, expectedReply_);
-}
-
-void DeviceProtocol::GniazdoTransmisjiRozkazowDoModuluDataAvailable()
-{
-    std::string data;
-    std::string sender;
-    // A notification with nothing waiting is ignored: it carries no datagram
-    // and no sender. After Abandon datagrams are still read, so the socket
-    // does not stay readable, but dropped.
-    if (TakeDatagram(socket_, data, sender, arrivalInterface_) != Intake::Datagram || abandoned_)
-        return;
-    DispatchReply(data, sender, expectedReply_);
-}
-
-void DeviceProtocol::Abandon()
-{
-    abandoned_ = true;
-    timeout_.stop();
-    // Whatever the request in progress got, the operation around it now
-    // sees a failure and unwinds at its next step.
-    replyStatus_ = kStatusNoReply;
-    if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        dispatcher->wakeUp();
-}
-
-void DeviceProtocol::Broadcast(const std::string& command, SendErrors errors)
-{
-    if (errors == SendErrors::Propagate) {
-        socket_.BroadcastPacketThrough(deviceInterface_, kDevicePort, command);
-        return;
-    }
-    try {
-        socket_.BroadcastPacketThrough(deviceInterface_, kDevicePort, command);
-    } catch (const net::Exception&) {
-        // The socket has reported it through OnError; the reply timer ends the try.
-    }
-}
-
-void DeviceProtocol::Request(const std::string& command, uint8_t kind, SendErrors errors)
-{
-    if (abandoned_) {
-        replyStatus_ = kStatusNoReply;
-        return;
-    }
-    replyStatus_ = kStatusPending;
-    expectedReply_ = kind;
-    Broadcast(command, errors);
-    ArmReplyTimer();
-    WaitWhilePending();
-}
-
-void DeviceProtocol::ArmReplyTimer()
-{
-    if (abandoned_)
-        return;
-    replyDeadline_ = QDeadlineTimer(kReplyTimeoutMs, Qt::PreciseTimer);
-    timeout_.start(kReplyTimeoutMs);
+    if (!abandoned_ && progress_)
+        progress_(Progress{what, current, total, device});
 }
 
 } // namespace protocol

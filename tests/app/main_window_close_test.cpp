@@ -73,7 +73,7 @@ void CloseDuringRefresh(int delayMs)
     auto firstClosing = std::find(payloads.begin(), payloads.end(), "E");
     for (auto it = firstClosing; it != payloads.end(); ++it)
         EXPECT_EQ(*it, "E") << "nothing may follow the closing commands";
-    EXPECT_TRUE(program.protocol.Abandoned());
+    EXPECT_TRUE(program.session.Abandoned());
     EXPECT_EQ(program.form.CommandSocket().SocketHandle(), -1);
     EXPECT_TRUE(program.messages.socketErrors.empty());
 }

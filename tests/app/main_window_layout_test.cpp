@@ -97,7 +97,7 @@ TEST(MainWindowLayout, MessageBoxesAreOwnedByAndCentredOnTheWindow)
 {
     DialogWindowMessages messages;
     TForm1 form(messages);
-    form.Protocol().Abandon(); // no first refresh: this test has no LAN
+    form.Session().Abandon(); // no first refresh: this test has no LAN
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     for (int box = 0; box < 2; ++box) {

@@ -48,8 +48,7 @@ TEST(TwoInterfaces, TheFleetBehindEthIsListedAndWifiAloneFindsNone)
         ASSERT_TRUE(sim.WaitForPayload("E", 2));
     }
     const std::size_t before = sim.Received().size();
-    RunningProgram wifiOnly;
-    wifiOnly.protocol.SetInterfaceSelection(*checks::ChooseInterfaces({"wifi"}).Selection);
+    RunningProgram wifiOnly(*checks::ChooseInterfaces({"wifi"}).Selection);
     wifiOnly.form.show();
     QTest::qWait(3000);
     EXPECT_TRUE(wifiOnly.form.bPobierzIP->isEnabled());

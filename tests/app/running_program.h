@@ -5,7 +5,6 @@
 #include "app/main_window.h"
 #include "app/window_messages.h"
 #include "event_loop.h"
-#include "protocol/device_protocol.h"
 #include "widgets/ripedit.h"
 
 #include <QCoreApplication>
@@ -27,9 +26,11 @@ public:
 };
 
 struct RunningProgram {
+    explicit RunningProgram(net::InterfaceSelection interfaces = {}) : form(messages, std::move(interfaces)) {}
+
     RecordingMessages messages;
-    app::TForm1 form{messages};
-    protocol::DeviceProtocol& protocol = form.Protocol();
+    app::TForm1 form;
+    protocol::DeviceSession& session = form.Session();
 };
 
 inline std::vector<std::string> RowTexts(const app::TForm1& form, int column)

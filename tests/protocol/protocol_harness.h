@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: MIT
-// The protocol over its own command socket and reply timer, as the main
-// window owns them, with a recording list and message window.
+// The device session on the real command socket, as the window has it, with
+// what it reports recorded.
 #pragma once
-#include "recording_views.h"
+#include "protocol/device_session.h"
+#include "protocol/socket_transport.h"
 
-#include "net/socket/udp_socket.h"
-#include "protocol/device_protocol.h"
-
-#include <QTimer>
+#include <string>
+#include <vector>
 
 struct ProtocolHarness {
-    ~ProtocolHarness() { socket.Terminate(); }
+    ProtocolHarness()
+    {
+        session.SetProgressHandler([this](const protocol::Progress& step) { progress.push_back(step); });
+        session.SetFailureHandler([this](int32_t code, const std::string&) { failures.push_back(code); });
+    }
 
-    net::TUDPSocket socket;
-    QTimer timeout;
-    RecordingListView list;
-    RecordingMessages messages;
-    protocol::DeviceProtocol protocol{socket, timeout, list, messages};
+    protocol::SocketTransport transport;
+    protocol::DeviceSession session{transport};
+    std::vector<protocol::Progress> progress;
+    std::vector<int32_t> failures;
 };

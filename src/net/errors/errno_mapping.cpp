@@ -34,7 +34,8 @@ int32_t WinSockErrorFromErrno(int errnoValue)
     case EAFNOSUPPORT: return 10047;
     case EADDRINUSE: return 10048;
     case EADDRNOTAVAIL: return 10049;
-    case ENETDOWN: return 10050;
+    case ENETDOWN:
+    case ENODEV: return 10050; // the interface a send went through is gone
     case ENETUNREACH: return 10051;
     case ENETRESET: return 10052;
     case ECONNABORTED: return 10053;

@@ -20,6 +20,7 @@ inline constexpr int32_t WSAEWOULDBLOCK = 10035;
 inline constexpr int32_t WSAENOTSOCK = 10038;
 inline constexpr int32_t WSAEMSGSIZE = 10040;
 inline constexpr int32_t WSAEADDRINUSE = 10048;
+inline constexpr int32_t WSAENETDOWN = 10050;
 inline constexpr int32_t WSAENETUNREACH = 10051;
 inline constexpr int32_t WSAENOBUFS = 10055;
 inline constexpr int32_t WSAEHOSTUNREACH = 10065;

@@ -45,4 +45,12 @@ InterfaceEnumeration UsableInterfaces()
     return result;
 }
 
+uint32_t UsableInterfaceIndex(const std::string& name)
+{
+    for (const NetworkInterface& known : UsableInterfaces().Interfaces)
+        if (known.Name == name)
+            return known.Index;
+    return 0;
+}
+
 } // namespace net

@@ -24,4 +24,8 @@ struct InterfaceEnumeration {
 
 InterfaceEnumeration UsableInterfaces();
 
+// The index of the usable interface named `name` now, or 0 when there is no
+// such interface or it is down (a USB adapter unplugged, a bridge re-made).
+uint32_t UsableInterfaceIndex(const std::string& name);
+
 } // namespace net

@@ -4,19 +4,25 @@
 
 namespace protocol {
 
-// One row of the device list, with what the row's picture stands for.
+// One listed device: who it is, what the last discovery read of it, and what
+// its row's picture stands for.
 struct DeviceRow {
+    static constexpr int kNoImage = -1;
+    static constexpr int kImageExclamation = 0;
+    static constexpr int kImageLetterE = 1;
+
     std::string Address;
     std::string Mask;
     std::string Mac;
-    int Image = -1;             // DeviceListView::kNoImage, kImageExclamation or kImageLetterE
+    std::string Port;
+    int Image = kNoImage;
     bool FlagE = false;         // the device's flags carry the E mark
     bool ReadOk = false;        // its read in this cycle succeeded and its address is its own
     bool AddressShared = false; // another listed device answered from the same address
     std::string Interface;      // name of the interface the device answered on; empty: not known
 };
 
-// What the device protocol is doing, for a user who waits on it.
+// What the device session is doing, for a user who waits on it.
 struct Progress {
     enum class Activity {
         Idle,      // nothing runs
@@ -28,23 +34,6 @@ struct Progress {
     int Current = 0;
     int Total = 0;
     std::string Device; // the device's address
-};
-
-// The list of found devices as the protocol fills it, and what the protocol
-// tells its user while it works. The window implements it over its list
-// widget; the command line over its output.
-class DeviceListView {
-public:
-    static constexpr int kNoImage = -1;
-    static constexpr int kImageExclamation = 0;
-    static constexpr int kImageLetterE = 1;
-
-    virtual ~DeviceListView() = default;
-    virtual void Clear() = 0;
-    virtual void SetEnabled(bool enabled) = 0;
-    virtual void AddRow(const DeviceRow& row) = 0;
-    virtual void Repaint() = 0;
-    virtual void ShowProgress(const Progress& /*progress*/) {}
 };
 
 } // namespace protocol

@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+// A transport with a clock of its own, for fast and deterministic engine
+// tests and the fuzz target: waits jump the clock to the next datagram or to
+// the deadline, and a small fleet answers broadcasts as multiplexers do.
+#pragma once
+#include "protocol/protocol_constants.h"
+#include "protocol/transport.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+class FakeTransport : public protocol::Transport {
+public:
+    using TimePoint = protocol::TimePoint;
+    using Ms = protocol::Milliseconds;
+
+    struct Sent {
+        Ms at;               // since the transport was made
+        protocol::Route route;
+        std::string command;
+    };
+
+    // Called for every broadcast that left; schedules the devices' answers.
+    std::function<void(FakeTransport&, const std::string& command)> onBroadcast;
+
+    void Schedule(Ms after, protocol::Datagram datagram) { scheduled_.emplace(now_ + after, std::move(datagram)); }
+    // A datagram that waits in the receive queue already.
+    void Queue(protocol::Datagram datagram) { waiting_.push_back(std::move(datagram)); }
+    Ms Elapsed() const { return std::chrono::duration_cast<Ms>(now_ - start_); }
+    std::vector<std::string> Commands() const
+    {
+        std::vector<std::string> out;
+        for (const Sent& sent : sent)
+            out.push_back(sent.command);
+        return out;
+    }
+
+    std::vector<Sent> sent;
+    DiscoveryRoutes routes;
+    std::set<std::string> goneInterfaces; // broadcasts through these find them gone
+    int failSendsAfter = -1;              // the socket fails at this send (0-based)
+    std::map<uint32_t, std::string> names;
+
+    void SetReceiver(Receiver receiver) override { receiver_ = std::move(receiver); }
+    void SetFailureHandler(FailureHandler handler) override { failure_ = std::move(handler); }
+    void UseDiscoveryPort() override {}
+    protocol::SendResult Broadcast(const protocol::Route& route, const std::string& command, PortForm) override
+    {
+        if (goneInterfaces.count(route.Name) != 0)
+            return protocol::SendResult::InterfaceGone;
+        if (failSendsAfter >= 0 && int(sent.size()) >= failSendsAfter) {
+            if (failure_)
+                failure_(10013, "Send failed: Socket permission denied");
+            return protocol::SendResult::Failed;
+        }
+        sent.push_back({Elapsed(), route, command});
+        if (onBroadcast)
+            onBroadcast(*this, command);
+        return protocol::SendResult::Sent;
+    }
+    DiscoveryRoutes RoutesForDiscovery() override { return routes; }
+    std::string InterfaceName(uint32_t index) override { return names.count(index) ? names[index] : ""; }
+    TimePoint Now() const override { return now_; }
+    bool RunUntil(TimePoint deadline, const std::function<bool()>& done) override
+    {
+        DeliverWaiting();
+        while (!done()) {
+            if (wokenUp_) {
+                wokenUp_ = false;
+                continue;
+            }
+            if (scheduled_.empty() || scheduled_.begin()->first > deadline) {
+                now_ = std::max(now_, deadline);
+                return done();
+            }
+            auto next = scheduled_.begin();
+            now_ = std::max(now_, next->first);
+            const protocol::Datagram datagram = std::move(next->second);
+            scheduled_.erase(next);
+            if (receiver_)
+                receiver_(datagram);
+        }
+        return true;
+    }
+    void DeliverWaiting() override
+    {
+        std::vector<protocol::Datagram> waiting;
+        waiting.swap(waiting_);
+        for (const protocol::Datagram& datagram : waiting)
+            if (receiver_)
+                receiver_(datagram);
+    }
+    void WakeUp() override { wokenUp_ = true; }
+
+private:
+    TimePoint start_{};
+    TimePoint now_{};
+    std::multimap<TimePoint, protocol::Datagram> scheduled_;
+    std::vector<protocol::Datagram> waiting_;
+    Receiver receiver_;
+    FailureHandler failure_;
+    bool wokenUp_ = false;
+};
+
+// Multiplexers as the engine meets them: "X" is answered by all, "W"+MAC
+// selects one, and the selected one answers the rest. A reply of "" is
+// silence. Every answer comes 1 ms after its command.
+struct FakeDevice {
+    std::string Mac;
+    std::string Address;
+    std::string Port = "1001";
+    std::string Flags = "000";
+    std::string Mask = "255.255.255.0";
+    std::string Dn = "0";
+    std::map<std::string, std::string> Replies; // by command name: "W", "L", "GNM", "GDN", "SNM", "A"
+    std::string ReplyTo(const std::string& name, const std::string& usual) const
+    {
+        const auto found = Replies.find(name);
+        return found == Replies.end() ? usual : found->second;
+    }
+};
+
+class FakeFleet {
+public:
+    explicit FakeFleet(FakeTransport& transport, std::vector<FakeDevice> devices = {}) : devices(std::move(devices))
+    {
+        transport.onBroadcast = [this](FakeTransport& t, const std::string& command) { Answer(t, command); };
+    }
+
+    std::vector<FakeDevice> devices;
+
+private:
+    void Reply(FakeTransport& t, const FakeDevice& device, const std::string& text)
+    {
+        if (!text.empty())
+            t.Schedule(FakeTransport::Ms(1), {text, device.Address, 0});
+    }
+    FakeDevice* ByMac(const std::string& mac)
+    {
+        for (FakeDevice& device : devices)
+            if (device.Mac == mac)
+                return &device;
+        return nullptr;
+    }
+    void Answer(FakeTransport& t, const std::string& command)
+    {
+        const std::string password = protocol::kDevicePassword;
+        if (command == "X") {
+            for (const FakeDevice& device : devices)
+                Reply(t, device, "A" + device.Mac + "/" + device.Port + "/" + device.Flags);
+        } else if (command[0] == 'W') {
+            selected_ = ByMac(command.substr(1));
+            if (selected_ != nullptr)
+                Reply(t, *selected_, selected_->ReplyTo("W", "A"));
+        } else if (command == "E") {
+            selected_ = nullptr;
+        } else if (command[0] == 'A') {
+            const auto slash = command.find('/');
+            FakeDevice* device = ByMac(command.substr(1, slash - 1));
+            if (device == nullptr)
+                return;
+            const std::string reply = device->ReplyTo("A", "A");
+            if (reply.empty() || reply[0] == 'A')
+                device->Address = command.substr(slash + 1 + password.size() + 1);
+            Reply(t, *device, reply);
+        } else if (selected_ != nullptr) {
+            FakeDevice& device = *selected_;
+            if (command == "L" + password)
+                Reply(t, device, device.ReplyTo("L", "A"));
+            else if (command == "GNM")
+                Reply(t, device, device.ReplyTo("GNM", "A" + device.Mask));
+            else if (command == "GDN")
+                Reply(t, device, device.ReplyTo("GDN", "A" + device.Dn));
+            else if (command.rfind("SNM", 0) == 0) {
+                const std::string reply = device.ReplyTo("SNM", "A");
+                if (reply == "A")
+                    device.Mask = command.substr(3);
+                Reply(t, device, reply);
+            }
+        }
+    }
+
+    FakeDevice* selected_ = nullptr;
+};
