@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/device_output.h"
 
+#include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 
 #include <nlohmann/json.hpp>
@@ -72,8 +73,8 @@ std::string FormatDevices(const std::vector<FoundDevice>& devices, Format format
     std::vector<std::vector<std::string>> lines{
         {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};
     for (const FoundDevice& device : devices)
-        lines.push_back({Latin1ToUtf8(device.address), Latin1ToUtf8(device.mask), Latin1ToUtf8(device.mac),
-                         Latin1ToUtf8(device.port), device.flagE ? "E" : "-", device.readOk ? "tak" : "nie",
+        lines.push_back({ShownLatin1(device.address), ShownLatin1(device.mask), ShownLatin1(device.mac),
+                         ShownLatin1(device.port), device.flagE ? "E" : "-", device.readOk ? "tak" : "nie",
                          device.addressShared ? "tak" : "-"});
     return AlignedColumns(lines);
 }
