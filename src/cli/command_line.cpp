@@ -11,7 +11,11 @@ namespace cli {
 
 namespace {
 
-const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("set"), QStringLiteral("apply")};
+const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("set"), QStringLiteral("apply"),
+                               QStringLiteral("history")};
+const QStringList kOptionsWithValue = {QStringLiteral("--interface"), QStringLiteral("--format"),
+                                       QStringLiteral("--undo-plan"), QStringLiteral("--mac"),
+                                       QStringLiteral("--undo")};
 
 // Arguments each subcommand takes, for the usage check.
 int PositionalCount(const QString& command)
@@ -33,6 +37,8 @@ std::string HelpText(const QCommandLineParser& parser)
                        "  muxconfig set MAC ADRES MASKA      nowy adres i maska jednego urządzenia\n"
                        "  muxconfig apply PLAN.csv [--dry-run]\n"
                        "                                     zmiana wielu urządzeń według planu (mac,adres,maska)\n"
+                       "  muxconfig history [--format table|csv|json] [--mac MAC] [--undo PRZEBIEG]\n"
+                       "                                     dziennik zmian albo plan cofnięcia przebiegu\n"
                        "\n"
                        "Kod wyjścia: 0 wszystko się udało, 1 błąd sieci, 2 błąd wywołania lub planu,\n"
                        "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany.\n\n");
@@ -53,7 +59,7 @@ bool IsCommandLineMode(int argc, char** argv)
 {
     for (int at = 1; at < argc; ++at) {
         const char* argument = argv[at];
-        if (std::strcmp(argument, "--interface") == 0 || std::strcmp(argument, "--format") == 0) {
+        if (kOptionsWithValue.contains(QString::fromLocal8Bit(argument))) {
             ++at; // its value names no subcommand
             continue;
         }
@@ -80,7 +86,18 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption interface(QStringLiteral("interface"),
                                        QStringLiteral("Interfejs sieciowy (można podać kilka razy)."),
                                        QStringLiteral("NAZWA"));
-    parser.addOptions({help, version, format, dryRun, quiet, interface});
+    const QCommandLineOption undoPlan(
+        QStringLiteral("undo-plan"),
+        QStringLiteral("set, apply: przed pierwszą zmianą zapisuje obecne adresy i maski zmienianych urządzeń "
+                       "jako plan dla apply."),
+        QStringLiteral("PLIK"));
+    const QCommandLineOption mac(QStringLiteral("mac"), QStringLiteral("history: tylko zmiany tego urządzenia."),
+                                 QStringLiteral("MAC"));
+    const QCommandLineOption undo(QStringLiteral("undo"),
+                                  QStringLiteral("history: plan dla apply, który przywraca urządzeniom zmienionym "
+                                                 "w tym przebiegu poprzednie adresy i maski."),
+                                  QStringLiteral("PRZEBIEG"));
+    parser.addOptions({help, version, format, dryRun, quiet, interface, undoPlan, mac, undo});
 
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -91,7 +108,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
 
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty() || !kCommands.contains(positional.first()))
-        return UsageError(QStringLiteral("brak polecenia list, set albo apply"));
+        return UsageError(QStringLiteral("brak polecenia list, set, apply albo history"));
     Options options;
     options.command = positional.takeFirst();
     if (positional.size() != PositionalCount(options.command))
@@ -110,6 +127,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     options.dryRun = parser.isSet(dryRun);
     if (options.dryRun && options.command != QLatin1String("apply"))
         return UsageError(QStringLiteral("--dry-run dotyczy tylko apply"));
+    const bool changes = options.command == QLatin1String("set") || options.command == QLatin1String("apply");
+    if (parser.isSet(undoPlan) && !changes)
+        return UsageError(QStringLiteral("--undo-plan dotyczy tylko set i apply"));
+    if ((parser.isSet(mac) || parser.isSet(undo)) && options.command != QLatin1String("history"))
+        return UsageError(QStringLiteral("--mac i --undo dotyczą tylko history"));
+    options.undoPlan = parser.value(undoPlan);
+    options.mac = parser.value(mac);
+    options.undoRun = parser.value(undo);
     options.quiet = parser.isSet(quiet);
     options.interfaces = parser.values(interface);
     return {options, {}, 0};

@@ -12,11 +12,14 @@ enum class Format { Table, Csv, Json };
 
 // What the command line asks for.
 struct Options {
-    QString command;       // "list", "set" or "apply"
+    QString command;       // "list", "set", "apply" or "history"
     QStringList arguments; // the subcommand's own arguments
     Format format = Format::Table;
     bool dryRun = false;
     bool quiet = false;
+    QString undoPlan; // set, apply: --undo-plan FILE, written before the first change
+    QString mac;      // history: --mac, only this device's changes
+    QString undoRun;  // history: --undo RUN, the plan that puts RUN's devices back
     // --interface NAME, in the order given, and the interfaces they choose.
     QStringList interfaces;
     net::InterfaceSelection selection;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/device_output.h"
 
+#include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 
 #include <nlohmann/json.hpp>
@@ -72,8 +73,8 @@ std::string FormatDevices(const std::vector<protocol::DeviceRow>& devices, Forma
     std::vector<std::vector<std::string>> lines{
         {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};
     for (const protocol::DeviceRow& device : devices)
-        lines.push_back({Latin1ToUtf8(device.Address), Latin1ToUtf8(device.Mask), Latin1ToUtf8(device.Mac),
-                         Latin1ToUtf8(device.Port), device.FlagE ? "E" : "-", device.ReadOk ? "tak" : "nie",
+        lines.push_back({ShownLatin1(device.Address), ShownLatin1(device.Mask), ShownLatin1(device.Mac),
+                         ShownLatin1(device.Port), device.FlagE ? "E" : "-", device.ReadOk ? "tak" : "nie",
                          device.AddressShared ? "tak" : "-"});
     return AlignedColumns(lines);
 }

@@ -2,6 +2,7 @@
 #include "cli/result_output.h"
 
 #include "cli/device_output.h"
+#include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 
 #include <nlohmann/json.hpp>
@@ -80,9 +81,9 @@ std::string FormatResults(const std::vector<ChangeResult>& results, Format forma
         if (result.lineNumber > 0)
             text += "wiersz " + std::to_string(result.lineNumber) + ": ";
         text +=
-            Latin1ToUtf8(result.mac) + " -> " + result.address + "/" + result.mask + ": " + PolishText(result.outcome);
+            ShownLatin1(result.mac) + " -> " + result.address + "/" + result.mask + ": " + PolishText(result.outcome);
         if (!result.detail.empty())
-            text += " (" + result.detail + ")";
+            text += " (" + ShownText(result.detail) + ")";
         text += '\n';
     }
     if (withSummary)

@@ -4,6 +4,7 @@
 #include "checks/interface_choice.h"
 #include "cli/command_line.h"
 #include "cli/engine_session.h"
+#include "cli/history_command.h"
 #include "cli/subcommands.h"
 #include "net/socket_layer.h"
 #include "protocol/socket_error_text.h"
@@ -50,6 +51,8 @@ int Run(int argc, char** argv)
         return parsed.exitStatus;
     }
     Options options = *parsed.options;
+    if (options.command == QLatin1String("history"))
+        return RunHistory(options); // a file only: no interfaces, no socket layer
     std::vector<std::string> names;
     for (const QString& name : options.interfaces)
         names.push_back(name.toStdString());

@@ -4,6 +4,7 @@
 #include "checks/new_settings_check.h"
 #include "cli/device_output.h"
 #include "cli/engine_session.h"
+#include "cli/output_stream.h"
 #include "cli/plan.h"
 #include "cli/result_output.h"
 #include "cli/text_bytes.h"
@@ -21,10 +22,11 @@ constexpr int kExitUsage = 2;
 
 bool ShowsProgress(const Options& options) { return !options.quiet && isatty(STDERR_FILENO) == 1; }
 
+// A failing standard output ends the run (status 1); standard error has no one left to tell.
 void Print(std::FILE* stream, const std::string& text)
 {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+    if (std::string error; !Output(stream, text, error) && stream == stdout)
+        throw OutputFailure(error);
 }
 
 std::string ReadFailureText(const std::string& mac, const ReadFailure& failure)
@@ -79,10 +81,10 @@ int RunList(const Options& options)
 {
     EngineSession session(ShowsProgress(options), options.selection);
     const Discovery discovery = session.Discover();
+    session.Finish(); // before printing: a failing standard output must not skip the closing commands
     Print(stdout, FormatDevices(discovery.listed, options.format));
     for (const auto& [mac, failure] : discovery.failedReads)
         Print(stderr, ReadFailureText(mac, failure));
-    session.Finish();
     return discovery.failedReads.empty() ? 0 : 3;
 }
 

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+#include "cli/history_command.h"
+
+#include "cli/device_output.h"
+#include "cli/output_stream.h"
+#include "cli/terminal_text.h"
+#include "cli/text_bytes.h"
+#include "journal/journal_place.h"
+#include "journal/undo_plan.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+
+namespace cli {
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const std::vector<std::string> kKeys = {"time",        "run",      "user",        "host",     "interface", "mac",
+                                        "old_address", "old_mask", "new_address", "new_mask", "outcome",   "detail"};
+
+// A change's fields in the order of kKeys, device texts as UTF-8.
+std::vector<std::string> Fields(const journal::JournalChange& change)
+{
+    const journal::BeginRecord& begin = change.begin;
+    return {begin.time,
+            begin.run,
+            begin.user,
+            begin.host,
+            begin.start.interfaceName,
+            Latin1ToUtf8(begin.start.mac),
+            Latin1ToUtf8(begin.start.oldAddress),
+            Latin1ToUtf8(begin.start.oldMask),
+            begin.start.newAddress,
+            begin.start.newMask,
+            change.end ? change.end->outcome : "unfinished",
+            change.end ? change.end->detail : ""};
+}
+
+std::string MacKey(const std::string& mac)
+{
+    std::string key;
+    for (const char c : mac)
+        if (c != ':' && c != '-' && c != '.')
+            key += char(std::toupper(static_cast<unsigned char>(c)));
+    return key;
+}
+
+void Warn(const std::string& text)
+{
+    std::string ignored; // nowhere left to report a failing standard error
+    Output(stderr, "muxconfig: " + ShownText(text) + "\n", ignored);
+}
+
+} // namespace
+
+std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Format format)
+{
+    switch (format) {
+    case Format::Json: {
+        nlohmann::ordered_json array = nlohmann::ordered_json::array();
+        for (const journal::JournalChange& change : changes) {
+            nlohmann::ordered_json object;
+            const std::vector<std::string> fields = Fields(change);
+            for (std::size_t at = 0; at < kKeys.size(); ++at)
+                object[kKeys[at]] = fields[at];
+            array.push_back(object);
+        }
+        return array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+    }
+    case Format::Csv: {
+        std::string text;
+        for (const std::string& key : kKeys)
+            text += (text.empty() ? "" : ",") + key;
+        text += '\n';
+        for (const journal::JournalChange& change : changes) {
+            std::string line;
+            for (const std::string& field : Fields(change))
+                line += (line.empty() ? "" : ",") + CsvField(field);
+            text += line + '\n';
+        }
+        return text;
+    }
+    case Format::Table: break;
+    }
+    std::vector<std::vector<std::string>> lines{{"Czas", "Przebieg", "Użytkownik", "Stacja", "Interfejs", "Adres MAC",
+                                                 "Poprzedni adres", "Poprzednia maska", "Nowy adres", "Nowa maska",
+                                                 "Wynik", "Szczegóły"}};
+    for (const journal::JournalChange& change : changes) {
+        std::vector<std::string> fields = Fields(change);
+        for (std::string& field : fields)
+            field = ShownText(field);
+        if (!change.end)
+            fields[10] = "niedokończona";
+        lines.push_back(fields);
+    }
+    return AlignedColumns(lines);
+}
+
+bool SameMac(const std::string& one, const std::string& other) { return MacKey(one) == MacKey(other); }
+
+int RunHistory(const Options& options)
+{
+    const std::string path = journal::JournalPath();
+    journal::JournalContents contents = journal::ReadJournal(path);
+    if (!contents.status.Ok()) {
+        Warn("nie odczytano dziennika " + path + ": " + contents.status.text + " (błąd " +
+             std::to_string(contents.status.error) + ")");
+        return kExitFailure;
+    }
+    if (contents.skippedLines > 0)
+        Warn("dziennik " + path +
+             ": pominięto wiersze, które nie są zapisami zmian: " + std::to_string(contents.skippedLines));
+    std::vector<journal::JournalChange>& changes = contents.changes;
+    if (!options.mac.isEmpty()) {
+        const std::string mac = options.mac.toStdString();
+        std::erase_if(changes, [&mac](const journal::JournalChange& change) {
+            return !SameMac(Latin1ToUtf8(change.begin.start.mac), mac);
+        });
+    }
+    std::string text;
+    if (options.undoRun.isEmpty()) {
+        text = FormatHistory(changes, options.format);
+    } else {
+        const std::vector<journal::PlanDevice> devices = journal::UndoOfRun(changes, options.undoRun.toStdString());
+        if (devices.empty()) {
+            Warn("w dzienniku nie ma zmian z przebiegu " + options.undoRun.toStdString());
+            return kExitUsage;
+        }
+        text = journal::UndoPlanText(devices);
+    }
+    std::string error;
+    if (!Output(stdout, text, error)) {
+        Warn(OutputFailure(error).what());
+        return kExitFailure;
+    }
+    return 0;
+}
+
+} // namespace cli

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+// Writing to standard output or error with the failure seen: a full disk or
+// a closed pipe ends the run with a message instead of a silent success.
+#pragma once
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+namespace cli {
+
+// Writes `text` and flushes the stream. False when the stream failed (now or
+// earlier), with `error` saying why: "No space left on device (błąd 28)".
+bool Output(std::FILE* stream, const std::string& text, std::string& error);
+
+// Standard output could not be written: the run ends with status 1.
+class OutputFailure : public std::runtime_error {
+public:
+    explicit OutputFailure(const std::string& error);
+};
+
+} // namespace cli

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#include "journal/change_journal.h"
+
+#include "journal/durable_file.h"
+#include "journal/journal_place.h"
+#include "journal/workstation.h"
+
+#include <atomic>
+#include <cerrno>
+#include <ctime>
+#include <exception>
+
+namespace journal {
+
+namespace {
+
+// Change numbers are unique in the run, however many journals it opens.
+std::atomic<int> lastChange{0};
+
+} // namespace
+
+ChangeJournal::ChangeJournal(std::string path) : path_(std::move(path)) {}
+
+ChangeJournal::ChangeJournal() : ChangeJournal(JournalPath()) {}
+
+ChangeJournal::Begun ChangeJournal::Begin(const ChangeStart& start)
+{
+    Begun begun{RunId() + '/' + std::to_string(++lastChange), {}};
+    try {
+        begun.status = Append(RecordLine(
+            BeginRecord{begun.change, RunId(), LocalTimeText(std::time(nullptr)), UserName(), HostName(), start}));
+    } catch (const std::exception&) {
+        begun.status = FailureOf(ENOMEM, path_);
+    }
+    return begun;
+}
+
+FileStatus ChangeJournal::End(const std::string& change, const std::string& outcome, const std::string& detail)
+{
+    try {
+        return Append(RecordLine(EndRecord{change, LocalTimeText(std::time(nullptr)), outcome, detail}));
+    } catch (const std::exception&) {
+        return FailureOf(ENOMEM, path_);
+    }
+}
+
+FileStatus ChangeJournal::Append(const std::string& line)
+{
+    if (path_.empty())
+        return {ENOENT, "no home directory and no XDG_STATE_HOME", "$HOME/.local/state/muxconfig/journal.jsonl"};
+    return AppendLine(path_, line);
+}
+
+} // namespace journal

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+// The journal of every address change, from the window and the command
+// line: an append-only file of JSON lines (journal/journal_place.h), each
+// record on the disk (fsync) before the call returns.
+//
+//   journal::ChangeJournal journal;
+//   const auto begun = journal.Begin({interfaceName, mac, oldAddress, oldMask, newAddress, newMask});
+//   if (!begun.status.Ok()) warn(journal::WarningText(begun.status));   // and go on with the change
+//   ... the change's datagrams ...
+//   journal.End(begun.change, "verified", "");
+//
+// A journal that cannot be written never stops a change: Begin and End
+// report the failure and never throw.
+#pragma once
+#include "journal/file_status.h"
+#include "journal/journal_records.h"
+
+#include <string>
+
+namespace journal {
+
+class ChangeJournal {
+public:
+    explicit ChangeJournal(std::string path);
+    ChangeJournal(); // at JournalPath()
+
+    struct Begun {
+        std::string change; // for End, also when the record could not be written
+        FileStatus status;
+    };
+    // Call before the change's first datagram.
+    Begun Begin(const ChangeStart& start);
+    // `outcome`: a machine name (verified, partial, refused, unverified,
+    // interrupted, not_checked...); `detail`: why, for the operator.
+    FileStatus End(const std::string& change, const std::string& outcome, const std::string& detail);
+
+    const std::string& Path() const { return path_; }
+
+private:
+    FileStatus Append(const std::string& line);
+
+    std::string path_;
+};
+
+} // namespace journal

@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: MIT
+#include "journal/durable_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace journal {
+
+namespace {
+
+std::string ParentOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Closes the descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    // close(2) can report a write-back failure: it counts.
+    int Close()
+    {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written == 0)
+            errno = EIO;
+        if (written <= 0)
+            return false;
+        done += std::size_t(written);
+    }
+    return true;
+}
+
+// A new file's name reaches the disk only with its directory.
+int OpenForAppending(const std::string& path, bool& created)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    created = fd >= 0;
+    if (fd >= 0 || errno != EEXIST)
+        return fd;
+    return ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+}
+
+FileStatus SyncDirectory(const std::string& directory)
+{
+    Descriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // Some file systems cannot sync a directory (EINVAL): the file itself is on the disk.
+    if (fd.Get() < 0 || (::fsync(fd.Get()) != 0 && errno != EINVAL))
+        return FailureOf(errno, directory);
+    return {};
+}
+
+// Writes, fsyncs and closes `fd`; the status names `path`.
+FileStatus Finish(Descriptor& fd, const std::string& text, const std::string& path)
+{
+    if (!WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0 || fd.Close() != 0)
+        return FailureOf(errno, path);
+    return {};
+}
+
+} // namespace
+
+FileStatus MakeDirectories(const std::string& directory)
+{
+    for (std::size_t at = 1; at <= directory.size(); ++at) {
+        if (at != directory.size() && directory[at] != '/')
+            continue;
+        const std::string prefix = directory.substr(0, at);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            return FailureOf(errno, prefix);
+    }
+    return {};
+}
+
+FileStatus AppendLine(const std::string& path, const std::string& line)
+{
+    const std::string directory = ParentOf(path);
+    if (FileStatus made = MakeDirectories(directory); !made.Ok())
+        return made;
+    bool created = false;
+    Descriptor fd(OpenForAppending(path, created));
+    if (fd.Get() < 0)
+        return FailureOf(errno, path);
+    std::string text = line + '\n';
+    struct stat file {};
+    char last = '\n';
+    if (::fstat(fd.Get(), &file) != 0)
+        return FailureOf(errno, path);
+    if (file.st_size > 0 && ::pread(fd.Get(), &last, 1, file.st_size - 1) != 1)
+        return FailureOf(errno, path);
+    if (last != '\n')
+        text.insert(text.begin(), '\n');
+    if (FileStatus written = Finish(fd, text, path); !written.Ok())
+        return written;
+    return created ? SyncDirectory(directory) : FileStatus{};
+}
+
+FileStatus WriteWholeFile(const std::string& path, const std::string& content)
+{
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        Descriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        if (fd.Get() < 0 || !WriteAll(fd.Get(), content) || fd.Close() != 0)
+            return FailureOf(errno, path);
+        return {};
+    }
+    if (!exists) {
+        Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (fd.Get() < 0)
+            return FailureOf(errno, path);
+        if (FileStatus written = Finish(fd, content, path); !written.Ok())
+            return written;
+        return SyncDirectory(ParentOf(path));
+    }
+    std::string temporary = path + ".XXXXXX";
+    Descriptor fd(::mkstemp(temporary.data()));
+    if (fd.Get() < 0)
+        return FailureOf(errno, temporary);
+    FileStatus written = ::fchmod(fd.Get(), existing.st_mode & 07777) == 0 ? Finish(fd, content, temporary)
+                                                                           : FailureOf(errno, temporary);
+    if (written.Ok() && ::rename(temporary.c_str(), path.c_str()) != 0)
+        written = FailureOf(errno, path);
+    if (!written.Ok()) {
+        ::unlink(temporary.c_str());
+        return written;
+    }
+    return SyncDirectory(ParentOf(path));
+}
+
+} // namespace journal

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// Control characters from devices never reach the terminal as they are;
+// the machine formats stay exact.
+#include "cli/device_output.h"
+#include "cli/result_output.h"
+#include "cli/terminal_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TerminalText, EscapesControlsAndBackslashAndKeepsPrintableText)
+{
+    // input, as device bytes (Latin-1), as UTF-8 text
+    const std::vector<std::tuple<std::string, std::string, std::string>> rows{
+        {"\x1b[31mred", "\\x1b[31mred", "\\x1b[31mred"},
+        {"bell\x07", "bell\\x07", "bell\\x07"},
+        {"del\x7f", "del\\x7f", "del\\x7f"},
+        {"tab\tnl\n", "tab\\x09nl\\x0a", "tab\\x09nl\\x0a"},
+        {"a\\x1b", "a\\\\x1b", "a\\\\x1b"},
+        {"csi\x9b", "csi\\x9b", "csi\\x9b"},            // as UTF-8: a byte that is no character
+        {"\xc2\x9b", "\xc3\x82\\x9b", "\\x9b"},         // U+009B, the C1 control sequence introducer
+        {"\xe9\xa0", "\xc3\xa9\xc2\xa0", "\\xe9\\xa0"}, // Latin-1 é and no-break space
+        // UTF-8 read as Latin-1: "ł" and "ć" end in bytes 0x82 and 0x87, which are C1 controls there.
+        {"zażółć", "za\xc3\x85\xc2\xbc\xc3\x83\xc2\xb3\xc3\x85\\x82\xc3\x84\\x87", "zażółć"},
+        {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\\x80", "\\xed\\xa0\\x80"}, // a UTF-16 surrogate in UTF-8 form
+    };
+    for (const auto& [input, asLatin1, asText] : rows) {
+        EXPECT_EQ(cli::ShownLatin1(input), asLatin1) << input;
+        EXPECT_EQ(cli::ShownText(input), asText) << input;
+    }
+}
+
+TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
+{
+    protocol::DeviceRow device;
+    device.Address = "10.0.0.7";
+    device.Mask = "255.0.0.0";
+    device.Mac = "MAC\x1b]0;pwned\x07";
+    device.Port = "40\x9b"
+                  "01";
+    device.FlagE = true;
+    device.ReadOk = true;
+    const std::string table = cli::FormatDevices({device}, cli::Format::Table);
+    EXPECT_NE(table.find("MAC\\x1b]0;pwned\\x07  40\\x9b01"), std::string::npos) << table;
+    EXPECT_EQ(table.find('\x1b'), std::string::npos);
+    EXPECT_NE(cli::FormatDevices({device}, cli::Format::Csv)
+                  .find(",MAC\x1b]0;pwned\x07,40\xc2\x9b"
+                        "01,"),
+              std::string::npos);
+    EXPECT_NE(cli::FormatDevices({device}, cli::Format::Json).find("MAC\\u001b]0;pwned\\u0007"), std::string::npos);
+
+    const cli::ChangeResult result{2, "MAC\x1b[2J", "10.0.0.8", "255.0.0.0", cli::Outcome::Refused, "odmowa\x1b[0m"};
+    EXPECT_EQ(cli::FormatResults({result}, cli::Format::Table, false),
+              "wiersz 2: MAC\\x1b[2J -> 10.0.0.8/255.0.0.0: odmowa urządzenia (odmowa\\x1b[0m)\n");
+    EXPECT_EQ(cli::FormatResults({result}, cli::Format::Csv, false),
+              "line,mac,address,mask,result,detail\n2,MAC\x1b[2J,10.0.0.8,255.0.0.0,refused,odmowa\x1b[0m\n");
+}
+
+} // namespace

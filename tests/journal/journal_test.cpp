@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: MIT
+// The journal written and read back in a temporary XDG state directory.
+#include "journal/change_journal.h"
+#include "journal/durable_file.h"
+#include "journal/journal_place.h"
+#include "journal/journal_reading.h"
+#include "journal/undo_plan.h"
+#include "journal/workstation.h"
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/stat.h>
+
+namespace {
+
+using journal::ChangeStart;
+
+class JournalTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("XDG_STATE_HOME", state_.path().toLocal8Bit().constData(), 1); }
+    void TearDown() override { unsetenv("XDG_STATE_HOME"); }
+    std::string State() const { return state_.path().toStdString(); }
+    std::string Slurp(const std::string& path) const
+    {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+
+    QTemporaryDir state_;
+};
+
+unsigned ModeOf(const std::string& path)
+{
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 0777;
+}
+
+TEST_F(JournalTest, PairsBeginAndEndAndKeepsAnUnfinishedChange)
+{
+    const std::string path = State() + "/muxconfig/journal.jsonl";
+    ASSERT_EQ(journal::JournalPath(), path);
+    journal::ChangeJournal journal;
+    // Device bytes as sent: a Latin-1 letter and a control byte survive the JSON.
+    const ChangeStart first{"eth0",     "00:0E:C6:4A:10:\xE9\x1b", "192.168.1.10", "255.255.255.0", "10.0.0.5",
+                            "255.0.0.0"};
+    const auto begun = journal.Begin(first);
+    ASSERT_TRUE(begun.status.Ok()) << begun.status.text;
+    ASSERT_TRUE(journal.End(begun.change, "verified", "zmieniono i potwierdzono").Ok());
+    const auto second = journal.Begin({"wlan0", "MAC-B", "10.0.0.7", "255.0.0.0", "10.0.0.8", "255.0.0.0"});
+    ASSERT_TRUE(second.status.Ok());
+    EXPECT_NE(second.change, begun.change);
+    EXPECT_EQ(ModeOf(State() + "/muxconfig"), 0700u);
+    EXPECT_EQ(ModeOf(path), 0600u);
+
+    const journal::JournalContents contents = journal::ReadJournal(path);
+    EXPECT_TRUE(contents.status.Ok());
+    EXPECT_EQ(contents.skippedLines, 0u);
+    ASSERT_EQ(contents.changes.size(), 2u);
+    const journal::BeginRecord& record = contents.changes[0].begin;
+    EXPECT_EQ(
+        std::tie(record.start.interfaceName, record.start.mac, record.start.oldAddress, record.start.oldMask,
+                 record.start.newAddress, record.start.newMask),
+        std::tie(first.interfaceName, first.mac, first.oldAddress, first.oldMask, first.newAddress, first.newMask));
+    EXPECT_EQ(record.run, journal::RunId());
+    EXPECT_EQ(record.user, journal::UserName());
+    EXPECT_EQ(record.host, journal::HostName());
+    EXPECT_TRUE(std::regex_match(record.time, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
+        << record.time;
+    ASSERT_TRUE(contents.changes[0].end.has_value());
+    EXPECT_EQ(contents.changes[0].end->outcome, "verified");
+    EXPECT_EQ(contents.changes[0].end->detail, "zmieniono i potwierdzono");
+    EXPECT_EQ(contents.changes[1].begin.start.mac, "MAC-B");
+    EXPECT_FALSE(contents.changes[1].end.has_value());
+}
+
+TEST_F(JournalTest, SkipsForeignCorruptAndTornLinesAndClosesTheTornOneBeforeAppending)
+{
+    journal::ChangeJournal journal(State() + "/journal.jsonl");
+    const auto begun =
+        journal.Begin({"eth0", "MAC-A", "192.168.1.10", "255.255.255.0", "192.168.1.11", "255.255.255.0"});
+    std::ofstream(journal.Path(), std::ios::app)
+        << "not json\n[1,2]\n{\"record\":\"begin\",\"change\":\"x\"}\n"
+        << "{\"record\":\"end\",\"change\":\"no-such\",\"time\":\"t\",\"outcome\":\"verified\",\"detail\":\"\"}\n"
+        << "\n{\"record\":\"end\",\"change\":\"" << begun.change << "\",\"time\":\"2024-";
+    journal::JournalContents contents = journal::ReadJournal(journal.Path());
+    EXPECT_EQ(contents.skippedLines, 5u);
+    ASSERT_EQ(contents.changes.size(), 1u);
+    EXPECT_FALSE(contents.changes[0].end.has_value());
+
+    ASSERT_TRUE(journal.End(begun.change, "refused", "Brak dostępu").Ok());
+    contents = journal::ReadJournal(journal.Path());
+    EXPECT_EQ(contents.skippedLines, 5u);
+    ASSERT_EQ(contents.changes.size(), 1u);
+    ASSERT_TRUE(contents.changes[0].end.has_value());
+    EXPECT_EQ(contents.changes[0].end->outcome, "refused");
+}
+
+TEST_F(JournalTest, AJournalThatCannotBeWrittenReportsItsErrorAndNeverThrows)
+{
+    std::ofstream(State() + "/plain-file") << "a file where a directory should be\n";
+    journal::ChangeJournal journal(State() + "/plain-file/muxconfig/journal.jsonl");
+    const auto begun = journal.Begin({"eth0", "MAC-A", "1.2.3.4", "255.0.0.0", "1.2.3.5", "255.0.0.0"});
+    EXPECT_EQ(begun.status.error, ENOTDIR);
+    EXPECT_EQ(begun.status.path, State() + "/plain-file/muxconfig");
+    EXPECT_EQ(journal::WarningText(begun.status),
+              "nie zapisano " + begun.status.path + ": Not a directory (błąd " + std::to_string(ENOTDIR) + ")");
+    EXPECT_FALSE(begun.change.empty());
+    EXPECT_EQ(journal.End(begun.change, "verified", "").error, ENOTDIR);
+    EXPECT_EQ(journal::ReadJournal(journal.Path()).changes.size(), 0u);
+}
+
+TEST_F(JournalTest, UndoPlanOfARunHasEachDeviceOnceWithItsAddressFromBeforeTheRun)
+{
+    auto change = [](const std::string& run, const std::string& mac, const std::string& old, const std::string& next) {
+        return journal::JournalChange{
+            {run + "/1", run, "t", "u", "h", {"eth0", mac, old, "255.255.255.0", next, "255.255.255.0"}}, std::nullopt};
+    };
+    const std::vector<journal::JournalChange> changes{
+        change("R1", "MAC-A", "192.168.1.10", "192.168.1.11"), change("R2", "MAC-B", "192.168.1.20", "192.168.1.21"),
+        change("R1", "MAC-C", "192.168.1.30", "192.168.1.31"), change("R1", "MAC-A", "192.168.1.11", "192.168.1.12")};
+    const std::string expected = "mac,address,mask\n"
+                                 "MAC-A,192.168.1.10,255.255.255.0\n"
+                                 "MAC-C,192.168.1.30,255.255.255.0\n";
+    const std::vector<journal::PlanDevice> undo = journal::UndoOfRun(changes, "R1");
+    EXPECT_EQ(journal::UndoPlanText(undo), expected);
+
+    // Written new (0600), then over an existing file atomically, keeping its mode.
+    const std::string path = State() + "/back.csv";
+    ASSERT_TRUE(journal::WriteUndoPlan(path, journal::UndoOfRun(changes, "R2")).Ok());
+    EXPECT_EQ(ModeOf(path), 0600u);
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(journal::WriteUndoPlan(path, undo).Ok());
+    EXPECT_EQ(Slurp(path), expected);
+    EXPECT_EQ(ModeOf(path), 0640u);
+    EXPECT_EQ(journal::WriteUndoPlan(State() + "/none/back.csv", undo).error, ENOENT);
+}
+
+TEST(JournalTime, IsLocalTimeWithItsZoneOffset)
+{
+    const std::vector<std::tuple<const char*, std::time_t, std::string>> rows{
+        {"UTC0", 0, "1970-01-01T00:00:00+00:00"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1719835200, "2024-07-01T14:00:00+02:00"},
+        {"<-0330>3:30", 1719835200, "2024-07-01T08:30:00-03:30"}};
+    for (const auto& [zone, when, expected] : rows) {
+        setenv("TZ", zone, 1);
+        tzset();
+        EXPECT_EQ(journal::LocalTimeText(when), expected) << zone;
+    }
+    unsetenv("TZ");
+    tzset();
+}
+
+} // namespace
