@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "app/device_list_widget.h"
 
+#include "app/icon_space_delegate.h"
+
 #include <QAccessible>
 #include <QPainter>
 
 namespace app {
+
+DeviceListWidget::DeviceListWidget(QWidget* parent) : QTreeWidget(parent)
+{
+    setItemDelegate(new IconSpaceDelegate(this));
+}
 
 void DeviceListWidget::SetPlaceholderText(const QString& text)
 {

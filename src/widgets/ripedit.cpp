@@ -5,7 +5,6 @@
 #include "widgets/section_font.h"
 #include "widgets/section_number.h"
 
-#include <QAccessible>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -84,6 +83,7 @@ TRIPEdit::TRIPEdit(QWidget* owner) : QWidget(owner)
         dot->lower(); // drawn on the box, beneath the fields
         dots_[n - 1] = dot;
     }
+    spokenAddress_ = IPString();
 }
 
 // Sections first, then dots, while this object is still whole: deleting a
@@ -165,10 +165,9 @@ void TRIPEdit::SecChange(TIPMaskEdit* field)
 {
     if (destroying_)
         return;
-    if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent changed(this, IPString());
-        QAccessible::updateAccessibility(&changed);
-    }
+    const QString address = IPString();
+    AnnounceAddressChange(this, spokenAddress_, address);
+    spokenAddress_ = address;
     try {
         const QString text = field->text();
         if (text.size() == 3) {

@@ -98,6 +98,7 @@ private:
     std::array<TIPMaskEdit*, SectionCount> sections_{};
     std::array<QLabel*, SectionCount - 1> dots_{};
     quint32 fipAddress_ = 0;
+    QString spokenAddress_; // the dotted address assistive technology was last told
     bool destroying_ = false;
     std::function<void(const QString&)> messageBox_;
 };

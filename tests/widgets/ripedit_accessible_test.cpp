@@ -29,6 +29,21 @@ TEST_F(ShownControl, ScreenReadersSeeOneEditableAddressWithFourSectionChildren)
     EXPECT_EQ(control->IPString(), "10.0.0.7");
 }
 
+TEST_F(ShownControl, TheTextInterfaceMapsOffsetsToSectionsAndDots)
+{
+    control->setIPString("192.168.1.10");
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(control);
+    QAccessibleTextInterface* text = box->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(4, 9), "168.1");
+    for (int offset = 0; offset < text->characterCount(); ++offset)
+        EXPECT_EQ(text->offsetAtPoint(text->characterRect(offset).center()), offset) << offset;
+    enter(3);
+    EXPECT_EQ(text->cursorPosition(), 9) << "after the 1 of section 3";
+    box->editableTextInterface()->replaceText(10, 12, "77");
+    EXPECT_EQ(control->IPString(), "192.168.1.77");
+}
+
 TEST_F(ShownControl, DotsAndDigitsStandOutOfADarkGround)
 {
     QPalette dark = control->palette();

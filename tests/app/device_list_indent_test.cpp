@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+// The window's device list keeps an icon's space on unmarked rows too.
+#include "app/device_list_adapter.h"
+#include "app/device_list_widget.h"
+#include "running_program.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Rows with the same address start it at the same x exactly when they end it
+// at the same x: the rightmost ink of the first column, clear of any icon.
+TEST(DeviceListIndent, UnmarkedRowsStartTheirAddressWhereMarkedRowsDo)
+{
+    RunningProgram program;
+    app::DeviceListAdapter rows;
+    rows.SetWidget(static_cast<app::DeviceListWidget*>(program.form.lvIP));
+    for (int image : {protocol::DeviceListView::kImageLetterE, -1, protocol::DeviceListView::kImageExclamation})
+        rows.AddRow({"192.168.1.5", "255.255.255.0", "MAC-A", image, false, false, false, ""});
+    const QImage shown = program.form.lvIP->viewport()->grab().toImage();
+    std::vector<int> inkEnds;
+    for (int row = 0; row < 3; ++row) {
+        const QRect cell = program.form.lvIP->visualRect(program.form.lvIP->model()->index(row, 0));
+        int x = cell.right();
+        while (x > cell.left() + 16 && shown.pixelColor(x, cell.center().y()) == shown.pixelColor(cell.topRight()))
+            --x;
+        inkEnds.push_back(x);
+    }
+    EXPECT_GT(inkEnds[0], program.form.lvIP->visualRect(program.form.lvIP->model()->index(0, 0)).left() + 16);
+    EXPECT_EQ(inkEnds, std::vector<int>(3, inkEnds[0])) << "marked, unmarked, marked";
+}
+
+} // namespace
