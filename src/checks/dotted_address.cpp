@@ -29,7 +29,7 @@ std::optional<DottedAddress> ParseDottedAddress(std::string_view text)
 std::string DottedText(uint32_t value)
 {
     return std::to_string(value >> 24) + '.' + std::to_string((value >> 16) & 0xFF) + '.' +
-           std::to_string((value >> 8) & 0xFF) + '.' + std::to_string(value & 0xFF);
+        std::to_string((value >> 8) & 0xFF) + '.' + std::to_string(value & 0xFF);
 }
 
 } // namespace checks

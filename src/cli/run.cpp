@@ -2,6 +2,7 @@
 #include "cli/run.h"
 
 #include "checks/interface_choice.h"
+#include "cli/check_command.h"
 #include "cli/command_line.h"
 #include "cli/engine_session.h"
 #include "cli/subcommands.h"
@@ -50,6 +51,8 @@ int Run(int argc, char** argv)
         return parsed.exitStatus;
     }
     Options options = *parsed.options;
+    if (options.command == QLatin1String("check"))
+        return RunCheck(options); // no interfaces, no sockets
     std::vector<std::string> names;
     for (const QString& name : options.interfaces)
         names.push_back(name.toStdString());

@@ -16,9 +16,10 @@ TEST(MacText, EverySpellingGivesTheCanonicalForm)
 
 TEST(MacText, RefusesAnythingButTwelveHexDigitsInGroups)
 {
-    for (const std::string& text : std::initializer_list<std::string>{"MAC-A", "", "00:0E:C6:4A:10", "00:0E:C6:4A:10:03:04", "00:0E:C6:4A:10:0G", "00:0E-C6:4A:10:03",
-          "0:0E:C6:4A:10:033", "000:EC6:4A1:003", "00:0E:C6:4A:10:03:", ":00:0E:C6:4A:10:03", "00::0E:C6:4A:10:03",
-          "00 0E C6 4A 10 03", "000EC64A10030", "000e.c64a.100", "000e.c64a1003", std::string("000EC64A1003\0", 13)})
+    for (const std::string& text : std::initializer_list<std::string>{
+             "MAC-A", "", "00:0E:C6:4A:10", "00:0E:C6:4A:10:03:04", "00:0E:C6:4A:10:0G", "00:0E-C6:4A:10:03",
+             "0:0E:C6:4A:10:033", "000:EC6:4A1:003", "00:0E:C6:4A:10:03:", ":00:0E:C6:4A:10:03", "00::0E:C6:4A:10:03",
+             "00 0E C6 4A 10 03", "000EC64A10030", "000e.c64a.100", "000e.c64a1003", std::string("000EC64A1003\0", 13)})
         EXPECT_FALSE(checks::CanonicalMac(text)) << text;
 }
 
