@@ -25,8 +25,10 @@ std::string JsonDocument(const std::string& path, const Plan& plan)
     nlohmann::ordered_json lines = nlohmann::ordered_json::array();
     for (const PlanLine& line : plan.lines)
         lines.push_back({{"line", line.lineNumber}, {"mac", line.mac}, {"address", line.address}, {"mask", line.mask}});
-    const nlohmann::ordered_json document = {{"format_version", 1},   {"plan", path},
-                                             {"valid", plan.errors.empty()}, {"lines", lines},
+    const nlohmann::ordered_json document = {{"format_version", 1},
+                                             {"plan", path},
+                                             {"valid", plan.errors.empty()},
+                                             {"lines", lines},
                                              {"errors", plan.errors}};
     return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }

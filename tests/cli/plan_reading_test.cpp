@@ -71,15 +71,18 @@ TEST(PlanReading, ErrorsNameTheirLine)
           "wiersz 2: maska 255.255.0.0 nie zgadza się z prefiksem /8",
           "wiersz 3: niewłaściwa długość prefiksu \"33\" (od 1 do 32)", "wiersz 4: brak maski podsieci"}},
         {"mac;adres\n00:0E:C6:4A:10:03\n", {"wiersz 2: brak pola kolumny adres"}},
-        {"maska,uwagi\n", {"wiersz 1: w nagłówku brak kolumny adresu MAC (mac lub adres mac)",
-                           "wiersz 1: w nagłówku brak kolumny adresu (address, adres lub adres ip)"}},
+        {"maska,uwagi\n",
+         {"wiersz 1: w nagłówku brak kolumny adresu MAC (mac lub adres mac)",
+          "wiersz 1: w nagłówku brak kolumny adresu (address, adres lub adres ip)"}},
         {"00:0E:C6:4A:10:03,\"10.0.0.8\"x,8\n00:0E:C6:4A:10:04,\"10.0.0.9,8\n",
          {"wiersz 1: tekst po cudzysłowie zamykającym pole", "wiersz 2: cudzysłów otwarty i niezamknięty"}},
         {"# nic\n\n", {"plan nie zawiera żadnego urządzenia"}},
-        {"\xFF\xFEm\0a\0c\0", {"plik zapisany w UTF-16 (lub zawiera bajty zerowe); zapisz plan jako tekst UTF-8, "
-                               "np. \"CSV UTF-8\" w arkuszu"}},
-        {std::string("\0m\0a\0c", 6), {"plik zapisany w UTF-16 (lub zawiera bajty zerowe); zapisz plan jako tekst "
-                                       "UTF-8, np. \"CSV UTF-8\" w arkuszu"}},
+        {"\xFF\xFEm\0a\0c\0",
+         {"plik zapisany w UTF-16 (lub zawiera bajty zerowe); zapisz plan jako tekst UTF-8, "
+          "np. \"CSV UTF-8\" w arkuszu"}},
+        {std::string("\0m\0a\0c", 6),
+         {"plik zapisany w UTF-16 (lub zawiera bajty zerowe); zapisz plan jako tekst "
+          "UTF-8, np. \"CSV UTF-8\" w arkuszu"}},
         {std::string(cli::kMaxPlanBytes + 1, '#'), {"plik większy niż 1 MiB to nie plan"}},
     };
     for (const auto& row : rows)

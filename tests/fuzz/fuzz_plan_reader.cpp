@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int previousLine = 0;
     for (const cli::PlanLine& line : plan.lines) {
         const std::string where = "line " + std::to_string(line.lineNumber) + " of \"" + Escaped(bytes) + "\"";
-        FUZZ_CHECK(line.mac.size() == 17 && checks::CanonicalMac(line.mac) == line.mac, "MAC " + line.mac + ", " + where);
+        FUZZ_CHECK(line.mac.size() == 17 && checks::CanonicalMac(line.mac) == line.mac,
+                   "MAC " + line.mac + ", " + where);
         const auto address = checks::ParseDottedAddress(line.address);
         const auto mask = checks::ParseDottedAddress(line.mask);
         FUZZ_CHECK(address && address->text == line.address, "address " + Escaped(line.address) + ", " + where);
