@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "checks/address_rule.h"
 
-#include <arpa/inet.h>
-#include <cstdint>
+#include "checks/dotted_address.h"
 
 bool IsAcceptableDeviceAddress(const std::string& text)
 {
-    // inet_addr stops at an embedded NUL; such a text is not an address.
-    if (text.find('\0') != std::string::npos)
-        return false;
-    const in_addr_t converted = inet_addr(text.c_str());
-    if (converted == INADDR_NONE) // conversion failed, or 255.255.255.255
-        return false;
-    const uint32_t host = ntohl(converted);
+    const std::optional<checks::DottedAddress> parsed = checks::ParseDottedAddress(text);
+    return parsed && IsAcceptableDeviceAddressValue(parsed->value);
+}
+
+bool IsAcceptableDeviceAddressValue(uint32_t host)
+{
     const unsigned a = host >> 24, b = (host >> 16) & 0xFF, c = (host >> 8) & 0xFF, d = host & 0xFF;
 
-    if (host == 0)
+    if (host == 0 || host == 0xFFFFFFFFu)
         return false;
     if (a >= 224 || a == 127) // multicast, reserved, loopback
         return false;

@@ -12,17 +12,46 @@ namespace cli {
 namespace {
 
 const QStringList kCommands = {QStringLiteral("list"), QStringLiteral("set"), QStringLiteral("apply"),
-                               QStringLiteral("history")};
-const QStringList kOptionsWithValue = {QStringLiteral("--interface"), QStringLiteral("--format"),
-                                       QStringLiteral("--undo-plan"), QStringLiteral("--mac"),
-                                       QStringLiteral("--undo")};
+                               QStringLiteral("history"), QStringLiteral("check")};
+
+// Options whose next argument is their value, not a subcommand: ours, and
+// the ones QApplication takes for the window.
+bool TakesValue(const char* argument)
+{
+    static const char* const kValueOptions[] = {"--interface",
+                                                "--format",
+                                                "--undo-plan",
+                                                "--mac",
+                                                "--undo",
+                                                "-platform",
+                                                "-platformpluginpath",
+                                                "-platformtheme",
+                                                "-plugin",
+                                                "-qmljsdebugger",
+                                                "-qwindowgeometry",
+                                                "-qwindowicon",
+                                                "-qwindowtitle",
+                                                "-session",
+                                                "-display",
+                                                "-geometry",
+                                                "-style",
+                                                "-stylesheet",
+                                                "-title",
+                                                "-name"};
+    // Qt takes its options with one dash or two.
+    const char* name = std::strncmp(argument, "--", 2) == 0 && argument[2] != '\0' ? argument + 1 : argument;
+    for (const char* option : kValueOptions)
+        if (std::strcmp(argument, option) == 0 || (option[1] != '-' && std::strcmp(name, option) == 0))
+            return true;
+    return false;
+}
 
 // Arguments each subcommand takes, for the usage check.
 int PositionalCount(const QString& command)
 {
     if (command == QLatin1String("set"))
         return 3;
-    if (command == QLatin1String("apply"))
+    if (command == QLatin1String("apply") || command == QLatin1String("check"))
         return 1;
     return 0;
 }
@@ -39,6 +68,7 @@ std::string HelpText(const QCommandLineParser& parser)
                        "                                     zmiana wielu urządzeń według planu (mac,adres,maska)\n"
                        "  muxconfig history [--format table|csv|json] [--mac MAC] [--undo PRZEBIEG]\n"
                        "                                     dziennik zmian albo plan cofnięcia przebiegu\n"
+                       "  muxconfig check PLAN.csv           sprawdzenie planu bez sieci\n"
                        "\n"
                        "Kod wyjścia: 0 wszystko się udało, 1 błąd sieci, 2 błąd wywołania lub planu,\n"
                        "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany.\n\n");
@@ -59,12 +89,14 @@ bool IsCommandLineMode(int argc, char** argv)
 {
     for (int at = 1; at < argc; ++at) {
         const char* argument = argv[at];
-        if (kOptionsWithValue.contains(QString::fromLocal8Bit(argument))) {
+        if (TakesValue(argument)) {
             ++at; // its value names no subcommand
             continue;
         }
+        // Any other word is meant as a subcommand: a mistyped one gets the
+        // usage from the command line, never the window (which needs a display).
         if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0 ||
-            std::strcmp(argument, "--version") == 0 || kCommands.contains(QString::fromLocal8Bit(argument)))
+            std::strcmp(argument, "--version") == 0 || argument[0] != '-' || std::strcmp(argument, "-") == 0)
             return true;
     }
     return false;
@@ -107,8 +139,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         return {std::nullopt, QStringLiteral("muxconfig %1\n").arg(QStringLiteral(MUX_VERSION)).toStdString(), 0};
 
     QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty() || !kCommands.contains(positional.first()))
-        return UsageError(QStringLiteral("brak polecenia list, set, apply albo history"));
+    if (positional.isEmpty())
+        return UsageError(QStringLiteral("brak polecenia list, set, apply, check albo history"));
+    if (!kCommands.contains(positional.first()))
+        return UsageError(QStringLiteral("nieznane polecenie \"%1\" (znane: list, set, apply, check, history)\n\n%2")
+                              .arg(positional.first(), QString::fromStdString(HelpText(parser))));
     Options options;
     options.command = positional.takeFirst();
     if (positional.size() != PositionalCount(options.command))

@@ -8,7 +8,7 @@
 
 namespace cli {
 
-enum class Format { Table, Csv, Json };
+enum class Format { Table, Csv, Json, Jsonl };
 
 // What the command line asks for.
 struct Options {

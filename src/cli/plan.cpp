@@ -1,14 +1,45 @@
 // SPDX-License-Identifier: MIT
 #include "cli/plan.h"
 
+#include "checks/dotted_address.h"
+#include "checks/mac_text.h"
 #include "checks/new_settings_check.h"
+#include "cli/csv_records.h"
 
+#include <algorithm>
+#include <array>
 #include <map>
-#include <sstream>
+#include <optional>
 
 namespace cli {
 
 namespace {
+
+enum Column { kMac, kAddress, kMask, kColumnCount };
+
+struct ColumnName {
+    const char* name;
+    Column column;
+};
+
+constexpr std::array<ColumnName, 12> kColumnNames{{
+    {"mac", kMac},
+    {"adres mac", kMac},
+    {"mac address", kMac},
+    {"address", kAddress},
+    {"adres", kAddress},
+    {"adres ip", kAddress},
+    {"ip", kAddress},
+    {"ip address", kAddress},
+    {"mask", kMask},
+    {"maska", kMask},
+    {"maska podsieci", kMask},
+    {"subnet mask", kMask},
+}};
+
+constexpr const char* kColumnTitles[kColumnCount] = {"mac", "adres", "maska"};
+
+std::string LineError(int number, const std::string& why) { return "wiersz " + std::to_string(number) + ": " + why; }
 
 std::string Trimmed(const std::string& text)
 {
@@ -18,57 +49,227 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-std::vector<std::string> Fields(const std::string& line)
+// What the operator wrote, quoted for a message: control bytes escaped, long
+// texts cut.
+std::string Shown(const std::string& text)
 {
-    std::vector<std::string> fields;
-    std::string field;
-    std::istringstream stream(line);
-    while (std::getline(stream, field, ','))
-        fields.push_back(Trimmed(field));
-    if (!line.empty() && line.back() == ',')
-        fields.emplace_back();
-    return fields;
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown = "\"";
+    for (std::size_t at = 0; at < text.size() && at < 40; ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x20 || byte == 0x7F)
+            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+        else
+            shown += static_cast<char>(byte);
+    }
+    return shown + (text.size() > 40 ? "…\"" : "\"");
 }
 
-std::string LineError(int number, const std::string& why) { return "wiersz " + std::to_string(number) + ": " + why; }
+std::optional<Column> ColumnOf(const std::string& title)
+{
+    std::string lower = Trimmed(title);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    for (const ColumnName& name : kColumnNames)
+        if (lower == name.name)
+            return name.column;
+    return std::nullopt;
+}
+
+// Where each column is: from a header, or the header-less mac,address,mask.
+struct Layout {
+    std::array<int, kColumnCount> index{0, 1, 2};
+    bool fromHeader = false;
+};
+
+// The header's layout, or nothing when the record names no known column
+// (then it is data). A header without a MAC or an address column is an error.
+std::optional<Layout> HeaderLayout(const CsvRecord& record, std::vector<std::string>& errors)
+{
+    Layout layout;
+    layout.index.fill(-1);
+    layout.fromHeader = true;
+    bool known = false;
+    for (std::size_t at = 0; at < record.fields.size(); ++at) {
+        const std::optional<Column> column = ColumnOf(record.fields[at]);
+        if (!column)
+            continue;
+        known = true;
+        if (layout.index[*column] >= 0)
+            errors.push_back(
+                LineError(record.lineNumber, "kolumna " + Shown(record.fields[at]) + " drugi raz w nagłówku"));
+        else
+            layout.index[*column] = static_cast<int>(at);
+    }
+    if (!known)
+        return std::nullopt;
+    if (layout.index[kMac] < 0)
+        errors.push_back(LineError(record.lineNumber, "w nagłówku brak kolumny adresu MAC (mac lub adres mac)"));
+    if (layout.index[kAddress] < 0)
+        errors.push_back(LineError(record.lineNumber, "w nagłówku brak kolumny adresu (address, adres lub adres ip)"));
+    return layout;
+}
+
+// A prefix length 0..32 ("24"), as its mask.
+std::optional<uint32_t> PrefixMask(const std::string& digits)
+{
+    if (digits.empty() || digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int length = std::stoi(digits);
+    if (length > 32)
+        return std::nullopt;
+    return length == 0 ? 0u : ~uint32_t{0} << (32 - length);
+}
+
+// The mask of a line: from the mask column (dotted, "24" or "/24") and from
+// an address's prefix, which must agree when both are given.
+std::optional<std::string> MaskText(const std::string& maskField, const std::optional<std::string>& prefix, int number,
+                                    std::vector<std::string>& errors)
+{
+    std::optional<uint32_t> fromPrefix;
+    if (prefix && !(fromPrefix = PrefixMask(*prefix))) {
+        errors.push_back(LineError(number, "niewłaściwa długość prefiksu /" + *prefix + " (od 1 do 32)"));
+        return std::nullopt;
+    }
+    if (maskField.empty()) {
+        if (!fromPrefix)
+            errors.push_back(LineError(number, "brak maski podsieci"));
+        return fromPrefix ? std::optional(checks::DottedText(*fromPrefix)) : std::nullopt;
+    }
+    std::optional<uint32_t> mask;
+    const bool shortNumber = maskField.size() <= 2 && maskField.find_first_not_of("0123456789") == std::string::npos;
+    if (const std::string digits = maskField[0] == '/' ? maskField.substr(1) : maskField;
+        maskField[0] == '/' || shortNumber) {
+        if (!(mask = PrefixMask(digits))) {
+            errors.push_back(LineError(number, "niewłaściwa długość prefiksu " + Shown(maskField) + " (od 1 do 32)"));
+            return std::nullopt;
+        }
+    } else if (const auto dotted = checks::ParseDottedAddress(maskField)) {
+        mask = dotted->value;
+    } else {
+        return maskField; // refused by the mask rule with its own text
+    }
+    if (fromPrefix && *fromPrefix != *mask) {
+        errors.push_back(
+            LineError(number, "maska " + checks::DottedText(*mask) + " nie zgadza się z prefiksem /" + *prefix));
+        return std::nullopt;
+    }
+    return checks::DottedText(*mask);
+}
+
+class PlanReader {
+public:
+    void Read(const CsvRecord& record, const Layout& layout);
+    // The plan, with the errors of the reading itself (quotes) among the
+    // lines' in line order.
+    Plan Finish(const std::vector<std::string>& readingErrors) &&;
+
+private:
+    Plan plan_;
+    std::map<std::string, int> lineOfMac_;
+    std::map<std::string, int> lineOfAddress_;
+};
+
+void PlanReader::Read(const CsvRecord& record, const Layout& layout)
+{
+    const int number = record.lineNumber;
+    std::vector<std::string>& errors = plan_.errors;
+    const std::size_t errorsBefore = errors.size();
+    if (!layout.fromHeader && record.fields.size() != 3) {
+        errors.push_back(LineError(number, "oczekiwano trzech pól: mac,adres,maska"));
+        return;
+    }
+    std::array<std::string, kColumnCount> fields;
+    for (int column = 0; column < kColumnCount; ++column) {
+        const int index = layout.index[column];
+        if (index < 0)
+            continue;
+        if (static_cast<std::size_t>(index) >= record.fields.size()) {
+            errors.push_back(LineError(number, std::string("brak pola kolumny ") + kColumnTitles[column]));
+            return;
+        }
+        fields[column] = Trimmed(record.fields[index]);
+    }
+
+    const std::optional<std::string> mac = checks::CanonicalMac(fields[kMac]);
+    if (fields[kMac].empty())
+        errors.push_back(LineError(number, "brak adresu MAC"));
+    else if (!mac)
+        errors.push_back(LineError(number,
+                                   "niewłaściwy adres MAC " + Shown(fields[kMac]) +
+                                       ": oczekiwano 12 cyfr szesnastkowych, np. 00:0E:C6:4A:10:03"));
+    else if (const auto [at, added] = lineOfMac_.emplace(*mac, number); !added)
+        errors.push_back(LineError(number, "adres MAC " + *mac + " już w wierszu " + std::to_string(at->second)));
+
+    std::string address = fields[kAddress];
+    std::optional<std::string> prefix;
+    if (const std::size_t slash = address.find('/'); slash != std::string::npos) {
+        prefix = address.substr(slash + 1);
+        address.resize(slash);
+    }
+    const std::optional<std::string> mask = MaskText(fields[kMask], prefix, number, errors);
+    const auto parsedAddress = checks::ParseDottedAddress(address);
+    if (mask) {
+        if (const auto refusal = checks::RefusalOfNewSettings(address, *mask))
+            errors.push_back(LineError(number, *refusal));
+    } else if (!parsedAddress) {
+        errors.push_back(LineError(number, checks::kAddressRefused));
+    }
+    if (parsedAddress)
+        if (const auto [at, added] = lineOfAddress_.emplace(parsedAddress->text, number); !added)
+            errors.push_back(
+                LineError(number, "adres " + parsedAddress->text + " już w wierszu " + std::to_string(at->second)));
+    if (errors.size() == errorsBefore)
+        plan_.lines.push_back(PlanLine{number, *mac, parsedAddress->text, *mask});
+}
+
+Plan PlanReader::Finish(const std::vector<std::string>& readingErrors) &&
+{
+    plan_.errors.insert(plan_.errors.end(), readingErrors.begin(), readingErrors.end());
+    const auto lineOf = [](const std::string& error) { return std::stoi(error.substr(error.find(' '))); };
+    std::stable_sort(plan_.errors.begin(), plan_.errors.end(),
+                     [&](const std::string& a, const std::string& b) { return lineOf(a) < lineOf(b); });
+    if (plan_.lines.empty() && plan_.errors.empty())
+        plan_.errors.emplace_back("plan nie zawiera żadnego urządzenia");
+    return std::move(plan_);
+}
+
+// Why the bytes cannot be a UTF-8 text plan, if they cannot.
+std::optional<std::string> EncodingRefusal(const std::string& text)
+{
+    if (text.size() > kMaxPlanBytes)
+        return "plik większy niż 1 MiB to nie plan";
+    if (text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0 || text.find('\0') != std::string::npos)
+        return "plik zapisany w UTF-16 (lub zawiera bajty zerowe); zapisz plan jako tekst UTF-8, "
+               "np. \"CSV UTF-8\" w arkuszu";
+    return std::nullopt;
+}
 
 } // namespace
 
 Plan ParsePlan(const std::string& text)
 {
-    Plan plan;
-    std::map<std::string, int> lineOfMac;
-    std::map<std::string, int> lineOfAddress;
-    std::istringstream stream(text);
-    std::string raw;
-    bool firstContentLine = true;
-    for (int number = 1; std::getline(stream, raw); ++number) {
-        const std::string line = Trimmed(raw);
-        if (line.empty() || line[0] == '#')
-            continue;
-        const std::vector<std::string> fields = Fields(line);
-        const bool header = firstContentLine && fields == std::vector<std::string>{"mac", "address", "mask"};
-        firstContentLine = false;
-        if (header)
-            continue;
-        if (fields.size() != 3 || fields[0].empty()) {
-            plan.errors.push_back(LineError(number, "oczekiwano trzech pól: mac,adres,maska"));
-            continue;
+    if (const auto refusal = EncodingRefusal(text))
+        return Plan{{}, {*refusal}};
+    std::string_view content = text;
+    if (content.rfind("\xEF\xBB\xBF", 0) == 0)
+        content.remove_prefix(3);
+    CsvReading reading = ReadCsvRecords(content, DetectSeparator(content));
+
+    PlanReader reader;
+    Layout layout;
+    auto record = reading.records.begin();
+    std::vector<std::string> headerErrors;
+    if (record != reading.records.end())
+        if (const std::optional<Layout> header = HeaderLayout(*record, headerErrors)) {
+            layout = *header;
+            ++record;
         }
-        PlanLine entry{number, fields[0], fields[1], fields[2]};
-        if (const auto refusal = checks::RefusalOfNewSettings(entry.address, entry.mask))
-            plan.errors.push_back(LineError(number, *refusal));
-        if (const auto [at, added] = lineOfMac.emplace(entry.mac, number); !added)
-            plan.errors.push_back(
-                LineError(number, "adres MAC " + entry.mac + " już w wierszu " + std::to_string(at->second)));
-        if (const auto [at, added] = lineOfAddress.emplace(entry.address, number); !added)
-            plan.errors.push_back(
-                LineError(number, "adres " + entry.address + " już w wierszu " + std::to_string(at->second)));
-        plan.lines.push_back(std::move(entry));
-    }
-    if (plan.lines.empty() && plan.errors.empty())
-        plan.errors.emplace_back("plan nie zawiera żadnego urządzenia");
-    return plan;
+    if (!headerErrors.empty())
+        return Plan{{}, headerErrors};
+    for (; record != reading.records.end(); ++record)
+        reader.Read(*record, layout);
+    return std::move(reader).Finish(reading.errors);
 }
 
 } // namespace cli

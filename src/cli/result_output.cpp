@@ -13,31 +13,35 @@ namespace cli {
 
 namespace {
 
-constexpr std::array<Outcome, 5> kOutcomes = {Outcome::Verified, Outcome::Unverified, Outcome::Refused,
-                                              Outcome::NotFound, Outcome::Planned};
+constexpr int kJsonFormatVersion = 2;
 
-const char* MachineName(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Verified: return "verified";
-    case Outcome::Unverified: return "unverified";
-    case Outcome::Refused: return "refused";
-    case Outcome::NotFound: return "not_found";
-    case Outcome::Planned: return "planned";
-    }
-    return "";
-}
+struct OutcomeNames {
+    Outcome outcome;
+    const char* machine;
+    const char* polish;
+};
 
-const char* PolishText(Outcome outcome)
+constexpr std::array<OutcomeNames, 12> kNames = {{
+    {Outcome::Verified, "verified", "zmieniono i potwierdzono"},
+    {Outcome::Partial, "partial", "zmieniono częściowo"},
+    {Outcome::Unverified, "unverified", "zmieniono, ale nie potwierdzono"},
+    {Outcome::Refused, "refused", "odmowa urządzenia"},
+    {Outcome::NotFound, "not_found", "nie znaleziono"},
+    {Outcome::Planned, "planned", "zostanie zmienione"},
+    {Outcome::Unchanged, "unchanged", "bez zmian"},
+    {Outcome::Conflict, "conflict", "adres zajęty"},
+    {Outcome::InterfaceGone, "interface_gone", "brak interfejsu sieciowego"},
+    {Outcome::Changed, "changed", "zmieniono, sprawdzam"},
+    {Outcome::Interrupted, "interrupted", "przerwano"},
+    {Outcome::NotAttempted, "not_attempted", "nie podjęto"},
+}};
+
+const OutcomeNames& NamesOf(Outcome outcome)
 {
-    switch (outcome) {
-    case Outcome::Verified: return "zmieniono i potwierdzono";
-    case Outcome::Unverified: return "zmieniono, ale nie potwierdzono";
-    case Outcome::Refused: return "odmowa urządzenia";
-    case Outcome::NotFound: return "nie znaleziono";
-    case Outcome::Planned: return "zostanie zmienione";
-    }
-    return "";
+    for (const OutcomeNames& names : kNames)
+        if (names.outcome == outcome)
+            return names;
+    return kNames[0];
 }
 
 std::size_t Count(const std::vector<ChangeResult>& results, Outcome outcome)
@@ -48,60 +52,105 @@ std::size_t Count(const std::vector<ChangeResult>& results, Outcome outcome)
     return count;
 }
 
-} // namespace
-
-std::string FormatResults(const std::vector<ChangeResult>& results, Format format, bool withSummary)
+nlohmann::ordered_json JsonOf(const ChangeResult& result)
 {
-    if (format == Format::Json) {
-        nlohmann::ordered_json lines = nlohmann::ordered_json::array();
-        for (const ChangeResult& result : results)
-            lines.push_back({{"line", result.lineNumber},
-                             {"mac", Latin1ToUtf8(result.mac)},
-                             {"address", result.address},
-                             {"mask", result.mask},
-                             {"result", MachineName(result.outcome)},
-                             {"detail", result.detail}});
-        nlohmann::ordered_json summary{{"total", results.size()}};
-        for (const Outcome outcome : kOutcomes)
-            summary[MachineName(outcome)] = Count(results, outcome);
-        return nlohmann::ordered_json{{"results", lines}, {"summary", summary}}.dump(
-                   2, ' ', false, nlohmann::json::error_handler_t::replace) +
-            '\n';
-    }
-    if (format == Format::Csv) {
-        std::string text = "line,mac,address,mask,result,detail\n";
-        for (const ChangeResult& result : results)
-            text += std::to_string(result.lineNumber) + ',' + CsvField(Latin1ToUtf8(result.mac)) + ',' +
-                CsvField(result.address) + ',' + CsvField(result.mask) + ',' + MachineName(result.outcome) + ',' +
-                CsvField(result.detail) + '\n';
-        return text;
-    }
-    std::string text;
-    for (const ChangeResult& result : results) {
-        if (result.lineNumber > 0)
-            text += "wiersz " + std::to_string(result.lineNumber) + ": ";
-        text +=
-            ShownLatin1(result.mac) + " -> " + result.address + "/" + result.mask + ": " + PolishText(result.outcome);
-        if (!result.detail.empty())
-            text += " (" + ShownText(result.detail) + ")";
-        text += '\n';
-    }
-    if (withSummary)
-        text += "Razem " + std::to_string(results.size()) + ": zmienione i potwierdzone " +
-            std::to_string(Count(results, Outcome::Verified)) + ", niepotwierdzone " +
-            std::to_string(Count(results, Outcome::Unverified)) + ", odmowa " +
-            std::to_string(Count(results, Outcome::Refused)) + ", nie znaleziono " +
-            std::to_string(Count(results, Outcome::NotFound)) + ", do zmiany " +
-            std::to_string(Count(results, Outcome::Planned)) + "\n";
-    return text;
+    return {{"line", result.lineNumber},
+            {"mac", Latin1ToUtf8(result.mac)},
+            {"interface", Latin1ToUtf8(result.interface)},
+            {"old_address", Latin1ToUtf8(result.oldAddress)},
+            {"old_mask", Latin1ToUtf8(result.oldMask)},
+            {"address", result.address},
+            {"mask", result.mask},
+            {"result", MachineName(result.outcome)},
+            {"address_checked", result.addressChecked},
+            {"detail", result.detail}};
 }
 
-int ExitStatusOf(const std::vector<ChangeResult>& results)
+nlohmann::ordered_json Summary(const std::vector<ChangeResult>& results)
 {
-    for (const ChangeResult& result : results)
-        if (result.outcome != Outcome::Verified && result.outcome != Outcome::Planned)
+    nlohmann::ordered_json summary{{"total", results.size()}};
+    for (const OutcomeNames& names : kNames)
+        if (names.outcome != Outcome::Changed)
+            summary[names.machine] = Count(results, names.outcome);
+    return summary;
+}
+
+std::string Dump(const nlohmann::ordered_json& json, int indent)
+{
+    return json.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+}
+
+} // namespace
+
+const char* MachineName(Outcome outcome) { return NamesOf(outcome).machine; }
+
+std::string ResultHeader(Format format)
+{
+    return format == Format::Csv ? "line,mac,address,mask,result,detail,old_address,old_mask,interface\n" : "";
+}
+
+std::string FormatResultLine(const ChangeResult& result, Format format)
+{
+    switch (format) {
+    case Format::Json: return {};
+    case Format::Jsonl: return Dump(JsonOf(result), -1);
+    case Format::Csv:
+        return std::to_string(result.lineNumber) + ',' + CsvField(Latin1ToUtf8(result.mac)) + ',' +
+            CsvField(result.address) + ',' + CsvField(result.mask) + ',' + MachineName(result.outcome) + ',' +
+            CsvField(result.detail) + ',' + CsvField(Latin1ToUtf8(result.oldAddress)) + ',' +
+            CsvField(Latin1ToUtf8(result.oldMask)) + ',' + CsvField(Latin1ToUtf8(result.interface)) + '\n';
+    case Format::Table: break;
+    }
+    std::string text;
+    if (result.lineNumber > 0)
+        text += "wiersz " + std::to_string(result.lineNumber) + ": ";
+    text += ShownLatin1(result.mac) + " ";
+    if (!result.oldAddress.empty())
+        text += ShownLatin1(result.oldAddress) + "/" + ShownLatin1(result.oldMask) + " ";
+    text += "-> " + result.address + "/" + result.mask + ": " + NamesOf(result.outcome).polish;
+    if (!result.detail.empty())
+        text += " (" + ShownText(result.detail) + ")";
+    if (!result.addressChecked)
+        text += " [adresu nie sprawdzono]";
+    return text + '\n';
+}
+
+std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format format, bool withSummary)
+{
+    switch (format) {
+    case Format::Json: {
+        nlohmann::ordered_json lines = nlohmann::ordered_json::array();
+        for (const ChangeResult& result : results)
+            lines.push_back(JsonOf(result));
+        return Dump({{"format_version", kJsonFormatVersion}, {"results", lines}, {"summary", Summary(results)}}, 2);
+    }
+    case Format::Jsonl: return Dump({{"summary", Summary(results)}}, -1);
+    case Format::Csv: return {};
+    case Format::Table: break;
+    }
+    if (!withSummary)
+        return {};
+    return "Razem " + std::to_string(results.size()) + ": zmienione i potwierdzone " +
+        std::to_string(Count(results, Outcome::Verified)) + ", częściowo " +
+        std::to_string(Count(results, Outcome::Partial)) + ", niepotwierdzone " +
+        std::to_string(Count(results, Outcome::Unverified)) + ", bez zmian " +
+        std::to_string(Count(results, Outcome::Unchanged)) + ", odmowa " +
+        std::to_string(Count(results, Outcome::Refused)) + ", adres zajęty " +
+        std::to_string(Count(results, Outcome::Conflict)) + ", nie znaleziono " +
+        std::to_string(Count(results, Outcome::NotFound)) + ", do zmiany " +
+        std::to_string(Count(results, Outcome::Planned)) + "\n";
+}
+
+int ExitStatusOf(const std::vector<ChangeResult>& results, bool detailed)
+{
+    bool changes = false;
+    for (const ChangeResult& result : results) {
+        if (result.outcome == Outcome::Verified || result.outcome == Outcome::Planned)
+            changes = true;
+        else if (result.outcome != Outcome::Unchanged)
             return 3;
-    return 0;
+    }
+    return detailed && changes ? 4 : 0;
 }
 
 } // namespace cli

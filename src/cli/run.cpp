@@ -2,6 +2,7 @@
 #include "cli/run.h"
 
 #include "checks/interface_choice.h"
+#include "cli/check_command.h"
 #include "cli/command_line.h"
 #include "cli/engine_session.h"
 #include "cli/history_command.h"
@@ -53,6 +54,8 @@ int Run(int argc, char** argv)
     Options options = *parsed.options;
     if (options.command == QLatin1String("history"))
         return RunHistory(options); // a file only: no interfaces, no socket layer
+    if (options.command == QLatin1String("check"))
+        return RunCheck(options); // no interfaces, no sockets
     std::vector<std::string> names;
     for (const QString& name : options.interfaces)
         names.push_back(name.toStdString());

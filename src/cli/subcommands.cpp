@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "cli/subcommands.h"
 
+#include "checks/mac_text.h"
 #include "checks/new_settings_check.h"
 #include "cli/device_output.h"
 #include "cli/engine_session.h"
 #include "cli/output_stream.h"
 #include "cli/plan.h"
+#include "cli/plan_source.h"
 #include "cli/result_output.h"
 #include "cli/text_bytes.h"
 #include "protocol/status_codes.h"
 
-#include <QFile>
 #include <cstdio>
 #include <unistd.h>
 
@@ -90,12 +91,15 @@ int RunList(const Options& options)
 
 int RunSet(const Options& options)
 {
-    const PlanLine line{0, options.arguments.at(0).toStdString(), options.arguments.at(1).toStdString(),
-                        options.arguments.at(2).toStdString()};
-    if (const auto refusal = checks::RefusalOfNewSettings(line.address, line.mask)) {
-        Print(stderr, "muxconfig: " + *refusal + "\n");
+    const std::string macText = options.arguments.at(0).toStdString();
+    const std::optional<std::string> mac = checks::CanonicalMac(macText);
+    const checks::JudgedSettings judged =
+        checks::JudgeNewSettings(options.arguments.at(1).toStdString(), options.arguments.at(2).toStdString());
+    if (!mac || judged.refusal) {
+        Print(stderr, "muxconfig: " + judged.refusal.value_or("niewłaściwy adres MAC: " + macText) + "\n");
         return kExitUsage;
     }
+    const PlanLine line{0, *mac, judged.address, judged.mask}; // canonical texts only from here on
     const std::vector<ChangeResult> results = CarryOut({line}, options);
     Print(stdout, FormatResults(results, options.format, false));
     return ExitStatusOf(results);
@@ -103,17 +107,12 @@ int RunSet(const Options& options)
 
 int RunApply(const Options& options)
 {
-    const QString path = options.arguments.at(0);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Print(stderr, QStringLiteral("muxconfig: %1: %2\n").arg(path, file.errorString()).toStdString());
-        return kExitUsage;
-    }
-    const QByteArray content = file.readAll();
-    const Plan plan = ParsePlan(content.toStdString());
+    const std::string path = options.arguments.at(0).toStdString();
+    const PlanSource source = ReadPlanSource(path); // "-": standard input; at most 1 MiB
+    const Plan plan = source.error.empty() ? ParsePlan(source.text) : Plan{{}, {source.error}};
     if (!plan.errors.empty()) {
         for (const std::string& error : plan.errors)
-            Print(stderr, "muxconfig: " + path.toStdString() + ": " + error + "\n");
+            Print(stderr, "muxconfig: " + path + ": " + error + "\n");
         return kExitUsage;
     }
     const std::vector<ChangeResult> results = CarryOut(plan.lines, options);

@@ -83,6 +83,11 @@ public:
     // sent, an operation in progress returns a failure.
     void Abandon();
     bool Abandoned() const { return abandoned_; }
+    // Ends the operation in progress at its next step, as Abandon does, but
+    // the session stays usable: the next operation runs (a first Ctrl-C
+    // lets a change end; a second one gives it up, then the closing
+    // commands still go out).
+    void Interrupt();
 
 private:
     // Request/reply engine.
@@ -132,6 +137,10 @@ private:
     Route deviceRoute_;           // where per-device commands leave
     bool deviceRouteGone_ = false; // a per-device send found its interface gone
     bool abandoned_ = false;
+    bool interrupted_ = false; // the operation in progress is to end
+    bool Stopping() const { return abandoned_ || interrupted_; }
+    // Each public operation starts afresh after an Interrupt.
+    void BeginOperation() { interrupted_ = abandoned_; }
 };
 
 } // namespace protocol

@@ -10,6 +10,7 @@ namespace protocol {
 DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth)
 {
     DiscoveryResult result;
+    BeginOperation();
     StartDiscovery();
     WaitFor(Milliseconds(kCollectionWindowMs));
     if (depth == DiscoveryDepth::Full) {
@@ -22,7 +23,7 @@ DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth)
         ListDevices();
     }
     ShowProgress(Progress::Activity::Idle);
-    if (abandoned_)
+    if (Stopping())
         return result;
     result.Rows = Rows();
     result.Searched = searched_;
@@ -46,7 +47,7 @@ void DeviceSession::StartDiscovery()
         slot.InterfaceIndex = 0;
         slot.InterfaceName.clear();
     }
-    if (abandoned_)
+    if (Stopping())
         return;
     expectedReply_ = kReplyDiscovery;
     replyStatus_ = kStatusPending;
@@ -70,7 +71,7 @@ void DeviceSession::BroadcastDiscovery()
         return;
     }
     for (const Route& route : discoveryRoutes_.Routes) {
-        if (abandoned_)
+        if (Stopping())
             return;
         // An interface that fails (gone, down) leaves the others their "X".
         if (transport_.Broadcast(route, kDiscoverCommand, Transport::PortForm::Number) == SendResult::Sent)
@@ -128,26 +129,26 @@ bool DeviceSession::IsKnownMac(const std::string& mac) const
 
 bool DeviceSession::ReadAllDevices(std::vector<UnreadDevice>& unread)
 {
-    if (abandoned_ || devices_[1].Address.empty())
+    if (Stopping() || devices_[1].Address.empty())
         return false;
     int found = 0;
     while (found < DeviceTable::kSlots && !devices_[found + 1].Address.empty())
         ++found;
     bool readFailed = false;
     for (int number = 1; number <= found; ++number) {
-        if (abandoned_)
+        if (Stopping())
             return false;
         NumerIP& slot = devices_[number];
         ShowProgress(Progress::Activity::Reading, number, found, slot.Address);
         const std::string mac = slot.Mac;
         const int status = ReadDevice(mac, kReadTries, slot);
         slot.ReadOk = status == kStatusOk;
-        if (!slot.ReadOk && !abandoned_) {
+        if (!slot.ReadOk && !Stopping()) {
             readFailed = true;
             unread.push_back({slot.Mac, slot.Address, slot.InterfaceName, status, slot.LoggedIn});
         }
     }
-    return !readFailed && !abandoned_;
+    return !readFailed && !Stopping();
 }
 
 int DeviceSession::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot)

@@ -7,7 +7,8 @@ namespace protocol {
 ChangeOutcome DeviceSession::Change(const DeviceRow& device, const std::string& newAddress,
                                     const std::string& newMask)
 {
-    if (abandoned_)
+    BeginOperation();
+    if (Stopping())
         return {kStatusNoReply, ChangeOutcome::Step::Select};
     const NumerIP* slot = SlotOf(device);
     // A device the last discovery did not list goes out through the routing table.
@@ -47,7 +48,7 @@ ChangeOutcome DeviceSession::ChangeDevice(const std::string& currentAddress, con
         // The device answers from its new address once it has taken it.
         replySenders_.AcceptAlso(newAddress);
         result = AssignAddress(newAddress, mac, kChangeTries);
-        if (abandoned_ || deviceRouteGone_)
+        if (Stopping() || deviceRouteGone_)
             result = kStatusNoReply;
         if (result != kStatusOk)
             return failed(Step::Assign, result);
@@ -61,7 +62,7 @@ ChangeOutcome DeviceSession::ChangeDevice(const std::string& currentAddress, con
         outcome.MaskTaken = true;
     }
 
-    if (abandoned_)
+    if (Stopping())
         return failed(Step::Mask, kStatusNoReply);
     // The closing command: no reply is awaited.
     Send(kClosingCommand);
@@ -71,7 +72,7 @@ ChangeOutcome DeviceSession::ChangeDevice(const std::string& currentAddress, con
 int DeviceSession::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
 {
     const std::string command = kAssignCommand + mac + "/" + kDevicePassword + "/" + newAddress;
-    for (uint8_t attempt = 0; attempt < tries && !abandoned_ && !deviceRouteGone_; ++attempt) {
+    for (uint8_t attempt = 0; attempt < tries && !Stopping() && !deviceRouteGone_; ++attempt) {
         replyStatus_ = kStatusPending;
         expectedReply_ = kReplyAcknowledgement;
         // A send that fails ends the try by its deadline, as silence does.
@@ -87,7 +88,8 @@ int DeviceSession::AssignAddress(const std::string& newAddress, const std::strin
 
 void DeviceSession::Close()
 {
-    for (int number = 1; number <= DeviceTable::kSlots && !abandoned_; ++number) {
+    BeginOperation();
+    for (int number = 1; number <= DeviceTable::kSlots && !Stopping(); ++number) {
         const NumerIP& slot = devices_[number];
         if (slot.Address.empty())
             continue;
@@ -95,7 +97,7 @@ void DeviceSession::Close()
         deviceRouteGone_ = false;
         Send(kClosingCommand);
     }
-    if (!abandoned_)
+    if (!Stopping())
         WaitFor(Milliseconds(1));
 }
 

@@ -29,8 +29,16 @@ void DeviceSession::OnTransportFailure(int32_t code, const std::string& descript
 void DeviceSession::Abandon()
 {
     abandoned_ = true;
+    interrupted_ = true;
     // Whatever the request in progress got, the operation around it now
     // sees a failure and unwinds at its next step.
+    replyStatus_ = kStatusNoReply;
+    transport_.WakeUp();
+}
+
+void DeviceSession::Interrupt()
+{
+    interrupted_ = true;
     replyStatus_ = kStatusNoReply;
     transport_.WakeUp();
 }
@@ -39,7 +47,7 @@ int DeviceSession::SendCommand(const std::string& command, uint8_t tries)
 {
     for (uint8_t attempt = 0; attempt < tries; ++attempt) {
         Request(command, kReplyAcknowledgement);
-        if (replyStatus_ == kStatusOk || abandoned_ || deviceRouteGone_)
+        if (replyStatus_ == kStatusOk || Stopping() || deviceRouteGone_)
             break;
     }
     return replyStatus_;
@@ -47,7 +55,7 @@ int DeviceSession::SendCommand(const std::string& command, uint8_t tries)
 
 bool DeviceSession::Send(const std::string& command, Transport::PortForm form)
 {
-    if (abandoned_ || deviceRouteGone_)
+    if (Stopping() || deviceRouteGone_)
         return false;
     switch (transport_.Broadcast(deviceRoute_, command, form)) {
     case SendResult::Sent: return true;
@@ -59,7 +67,7 @@ bool DeviceSession::Send(const std::string& command, Transport::PortForm form)
 
 void DeviceSession::Request(const std::string& command, uint8_t kind)
 {
-    if (abandoned_ || deviceRouteGone_) {
+    if (Stopping() || deviceRouteGone_) {
         replyStatus_ = kStatusNoReply;
         return;
     }
@@ -79,22 +87,22 @@ void DeviceSession::WaitWhilePending()
     // letter) leaves the request pending: the try still ends 2000 ms after
     // its command left.
     const bool settled =
-        transport_.RunUntil(replyDeadline_, [this] { return replyStatus_ != kStatusPending || abandoned_; });
+        transport_.RunUntil(replyDeadline_, [this] { return replyStatus_ != kStatusPending || Stopping(); });
     if (!settled)
         TimeoutTimer();
-    if (abandoned_ && replyStatus_ == kStatusPending)
+    if (Stopping() && replyStatus_ == kStatusPending)
         replyStatus_ = kStatusNoReply;
 }
 
 void DeviceSession::TimeoutTimer()
 {
-    if (!abandoned_)
+    if (!Stopping())
         replyStatus_ = kStatusNoReply;
 }
 
 void DeviceSession::WaitFor(Milliseconds duration)
 {
-    transport_.RunUntil(transport_.Now() + duration, [this] { return abandoned_; });
+    transport_.RunUntil(transport_.Now() + duration, [this] { return Stopping(); });
 }
 
 void DeviceSession::SelectionPause()
@@ -108,7 +116,7 @@ void DeviceSession::SelectionPause()
 
 void DeviceSession::DispatchReply(const Datagram& datagram)
 {
-    if (abandoned_ || ignoreDatagrams_ || (datagram.Text.empty() && datagram.Sender.empty()))
+    if (Stopping() || ignoreDatagrams_ || (datagram.Text.empty() && datagram.Sender.empty()))
         return;
     // Not from the device asked: left aside, the request goes on waiting.
     if (!replySenders_.Accepts(datagram.Sender))
@@ -134,7 +142,7 @@ void DeviceSession::DispatchReply(const Datagram& datagram)
 
 void DeviceSession::ShowProgress(Progress::Activity what, int current, int total, const std::string& device)
 {
-    if (!abandoned_ && progress_)
+    if (!Stopping() && progress_)
         progress_(Progress{what, current, total, device});
 }
 

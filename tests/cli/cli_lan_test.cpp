@@ -35,70 +35,72 @@ using Changed = std::vector<std::pair<std::string, std::string>>;
 
 TEST(CliSet, ChangesExactlyTheNamedDeviceAndVerifiesIt)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A"),
-                                             MuxSimProcess::Device("192.168.1.20", "MAC-B"),
-                                             MuxSimProcess::Device("10.0.0.7", "MAC-C")}));
-    const MuxconfigRun run = RunMuxconfig({"set", "MAC-B", "192.168.1.77", "255.255.0.0"});
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "00:0E:C6:00:00:0A"),
+                                             MuxSimProcess::Device("192.168.1.20", "00:0E:C6:00:00:0B"),
+                                             MuxSimProcess::Device("10.0.0.7", "00:0E:C6:00:00:0C")}));
+    const MuxconfigRun run = RunMuxconfig({"set", "00:0E:C6:00:00:0B", "192.168.1.77", "255.255.0.0"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "MAC-B -> 192.168.1.77/255.255.0.0: zmieniono i potwierdzono\n");
-    EXPECT_EQ(Changes(sim, "address"), (Changed{{"MAC-B", "192.168.1.77"}}));
-    EXPECT_EQ(Changes(sim, "mask"), (Changed{{"MAC-B", "255.255.0.0"}}));
+    EXPECT_EQ(run.out, "00:0E:C6:00:00:0B -> 192.168.1.77/255.255.0.0: zmieniono i potwierdzono\n");
+    EXPECT_EQ(Changes(sim, "address"), (Changed{{"00:0E:C6:00:00:0B", "192.168.1.77"}}));
+    EXPECT_EQ(Changes(sim, "mask"), (Changed{{"00:0E:C6:00:00:0B", "255.255.0.0"}}));
     EXPECT_EQ(sim.CountReceived("X"), 2u); // the discovery and the verifying one
 }
 
 TEST(CliApply, ReportsEveryPlanLineAndEndsWith3WhenSomeFail)
 {
-    MuxSimProcess sim(
-        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A"),
-                               MuxSimProcess::Device("192.168.1.30", "MAC-B", {{"faults", {{"deny_login", true}}}}),
-                               MuxSimProcess::Device("10.0.0.7", "MAC-C")}));
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.10", "00:0E:C6:00:00:0A"),
+         MuxSimProcess::Device("192.168.1.30", "00:0E:C6:00:00:0B", {{"faults", {{"deny_login", true}}}}),
+         MuxSimProcess::Device("10.0.0.7", "00:0E:C6:00:00:0C")}));
     QTemporaryFile plan;
     const QString path = PlanFile(plan,
-                                  "mac,address,mask\n"
-                                  "# shop 12\n"
-                                  "MAC-A,192.168.1.50,255.255.255.0\n"
-                                  "MAC-GONE,192.168.1.51,255.255.255.0\n"
-                                  "MAC-B,192.168.1.52,255.255.255.0\n"
-                                  "MAC-C, 10.0.0.8 ,255.0.0.0\n");
+                                  "\xEF\xBB\xBF"
+                                  "Adres MAC;Adres IP;Maska;uwagi\r\n"
+                                  "# shop 12\r\n"
+                                  "000e.c600.000a;192.168.001.050/24;;\"kasa; 1\"\r\n"
+                                  "00:0E:C6:00:00:99;192.168.1.51;255.255.255.0;\r\n"
+                                  "00-0e-c6-00-00-0b;192.168.1.52;24;\r\n"
+                                  "00:0E:C6:00:00:0C; 10.0.0.8 ;/8;\r\n");
 
     const MuxconfigRun dry = RunMuxconfig({"apply", path, "--dry-run", "--format", "csv"});
     EXPECT_EQ(dry.status, 3);
-    EXPECT_NE(dry.out.find("3,MAC-A,192.168.1.50,255.255.255.0,planned,\n"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,planned,\n"), std::string::npos) << dry.out;
     EXPECT_TRUE(Changes(sim, "address").empty());
 
     const MuxconfigRun run = RunMuxconfig({"apply", path, "--format", "csv"});
     EXPECT_EQ(run.status, 3) << run.err;
     EXPECT_EQ(run.out,
               "line,mac,address,mask,result,detail\n"
-              "3,MAC-A,192.168.1.50,255.255.255.0,verified,\n"
-              "4,MAC-GONE,192.168.1.51,255.255.255.0,not_found,\n"
-              "5,MAC-B,192.168.1.52,255.255.255.0,refused,Brak dostępu - prawdopodobnie złe hasło.\n"
-              "6,MAC-C,10.0.0.8,255.0.0.0,verified,\n");
-    EXPECT_EQ(Changes(sim, "address"), (Changed{{"MAC-A", "192.168.1.50"}, {"MAC-C", "10.0.0.8"}}));
+              "3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,verified,\n"
+              "4,00:0E:C6:00:00:99,192.168.1.51,255.255.255.0,not_found,\n"
+              "5,00:0E:C6:00:00:0B,192.168.1.52,255.255.255.0,refused,Brak dostępu - prawdopodobnie złe hasło.\n"
+              "6,00:0E:C6:00:00:0C,10.0.0.8,255.0.0.0,verified,\n");
+    EXPECT_EQ(Changes(sim, "address"),
+              (Changed{{"00:0E:C6:00:00:0A", "192.168.1.50"}, {"00:0E:C6:00:00:0C", "10.0.0.8"}}));
     // Dry run: one discovery; the run: one before the changes, one after.
     EXPECT_EQ(sim.CountReceived("X"), 3u);
 }
 
 TEST(CliApply, APlanOrSettingsErrorSendsNothing)
 {
-    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A")}));
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "00:0E:C6:00:00:0A")}));
     QTemporaryFile plan;
     const QString path = PlanFile(plan,
-                                  "MAC-A,192.168.1.50,255.255.255.0\n"
-                                  "MAC-B,127.0.0.1,255.255.255.0\n"
-                                  "MAC-A,192.168.1.50,255.0.255.0\n"
-                                  "MAC-C,192.168.1.60\n");
+                                  "00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0\n"
+                                  "00:0E:C6:00:00:0B,127.0.0.1,255.255.255.0\n"
+                                  "00:0E:C6:00:00:0A,192.168.1.50,255.0.255.0\n"
+                                  "00:0E:C6:00:00:0C,192.168.1.60\n");
     const MuxconfigRun run = RunMuxconfig({"apply", path});
     EXPECT_EQ(run.status, 2);
     for (const char* error : {": wiersz 2: Adres IP poza dozwolonym zakresem", ": wiersz 3: Niewłaściwa maska podsieci",
-                              ": wiersz 3: adres MAC MAC-A już w wierszu 1",
+                              ": wiersz 3: adres MAC 00:0E:C6:00:00:0A już w wierszu 1",
                               ": wiersz 3: adres 192.168.1.50 już w wierszu 1", ": wiersz 4: oczekiwano trzech pól"})
         EXPECT_NE(run.err.find(error), std::string::npos) << error << "\n" << run.err;
 
-    const MuxconfigRun badMask = RunMuxconfig({"set", "MAC-A", "192.168.1.50", "255.255.255.255"});
+    const MuxconfigRun badMask = RunMuxconfig({"set", "00:0E:C6:00:00:0A", "192.168.1.50", "255.255.255.255"});
     EXPECT_EQ(badMask.status, 2);
     EXPECT_EQ(badMask.err, "muxconfig: Niewłaściwa maska podsieci\n");
-    EXPECT_EQ(RunMuxconfig({"set", "MAC-A", "192.168.1.50"}).status, 2);
+    EXPECT_EQ(RunMuxconfig({"set", "00:0E:C6:00:00:0A", "192.168.1.50"}).status, 2);
     EXPECT_EQ(RunMuxconfig({"apply", "/nonexistent/plan.csv"}).status, 2);
 
     QTest::qWait(300);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Runs the playbook of docs/fleet.md once, with a local connection, over two
-# simulated shops: each shop is its own private LAN (scripts/netlab) with its
-# own simulated multiplexers, and the playbook reaches each shop's
+# Runs the playbook of docs/fleet.md with a local connection over two
+# simulated shops, in check mode and for real, then once more: each shop is
+# its own private LAN (scripts/netlab) with its own simulated multiplexers,
+# one of which refuses the login, and the playbook reaches each shop's
 # workstation namespace through its muxconfig command (nsenter).
 #   fleet_playbook.sh SOURCE_DIR MUXCONFIG MUXSIM
 set -euo pipefail
@@ -27,10 +28,14 @@ shop() {
     [[ -e "$work/$1.ready" ]] || { cat "$work/$1.out"; echo "shop $1 did not start"; exit 1; }
     sims+=("$(cat "$work/$1.sim")")
 }
-shop shop1 '[{"ip": "192.168.1.10", "mac": "MAC-11"}, {"ip": "192.168.1.20", "mac": "MAC-12"}]'
-shop shop2 '[{"ip": "10.0.0.7", "mac": "MAC-21"}]'
-printf 'mac,address,mask\nMAC-11,192.168.1.110,255.255.255.0\nMAC-12,192.168.1.120,255.255.255.0\n' >"$work/shop1.csv"
-printf 'MAC-21,10.0.0.21,255.0.0.0\nMAC-29,10.0.0.29,255.0.0.0\n' >"$work/shop2.csv"
+shop shop1 '[{"ip": "192.168.1.10", "mac": "00:0E:C6:00:11:01"}, {"ip": "192.168.1.20", "mac": "00:0E:C6:00:11:02"}]'
+shop shop2 '[{"ip": "10.0.0.7", "mac": "00:0E:C6:00:21:01"},
+             {"ip": "10.0.0.9", "mac": "00:0E:C6:00:21:02", "faults": {"deny_login": true}}]'
+# Shop 1 as a spreadsheet saves it, shop 2 as `list --format csv` prints it, edited.
+printf '\xEF\xBB\xBFadres mac;adres;maska;uwagi\r\n000e.c600.1101;192.168.1.110;24;"kasa; 1"\r\n00-0e-c6-00-11-02;192.168.1.120;255.255.255.0;\r\n' \
+    >"$work/shop1.csv"
+printf 'address,mask,mac,port,flag_e,read_ok,address_shared\n10.0.0.21,255.0.0.0,00:0E:C6:00:21:01,1153,false,true,false\n10.0.0.29,255.0.0.0,00:0E:C6:00:21:02,1153,false,true,false\n' \
+    >"$work/shop2.csv"
 
 cat >"$work/inventory.ini" <<INVENTORY
 [shops]
@@ -41,31 +46,69 @@ ansible_connection=local
 ansible_python_interpreter=/usr/bin/python3
 results_dir=$work/results
 INVENTORY
-mkdir -p "$work/results" "$work/home"
-HOME="$work/home" ANSIBLE_LOCAL_TEMP="$work/home/tmp" ANSIBLE_NOCOLOR=1 \
-    ansible-playbook -i "$work/inventory.ini" "$src/docs/fleet/apply.yml"
+mkdir -p "$work/home"
+# playbook NAME ARGUMENTS...: runs it, keeps its output in NAME.out and its status in NAME.rc.
+playbook() {
+    local name=$1 status=0
+    shift
+    HOME="$work/home" ANSIBLE_LOCAL_TEMP="$work/home/tmp" ANSIBLE_NOCOLOR=1 \
+        ansible-playbook -i "$work/inventory.ini" "$src/docs/fleet/apply.yml" "$@" >"$work/$name.out" 2>&1 || status=$?
+    echo "$status" >"$work/$name.rc"
+    sed -n '/PLAY RECAP/,$p' "$work/$name.out"
+}
+# Looking first changes nothing and already fails shop 2 on its device that
+# refuses the login; the real run changes shop 1 and shop 2's other device and
+# fails shop 2; a re-run of shop 1 has nothing to do.
+playbook check --check -e snapshot=false
+playbook real
+playbook again --limit shop1 -e snapshot=false
 
 python3 - "$work" <<'CHECK'
-import json, sys
+import json, os, re, sys
 work = sys.argv[1]
-def outcomes(shop):
-    with open(f"{work}/results/{shop}.json") as f:
+failed = False
+def expect(what, got, want):
+    global failed
+    if got != want:
+        print(f"{what}: {got!r}, expected {want!r}")
+        failed = True
+def recap(run):
+    text = open(f"{work}/{run}.out").read()
+    return {host: (int(ok), int(changed), int(failures))
+            for host, ok, changed, failures in re.findall(r"^(shop\d) +: ok=(\d+) +changed=(\d+) +unreachable=\d+ +failed=(\d+)", text, re.M)}
+def changed(run):
+    return {host: (values[1] > 0, values[2] > 0) for host, values in recap(run).items()}
+def outcomes(name):
+    with open(f"{work}/results/{name}.json") as f:
         return [(r["mac"], r["address"], r["result"]) for r in json.load(f)["results"]]
 def addresses(shop):
     with open(f"{work}/{shop}.log") as f:
         states = [json.loads(line) for line in f if '"state"' in line]
     return sorted({(s["device"], s["new"]) for s in states if s["field"] == "address" and s["old"] != s["new"]})
-expected = {
-    "shop1": [("MAC-11", "192.168.1.110", "verified"), ("MAC-12", "192.168.1.120", "verified")],
-    "shop2": [("MAC-21", "10.0.0.21", "verified"), ("MAC-29", "10.0.0.29", "not_found")],
-}
-failed = False
-for shop, want in expected.items():
-    if outcomes(shop) != want:
-        print(shop, "results:", outcomes(shop)); failed = True
-    changed = sorted((mac, address) for mac, address, result in want if result == "verified")
-    if addresses(shop) != changed:
-        print(shop, "devices changed:", addresses(shop)); failed = True
+
+# (changed, failed) per shop in the recap (Ansible counts a failed task as
+# failed only), and the playbook's status.
+expect("check recap", changed("check"), {"shop1": (True, False), "shop2": (False, True)})
+expect("check status", open(f"{work}/check.rc").read().strip(), "2")
+expect("real recap", changed("real"), {"shop1": (True, False), "shop2": (False, True)})
+expect("real status", open(f"{work}/real.rc").read().strip(), "2")
+expect("re-run recap", changed("again"), {"shop1": (False, False)})
+expect("re-run status", open(f"{work}/again.rc").read().strip(), "0")
+
+expect("shop1 dry run", [r[2] for r in outcomes("shop1.dry-run")], ["planned", "planned"])
+expect("shop2 dry run", [r[2] for r in outcomes("shop2.dry-run")], ["planned", "refused"])
+expect("shop1 results", outcomes("shop1"), [("00:0E:C6:00:11:01", "192.168.1.110", "unchanged"),
+                                              ("00:0E:C6:00:11:02", "192.168.1.120", "unchanged")])
+expect("shop2 results", outcomes("shop2"), [("00:0E:C6:00:21:01", "10.0.0.21", "verified"),
+                                              ("00:0E:C6:00:21:02", "10.0.0.29", "refused")])
+for shop in ("shop1", "shop2"):  # every device, also one that could not be read
+    listed = json.load(open(f"{work}/results/{shop}.before.json"))
+    expect(f"{shop} snapshot", len(listed if isinstance(listed, list) else listed["devices"]), 2)
+expect("shop1 changed", addresses("shop1"), [("00:0E:C6:00:11:01", "192.168.1.110"), ("00:0E:C6:00:11:02", "192.168.1.120")])
+expect("shop2 changed", addresses("shop2"), [("00:0E:C6:00:21:01", "10.0.0.21")])
+if failed:
+    for run in ("check", "real", "again"):
+        print(f"--- {run}:"); print(open(f"{work}/{run}.out").read()[-3000:])
 sys.exit(1 if failed else 0)
 CHECK
-echo "playbook: both shops re-addressed, results collected"
+echo "playbook: looked first, re-addressed shop 1, failed shop 2 on its refusing device, re-run did nothing"

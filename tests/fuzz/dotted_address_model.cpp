@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -104,11 +105,37 @@ uint32_t InetAddr(std::string_view text)
     return value ? htonl(*value) : INADDR_NONE;
 }
 
+std::optional<uint32_t> ParseStrictDotted(std::string_view text)
+{
+    uint32_t value = 0;
+    int parts = 0;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = std::min(text.find('.', start), text.size());
+        const std::string_view part = text.substr(start, end - start);
+        if (++parts > 4 || part.empty() || part.size() > 3)
+            return std::nullopt;
+        unsigned number = 0;
+        for (const char c : part) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            number = number * 10 + unsigned(c - '0');
+        }
+        if (number > 255)
+            return std::nullopt;
+        value = value << 8 | number;
+        if (end == text.size())
+            break;
+        start = end + 1;
+    }
+    if (parts != 4)
+        return std::nullopt;
+    return value;
+}
+
 bool AcceptableDeviceAddress(std::string_view text)
 {
-    if (text.find('\0') != std::string_view::npos)
-        return false;
-    const auto value = ParseDotted(text);
+    const auto value = ParseStrictDotted(text);
     if (!value)
         return false;
     const uint32_t a = *value >> 24;

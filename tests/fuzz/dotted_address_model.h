@@ -25,8 +25,12 @@ std::optional<uint32_t> ParseDotted(std::string_view text);
 // inet_addr: the network-order value, INADDR_NONE for a rejected text.
 uint32_t InetAddr(std::string_view text);
 
-// The address rule in class terms: class A, B or C, not the 127 network,
-// host part neither all zeros nor all ones. Text with a NUL is no address.
+// The one address form the configurator takes: exactly four parts of one
+// to three decimal digits, each at most 255, joined by dots; nothing else.
+std::optional<uint32_t> ParseStrictDotted(std::string_view text);
+
+// The address rule in class terms on the strict form: class A, B or C, not
+// the 127 network, host part neither all zeros nor all ones.
 bool AcceptableDeviceAddress(std::string_view text);
 
 // The section number: leading spaces, then an optional sign and decimal

@@ -45,6 +45,7 @@ declare -A tool_package=(
 for tool in "${!tool_package[@]}"; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (Debian package ${tool_package[$tool]})"
 done
+[[ -f /usr/share/bash-completion/bash_completion ]] || skip "bash-completion is not installed"
 [[ -x $cpack ]] || skip "cpack not found at $cpack"
 for program in "${built_programs[@]}"; do
     [[ -x $program ]] || skip "this build has no $(basename "$program") to package yet"
@@ -121,6 +122,8 @@ expected=(
     usr/share/bash-completion/completions/muxconfig
     usr/share/doc/muxconfig/copyright
     usr/share/doc/muxconfig/changelog.Debian.gz
+    usr/share/doc/muxconfig/examples/apply.yml
+    usr/share/doc/muxconfig/examples/inventory.ini
     usr/share/lintian/overrides/muxconfig
 )
 for size in "${icon_sizes[@]}"; do
@@ -159,6 +162,25 @@ version=$(dpkg-deb -f "$deb" Version)
 zcat "$doc/changelog.Debian.gz" | head -1 | grep -qF "muxconfig ($version) " \
     || fail "the newest changelog entry is not version $version"
 pass "licence and changelog"
+
+# --- examples and completion ------------------------------------------------
+for example in apply.yml inventory.ini; do
+    cmp -s "$doc/examples/$example" "$source_dir/docs/fleet/$example" \
+        || fail "examples/$example is not the playbook of docs/fleet"
+done
+# The installed completion, driven as bash-completion drives it.
+complete_words() {
+    bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"; shift
+             COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+             _muxconfig muxconfig "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"; echo "${COMPREPLY[*]}"' \
+        _ "$root/usr/share/bash-completion/completions/muxconfig" "$@"
+}
+[[ $(complete_words muxconfig c) == check ]] || fail "completion of \"muxconfig c\": $(complete_words muxconfig c)"
+[[ $(complete_words muxconfig --format=j) == "json jsonl" ]] || fail "completion of --format=j"
+[[ $(complete_words muxconfig apply plan.csv --det) == --detailed-exitcode ]] || fail "completion of --det"
+[[ $(complete_words muxconfig history --m) == --mac ]] || fail "completion of history --m"
+[[ $(complete_words muxconfig -) == *" -h "* ]] || fail "completion of -"
+pass "examples and completion"
 
 # --- desktop entry ----------------------------------------------------------
 desktop=$root/usr/share/applications/muxconfig.desktop

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#include "cli/plan_source.h"
+
+#include "cli/plan.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace cli {
+
+PlanSource ReadPlanSource(const std::string& path)
+{
+    const bool standardInput = path == "-";
+    const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {{}, std::strerror(errno)};
+    PlanSource source;
+    source.text.resize(kMaxPlanBytes + 1);
+    std::size_t filled = 0;
+    while (filled < source.text.size()) {
+        const ssize_t count = ::read(fd, source.text.data() + filled, source.text.size() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            source.error = std::strerror(errno);
+            break;
+        }
+        if (count == 0)
+            break;
+        filled += static_cast<std::size_t>(count);
+    }
+    if (!standardInput)
+        ::close(fd);
+    source.text.resize(filled);
+    if (source.error.empty() && filled > kMaxPlanBytes)
+        source.error = "plik większy niż 1 MiB to nie plan";
+    if (!source.error.empty())
+        source.text.clear();
+    return source;
+}
+
+} // namespace cli
