@@ -93,6 +93,8 @@ grep -q 'libasan\|libubsan' <<<"$depends" && fail "Depends names sanitizer runti
 for font in fonts-liberation2 fonts-dejavu-core; do
     [[ ", $depends," == *", $font,"* ]] || fail "Depends lacks $font"
 done
+# The address-conflict probe runs iputils' arping.
+[[ ", $depends," == *", iputils-arping,"* ]] || fail "Depends lacks iputils-arping"
 [[ $(dpkg-deb -f "$deb" Version) == *-* ]] || fail "version has no Debian revision (changelog.Debian.gz needs one)"
 pass "control fields"
 

@@ -47,6 +47,14 @@ struct DeviceConfig {
     Faults faults;
 };
 
+// A host that is not a multiplexer (a till, a printer): it holds an address
+// and answers ARP for it, the namespace's kernel answers its pings, and it
+// speaks no protocol.
+struct HostConfig {
+    std::string ip;  // dotted decimal
+    std::string mac; // an Ethernet address, "00:11:22:33:44:55"
+};
+
 struct DeviceState {
     DeviceConfig config; // ip and mask change with "A" and "SNM"
     bool selected = false;

@@ -3,6 +3,7 @@
 
 #include "byte_text.h"
 #include "command.h"
+#include "ethernet_address.h"
 
 #include <charconv>
 #include <nlohmann/json.hpp>
@@ -210,15 +211,62 @@ DeviceConfig DeviceFromJson(const json& value, const std::string& where)
     return device;
 }
 
+HostConfig HostFromJson(const json& value, const std::string& where)
+{
+    if (!value.is_object())
+        Fail(where, "must be an object");
+    for (const char* key : {"ip", "mac"}) {
+        if (!value.contains(key))
+            Fail(where, std::string("needs \"") + key + "\"");
+    }
+    HostConfig host;
+    for (const auto& [key, field] : value.items()) {
+        const std::string at = where + "." + key;
+        if (key == "ip") {
+            host.ip = AddressField(field, at);
+        } else if (key == "mac") {
+            host.mac = BytesField(field, at);
+            if (!ParseEthernetAddress(host.mac))
+                Fail(at, "\"" + host.mac + "\" is not an Ethernet address like 00:11:22:33:44:55");
+        } else {
+            Fail(at, "unknown key (known: ip, mac)");
+        }
+    }
+    return host;
+}
+
 } // namespace
+
+std::vector<HostConfig> HostsFromJson(const json& config)
+{
+    std::vector<HostConfig> hosts;
+    if (!config.is_object() || !config.contains("hosts"))
+        return hosts;
+    const json& list = config["hosts"];
+    if (!list.is_array())
+        Fail("config.hosts", "must be an array");
+    for (std::size_t i = 0; i < list.size(); ++i)
+        hosts.push_back(HostFromJson(list[i], "config.hosts[" + std::to_string(i) + "]"));
+    return hosts;
+}
+
+HostConfig HostFromShorthand(std::string_view text)
+{
+    const std::string where = "--host " + std::string(text);
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos || text.find(',', comma + 1) != std::string_view::npos)
+        Fail(where, "needs IP,MAC");
+    return HostFromJson({{"ip", BytesToUtf8(text.substr(0, comma))}, {"mac", BytesToUtf8(text.substr(comma + 1))}},
+                        where);
+}
 
 std::vector<DeviceConfig> DevicesFromJson(const json& config)
 {
     if (!config.is_object())
         Fail("config", "must be a JSON object");
     for (const auto& [key, field] : config.items()) {
-        if (key != "devices")
-            Fail("config." + key, "unknown key (known: devices)");
+        if (key != "devices" && key != "hosts")
+            Fail("config." + key, "unknown key (known: devices, hosts)");
     }
     std::vector<DeviceConfig> devices;
     if (!config.contains("devices"))

@@ -18,6 +18,12 @@ struct ConfigError : std::runtime_error {
 // {"devices": [ {...}, ... ]}; throws ConfigError naming the bad field.
 std::vector<DeviceConfig> DevicesFromJson(const nlohmann::json& config);
 
+// {"hosts": [ {"ip": ..., "mac": ...}, ... ]}: plain hosts of the same file.
+std::vector<HostConfig> HostsFromJson(const nlohmann::json& config);
+
+// "IP,MAC" of a plain host.
+HostConfig HostFromShorthand(std::string_view text);
+
 // "IP,MAC[,key=value...]" with the keys mask, port, flags, dn, password,
 // delay_ms, refuse_selection (=C, D, F or silent), and the words silent and
 // deny_login.

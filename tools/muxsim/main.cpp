@@ -14,9 +14,9 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-std::vector<muxsim::DeviceConfig> LoadDevices(const muxsim::Options& options)
+// The devices and plain hosts of --config, --device and --host.
+void LoadFleet(const muxsim::Options& options, muxsim::SimulatorSettings& settings)
 {
-    std::vector<muxsim::DeviceConfig> devices;
     if (!options.config_path.empty()) {
         std::ifstream file(options.config_path);
         if (!file)
@@ -27,11 +27,13 @@ std::vector<muxsim::DeviceConfig> LoadDevices(const muxsim::Options& options)
         } catch (const nlohmann::json::exception& error) {
             throw muxsim::ConfigError(options.config_path + ": " + error.what());
         }
-        devices = muxsim::DevicesFromJson(config);
+        settings.devices = muxsim::DevicesFromJson(config);
+        settings.hosts = muxsim::HostsFromJson(config);
     }
     for (const std::string& shorthand : options.device_shorthands)
-        devices.push_back(muxsim::DeviceFromShorthand(shorthand));
-    return devices;
+        settings.devices.push_back(muxsim::DeviceFromShorthand(shorthand));
+    for (const std::string& shorthand : options.host_shorthands)
+        settings.hosts.push_back(muxsim::HostFromShorthand(shorthand));
 }
 
 muxsim::FloodSettings FloodSettingsFrom(const muxsim::FloodOptions& options, std::uint64_t seed)
@@ -59,12 +61,13 @@ int main(int argc, char** argv)
             std::fputs(muxsim::HelpText(), stdout);
             return 0;
         }
-        settings.devices = LoadDevices(options);
+        LoadFleet(options, settings);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "muxsim: %s\n(muxsim --help tells more)\n", error.what());
         return kExitUsage;
     }
-    settings.play_devices = !options.config_path.empty() || !options.device_shorthands.empty();
+    settings.play_devices =
+        !options.config_path.empty() || !options.device_shorthands.empty() || !options.host_shorthands.empty();
     if (options.flood) {
         try {
             settings.flood = FloodSettingsFrom(*options.flood, options.seed);
@@ -74,7 +77,7 @@ int main(int argc, char** argv)
         }
     }
     if (!settings.play_devices && !settings.flood) {
-        std::fprintf(stderr, "muxsim: nothing to do: give --config, --device or --flood\n");
+        std::fprintf(stderr, "muxsim: nothing to do: give --config, --device, --host or --flood\n");
         return kExitUsage;
     }
     settings.port = options.port;

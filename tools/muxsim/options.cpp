@@ -12,6 +12,7 @@ namespace {
 enum OptionId {
     kConfig = 1000,
     kDevice,
+    kHost,
     kLog,
     kReadyFile,
     kPort,
@@ -43,6 +44,7 @@ Options ParseCommandLine(int argc, char** argv)
     static const option long_options[] = {
         {"config", required_argument, nullptr, kConfig},
         {"device", required_argument, nullptr, kDevice},
+        {"host", required_argument, nullptr, kHost},
         {"log", required_argument, nullptr, kLog},
         {"ready-file", required_argument, nullptr, kReadyFile},
         {"port", required_argument, nullptr, kPort},
@@ -72,6 +74,7 @@ Options ParseCommandLine(int argc, char** argv)
         switch (id) {
         case kConfig: options.config_path = optarg; break;
         case kDevice: options.device_shorthands.emplace_back(optarg); break;
+        case kHost: options.host_shorthands.emplace_back(optarg); break;
         case kLog: options.log_path = optarg; break;
         case kReadyFile: options.ready_file = optarg; break;
         case kPort: options.port = ParseNumber<unsigned short>(value, "port", 1, 65535); break;
@@ -123,7 +126,8 @@ const char* HelpText()
     return R"(muxsim - plays LAN multiplexers on the simulated LAN, for tests and demos
 
 Usage:
-  muxsim --config FILE [--device SPEC]... [--log FILE] [--ready-file FILE]
+  muxsim --config FILE [--device SPEC]... [--host IP,MAC]... [--log FILE]
+         [--ready-file FILE]
   muxsim --flood [--target IP:PORT] [--rate N] [--duration S] [--count N]
          [--sources N] [--flood-port P] [device options]
 
@@ -152,12 +156,25 @@ Devices:
   A datagram sent to one address (not broadcast) is heard only by the devices
   with that address or subnet broadcast address.
 
+ARP:
+  Every device and plain host answers ARP requests (and RFC 5227 probes from
+  0.0.0.0) for the address it holds now, with its own Ethernet address: the
+  device's MAC text when it reads as one (00:11:22:33:44:55, 00-11-...,
+  001122334455), otherwise a stable locally administered address derived
+  from it. A device that took a new address answers for the new one only.
+  Silent devices answer ARP too (their network stack works). scripts/netlab's
+  LAN answers ARP for nothing else, so an address no one holds stays free.
+  Plain hosts (--host, "hosts" in the config) hold an address, answer ARP and
+  ping and speak no protocol: a till, a printer.
+
 Options:
   --config FILE       devices as JSON (below)
   --device SPEC       one more device: IP,MAC[,key=value...] with the keys
                       mask, port, flags, dn, password, delay_ms,
                       refuse_selection=C|D|F|silent and the words silent,
                       deny_login. Repeatable.
+  --host IP,MAC       one more plain host (MAC as 00:11:22:33:44:55).
+                      Repeatable.
   --log FILE          every event as one JSON line, flushed per line (below)
   --ready-file FILE   created once the socket is bound ("ready" is also
                       printed on stdout)
@@ -168,7 +185,8 @@ Options:
 Config file:
   {"devices": [{"ip": "192.168.1.10", "mask": "255.255.255.0",
                 "mac": "00:11:22:33:44:55", "port": "1001", "flags": "000",
-                "dn": "0", "password": "QOVUT", "faults": {...}}]}
+                "dn": "0", "password": "QOVUT", "faults": {...}}],
+   "hosts": [{"ip": "192.168.1.20", "mac": "00:11:22:33:44:66"}]}
   ip and mac are required; the others default as shown. Texts go on the
   wire byte for byte: each character U+0000..U+00FF is one byte.
   faults (all optional):
@@ -192,7 +210,11 @@ Config file:
   Two devices with one address, or one MAC, are just two entries.
 
 Log (--log), one JSON object per line; "t" is ms since start:
-  {"event":"start", "devices":[...], "port":65535, "pid":N, "transparent":B}
+  {"event":"start", "devices":[...], "hosts":[...], "port":65535, "pid":N,
+   "transparent":B, "arp":true or "socket AF_PACKET: N text"}
+  {"event":"arp", "address":"192.168.1.20", "from":"00:..." (requester),
+   "sender":"0.0.0.0", "answers":[{"mac":"00:...", "device":MAC}|
+   {"mac":"00:...", "host":"192.168.1.20"}], "error":"..." (failed send)}
   {"event":"received", "from":"192.168.1.1:1153", "to":"255.255.255.255",
    "len":1, "payload":"X", "hex":"58", "command":"X",
    "device":MAC or null (exactly one taker), "devices":[MAC...],

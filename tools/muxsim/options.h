@@ -27,6 +27,7 @@ struct Options {
     bool help = false;
     std::string config_path;
     std::vector<std::string> device_shorthands;
+    std::vector<std::string> host_shorthands;
     std::string log_path;
     std::string ready_file;
     unsigned short port = 65535;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "simulator.h"
 
+#include "arp_message.h"
 #include "byte_text.h"
 
 #include <cerrno>
@@ -38,6 +39,8 @@ json DeviceJson(const DeviceState& device)
             {"silent", config.faults.silent},
             {"delay_ms", config.faults.delay_ms}};
 }
+
+json HostJson(const HostConfig& host) { return {{"ip", host.ip}, {"mac", host.mac}}; }
 
 void PutPayload(json& entry, std::string_view payload)
 {
@@ -80,6 +83,14 @@ Simulator::Simulator(SimulatorSettings settings) : settings_(std::move(settings)
     if (settings_.play_devices) {
         socket_ = std::make_unique<UdpSocket>(settings_.port);
         play_ = std::make_unique<DevicePlay>(settings_.devices, settings_.seed);
+        // Without ARP the devices still play the protocol; only neighbours'
+        // probes and unicasts to them go unanswered, so this is no failure.
+        try {
+            arp_ = std::make_unique<ArpSocket>();
+        } catch (const SocketError& error) {
+            arp_error_ = error.what();
+            std::fprintf(stderr, "muxsim: ARP is not answered: %s\n", arp_error_.c_str());
+        }
     }
     if (settings_.flood)
         flood_ = std::make_unique<Flood>(*settings_.flood, Clock::now());
@@ -103,11 +114,16 @@ void Simulator::AnnounceReady()
         for (const DeviceState& device : play_->Devices())
             devices.push_back(DeviceJson(device));
     }
+    json hosts = json::array();
+    for (const HostConfig& host : settings_.hosts)
+        hosts.push_back(HostJson(host));
     log_.Write({{"t", Elapsed()},
                 {"event", "start"},
                 {"port", settings_.port},
                 {"devices", devices},
+                {"hosts", hosts},
                 {"transparent", socket_ && socket_->Transparent()},
+                {"arp", arp_ ? json(true) : json(arp_error_)},
                 {"pid", getpid()}});
     if (!settings_.ready_file.empty())
         WriteFileAtomically(settings_.ready_file, "ready\n");
@@ -134,10 +150,11 @@ int Simulator::Run()
 {
     AnnounceReady();
     for (;;) {
-        pollfd fds[3] = {{signal_fd_, POLLIN, 0},
+        pollfd fds[4] = {{signal_fd_, POLLIN, 0},
                          {socket_ ? socket_->Descriptor() : -1, POLLIN, 0},
-                         {flood_ ? flood_->Descriptor() : -1, POLLIN, 0}};
-        if (poll(fds, 3, PollTimeout()) < 0 && errno != EINTR)
+                         {flood_ ? flood_->Descriptor() : -1, POLLIN, 0},
+                         {arp_ ? arp_->Descriptor() : -1, POLLIN, 0}};
+        if (poll(fds, 4, PollTimeout()) < 0 && errno != EINTR)
             throw std::runtime_error("poll: " + ErrnoText(errno));
         if (fds[0].revents & POLLIN)
             break;
@@ -155,6 +172,21 @@ int Simulator::Run()
                 if (!datagram)
                     break;
                 HandleDatagram(*datagram);
+            }
+        }
+        if (fds[3].revents & POLLIN) {
+            for (int i = 0; i < 256; ++i) {
+                int error = 0;
+                const auto frame = arp_->Receive(error);
+                if (error != 0) {
+                    ++receive_errors_;
+                    log_.Write(
+                        {{"t", Elapsed()}, {"event", "error"}, {"operation", "recvfrom"}, {"error", ErrnoText(error)}});
+                    continue;
+                }
+                if (!frame)
+                    break;
+                HandleArp(*frame);
             }
         }
         SendDueReplies();
@@ -252,6 +284,38 @@ void Simulator::HandleDatagram(const Datagram& datagram)
         }
         log_.Write(line);
     }
+}
+
+void Simulator::HandleArp(const ArpFrame& frame)
+{
+    const auto request = ParseArpRequest(frame.packet);
+    if (!request)
+        return;
+    json answers = json::array();
+    auto answer = [&](const std::string& mac_text, json holder) {
+        const EthernetAddress mac = EthernetAddressOf(mac_text);
+        holder["mac"] = FormatEthernetAddress(mac);
+        if (const int error = arp_->Send(frame.interface_index, request->sender_hardware, ArpReply(*request, mac));
+            error != 0) {
+            ++send_errors_;
+            holder["error"] = "sendto: " + ErrnoText(error);
+        }
+        answers.push_back(std::move(holder));
+    };
+    for (const DeviceState& device : play_->Devices()) {
+        if (ParseIPv4(device.config.ip) == request->target_address)
+            answer(device.config.mac, {{"device", BytesToUtf8(device.config.mac)}});
+    }
+    for (const HostConfig& host : settings_.hosts) {
+        if (ParseIPv4(host.ip) == request->target_address)
+            answer(host.mac, {{"host", host.ip}});
+    }
+    log_.Write({{"t", Elapsed()},
+                {"event", "arp"},
+                {"address", FormatIPv4(request->target_address)},
+                {"from", FormatEthernetAddress(request->sender_hardware)},
+                {"sender", FormatIPv4(request->sender_address)},
+                {"answers", std::move(answers)}});
 }
 
 json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& to, const std::string& payload)

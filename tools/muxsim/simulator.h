@@ -4,6 +4,7 @@
 // SIGINT (or, flooding without devices, until the flood is over).
 #pragma once
 
+#include "arp_socket.h"
 #include "device_play.h"
 #include "event_log.h"
 #include "flood.h"
@@ -21,7 +22,8 @@ namespace muxsim {
 
 struct SimulatorSettings {
     std::vector<DeviceConfig> devices;
-    bool play_devices = false;
+    std::vector<HostConfig> hosts;
+    bool play_devices = false; // devices and hosts
     unsigned short port = 65535;
     std::string log_path;   // empty: no log
     std::string ready_file; // empty: only "ready" on stdout
@@ -44,6 +46,7 @@ private:
     nlohmann::ordered_json SendReply(std::size_t device, unsigned from, const sockaddr_in& to,
                                      const std::string& payload);
     void SendDueReplies();
+    void HandleArp(const ArpFrame& frame);
     void AnnounceReady();
     void ReportFlood();
     int PollTimeout() const;
@@ -54,6 +57,8 @@ private:
     EventLog log_;
     std::unique_ptr<UdpSocket> socket_;
     std::unique_ptr<DevicePlay> play_;
+    std::unique_ptr<ArpSocket> arp_;
+    std::string arp_error_; // why ARP is not answered, when it is not
     ReplyQueue delayed_;
     std::unique_ptr<Flood> flood_;
     bool flood_reported_ = false;

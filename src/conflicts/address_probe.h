@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+// Asks the segment whether anyone holds an address before a device is given
+// it: an ARP probe as RFC 5227 defines it (sender address 0.0.0.0, so it
+// works for addresses outside the workstation's own subnets), sent by
+// iputils' `arping -D`, one process per address, all at once.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace conflicts {
+
+struct ProbeTarget {
+    std::string interfaceName; // the interface the device answered on, e.g. "eth0"
+    std::string address;       // dotted decimal, e.g. "192.168.1.30"
+};
+
+struct ProbeResult {
+    enum class State {
+        Free,       // no one answered the probes
+        Taken,      // a host answered; `mac` says which
+        NotChecked, // the probe could not run; `reason` says why
+    };
+    State state = State::NotChecked;
+    std::string mac;    // Taken: the Ethernet address that answered, "00:11:22:33:44:55"
+    std::string reason; // NotChecked: a plain Polish reason, to follow "adresu nie sprawdzono: "
+};
+
+struct ProbeSettings {
+    std::string program = "arping"; // looked up in PATH unless it holds a '/'
+    int probes = 2;                 // probes sent, one a second (arping -c)
+    int deadlineSeconds = 2;        // arping gives up after this (arping -w)
+    // A probe still running this long after the start is stopped and its
+    // address not checked.
+    std::chrono::milliseconds limit{5000};
+};
+
+// Probes every target at once and returns one result per target, in order.
+// All probes take about one probe's time (settings.deadlineSeconds) whatever
+// their number. While it waits it runs the Qt event loop (passes of
+// processEvents), so a window keeps painting; the caller disables whatever
+// must not be clicked meanwhile. Needs a QCoreApplication. Never throws for
+// a probe that cannot run: that target is NotChecked.
+std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets, const ProbeSettings& settings = {});
+
+} // namespace conflicts

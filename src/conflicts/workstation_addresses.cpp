@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#include "conflicts/workstation_addresses.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <ifaddrs.h>
+
+namespace conflicts {
+
+WorkstationAddressList WorkstationAddresses()
+{
+    WorkstationAddressList list;
+    ifaddrs* entries = nullptr;
+    if (getifaddrs(&entries) != 0) {
+        const int error = errno;
+        list.error = std::to_string(error) + " " + std::strerror(error);
+        return list;
+    }
+    for (const ifaddrs* entry = entries; entry; entry = entry->ifa_next) {
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET)
+            continue;
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text, sizeof text);
+        if (std::find(list.addresses.begin(), list.addresses.end(), text) == list.addresses.end())
+            list.addresses.emplace_back(text);
+    }
+    freeifaddrs(entries);
+    return list;
+}
+
+bool IsWorkstationAddress(const std::string& address)
+{
+    in_addr parsed{};
+    if (inet_pton(AF_INET, address.c_str(), &parsed) != 1)
+        return false;
+    char canonical[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &parsed, canonical, sizeof canonical);
+    const auto own = WorkstationAddresses().addresses;
+    return std::find(own.begin(), own.end(), canonical) != own.end();
+}
+
+} // namespace conflicts

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#include "arp_message.h"
+
+#include <cstring>
+
+namespace muxsim {
+namespace {
+
+constexpr std::size_t kArpLength = 28;
+constexpr char kEthernetIPv4Header[] = {0x00, 0x01, 0x08, 0x00, 6, 4};
+constexpr unsigned char kRequest = 1;
+constexpr unsigned char kReply = 2;
+
+void PutAddress(std::string& packet, unsigned network_order)
+{
+    packet.append(reinterpret_cast<const char*>(&network_order), 4);
+}
+
+} // namespace
+
+std::optional<ArpRequest> ParseArpRequest(std::string_view packet)
+{
+    if (packet.size() < kArpLength || packet.substr(0, 6) != std::string_view(kEthernetIPv4Header, 6) ||
+        packet[6] != 0 || packet[7] != kRequest)
+        return std::nullopt;
+    ArpRequest request;
+    std::memcpy(request.sender_hardware.data(), packet.data() + 8, 6);
+    std::memcpy(&request.sender_address, packet.data() + 14, 4);
+    std::memcpy(&request.target_address, packet.data() + 24, 4);
+    return request;
+}
+
+std::string ArpReply(const ArpRequest& request, const EthernetAddress& holder)
+{
+    std::string packet(kEthernetIPv4Header, 6);
+    packet += '\0';
+    packet += static_cast<char>(kReply);
+    packet.append(reinterpret_cast<const char*>(holder.data()), holder.size());
+    PutAddress(packet, request.target_address);
+    packet.append(reinterpret_cast<const char*>(request.sender_hardware.data()), request.sender_hardware.size());
+    PutAddress(packet, request.sender_address);
+    return packet;
+}
+
+} // namespace muxsim

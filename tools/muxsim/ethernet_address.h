@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// The Ethernet address a simulated device or host answers ARP with.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace muxsim {
+
+using EthernetAddress = std::array<std::uint8_t, 6>;
+
+// Six hex pairs separated by ':' or '-', or twelve hex digits in a row.
+std::optional<EthernetAddress> ParseEthernetAddress(std::string_view text);
+
+// A device's MAC text as its Ethernet address when it reads as one; any
+// other text (the protocol's MAC is just bytes) gets a stable, locally
+// administered address derived from it.
+EthernetAddress EthernetAddressOf(std::string_view mac_text);
+
+// "00:11:22:33:44:55"
+std::string FormatEthernetAddress(const EthernetAddress& address);
+
+} // namespace muxsim
