@@ -85,8 +85,9 @@ QString EmptyListText(const std::vector<protocol::SearchedInterface>& searched)
     QString text = where.isEmpty()
         ? QStringLiteral("Nie znaleziono multiplekserów (szukano przez domyślną trasę).")
         : QStringLiteral("Nie znaleziono multiplekserów. Szukano przez: %1.").arg(where.join(QStringLiteral(", ")));
-    return text + QStringLiteral("\nSprawdź, czy zapora nie blokuje odpowiedzi na port UDP 1153 "
-                                 "i czy VPN nie przejmuje rozgłoszeń.");
+    return text +
+        QStringLiteral("\nSprawdź, czy zapora nie blokuje odpowiedzi na port UDP 1153 "
+                       "i czy VPN nie przejmuje rozgłoszeń.");
 }
 
 } // namespace app

@@ -6,7 +6,10 @@
 #include "app/focus_keeping.h"
 #include "app/port_field.h"
 #include "app/window_accessibility.h"
+#include "checks/mac_text.h"
 #include "checks/new_settings_check.h"
+#include "conflicts/address_conflicts.h"
+#include "journal/change_journal.h"
 #include "net/socket_layer.h"
 #include "protocol/event_loop_wait.h"
 #include "protocol/protocol_constants.h"
@@ -203,10 +206,10 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     const protocol::DeviceRow* selected = SelectedDevice();
     if (selected == nullptr)
         return; // no row selected: nothing to change
-    const std::string newAddress = IP->IPString().toStdString();
-    const std::string newMask = Subnet->IPString().toStdString();
-    if (const auto refusal = checks::RefusalOfNewSettings(newAddress, newMask)) {
-        messages_.ShowMessage(*refusal);
+    const checks::JudgedSettings judged =
+        checks::JudgeNewSettings(IP->IPString().toStdString(), Subnet->IPString().toStdString());
+    if (judged.refusal) {
+        messages_.ShowMessage(*judged.refusal);
         return;
     }
     const protocol::DeviceRow device = *selected;
@@ -216,15 +219,92 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});
     SetOperationControlsEnabled(false);
     setCursor(Qt::WaitCursor); // the refresh after it sets the arrow back
-    const protocol::ChangeOutcome outcome = session_.Change(device, newAddress, newMask);
-    if (!outcome.Ok() && !Stopped())
-        messages_.ShowMessage(protocol::StatusText(static_cast<uint32_t>(outcome.Status)));
+    const std::optional<std::string> conflict = ConflictOf(device, judged.address);
+    if (conflict || Stopped()) {
+        changing_ = false;
+        setCursor(Qt::ArrowCursor);
+        SetOperationControlsEnabled(true);
+        if (conflict && !Stopped())
+            messages_.ShowMessage(*conflict);
+        return;
+    }
+    const std::string change = JournalBegin(device, judged.address, judged.mask);
+    const protocol::ChangeOutcome outcome = session_.Change(device, judged.address, judged.mask);
+    if (!Stopped())
+        ReportOutcome(device, outcome);
     if (outcome.Ok() && !Stopped())
         WaitProcessingMessages(protocol::kPauseAfterChangeMs);
     changing_ = false;
     if (Stopped())
         return;
     FormCreate(bZmienIP);
+    JournalEnd(change, device, outcome, judged.address, judged.mask);
+}
+
+std::optional<std::string> TForm1::ConflictOf(const protocol::DeviceRow& device, const std::string& newAddress)
+{
+    std::vector<conflicts::ListedDevice> listed;
+    for (const protocol::DeviceRow& row : rows_)
+        listed.push_back({row.Mac, row.Address});
+    const auto sameMac = [](const std::string& a, const std::string& b) {
+        const auto canonicalA = checks::CanonicalMac(a);
+        const auto canonicalB = checks::CanonicalMac(b);
+        return canonicalA && canonicalB ? *canonicalA == *canonicalB : a == b;
+    };
+    const conflicts::ConflictVerdict verdict =
+        conflicts::JudgeConflicts({{device.Mac, device.Interface, device.Address, newAddress}}, listed, sameMac)[0];
+    addressUnchecked_ = verdict.checked ? std::string() : verdict.message;
+    if (!verdict.refused)
+        return std::nullopt;
+    return "Adres IP jest zajęty: " + verdict.message + ". Nic nie wysłano.";
+}
+
+void TForm1::ReportOutcome(const protocol::DeviceRow& device, const protocol::ChangeOutcome& outcome)
+{
+    if (outcome.InterfaceGone) {
+        messages_.ShowMessage("Interfejs sieciowy " + device.Interface +
+                              ", przez który odpowiadało urządzenie, jest niedostępny. Zmiana nie została wykonana.");
+        return;
+    }
+    if (outcome.Ok())
+        return;
+    std::string text = protocol::StatusText(static_cast<uint32_t>(outcome.Status));
+    if (outcome.AddressTaken && outcome.FailedStep == protocol::ChangeOutcome::Step::Mask &&
+        outcome.Status != protocol::kStatusOk)
+        text += "\nAdres IP został zmieniony, ale maska podsieci nie.";
+    messages_.ShowMessage(text);
+}
+
+std::string TForm1::JournalBegin(const protocol::DeviceRow& device, const std::string& address, const std::string& mask)
+{
+    const journal::ChangeJournal::Begun begun =
+        journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, address, mask});
+    if (!begun.status.Ok() && !journalWarned_) {
+        journalWarned_ = true; // once per run
+        messages_.ShowMessage(journal::WarningText(begun.status));
+    }
+    return begun.change;
+}
+
+void TForm1::JournalEnd(const std::string& change, const protocol::DeviceRow& device,
+                        const protocol::ChangeOutcome& outcome, const std::string& address, const std::string& mask)
+{
+    std::string result = "refused";
+    std::string detail = outcome.Ok() ? "" : protocol::StatusText(static_cast<uint32_t>(outcome.Status));
+    if (outcome.InterfaceGone) {
+        result = "interface_gone";
+    } else if (outcome.AddressTaken) {
+        result = "unverified";
+        for (const protocol::DeviceRow& row : rows_) {
+            if (row.Mac != device.Mac)
+                continue;
+            const bool addressNow = row.Address == address, maskNow = row.Mask == mask;
+            result = addressNow && maskNow ? "verified" : addressNow || maskNow ? "partial" : "refused";
+        }
+    }
+    if (!addressUnchecked_.empty())
+        detail += (detail.empty() ? "" : "; ") + addressUnchecked_;
+    journal_.End(change, result, detail);
 }
 
 void TForm1::WaitProcessingMessages(int milliseconds)

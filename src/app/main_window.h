@@ -2,12 +2,14 @@
 #pragma once
 #include "app/device_list_adapter.h"
 #include "app/window_messages.h"
+#include "journal/change_journal.h"
 #include "net/interfaces/interface_selection.h"
 #include "protocol/device_session.h"
 #include "protocol/socket_transport.h"
 
 #include <QMainWindow>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,12 +80,22 @@ private:
     void ShowDeviceAddress(widgets::TRIPEdit* edit, const std::string& text);
     void SetOperationControlsEnabled(bool enabled);
     void WaitProcessingMessages(int milliseconds);
+    // Why the new address may not be given (another device, this computer,
+    // a host on the segment holds it); nothing when it is free.
+    std::optional<std::string> ConflictOf(const protocol::DeviceRow& device, const std::string& newAddress);
+    void ReportOutcome(const protocol::DeviceRow& device, const protocol::ChangeOutcome& outcome);
+    std::string JournalBegin(const protocol::DeviceRow& device, const std::string& address, const std::string& mask);
+    void JournalEnd(const std::string& change, const protocol::DeviceRow& device,
+                    const protocol::ChangeOutcome& outcome, const std::string& address, const std::string& mask);
 
     WindowMessages& messages_;
     protocol::SocketTransport transport_;
     protocol::DeviceSession session_{transport_};
     app::DeviceListAdapter listAdapter_;
     std::vector<protocol::DeviceRow> rows_; // what the list shows, row by row
+    journal::ChangeJournal journal_;
+    bool journalWarned_ = false;
+    std::string addressUnchecked_; // why the last change's address could not be probed
 
     bool captionsPending_ = true;
     bool firstDisplayDone_ = false;

@@ -58,20 +58,21 @@ int PositionalCount(const QString& command)
 
 std::string HelpText(const QCommandLineParser& parser)
 {
-    const QString usage =
-        QStringLiteral("Użycie:\n"
-                       "  muxconfig                          okno programu\n"
-                       "  muxconfig list [--format table|csv|json]\n"
-                       "                                     lista urządzeń w sieci lokalnej\n"
-                       "  muxconfig set MAC ADRES MASKA      nowy adres i maska jednego urządzenia\n"
-                       "  muxconfig apply PLAN.csv [--dry-run]\n"
-                       "                                     zmiana wielu urządzeń według planu (mac,adres,maska)\n"
-                       "  muxconfig history [--format table|csv|json] [--mac MAC] [--undo PRZEBIEG]\n"
-                       "                                     dziennik zmian albo plan cofnięcia przebiegu\n"
-                       "  muxconfig check PLAN.csv           sprawdzenie planu bez sieci\n"
-                       "\n"
-                       "Kod wyjścia: 0 wszystko się udało, 1 błąd sieci, 2 błąd wywołania lub planu,\n"
-                       "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany.\n\n");
+    const QString usage = QStringLiteral(
+        "Użycie:\n"
+        "  muxconfig                          okno programu\n"
+        "  muxconfig list [--quick] [--format table|csv|json]\n"
+        "                                     lista urządzeń w sieci lokalnej\n"
+        "  muxconfig set MAC ADRES MASKA      nowy adres i maska jednego urządzenia\n"
+        "  muxconfig apply PLAN.csv|- [--dry-run] [--detailed-exitcode] [--undo-plan PLIK]\n"
+        "                                     zmiana wielu urządzeń według planu (mac,adres,maska)\n"
+        "  muxconfig history [--format table|csv|json] [--mac MAC] [--undo PRZEBIEG]\n"
+        "                                     dziennik zmian albo plan cofnięcia przebiegu\n"
+        "  muxconfig check PLAN.csv           sprawdzenie planu bez sieci\n"
+        "\n"
+        "Kod wyjścia: 0 wszystko się udało, 1 błąd sieci, 2 błąd wywołania lub planu,\n"
+        "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany; z --detailed-exitcode 0 nic do zmiany,\n"
+        "4 zmieniono lub są zmiany do zrobienia; 129, 130, 143 przerwano sygnałem.\n\n");
     QString options = parser.helpText();
     options = options.mid(options.indexOf(QLatin1String("Options:")));
     return (usage + options).toStdString();
@@ -109,8 +110,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Pokazuje tę pomoc."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Pokazuje wersję programu."));
     const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("Postać wyniku: table (domyślna), csv albo json."),
-                                    QStringLiteral("table|csv|json"), QStringLiteral("table"));
+                                    QStringLiteral("Postać wyniku: table (domyślna), csv, json albo jsonl."),
+                                    QStringLiteral("table|csv|json|jsonl"), QStringLiteral("table"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"),
                                     QStringLiteral("apply: sprawdza plan i pokazuje, co by zmienił; nic nie zmienia."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
@@ -129,7 +130,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
                                   QStringLiteral("history: plan dla apply, który przywraca urządzeniom zmienionym "
                                                  "w tym przebiegu poprzednie adresy i maski."),
                                   QStringLiteral("PRZEBIEG"));
-    parser.addOptions({help, version, format, dryRun, quiet, interface, undoPlan, mac, undo});
+    const QCommandLineOption detailedExitcode(
+        QStringLiteral("detailed-exitcode"),
+        QStringLiteral(
+            "set, apply: kod 0 gdy nie było nic do zmiany, 4 gdy zmieniono (z --dry-run: są zmiany do zrobienia)."));
+    const QCommandLineOption quick(QStringLiteral("quick"),
+                                   QStringLiteral("list: tylko wyszukiwanie (około 2 s), bez odczytu masek."));
+    parser.addOptions({help, version, format, dryRun, quiet, interface, undoPlan, mac, undo, detailedExitcode, quick});
 
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -155,13 +162,22 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         options.format = Format::Table;
     else if (formatName == QLatin1String("csv"))
         options.format = Format::Csv;
+    else if (formatName == QLatin1String("jsonl"))
+        options.format = Format::Jsonl;
     else if (formatName == QLatin1String("json"))
         options.format = Format::Json;
     else
         return UsageError(QStringLiteral("--format: nieznana postać \"%1\"").arg(formatName));
     options.dryRun = parser.isSet(dryRun);
-    if (options.dryRun && options.command != QLatin1String("apply"))
-        return UsageError(QStringLiteral("--dry-run dotyczy tylko apply"));
+    options.detailedExitcode = parser.isSet(detailedExitcode);
+    if (options.detailedExitcode && options.command != QLatin1String("apply") &&
+        options.command != QLatin1String("set"))
+        return UsageError(QStringLiteral("--detailed-exitcode dotyczy tylko set i apply"));
+    options.quick = parser.isSet(quick);
+    if (options.quick && options.command != QLatin1String("list"))
+        return UsageError(QStringLiteral("--quick dotyczy tylko list"));
+    if (options.dryRun && options.command != QLatin1String("apply") && options.command != QLatin1String("set"))
+        return UsageError(QStringLiteral("--dry-run dotyczy tylko set i apply"));
     const bool changes = options.command == QLatin1String("set") || options.command == QLatin1String("apply");
     if (parser.isSet(undoPlan) && !changes)
         return UsageError(QStringLiteral("--undo-plan dotyczy tylko set i apply"));

@@ -17,9 +17,11 @@ struct Options {
     Format format = Format::Table;
     bool dryRun = false;
     bool quiet = false;
-    QString undoPlan; // set, apply: --undo-plan FILE, written before the first change
-    QString mac;      // history: --mac, only this device's changes
-    QString undoRun;  // history: --undo RUN, the plan that puts RUN's devices back
+    bool detailedExitcode = false; // set, apply: 0 nothing to do, 4 changes made or pending
+    bool quick = false;            // list: discovery only, no per-device reads
+    QString undoPlan;              // set, apply: --undo-plan FILE, written before the first change
+    QString mac;                   // history: --mac, only this device's changes
+    QString undoRun;               // history: --undo RUN, the plan that puts RUN's devices back
     // --interface NAME, in the order given, and the interfaces they choose.
     QStringList interfaces;
     net::InterfaceSelection selection;

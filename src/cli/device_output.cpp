@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <optional>
 
 namespace cli {
 
@@ -44,37 +45,114 @@ std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines)
     return text;
 }
 
-std::string FormatDevices(const std::vector<protocol::DeviceRow>& devices, Format format)
+namespace {
+
+// The port text as a number, when it is one.
+std::optional<long> PortNumber(const std::string& port)
 {
-    switch (format) {
-    case Format::Json: {
-        nlohmann::ordered_json array = nlohmann::ordered_json::array();
-        for (const protocol::DeviceRow& device : devices)
-            array.push_back({{"address", Latin1ToUtf8(device.Address)},
-                             {"mask", Latin1ToUtf8(device.Mask)},
-                             {"mac", Latin1ToUtf8(device.Mac)},
-                             {"port", Latin1ToUtf8(device.Port)},
-                             {"flag_e", device.FlagE},
-                             {"read_ok", device.ReadOk},
-                             {"address_shared", device.AddressShared}});
-        return array.dump(2) + '\n';
+    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const long number = std::stol(port);
+    return number <= 65535 ? std::optional<long>(number) : std::nullopt;
+}
+
+// A stable English code beside the Polish text of a failed read.
+const char* ReasonCode(int status)
+{
+    switch (status) {
+    case 1: return "bad_command";
+    case 2: return "internal_error";
+    case 3: return "access_denied";
+    case 4: return "no_reply";
+    default: return "other";
     }
-    case Format::Csv: {
-        std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared\n";
-        for (const protocol::DeviceRow& device : devices)
-            text += CsvField(Latin1ToUtf8(device.Address)) + ',' + CsvField(Latin1ToUtf8(device.Mask)) + ',' +
-                CsvField(Latin1ToUtf8(device.Mac)) + ',' + CsvField(Latin1ToUtf8(device.Port)) + ',' +
-                (device.FlagE ? "true" : "false") + ',' + (device.ReadOk ? "true" : "false") + ',' +
-                (device.AddressShared ? "true" : "false") + '\n';
+}
+
+// One device as the machine formats show it; unread ones (selection or
+// login refused) with what is known.
+struct Shown {
+    const protocol::DeviceRow* row = nullptr;
+    std::string mac, address, interface;
+    const ReadFailure* failure = nullptr;
+};
+
+std::vector<Shown> Everything(const Discovery& discovery)
+{
+    std::vector<Shown> shown;
+    for (const protocol::DeviceRow& row : discovery.listed) {
+        const auto failed = discovery.failedReads.find(row.Mac);
+        shown.push_back({&row, row.Mac, row.Address, row.Interface,
+                         failed == discovery.failedReads.end() ? nullptr : &failed->second});
+    }
+    for (const auto& [mac, failure] : discovery.failedReads)
+        if (!failure.listed)
+            shown.push_back({nullptr, mac, failure.address, failure.interface, &failure});
+    return shown;
+}
+
+} // namespace
+
+std::string FormatDevices(const Discovery& discovery, Format format, bool masksUnknown)
+{
+    const std::vector<Shown> shown = Everything(discovery);
+    if (format == Format::Json || format == Format::Jsonl) {
+        nlohmann::ordered_json devices = nlohmann::ordered_json::array();
+        for (const Shown& one : shown) {
+            const protocol::DeviceRow* row = one.row;
+            const std::optional<long> port = row ? PortNumber(row->Port) : std::nullopt;
+            nlohmann::ordered_json device{
+                {"address", Latin1ToUtf8(one.address)},
+                {"mask", row && !masksUnknown ? nlohmann::ordered_json(Latin1ToUtf8(row->Mask)) : nullptr},
+                {"mac", Latin1ToUtf8(one.mac)},
+                {"port", port ? nlohmann::ordered_json(*port) : nullptr},
+                {"interface", Latin1ToUtf8(one.interface)},
+                {"flag_e", row && row->FlagE},
+                {"read_ok", row && row->ReadOk && !masksUnknown},
+                {"listed", row != nullptr},
+                {"address_shared", row && row->AddressShared}};
+            if (one.failure != nullptr) {
+                device["reason"] = ReasonCode(one.failure->status);
+                device["reason_text"] = protocol::StatusText(uint32_t(one.failure->status));
+            } else if (masksUnknown) {
+                device["reason"] = "not_read";
+                device["reason_text"] = "nie odczytano (--quick)";
+            }
+            devices.push_back(device);
+        }
+        nlohmann::ordered_json interfaces = nlohmann::ordered_json::array();
+        for (const protocol::SearchedInterface& searched : discovery.searched)
+            interfaces.push_back(
+                {{"name", Latin1ToUtf8(searched.Name)}, {"address", searched.Address}, {"replies", searched.Replies}});
+        const nlohmann::ordered_json document{{"format_version", 2}, {"devices", devices}, {"interfaces", interfaces}};
+        return document.dump(format == Format::Json ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace) +
+            '\n';
+    }
+    if (format == Format::Csv) {
+        std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason\n";
+        for (const Shown& one : shown) {
+            const protocol::DeviceRow* row = one.row;
+            const std::optional<long> port = row ? PortNumber(row->Port) : std::nullopt;
+            text += CsvField(Latin1ToUtf8(one.address)) + ',' +
+                (row && !masksUnknown ? CsvField(Latin1ToUtf8(row->Mask)) : std::string()) + ',' +
+                CsvField(Latin1ToUtf8(one.mac)) + ',' + (port ? std::to_string(*port) : std::string()) + ',' +
+                (row && row->FlagE ? "true" : "false") + ',' +
+                (row && row->ReadOk && !masksUnknown ? "true" : "false") + ',' +
+                (row && row->AddressShared ? "true" : "false") + ',' + CsvField(Latin1ToUtf8(one.interface)) + ',' +
+                (one.failure        ? ReasonCode(one.failure->status)
+                     : masksUnknown ? "not_read"
+                                    : "") +
+                '\n';
+        }
         return text;
-    }
-    case Format::Table: break;
     }
     std::vector<std::vector<std::string>> lines{
         {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};
-    for (const protocol::DeviceRow& device : devices)
-        lines.push_back({ShownLatin1(device.Address), ShownLatin1(device.Mask), ShownLatin1(device.Mac),
-                         ShownLatin1(device.Port), device.FlagE ? "E" : "-", device.ReadOk ? "tak" : "nie",
+    for (const protocol::DeviceRow& device : discovery.listed)
+        lines.push_back({ShownLatin1(device.Address), masksUnknown ? "?" : ShownLatin1(device.Mask),
+                         ShownLatin1(device.Mac), ShownLatin1(device.Port), device.FlagE ? "E" : "-",
+                         masksUnknown        ? "-"
+                             : device.ReadOk ? "tak"
+                                             : "nie",
                          device.AddressShared ? "tak" : "-"});
     return AlignedColumns(lines);
 }

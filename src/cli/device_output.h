@@ -8,11 +8,14 @@
 
 namespace cli {
 
-// The listed devices in the asked form. csv: header
-// "address,mask,mac,port,flag_e,read_ok,address_shared" and one line per
-// device; json: an array of objects with those keys (flags as booleans);
-// table: aligned columns with Polish headings.
-std::string FormatDevices(const std::vector<protocol::DeviceRow>& devices, Format format);
+// The devices of a discovery in the asked form. json/jsonl: a document
+// {"format_version": 2, "devices": [...], "interfaces": [...]}, with the
+// devices that answered but could not be read (read_ok false, a reason code
+// and its Polish text), the port as a number and each device's interface;
+// csv: one line per device, header first; table: aligned columns with
+// Polish headings, the listed devices only. `masksUnknown`: a quick
+// discovery, nobody was read.
+std::string FormatDevices(const Discovery& discovery, Format format, bool masksUnknown = false);
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string& text);

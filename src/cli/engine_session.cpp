@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/engine_session.h"
 
+#include "cli/terminal_text.h"
 #include "net/socket_layer.h"
 #include "protocol/event_loop_wait.h"
 #include "protocol/protocol_constants.h"
@@ -31,8 +32,7 @@ EngineSession::EngineSession(bool showProgress, const net::InterfaceSelection& i
     : showProgress_(showProgress),
       transport_(interfaces)
 {
-    session_.SetFailureHandler(
-        [this](int32_t code, const std::string& description) { OnFailure(code, description); });
+    session_.SetFailureHandler([this](int32_t code, const std::string& description) { OnFailure(code, description); });
     session_.SetProgressHandler([this](const protocol::Progress& progress) { ShowProgress(progress); });
     net::SocketLayer::instance().OnUnhandledException = [this](const std::exception& error) {
         OnFailure(0, error.what());
@@ -73,7 +73,7 @@ Discovery EngineSession::Discover(protocol::DiscoveryDepth depth)
     discovery.listed = found.Rows;
     discovery.searched = found.Searched;
     for (const protocol::UnreadDevice& unread : found.Unread)
-        discovery.failedReads[unread.Mac] = {unread.Address, unread.Status, unread.Listed};
+        discovery.failedReads[unread.Mac] = {unread.Address, unread.Status, unread.Listed, unread.Interface};
     return discovery;
 }
 
@@ -107,12 +107,18 @@ void EngineSession::ShowProgress(const protocol::Progress& progress)
     if (!showProgress_)
         return;
     switch (progress.What) {
-    case Activity::Searching: std::fprintf(stderr, "\r\033[KSzukam urządzeń..."); break;
-    case Activity::Reading:
-        std::fprintf(stderr, "\r\033[KOdczytuję urządzenie %d z %d (%s)...", progress.Current, progress.Total,
-                     progress.Device.c_str());
+    case Activity::Searching:
+        std::fprintf(stderr,
+                     verifying_ ? "\r\033[KSprawdzam zmiany: szukam urządzeń..." : "\r\033[KSzukam urządzeń...");
         break;
-    case Activity::Changing: std::fprintf(stderr, "\r\033[KZmieniam urządzenie %s...", progress.Device.c_str()); break;
+    case Activity::Reading:
+        std::fprintf(stderr, "\r\033[K%s urządzenie %d z %d (%s)...", verifying_ ? "Sprawdzam" : "Odczytuję",
+                     progress.Current, progress.Total, ShownLatin1(progress.Device).c_str());
+        break;
+    case Activity::Changing:
+        std::fprintf(stderr, "\r\033[KZmieniam urządzenie %d z %d (%s)...", changeCurrent_, changeTotal_,
+                     ShownLatin1(progress.Device).c_str());
+        break;
     case Activity::Idle: std::fprintf(stderr, "\r\033[K"); break;
     }
     std::fflush(stderr);

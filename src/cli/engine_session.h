@@ -18,6 +18,7 @@ struct ReadFailure {
     std::string address;
     int status = 0;
     bool listed = false; // still a row (its mask could not be read)
+    std::string interface;
 };
 
 struct Discovery {
@@ -59,8 +60,16 @@ public:
     void PauseAfterChange();
     // As the window closing: the closing command to every listed device.
     void Finish();
-    // Stops the work in progress at its next wait (a signal).
-    void Abandon() { session_.Abandon(); }
+    // Ends the operation in progress at its next step; the session stays
+    // usable for the closing commands (a second Ctrl-C).
+    void Interrupt() { session_.Interrupt(); }
+    // For the progress line: change `current` of `total`; 0: no change runs.
+    void SetChangeCount(int current, int total)
+    {
+        changeCurrent_ = current;
+        changeTotal_ = total;
+    }
+    void SetVerifying(bool verifying) { verifying_ = verifying; }
 
 private:
     void ShowProgress(const protocol::Progress& progress);
@@ -70,6 +79,9 @@ private:
     bool showProgress_;
     protocol::SocketTransport transport_;
     protocol::DeviceSession session_{transport_};
+    int changeCurrent_ = 0;
+    int changeTotal_ = 0;
+    bool verifying_ = false;
     bool failed_ = false;
     int32_t errorCode_ = 0;
     std::string errorDescription_;

@@ -61,15 +61,20 @@ void Warn(const std::string& text)
 std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Format format)
 {
     switch (format) {
-    case Format::Json: {
+    case Format::Json:
+    case Format::Jsonl: {
         nlohmann::ordered_json array = nlohmann::ordered_json::array();
+        std::string lines;
         for (const journal::JournalChange& change : changes) {
             nlohmann::ordered_json object;
             const std::vector<std::string> fields = Fields(change);
             for (std::size_t at = 0; at < kKeys.size(); ++at)
                 object[kKeys[at]] = fields[at];
+            lines += object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
             array.push_back(object);
         }
+        if (format == Format::Jsonl)
+            return lines;
         return array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
     }
     case Format::Csv: {

@@ -9,18 +9,18 @@ namespace cli {
 
 // What became of one asked change.
 enum class Outcome {
-    Verified,     // changed, and the verifying discovery lists it with the new address and mask
-    Partial,      // the verifying discovery shows the new address but the old mask, or the reverse
-    Unverified,   // changed, but it did not answer the verifying discovery
-    Refused,      // nothing changed: the device refused or did not answer a step, or its read
-    NotFound,     // no device with that MAC answered the discovery
-    Planned,      // --dry-run: would be changed
-    Unchanged,    // it holds the planned address and mask already: nothing sent
-    Conflict,     // the new address is in use on the segment: nothing sent
-    InterfaceGone,// the interface the device answered on went away or is down
-    Changed,      // the change went through; its verification comes later in the run
-    Interrupted,  // the run ended while this device was being changed
-    NotAttempted, // the run ended before this line
+    Verified,      // changed, and the verifying discovery lists it with the new address and mask
+    Partial,       // the verifying discovery shows the new address but the old mask, or the reverse
+    Unverified,    // changed, but it did not answer the verifying discovery
+    Refused,       // nothing changed: the device refused or did not answer a step, or its read
+    NotFound,      // no device with that MAC answered the discovery
+    Planned,       // --dry-run: would be changed
+    Unchanged,     // it holds the planned address and mask already: nothing sent
+    Conflict,      // the new address is in use on the segment: nothing sent
+    InterfaceGone, // the interface the device answered on went away or is down
+    Changed,       // the change went through; its verification comes later in the run
+    Interrupted,   // the run ended while this device was being changed
+    NotAttempted,  // the run ended before this line
 };
 
 struct ChangeResult {
@@ -32,7 +32,7 @@ struct ChangeResult {
     std::string oldMask;
     std::string interface;
     Outcome outcome = Outcome::NotFound;
-    std::string detail;        // why, in Polish
+    std::string detail;         // why, in Polish
     bool addressChecked = true; // false: the probe for the new address could not run
 };
 

@@ -7,10 +7,12 @@
 #include "cli/engine_session.h"
 #include "cli/output_stream.h"
 #include "cli/plan.h"
+#include "cli/plan_run.h"
 #include "cli/plan_source.h"
-#include "cli/result_output.h"
-#include "cli/text_bytes.h"
+#include "cli/terminal_text.h"
 #include "protocol/status_codes.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <unistd.h>
@@ -32,48 +34,32 @@ void Print(std::FILE* stream, const std::string& text)
 
 std::string ReadFailureText(const std::string& mac, const ReadFailure& failure)
 {
-    return "muxconfig: nie odczytano urządzenia " + Latin1ToUtf8(mac) + " (" + failure.address +
+    return "muxconfig: nie odczytano urządzenia " + ShownLatin1(mac) + " (" + ShownLatin1(failure.address) +
         "): " + protocol::StatusText(static_cast<uint32_t>(failure.status)) + "\n";
 }
 
-// One discovery, the changes in order, and, when anything changed, the
-// window's pause and one verifying discovery.
-std::vector<ChangeResult> CarryOut(const std::vector<PlanLine>& lines, const Options& options)
+// Where a discovery that found nothing looked, and what to check.
+std::string EmptyListText(const std::vector<protocol::SearchedInterface>& searched)
 {
-    EngineSession session(ShowsProgress(options), options.selection);
-    const Discovery before = session.Discover();
-    std::vector<ChangeResult> results;
-    bool changed = false;
-    for (const PlanLine& line : lines) {
-        ChangeResult result{line.lineNumber, line.mac, line.address, line.mask, Outcome::NotFound, {}};
-        if (const protocol::DeviceRow* device = before.Listed(line.mac)) {
-            if (options.dryRun) {
-                result.outcome = Outcome::Planned;
-            } else {
-                const protocol::ChangeOutcome outcome = session.Change(*device, line.address, line.mask);
-                changed = changed || outcome.Ok();
-                result.outcome = outcome.Ok() ? Outcome::Unverified : Outcome::Refused;
-                if (!outcome.Ok())
-                    result.detail = protocol::StatusText(uint32_t(outcome.Status));
-            }
-        } else if (before.Unlisted(line.mac)) {
-            result.outcome = Outcome::Refused;
-            result.detail = protocol::StatusText(uint32_t(before.failedReads.at(line.mac).status));
-        }
-        results.push_back(std::move(result));
+    std::string where;
+    for (const protocol::SearchedInterface& one : searched)
+        where += (where.empty() ? "" : ", ") + ShownLatin1(one.Name) + " (" + one.Address + ")";
+    return "muxconfig: nie znaleziono multiplekserów; szukano przez: " +
+        (where.empty() ? std::string("domyślną trasę") : where) +
+        ".\nmuxconfig: sprawdź, czy zapora nie blokuje odpowiedzi na port UDP 1153 "
+        "i czy VPN nie przejmuje rozgłoszeń.\n";
+}
+
+// Plan errors as the asked format has them: lines on stderr, or a JSON document.
+void PrintPlanErrors(const std::string& path, const std::vector<std::string>& errors, Format format)
+{
+    if (format == Format::Json || format == Format::Jsonl) {
+        nlohmann::ordered_json json{{"format_version", 2}, {"plan", path}, {"valid", false}, {"errors", errors}};
+        Print(stdout,
+              json.dump(format == Format::Json ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');
     }
-    if (changed) {
-        session.PauseAfterChange();
-        const Discovery after = session.Discover();
-        for (ChangeResult& result : results) {
-            const protocol::DeviceRow* device = after.Listed(result.mac);
-            if (result.outcome == Outcome::Unverified && device != nullptr && device->Address == result.address &&
-                device->Mask == result.mask)
-                result.outcome = Outcome::Verified;
-        }
-    }
-    session.Finish();
-    return results;
+    for (const std::string& error : errors)
+        Print(stderr, "muxconfig: " + ShownText(path) + ": " + ShownText(error) + "\n");
 }
 
 } // namespace
@@ -81,11 +67,15 @@ std::vector<ChangeResult> CarryOut(const std::vector<PlanLine>& lines, const Opt
 int RunList(const Options& options)
 {
     EngineSession session(ShowsProgress(options), options.selection);
-    const Discovery discovery = session.Discover();
-    session.Finish(); // before printing: a failing standard output must not skip the closing commands
-    Print(stdout, FormatDevices(discovery.listed, options.format));
+    const auto depth = options.quick ? protocol::DiscoveryDepth::Quick : protocol::DiscoveryDepth::Full;
+    const Discovery discovery = session.Discover(depth);
+    if (!options.quick)
+        session.Finish(); // before printing: a failing standard output must not skip the closing commands
+    Print(stdout, FormatDevices(discovery, options.format, options.quick));
     for (const auto& [mac, failure] : discovery.failedReads)
         Print(stderr, ReadFailureText(mac, failure));
+    if (discovery.listed.empty() && discovery.failedReads.empty())
+        Print(stderr, EmptyListText(discovery.searched));
     return discovery.failedReads.empty() ? 0 : 3;
 }
 
@@ -96,13 +86,10 @@ int RunSet(const Options& options)
     const checks::JudgedSettings judged =
         checks::JudgeNewSettings(options.arguments.at(1).toStdString(), options.arguments.at(2).toStdString());
     if (!mac || judged.refusal) {
-        Print(stderr, "muxconfig: " + judged.refusal.value_or("niewłaściwy adres MAC: " + macText) + "\n");
+        Print(stderr, "muxconfig: " + judged.refusal.value_or("niewłaściwy adres MAC: " + ShownText(macText)) + "\n");
         return kExitUsage;
     }
-    const PlanLine line{0, *mac, judged.address, judged.mask}; // canonical texts only from here on
-    const std::vector<ChangeResult> results = CarryOut({line}, options);
-    Print(stdout, FormatResults(results, options.format, false));
-    return ExitStatusOf(results);
+    return RunPlan({PlanLine{0, *mac, judged.address, judged.mask}}, options); // canonical texts from here on
 }
 
 int RunApply(const Options& options)
@@ -111,13 +98,10 @@ int RunApply(const Options& options)
     const PlanSource source = ReadPlanSource(path); // "-": standard input; at most 1 MiB
     const Plan plan = source.error.empty() ? ParsePlan(source.text) : Plan{{}, {source.error}};
     if (!plan.errors.empty()) {
-        for (const std::string& error : plan.errors)
-            Print(stderr, "muxconfig: " + path + ": " + error + "\n");
+        PrintPlanErrors(path, plan.errors, options.format);
         return kExitUsage;
     }
-    const std::vector<ChangeResult> results = CarryOut(plan.lines, options);
-    Print(stdout, FormatResults(results, options.format, options.format == Format::Table && !options.quiet));
-    return ExitStatusOf(results);
+    return RunPlan(plan.lines, options);
 }
 
 } // namespace cli

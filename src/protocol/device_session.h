@@ -46,11 +46,11 @@ enum class DiscoveryDepth {
 // What one change did, step by step.
 struct ChangeOutcome {
     enum class Step { None, Select, Login, Assign, Mask };
-    int Status = kStatusOk;      // 0, or the status of the step that failed
+    int Status = kStatusOk; // 0, or the status of the step that failed
     Step FailedStep = Step::None;
-    bool AddressTaken = false;   // the assign step passed (accepted, or no reply)
-    bool MaskTaken = false;      // the mask step was accepted
-    bool InterfaceGone = false;  // the device's interface went away: nothing more was sent
+    bool AddressTaken = false;  // the assign step passed (accepted, or no reply)
+    bool MaskTaken = false;     // the mask step was accepted
+    bool InterfaceGone = false; // the device's interface went away: nothing more was sent
     bool Ok() const { return Status == kStatusOk; }
 };
 
@@ -115,8 +115,8 @@ private:
     bool ArrivedThroughDiscoveryRoute(uint32_t interface) const;
 
     // Reconfiguration of one device.
-    ChangeOutcome ChangeDevice(const std::string& currentAddress, const std::string& newAddress,
-                               const std::string& mac, const std::string& newMask);
+    ChangeOutcome ChangeDevice(const std::string& currentAddress, const std::string& newAddress, const std::string& mac,
+                               const std::string& newMask);
     int AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries);
 
     void ShowProgress(Progress::Activity what, int current = 0, int total = 0, const std::string& device = {});
@@ -134,7 +134,7 @@ private:
     ReplySenders replySenders_;
     Transport::DiscoveryRoutes discoveryRoutes_; // what the last "X" went through
     std::vector<SearchedInterface> searched_;
-    Route deviceRoute_;           // where per-device commands leave
+    Route deviceRoute_;            // where per-device commands leave
     bool deviceRouteGone_ = false; // a per-device send found its interface gone
     bool abandoned_ = false;
     bool interrupted_ = false; // the operation in progress is to end

@@ -4,8 +4,7 @@
 
 namespace protocol {
 
-ChangeOutcome DeviceSession::Change(const DeviceRow& device, const std::string& newAddress,
-                                    const std::string& newMask)
+ChangeOutcome DeviceSession::Change(const DeviceRow& device, const std::string& newAddress, const std::string& newMask)
 {
     BeginOperation();
     if (Stopping())

@@ -18,7 +18,7 @@ public:
     using Ms = protocol::Milliseconds;
 
     struct Sent {
-        Ms at;               // since the transport was made
+        Ms at; // since the transport was made
         protocol::Route route;
         std::string command;
     };

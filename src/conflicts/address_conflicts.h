@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "conflicts/address_probe.h"
+
+#include <string>
+#include <vector>
+
+namespace conflicts {
+
+// A device as the last discovery listed it (texts as it sent them).
+struct ListedDevice {
+    std::string mac;
+    std::string address;
+};
+
+// One change about to be made: a device and its new address.
+struct IntendedChange {
+    std::string mac;
+    std::string interfaceName; // where the device answered; empty: not known
+    std::string currentAddress;
+    std::string newAddress; // canonical
+};
+
+struct ConflictVerdict {
+    bool refused = false;   // the address is in use: nothing may be sent
+    bool checked = true;    // false: the probe could not run (the change may go on)
+    std::string message;    // Polish: why refused, or why not checked
+    std::string holderMac;  // refused: who holds the address
+};
+
+// Judges every change at once, before anything is sent: the new address
+// must not be another listed device's (a swap or chain within one run is
+// refused too), nor the workstation's own, nor answered for by any host on
+// the device's segment (all probes at once). A device's own current address
+// is never a conflict. `sameMac` tells whether two MAC texts name one device.
+std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
+                                            const std::vector<ListedDevice>& listed,
+                                            bool (*sameMac)(const std::string&, const std::string&),
+                                            const ProbeSettings& settings = {});
+
+} // namespace conflicts
