@@ -43,7 +43,10 @@ std::vector<std::string> Addresses(const DiscoveryResult& found)
     return out;
 }
 
-std::vector<std::string> Read(const std::string& mac) { return {"W" + mac, kLogin, "GNM", "GDN"}; }
+std::vector<std::string> Read(const std::string& mac)
+{
+    return {"W" + mac, kLogin, "GNM", "GDN"};
+}
 
 TEST(EngineDiscovery, ReadsEveryDeviceInTurnAndListsThemInKeyOrder)
 {
@@ -58,9 +61,8 @@ TEST(EngineDiscovery, ReadsEveryDeviceInTurnAndListsThemInKeyOrder)
     const DiscoveryResult result = e.session.Discover();
 
     EXPECT_TRUE(result.Finished);
-    EXPECT_EQ(Addresses(result),
-              (std::vector<std::string>{"192.168.1.127", "192.168.1.20", "192.168.2.10", "192.168.1.10",
-                                        "192.168.1.200", "192.168.1.128"}));
+    EXPECT_EQ(Addresses(result), (std::vector<std::string>{"192.168.1.127", "192.168.1.20", "192.168.2.10",
+                                                           "192.168.1.10", "192.168.1.200", "192.168.1.128"}));
     for (const DeviceRow& row : result.Rows) {
         EXPECT_EQ(row.Mac, "MAC-" + row.Address) << "whole records move";
         EXPECT_EQ(row.Image, row.Address == "192.168.1.200" ? DeviceRow::kImageLetterE : DeviceRow::kNoImage);
@@ -112,8 +114,8 @@ TEST(EngineDiscovery, RecordsEachMacOnceAndOnlyRepliesThatNameADevice)
     e.transport.onBroadcast = [&](FakeTransport& t, const std::string& command) {
         if (command != "X")
             return t.Schedule(Ms(1), {"A", "192.168.1.10", 0});
-        for (const char* text :
-             {"AMAC-1/1001/000", "AMAC-1/2000/00E", "Amac-1/1/0", "XMAC-3/1001/000", "", "A", "A/1001/00E", "AMAC-4"})
+        for (const char* text : {"AMAC-1/1001/000", "AMAC-1/2000/00E", "Amac-1/1/0", "XMAC-3/1001/000", "", "A",
+                                 "A/1001/00E", "AMAC-4"})
             t.Schedule(Ms(1), {text, "192.168.1.10", 0});
     };
     const DiscoveryResult result = e.session.Discover();
@@ -134,9 +136,8 @@ TEST(EngineDiscovery, AFullTableKeepsTheFirst255)
     e.transport.onBroadcast = [](FakeTransport& t, const std::string& command) {
         if (command == "X")
             for (int n = 1; n <= 256; ++n)
-                t.Schedule(Ms(1),
-                           {"AMAC-" + std::to_string(n),
-                            "10.0." + std::to_string(n / 200) + "." + std::to_string(n % 200 + 1), 0});
+                t.Schedule(Ms(1), {"AMAC-" + std::to_string(n), "10.0." + std::to_string(n / 200) + "." +
+                                       std::to_string(n % 200 + 1), 0});
         else
             t.Schedule(Ms(1), {"A", "10.0.0.0", 0}); // answers nobody's read
     };
@@ -242,70 +243,22 @@ std::vector<std::string> Then(std::vector<std::string> more)
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, EngineChange,
-    ::testing::Values(StepCase{"SameAddressNoMask", {}, "192.168.1.10", "", 0, Step::None, true, false, Then({"E"})},
-                      StepCase{"AcceptedAssignIsSentThreeTimes",
-                               {},
-                               "192.168.1.11",
-                               "255.255.0.0",
-                               0,
-                               Step::None,
-                               true,
-                               true,
-                               Then({"{A}", "{A}", "{A}", "SNM255.255.0.0", "E"})},
-                      StepCase{"SilenceAfterTheAssignIsSuccess",
-                               {{"A", ""}},
-                               "192.168.1.11",
-                               "255.0.0.0",
-                               0,
-                               Step::None,
-                               true,
-                               true,
-                               Then({"{A}", "SNM255.0.0.0", "E"})},
-                      StepCase{"RefusedAssign",
-                               {{"A", "C"}},
-                               "192.168.1.11",
-                               "255.0.0.0",
-                               1,
-                               Step::Assign,
-                               false,
-                               false,
-                               Then({"{A}", "{A}", "{A}"})},
-                      StepCase{"RefusedMaskAfterTheAddress",
-                               {{"SNM", "C"}},
-                               "192.168.1.11",
-                               "255.0.0.0",
-                               1,
-                               Step::Mask,
-                               true,
-                               false,
-                               Then({"{A}", "{A}", "{A}", "SNM255.0.0.0", "SNM255.0.0.0", "SNM255.0.0.0"})},
-                      StepCase{"DeniedLogin",
-                               {{"L", "D"}},
-                               "192.168.1.11",
-                               "255.0.0.0",
-                               3,
-                               Step::Login,
-                               false,
-                               false,
-                               {"WMAC-1", kLogin, kLogin, kLogin}},
-                      StepCase{"RefusedSelection",
-                               {{"W", "F"}},
-                               "192.168.1.11",
-                               "255.0.0.0",
-                               2,
-                               Step::Select,
-                               false,
-                               false,
-                               {"WMAC-1", "WMAC-1", "WMAC-1"}},
-                      StepCase{"SilentLogin",
-                               {{"L", ""}},
-                               "192.168.1.11",
-                               "255.0.0.0",
-                               4,
-                               Step::Login,
-                               false,
-                               false,
-                               {"WMAC-1", kLogin, kLogin, kLogin}}),
+    ::testing::Values(
+        StepCase{"SameAddressNoMask", {}, "192.168.1.10", "", 0, Step::None, true, false, Then({"E"})},
+        StepCase{"AcceptedAssignIsSentThreeTimes", {}, "192.168.1.11", "255.255.0.0", 0, Step::None, true, true,
+                 Then({"{A}", "{A}", "{A}", "SNM255.255.0.0", "E"})},
+        StepCase{"SilenceAfterTheAssignIsSuccess", {{"A", ""}}, "192.168.1.11", "255.0.0.0", 0, Step::None, true,
+                 true, Then({"{A}", "SNM255.0.0.0", "E"})},
+        StepCase{"RefusedAssign", {{"A", "C"}}, "192.168.1.11", "255.0.0.0", 1, Step::Assign, false, false,
+                 Then({"{A}", "{A}", "{A}"})},
+        StepCase{"RefusedMaskAfterTheAddress", {{"SNM", "C"}}, "192.168.1.11", "255.0.0.0", 1, Step::Mask, true,
+                 false, Then({"{A}", "{A}", "{A}", "SNM255.0.0.0", "SNM255.0.0.0", "SNM255.0.0.0"})},
+        StepCase{"DeniedLogin", {{"L", "D"}}, "192.168.1.11", "255.0.0.0", 3, Step::Login, false, false,
+                 {"WMAC-1", kLogin, kLogin, kLogin}},
+        StepCase{"RefusedSelection", {{"W", "F"}}, "192.168.1.11", "255.0.0.0", 2, Step::Select, false, false,
+                 {"WMAC-1", "WMAC-1", "WMAC-1"}},
+        StepCase{"SilentLogin", {{"L", ""}}, "192.168.1.11", "255.0.0.0", 4, Step::Login, false, false,
+                 {"WMAC-1", kLogin, kLogin, kLogin}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EngineRequests, SilenceCostsThreeTriesOfExactlyTwoSeconds)
