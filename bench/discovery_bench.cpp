@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Discovery benchmark: one full cycle (StartDiscovery, ReadAllDevices,
-// ListDevices) against N simulated multiplexers, for several N, each in a
+// Discovery benchmark: one full discovery cycle (DeviceSession::Discover)
+// against N simulated multiplexers, for several N, each in a
 // fresh process so that its peak memory is its own. Prints a table of wall
 // time, the protocol's floor (2000 ms window + 500 ms pause per device), the
 // overhead per device above that floor, the configurator's CPU time as a
@@ -12,16 +12,13 @@
 #include "engine_rig.h"
 #include "lan_program.h"
 
-#include "net/socket/udp_socket.h"
 #include "net/socket_layer.h"
-#include "protocol/device_protocol.h"
+#include "protocol/protocol_constants.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -83,24 +80,20 @@ Measurement MeasureOneCycle(int count)
     bench::LanProgram sim({bench::MuxSimProgram(), "--config", SimulatedDevices(count, directory)},
                           "the simulated devices");
 
-    EngineRig rig;
-    protocol::DeviceProtocol& protocol = rig.protocol;
-
+    EngineRig<> rig;
     const double cpuBefore = CpuMilliseconds();
     const auto start = std::chrono::steady_clock::now();
-    protocol.StartDiscovery();
-    protocol.ReadAllDevices();
-    protocol.ListDevices();
+    const protocol::DiscoveryResult found = rig.session.Discover();
     const auto end = std::chrono::steady_clock::now();
     const double cpuAfter = CpuMilliseconds();
 
     Measurement m;
     m.devices = count;
-    m.listed = int(rig.list.macs.size());
+    m.listed = int(found.Rows.size());
     m.wallMs = std::chrono::duration<double, std::milli>(end - start).count();
     m.cpuMs = cpuAfter - cpuBefore;
     m.peakRssKiB = PeakRssKiB();
-    rig.socket.Terminate();
+    rig.transport.Terminate();
     return m;
 }
 

@@ -5,7 +5,7 @@
 // then for every device "Ustaw": the change, the 2000 ms pause and a full
 // refresh). Prints the wall time of each and their ratio.
 //
-// The window's path is measured on the device protocol as the window drives
+// The window's path is measured on the device session as the window drives
 // it (EngineRig), without widgets. It grows with N squared; for N above
 // --window-full it is measured for the first refresh and --window-sample
 // devices and extrapolated to N (marked "extrapolated").
@@ -18,6 +18,7 @@
 
 #include "net/socket_layer.h"
 #include "protocol/event_loop_wait.h"
+#include "protocol/protocol_constants.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -25,6 +26,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -93,13 +95,6 @@ double MeasureApply(const std::vector<Device>& fleet)
     return seconds;
 }
 
-void Refresh(protocol::DeviceProtocol& protocol)
-{
-    protocol.StartDiscovery();
-    protocol.ReadAllDevices();
-    protocol.ListDevices();
-}
-
 struct WindowPath {
     double seconds = 0;
     int measuredDevices = 0;
@@ -111,23 +106,24 @@ WindowPath MeasureWindowPath(const std::vector<Device>& fleet, int measured)
     QTemporaryDir directory;
     bench::LanProgram sim({bench::MuxSimProgram(), "--config", WriteSimConfig(fleet, directory)},
                           "the simulated devices");
-    EngineRig rig;
-    protocol::DeviceProtocol& protocol = rig.protocol;
+    EngineRig<> rig;
 
     const auto start = Clock::now();
-    Refresh(protocol);
+    std::vector<protocol::DeviceRow> rows = rig.session.Discover().Rows;
     const double firstRefresh = Seconds(start);
     const auto changesStart = Clock::now();
     for (int i = 0; i < measured; ++i) {
         const Device& device = fleet[std::size_t(i)];
-        if (protocol.ChangeDevice(device.address, device.newAddress, device.mac, "255.255.0.0") != 0)
+        const auto row = std::find_if(rows.begin(), rows.end(),
+                                      [&](const protocol::DeviceRow& listed) { return listed.Mac == device.mac; });
+        if (row == rows.end() || !rig.session.Change(*row, device.newAddress, "255.255.0.0").Ok())
             throw std::runtime_error("the change of " + device.mac + " failed");
         protocol::ProcessEventsUntil(QDeadlineTimer(protocol::kPauseAfterChangeMs, Qt::PreciseTimer),
                                      [] { return false; });
-        Refresh(protocol);
+        rows = rig.session.Discover().Rows;
     }
     const double perDevice = Seconds(changesStart) / measured;
-    rig.socket.Terminate();
+    rig.transport.Terminate();
     return {firstRefresh + perDevice * double(fleet.size()), measured};
 }
 

@@ -1,47 +1,42 @@
 // SPDX-License-Identifier: MIT
-// Flood soak: repeated real discovery cycles (StartDiscovery, ReadAllDevices,
-// ListDevices of the real DeviceProtocol over a real TUDPSocket bound to port
-// 1153) while `muxsim --flood` sends random datagrams from hundreds of source
-// addresses to 192.168.1.1:1153, and a second muxsim plays a few
-// well-behaved multiplexers. Prints one table.
+// Flood soak: repeated real discovery cycles (DeviceSession::Discover over
+// the command socket bound to port 1153) while `muxsim --flood` sends random
+// datagrams from hundreds of source addresses to 192.168.1.1:1153, and a
+// second muxsim plays a few well-behaved multiplexers. Prints one table.
 //
 // Runs only inside the private LAN: scripts/soak (or scripts/netlab).
 //   soak_flood [--duration S] [--rate N] [--sources N] [--seed N]
 //
 // The engine runs in a child process, so a crash is seen and counted, and
-// its memory figures are its own. The socket's OnError records each error
-// (a datagram over 4096 bytes gives 10040 by design) instead of ending the
-// program as the main window does; an error raised out of a cycle is caught,
-// counted, and the next cycle starts.
+// its memory figures are its own. Socket errors are counted as they come (a
+// datagram over 4096 bytes gives 10040, which the transport drops by
+// design); a failure that ends the session is counted and the next cycle
+// starts on a new one.
 //
-// Per cycle the child reports:
-//  - recorded: devices in the table after the collection window (the found
-//    set; the per-device reads and ListDevices do not add any), and whether
-//    every well-behaved device is among them with its own address;
+// Per cycle the child reports, from what Discover returns:
+//  - recorded: the devices found in the collection window (listed, or
+//    unread), and whether every well-behaved device is among them with its
+//    own address;
 //  - listed: whether each well-behaved device also survived its per-device
-//    read. Under a flood the engine takes whatever datagram comes first as
-//    the reply (by design), so a read can fail on flood garbage; that is
-//    shown, not counted as a miss;
-//  - the protocol floor: the 2000 ms window, plus 500 ms per selection pause
-//    the engine took, plus 2000 ms per try that ended by its deadline. A
-//    pause shows as a gap of at least 450 ms between two datagram reads (the
-//    engine blocks and reads nothing), which a flood never leaves otherwise;
-//    a deadline as a request seen pending for 1900 ms or more. A cycle
-//    longer than its floor plus 1 s is a hang. The floor 2000 + N x 500 ms
-//    for N recorded devices is shown too.
+//    read. Under a flood a read can fail on flood garbage taken as the reply
+//    (by design); that is shown, not counted as a miss;
+//  - the protocol floor, from what the engine sent (seen by a transport that
+//    watches its own sends): the 2000 ms window, then per command the time
+//    up to the next one, at most 2000 ms (the reply deadline) plus 500 ms
+//    after a selection that was followed by its login (the selection
+//    pause). A try whose next command came 1900 ms or more after it ended by
+//    its deadline. A cycle longer than its floor plus 1 s is a hang. The
+//    floor 2000 + N x 500 ms for N recorded devices is shown too.
 #include "command_line.h"
 #include "engine_rig.h"
 #include "lan_program.h"
-#include "net/socket/udp_socket.h"
 #include "net/socket_layer.h"
-#include "protocol/device_protocol.h"
+#include "protocol/protocol_constants.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <nlohmann/json.hpp>
 #include <sys/resource.h>
@@ -53,6 +48,7 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -73,8 +69,6 @@ const std::vector<WellBehaved> kDevices = {
     {"192.168.1.20", "00-20-4A-10-00-02", "255.255.255.0"},
     {"10.0.0.7", "00-20-4A-10-00-03", "255.0.0.0"},
 };
-
-constexpr double kPauseGapMs = 450;
 
 struct Options {
     double durationS = 60;
@@ -130,125 +124,118 @@ std::map<std::string, long long> UdpCounters()
 
 // ---- the engine (child process) ----------------------------------------------
 
+// The command socket, watched: every command the engine sends and every
+// datagram it is handed, with their times.
+class WatchedTransport : public protocol::SocketTransport {
+public:
+    struct Sent {
+        Clock::time_point at;
+        std::string command;
+    };
+    std::vector<Sent> sent;
+    long long delivered = 0;
+
+    void SetReceiver(Receiver receiver) override
+    {
+        protocol::SocketTransport::SetReceiver(receiver
+                                                   ? Receiver([this, receiver](const protocol::Datagram& datagram) {
+                                                         ++delivered;
+                                                         receiver(datagram);
+                                                     })
+                                                   : Receiver());
+    }
+    protocol::SendResult Broadcast(const protocol::Route& route, const std::string& command, PortForm form) override
+    {
+        sent.push_back({Clock::now(), command});
+        return protocol::SocketTransport::Broadcast(route, command, form);
+    }
+};
+
+struct Floor {
+    double ms = 0;
+    long long pauses = 0;
+    long long deadlines = 0;
+};
+
+// What the protocol's waits explain of a cycle that sent `sent` and ended at `end`.
+Floor FloorOf(const std::vector<WatchedTransport::Sent>& sent, Clock::time_point end)
+{
+    Floor floor;
+    const std::string login = std::string(protocol::kLoginCommand) + protocol::kDevicePassword;
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const bool last = i + 1 == sent.size();
+        const double gap = Ms((last ? end : sent[i + 1].at) - sent[i].at);
+        const bool paused = !last && sent[i].command[0] == 'W' && sent[i + 1].command == login;
+        floor.pauses += paused ? 1 : 0;
+        floor.deadlines += !paused && gap >= 1900 ? 1 : 0;
+        floor.ms += std::min(gap, double(protocol::kReplyTimeoutMs) + (paused ? protocol::kSelectionPauseMs : 0));
+    }
+    return floor;
+}
+
 int RunEngine(double durationS)
 {
     std::map<int, long long> socketErrors;
-    long long raised = 0, unhandled = 0;
-    std::string lastRaised;
+    long long failures = 0, unhandled = 0;
+    std::string lastFailure;
     net::SocketLayer::instance().OnUnhandledException = [&](const std::exception& e) {
         ++unhandled;
-        lastRaised = e.what();
+        lastFailure = e.what();
     };
 
-    EngineRig rig;
-    net::TUDPSocket& socket = rig.socket;
-    QTimer& timeout = rig.timeout;
-    const EngineRig::ListedMacs& list = rig.list;
-    protocol::DeviceProtocol& protocol = rig.protocol;
-
-    // Tries of the per-device reads that ran out their 2000 ms deadline. A
-    // try begins when the engine arms the reply timer; the arming time is
-    // read from the timer's remaining time whenever it is seen running (just
-    // before each datagram is dispatched, which stops it, and every 10 ms).
-    // A try still pending 1900 ms after its arming is ending by its deadline.
-    long long deadlineTries = 0;
-    Clock::time_point tryArmedAt{};
-    bool tryCounted = true;
-    auto noteArming = [&] {
-        if (!timeout.isActive())
-            return;
-        const Clock::time_point armedAt =
-            Clock::now() - std::chrono::milliseconds(protocol::kReplyTimeoutMs - timeout.remainingTime());
-        if (std::abs(Ms(armedAt - tryArmedAt)) > 20) {
-            tryArmedAt = armedAt;
-            tryCounted = false;
-        }
+    // A failure ends a session for good; the next cycle gets a new one.
+    std::unique_ptr<EngineRig<WatchedTransport>> rig;
+    long long deliveredBefore = 0;
+    auto newRig = [&] {
+        if (rig)
+            deliveredBefore += rig->transport.delivered;
+        rig.reset();
+        rig = std::make_unique<EngineRig<WatchedTransport>>();
+        net::TUDPSocket& socket = rig->transport.CommandSocket();
+        socket.OnError = [&, transportsOwn = socket.OnError](net::ASocket& s) {
+            ++socketErrors[s.ErrorCode()];
+            transportsOwn(s);
+        };
+        rig->session.SetFailureHandler([&](int32_t code, const std::string& description) {
+            ++failures;
+            lastFailure = std::to_string(code) + " " + description;
+        });
     };
-    auto reading = [&] {
-        return protocol.ExpectedReply() == protocol::kReplyAcknowledgement ||
-            protocol.ExpectedReply() == protocol::kReplyValue;
-    };
-    auto noteDeadline = [&] {
-        if (reading() && !tryCounted && protocol.ReplyStatus() == protocol::kStatusPending &&
-            Ms(Clock::now() - tryArmedAt) >= 1900) {
-            ++deadlineTries;
-            tryCounted = true;
-        }
-    };
-
-    // Tries settled by a reply: only the device's own address answers, so a
-    // try can wait up to its deadline for it (a flood source read as a device
-    // sends now and then). Each such try adds its wait to the floor.
-    double replyWaitMs = 0;
-
-    long long reads = 0;
-    long long pauseGaps = 0;
-    Clock::time_point lastRead = Clock::now();
-    socket.OnError = [&](net::ASocket& s) { ++socketErrors[s.ErrorCode()]; };
-    socket.OnDataAvailable = [&](net::AUDPSocket&) {
-        const Clock::time_point now = Clock::now();
-        if (Ms(now - lastRead) >= kPauseGapMs)
-            ++pauseGaps;
-        lastRead = now;
-        ++reads;
-        noteArming();
-        const bool wasPending = reading() && protocol.ReplyStatus() == protocol::kStatusPending;
-        protocol.GniazdoTransmisjiRozkazowDoModuluDataAvailable();
-        if (wasPending && protocol.ReplyStatus() != protocol::kStatusPending && !tryCounted)
-            replyWaitMs += std::min(Ms(Clock::now() - tryArmedAt), double(protocol::kReplyTimeoutMs));
-    };
-    // The protocol's own handler has ended the try by the time this runs.
-    QObject::connect(&timeout, &QTimer::timeout, [&] {
-        if (reading() && !tryCounted) {
-            ++deadlineTries;
-            tryCounted = true;
-        }
-    });
-
-    QTimer sampler;
-    sampler.setInterval(10);
-    QObject::connect(&sampler, &QTimer::timeout, [&] {
-        noteArming();
-        noteDeadline();
-    });
-    sampler.start();
+    newRig();
+    auto reads = [&] { return deliveredBefore + rig->transport.delivered; };
 
     const auto udpBefore = UdpCounters();
     const Clock::time_point start = Clock::now();
     const double cpuStart = CpuMs();
     for (int cycle = 1; Ms(Clock::now() - start) < durationS * 1000; ++cycle) {
+        if (rig->session.Abandoned())
+            newRig();
         const Clock::time_point cycleStart = Clock::now();
-        const long long readsBefore = reads;
+        const long long readsBefore = reads();
         const auto errorsBefore = socketErrors;
-        const long long raisedBefore = raised;
+        const long long failuresBefore = failures;
+        rig->transport.sent.clear();
 
-        protocol.StartDiscovery();
-        // The window's reads are not pauses: count gaps from the first read on.
-        lastRead = Clock::now();
-        const long long gapsBefore = pauseGaps;
-        const long long deadlinesBefore = deadlineTries;
-        const double replyWaitBefore = replyWaitMs;
-        try {
-            protocol.ReadAllDevices();
-        } catch (const std::exception& e) {
-            ++raised;
-            lastRaised = e.what();
-        }
-        // What the window recorded: the reads and the listing add nothing.
-        std::set<std::string> found;
-        int recorded = 0;
-        for (int n = 1; n <= protocol::DeviceTable::kSlots && !protocol.Devices()[n].Mac.empty(); ++n) {
-            ++recorded;
-            found.insert(protocol.Devices()[n].Mac + "@" + protocol.Devices()[n].Address);
-        }
-        protocol.ListDevices();
+        const protocol::DiscoveryResult result = rig->session.Discover();
         const Clock::time_point cycleEnd = Clock::now();
+        const Floor floor = FloorOf(rig->transport.sent, cycleEnd);
 
+        // The found set: every device recorded in the window was either
+        // listed or reported unread.
+        std::set<std::string> found, listed;
+        for (const protocol::DeviceRow& row : result.Rows) {
+            found.insert(row.Mac + "@" + row.Address);
+            listed.insert(row.Mac);
+        }
+        int recorded = int(result.Rows.size());
+        for (const protocol::UnreadDevice& device : result.Unread) {
+            found.insert(device.Mac + "@" + device.Address);
+            recorded += device.Listed ? 0 : 1;
+        }
         int foundWell = 0, listedWell = 0;
         for (const WellBehaved& device : kDevices) {
             foundWell += found.count(device.mac + "@" + device.ip) ? 1 : 0;
-            for (const std::string& mac : list.macs)
-                listedWell += mac == device.mac ? 1 : 0;
+            listedWell += listed.count(device.mac) ? 1 : 0;
         }
         long long errors10040 = socketErrors[10040] - (errorsBefore.count(10040) ? errorsBefore.at(10040) : 0);
         long long otherErrors = 0;
@@ -257,24 +244,20 @@ int RunEngine(double durationS)
                 otherErrors += count - (errorsBefore.count(code) ? errorsBefore.at(code) : 0);
         }
         const auto [rss, hwm] = Memory();
-        const long long pauses = pauseGaps - gapsBefore;
-        const long long deadlines = deadlineTries - deadlinesBefore;
         json line = {{"cycle", cycle},
                      {"ms", Ms(cycleEnd - cycleStart)},
                      {"recorded", recorded},
-                     {"pauses", pauses},
-                     {"deadlines", deadlines},
-                     {"floor_ms",
-                      2000.0 + 500.0 * static_cast<double>(pauses) + 2000.0 * static_cast<double>(deadlines) +
-                          (replyWaitMs - replyWaitBefore)},
+                     {"pauses", floor.pauses},
+                     {"deadlines", floor.deadlines},
+                     {"floor_ms", floor.ms},
                      {"floor_n_ms", 2000.0 + 500.0 * recorded},
                      {"found_well", foundWell},
                      {"listed_well", listedWell},
-                     {"listed", list.macs.size()},
-                     {"reads", reads - readsBefore},
+                     {"listed", result.Rows.size()},
+                     {"reads", reads() - readsBefore},
                      {"errors_10040", errors10040},
                      {"errors_other", otherErrors},
-                     {"raised", raised - raisedBefore},
+                     {"raised", failures - failuresBefore},
                      {"rss_kib", rss},
                      {"hwm_kib", hwm},
                      {"cpu_ms", CpuMs() - cpuStart},
@@ -282,10 +265,10 @@ int RunEngine(double durationS)
         std::printf("%s\n", line.dump().c_str());
         std::fflush(stdout);
     }
-    socket.Terminate();
+    rig->transport.Terminate();
 
     const auto udpAfter = UdpCounters();
-    json done = {{"done", true}, {"reads", reads}, {"unhandled", unhandled}, {"last_error", lastRaised}};
+    json done = {{"done", true}, {"reads", reads()}, {"unhandled", unhandled}, {"last_error", lastFailure}};
     for (const char* counter : {"InDatagrams", "RcvbufErrors", "InErrors", "OutDatagrams"}) {
         const long long before = udpBefore.count(counter) ? udpBefore.at(counter) : 0;
         const long long after = udpAfter.count(counter) ? udpAfter.at(counter) : 0;
@@ -384,12 +367,11 @@ int RunSoak(const Options& options, const QString& self)
     std::printf("| Datagrams sent by the flood | %s |\n", field(floodCounts, "sent").c_str());
     std::printf("| Datagrams received by the workstation (kernel) | %s |\n", field(done, "udp_InDatagrams").c_str());
     std::printf("| Dropped by the kernel, receive buffer full | %s |\n", field(done, "udp_RcvbufErrors").c_str());
-    std::printf("| Read through the data-available handler (the rest: taken by StartDiscovery as waiting from "
-                "before a cycle, or unread at the end) | %s |\n",
+    std::printf("| Datagrams handed to the engine (the rest: unread at the end) | %s |\n",
                 field(done, "reads").c_str());
     std::printf("| Socket errors (code: count) | %s |\n", field(done, "socket_errors").c_str());
     std::printf(
-        "| Errors raised out of a cycle / unhandled | %d / %s |\n",
+        "| Failures that ended a session / unhandled errors | %d / %s |\n",
         [&] {
             int n = 0;
             for (const json& c : cycles)
@@ -398,8 +380,7 @@ int RunSoak(const Options& options, const QString& self)
         }(),
         field(done, "unhandled").c_str());
     std::printf("| Crashes | %d |\n", crashed ? 1 : 0);
-    std::printf("| Hangs (cycle > 2000 + pauses x 500 + deadline tries x 2000 ms + waits for replies + 1 s) | %d |\n",
-                hangs);
+    std::printf("| Hangs (cycle > its floor from the commands sent + 1 s) | %d |\n", hangs);
     std::printf("| Cycles over 2000 + N x 500 ms + 1 s (N recorded) | %d |\n", hangsByN);
     if (!cycles.empty()) {
         std::printf("| Longest cycle over its floor | %.0f ms |\n", longestOver);

@@ -15,8 +15,16 @@ TEST(DeviceListIndent, UnmarkedRowsStartTheirAddressWhereMarkedRowsDo)
     RunningProgram program;
     app::DeviceListAdapter rows;
     rows.SetWidget(static_cast<app::DeviceListWidget*>(program.form.lvIP));
-    for (int image : {protocol::DeviceListView::kImageLetterE, -1, protocol::DeviceListView::kImageExclamation})
-        rows.AddRow({"192.168.1.5", "255.255.255.0", "MAC-A", image, false, false, false, ""});
+    std::vector<protocol::DeviceRow> shownRows;
+    for (int image : {protocol::DeviceRow::kImageLetterE, -1, protocol::DeviceRow::kImageExclamation}) {
+        protocol::DeviceRow row;
+        row.Address = "192.168.1.5";
+        row.Mask = "255.255.255.0";
+        row.Mac = "MAC-A";
+        row.Image = image;
+        shownRows.push_back(row);
+    }
+    rows.ShowRows(shownRows);
     const QImage shown = program.form.lvIP->viewport()->grab().toImage();
     std::vector<int> inkEnds;
     for (int row = 0; row < 3; ++row) {

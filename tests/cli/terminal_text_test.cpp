@@ -41,20 +41,25 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
                   "01";
     device.FlagE = true;
     device.ReadOk = true;
-    const std::string table = cli::FormatDevices({device}, cli::Format::Table);
+    const std::string table = cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Table);
     EXPECT_NE(table.find("MAC\\x1b]0;pwned\\x07  40\\x9b01"), std::string::npos) << table;
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
-    EXPECT_NE(cli::FormatDevices({device}, cli::Format::Csv)
+    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Csv)
                   .find(",MAC\x1b]0;pwned\x07,40\xc2\x9b"
                         "01,"),
               std::string::npos);
-    EXPECT_NE(cli::FormatDevices({device}, cli::Format::Json).find("MAC\\u001b]0;pwned\\u0007"), std::string::npos);
+    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Json).find("MAC\\u001b]0;pwned\\u0007"), std::string::npos);
 
-    const cli::ChangeResult result{2, "MAC\x1b[2J", "10.0.0.8", "255.0.0.0", cli::Outcome::Refused, "odmowa\x1b[0m"};
-    EXPECT_EQ(cli::FormatResults({result}, cli::Format::Table, false),
+    cli::ChangeResult result;
+    result.lineNumber = 2;
+    result.mac = "MAC\x1b[2J";
+    result.address = "10.0.0.8";
+    result.mask = "255.0.0.0";
+    result.outcome = cli::Outcome::Refused;
+    result.detail = "odmowa\x1b[0m";
+    EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Table),
               "wiersz 2: MAC\\x1b[2J -> 10.0.0.8/255.0.0.0: odmowa urządzenia (odmowa\\x1b[0m)\n");
-    EXPECT_EQ(cli::FormatResults({result}, cli::Format::Csv, false),
-              "line,mac,address,mask,result,detail\n2,MAC\x1b[2J,10.0.0.8,255.0.0.0,refused,odmowa\x1b[0m\n");
+    EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Csv), "2,MAC\x1b[2J,10.0.0.8,255.0.0.0,refused,odmowa\x1b[0m,,,\n");
 }
 
 } // namespace

@@ -1,64 +1,35 @@
 // SPDX-License-Identifier: MIT
-// Reply datagrams of any bytes and any length (0 to 65507) into the request
-// engine and the device table, in every state a datagram can meet:
-//   - no request pending, as at program start (nothing may change);
-//   - the discovery collection window open, the table empty, part-full or
-//     full (255 devices), each datagram recorded or not; sometimes with
-//     datagrams that waited unread from before the cycle, which
-//     StartDiscovery must take before it sends "X";
-//   - a request pending (SendCommand waiting for its acknowledgement), and
-//     the idle state it leaves behind;
-//   - the dispatcher called directly with any kind and any sender text.
+// Datagrams of any bytes, any sender text and any interface index into the
+// device engine, on a transport with a clock of its own (deadlines cost
+// nothing, nothing is sent on any network). The input picks a small fleet of
+// simulated devices (sometimes a crowd of 250 and more), their faults, the
+// interfaces, and a run of operations: full or quick discoveries, changes,
+// closings, an Abandon, a socket that fails at some send. Fuzzed datagrams
+// meet every state: waiting before a cycle or between operations, and
+// arriving after any command (the collection window, a per-device read, a
+// change's steps) at any delay.
 //
-// Path. Datagrams of the first three states travel the real way: a plain
-// socket bound to a 127.x.y.z address from the input sends them over the
-// loopback to the real command socket (a TUDPSocket bound to port 1153 with
-// a 4096-byte packet size, as the main window has it), whose readiness
-// notification reaches the real data-available handler on the Qt event
-// loop, which reads the datagram and dispatches it. That costs a few tens of
-// microseconds per datagram, cheap enough for every iteration. The direct
-// state calls DispatchReply/RecordDevice itself, to reach what the socket
-// cannot carry: sender texts that are no address, "TIMEOUT", kinds other
-// than the current one (kind 3 is only ever pending after a selection and a
-// login with their 500 ms pause, too slow for a fuzzer; the soak covers it).
-//
-// Invariants, checked against a model of the documented rules after every
-// datagram: the table never holds one MAC in two slots nor more than 255
-// devices; recorded devices fill slots 1..n in arrival order, each with the
-// MAC, port and E flag its datagram carried and the sender's address;
-// ReplyStatus and LastReply are what the rules make of the datagram; every
-// dispatched datagram stops the reply timer; a datagram over 4096 bytes
-// reports error 10040 through OnError and is dropped: no reply, no change;
-// a pending request always ends: a datagram that settles nothing leaves it
-// pending for the next one, and left alone it ends with 4 by its 2000 ms
-// deadline (tried for real at most every 30 s of fuzzing, since it costs
-// 2 s; in between a later "A" ends it).
-//
-// Sends: only inside a private network namespace with nothing but the
-// loopback (scripts/fuzz), where the engine's broadcasts go nowhere.
+// After every operation, checked against a restatement of the rules:
+// discovery records the first reply of each MAC that arrived in the
+// collection window, up to 255; the rows never hold one MAC twice, each row
+// carries the MAC, port, E flag, sender and interface of that reply; the
+// rows are the recorded devices that were read (all of them, for a quick
+// discovery), each run between unlisted ones in descending key order; every
+// recorded device is listed or reported unread; every operation ends within
+// 2000 ms per command it sent, plus the pauses; a failed socket is reported
+// once and ends all work: nothing is sent after it or after an Abandon.
+#include "fake_transport.h"
 #include "fuzz_check.h"
-#include "fuzz_process.h"
 
-#include "net/errors/socket_errors.h"
-#include "net/socket/udp_socket.h"
-#include "protocol/device_protocol.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QObject>
-#include <QTimer>
+#include "protocol/device_session.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <arpa/inet.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
-#include <memory>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,592 +38,281 @@ using namespace protocol;
 
 namespace {
 
-constexpr std::size_t kPacketSize = 4096;       // the command socket's MaxPacketSize
-constexpr std::size_t kLargestDatagram = 65507; // IPv4 UDP payload limit
-constexpr uint16_t kCommandPort = 1153;
+using Ms = FakeTransport::Ms;
 
-// What the run reached, printed when it ends.
-struct Reached {
-    uint64_t realDatagrams = 0, truncated = 0, directDispatches = 0, recorded = 0, refusedFull = 0, settledPending = 0,
-             endedByLaterReply = 0, endedByDeadline = 0, staleTaken = 0;
-    ~Reached()
+// The fake transport, also noting each datagram it hands over and how many
+// commands had left by then.
+class WatchedTransport : public FakeTransport {
+public:
+    struct Delivery {
+        Datagram datagram;
+        std::size_t sentBefore;
+    };
+    std::vector<Delivery> deliveries;
+
+    void SetReceiver(Receiver receiver) override
     {
-        std::fprintf(stderr,
-                     "fuzz_reply_datagram reached: %llu datagrams through the socket (%llu over 4096 bytes), "
-                     "%llu waiting from before a cycle, %llu direct dispatches, %llu devices recorded, %llu new "
-                     "devices refused by a full table, pending requests settled by a fuzzed reply %llu, by a later "
-                     "reply %llu, by the 2000 ms deadline %llu\n",
-                     (unsigned long long)realDatagrams, (unsigned long long)truncated, (unsigned long long)staleTaken,
-                     (unsigned long long)directDispatches, (unsigned long long)recorded,
-                     (unsigned long long)refusedFull, (unsigned long long)settledPending,
-                     (unsigned long long)endedByLaterReply, (unsigned long long)endedByDeadline);
+        FakeTransport::SetReceiver(receiver ? Receiver([this, receiver](const Datagram& datagram) {
+            deliveries.push_back({datagram, sent.size()});
+            receiver(datagram);
+        })
+                                            : Receiver());
     }
 };
-Reached reached;
 
-// ---- the documented rules, restated ----------------------------------------
+// ---- the rules, restated ----------------------------------------------------
 
-struct Record {
-    std::string mac, port, address;
+struct Recorded {
+    std::string port, address, interface;
     bool flagE = false;
 };
 
-struct ReplyFields {
-    std::string mac, port, flags;
-};
-
-// "A" MAC "/" port "/" flags ["/" ignored]: from the second character, each
-// field up to the next "/".
-ReplyFields SplitFields(const std::string& text)
+// Sort key: the address's octets o1.o2.o3.o4 as the signed value o4 o3 o2 o1;
+// a text inet_addr cannot read counts as 255.255.255.255.
+int32_t Key(const std::string& address)
 {
-    ReplyFields fields;
-    std::string* into[] = {&fields.mac, &fields.port, &fields.flags};
-    int field = 0;
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        if (text[i] == '/') {
-            if (++field == 3)
-                break;
-            continue;
-        }
-        into[field]->push_back(text[i]);
-    }
-    return fields;
+    const uint32_t value = ntohl(inet_addr(address.c_str())); // o1 is the top byte
+    const uint32_t swapped =
+        (value & 0xFF) << 24 | (value >> 8 & 0xFF) << 16 | (value >> 16 & 0xFF) << 8 | (value >> 24);
+    return static_cast<int32_t>(swapped);
 }
 
-struct EngineModel {
-    uint8_t status = kStatusOk;
-    std::string lastReply;
-    std::vector<Record> table;
-    bool timerStopped = false; // the last dispatch stopped the reply timer
+struct Model {
+    std::vector<std::string> order; // MACs in the order recorded
+    std::map<std::string, Recorded> devices;
 
-    void Record(const std::string& text, const std::string& sender)
+    // "A" MAC "/" port "/" flags ["/" ...], each field up to the next "/".
+    void Take(const Datagram& d, bool restricted, bool routed)
     {
-        if (text.empty() || text[0] != 'A') {
-            status = kStatusNoReply;
+        if (d.Text.empty() || d.Text[0] != 'A' || (restricted && d.Interface != 3))
             return;
+        std::string fields[3];
+        int field = 0;
+        for (std::size_t i = 1; i < d.Text.size() && field < 3; ++i) {
+            if (d.Text[i] == '/')
+                ++field;
+            else
+                fields[field] += d.Text[i];
         }
-        ReplyFields fields = SplitFields(text);
-        // A reply without a MAC names no device; a known MAC is not new; a
-        // full table keeps what it has. None of them settles the status.
-        if (fields.mac.empty())
+        if (fields[0].empty() || devices.count(fields[0]) || order.size() == DeviceTable::kSlots)
             return;
-        for (const auto& record : table) {
-            if (record.mac == fields.mac)
-                return;
-        }
-        if (table.size() == DeviceTable::kSlots) {
-            ++reached.refusedFull;
-            return;
-        }
-        ++reached.recorded;
-        const bool flagE = fields.flags.size() >= 3 && fields.flags[2] == 'E';
-        table.push_back({fields.mac, fields.port, sender, flagE});
-        status = kStatusOk;
-    }
-
-    void Dispatch(const std::string& text, const std::string& sender, uint8_t kind)
-    {
-        timerStopped = false;
-        if (text.empty() && sender.empty())
-            return;
-        timerStopped = true;
-        if (sender == "TIMEOUT") {
-            status = kStatusNoReply;
-            return;
-        }
-        if (kind == kReplyDiscovery) {
-            Record(text, sender);
-            return;
-        }
-        if (kind != kReplyAcknowledgement && kind != kReplyValue)
-            return;
-        const char letter = text.empty() ? '\0' : text[0];
-        switch (letter) {
-        case 'A': status = 0; break;
-        case 'C': status = 1; break;
-        case 'F': status = 2; break;
-        case 'D': status = 3; break;
-        default: return; // settles nothing
-        }
-        if (kind == kReplyValue && letter == 'A')
-            lastReply = text;
-    }
-
-    void StartDiscovery()
-    {
-        table.clear();
-        status = kStatusPending;
+        const bool flagE = fields[2].size() >= 3 && fields[2][2] == 'E';
+        order.push_back(fields[0]);
+        devices[fields[0]] = {fields[1], d.Sender, routed && d.Interface == 3 ? "eth" : "", flagE};
     }
 };
 
-// ---- what the main window gives the protocol ----------------------------
+// ---- the run ----------------------------------------------------------------
 
-class RecordingList : public DeviceListView {
-public:
-    void Clear() override { rows = 0; }
-    void SetEnabled(bool value) override { enabled = value; }
-    void AddRow(const DeviceRow&) override { ++rows; }
-    void Repaint() override {}
-    int rows = 0;
-    bool enabled = true;
-};
+struct Run {
+    WatchedTransport transport;
+    FakeFleet fleet{transport};
+    DeviceSession session{transport};
+    std::function<void(FakeTransport&, const std::string&)> answer = transport.onBroadcast;
+    std::multimap<std::size_t, std::pair<Ms, Datagram>> arrivals; // by the send they follow
+    int abandonAtSend = -1;
+    int crowd = 0; // devices that answer only "X", enough to fill the table
+    int failures = 0;
+    std::vector<DeviceRow> rows;
+    bool restricted = false, routed = false;
+    std::size_t stoppedAt = SIZE_MAX; // commands sent when the work ended
 
-class RecordingMessages : public OperatorMessages {
-public:
-    void ShowMessage(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
-
-// ---- the rig: one command socket for the whole run ------------------------
-
-struct Rig {
-    net::TUDPSocket socket;
-    std::vector<int32_t> socketErrors; // OnError codes since the last check
-    DeviceProtocol* protocol = nullptr;
-    std::function<void()> afterDispatch;
-    uint64_t delivered = 0;
-    QTimer wakeUp; // bounds each blocking pass of the loop while waiting
-
-    Rig()
+    Run()
     {
-        socket.OnError = [this](net::ASocket& s) { socketErrors.push_back(s.ErrorCode()); };
-        wakeUp.setInterval(50);
-    }
-
-    // Takes over the command socket from a protocol that has just configured
-    // it: bound to the command port at once, and its datagrams counted.
-    void Attach(DeviceProtocol& engine)
-    {
-        protocol = &engine;
-        socket.SetLocalPort(kCommandLocalPort);
-        socket.SetBound(true);
-        socket.OnDataAvailable = [this](net::AUDPSocket&) {
-            // A notification can come with nothing waiting (the datagram was
-            // taken already); only one that had a datagram to read counts.
-            if (!Waiting())
-                return;
-            if (protocol) {
-                protocol->GniazdoTransmisjiRozkazowDoModuluDataAvailable();
-            } else {
-                std::string stray;
-                sockaddr_in from{};
-                socket.ReadPacket(stray, from);
-            }
-            ++delivered;
-            if (afterDispatch)
-                afterDispatch();
+        session.SetFailureHandler([this](int32_t, const std::string&) { ++failures; });
+        transport.onBroadcast = [this](FakeTransport& t, const std::string& command) {
+            answer(t, command);
+            for (int n = 0; command == "X" && n < crowd; ++n)
+                t.Schedule(Ms(2),
+                           {"ACROWD-" + std::to_string(n) + "/1001/000",
+                            "10.1." + std::to_string(n % 7) + "." + std::to_string(n), 0});
+            const std::size_t index = transport.sent.size() - 1;
+            for (auto [at, end] = arrivals.equal_range(index); at != end; ++at)
+                t.Schedule(at->second.first, at->second.second);
+            if (int(index) == abandonAtSend)
+                session.Abandon();
         };
     }
-
-    // Whether a datagram waits in the command socket's queue.
-    bool Waiting() const
-    {
-        char byte;
-        return ::recv(socket.SocketHandle(), &byte, 1, MSG_PEEK | MSG_DONTWAIT) >= 0;
-    }
 };
 
-Rig& TheRig()
-{
-    static Rig* rig = new Rig; // lives until the process ends
-    return *rig;
-}
-
-std::string DottedHostOrder(uint32_t address)
-{
-    char text[INET_ADDRSTRLEN];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFF, (address >> 8) & 0xFF,
-                  address & 0xFF);
-    return text;
-}
-
-// One datagram to the command port from a socket of its own bound to the
-// given loopback address.
-void SendFrom(uint32_t senderHostOrder, const std::string& payload)
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    FUZZ_CHECK(fd >= 0, "no sending socket");
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = htonl(senderHostOrder);
-    FUZZ_CHECK(::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0,
-               "cannot bind the sender to " + DottedHostOrder(senderHostOrder));
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(kCommandPort);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const ssize_t sent = ::sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    ::close(fd);
-    FUZZ_CHECK(sent == static_cast<ssize_t>(payload.size()), "the loopback refused a datagram");
-}
-
-// Runs the event loop until the data-available handler has run `count` more times.
-void AwaitDeliveries(uint64_t count)
-{
-    Rig& rig = TheRig();
-    const uint64_t target = rig.delivered + count;
-    QElapsedTimer waited;
-    waited.start();
-    rig.wakeUp.start();
-    while (rig.delivered < target) {
-        FUZZ_CHECK(waited.elapsed() < 5000,
-                   "a datagram on the loopback did not reach the data-available handler in 5 s");
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    rig.wakeUp.stop();
-}
-
-// ---- one iteration ---------------------------------------------------------
-
-struct Datagram {
-    std::string payload;
-    uint32_t sender = INADDR_LOOPBACK; // host order, a 127/8 address
-    // For direct dispatch only:
-    std::string senderText;
-    uint8_t kind = 0;
-};
-
-Datagram NextDatagram(FuzzedDataProvider& in)
+Datagram NextDatagram(FuzzedDataProvider& in, const Run& run)
 {
     Datagram d;
     const uint8_t shape = in.ConsumeIntegral<uint8_t>();
-    d.sender = (127u << 24) | (in.ConsumeIntegral<uint16_t>() << 8) | (1u + in.ConsumeIntegral<uint8_t>() % 254u);
+    const auto& devices = run.fleet.devices;
     switch (shape % 4) {
-    case 0: d.senderText = DottedHostOrder(d.sender); break;
-    case 1: d.senderText = in.ConsumeRandomLengthString(40); break;
-    case 2: d.senderText = "TIMEOUT"; break;
-    default: d.senderText.clear(); break;
+    case 0: d.Sender = devices.empty() ? "" : devices[in.ConsumeIntegral<uint8_t>() % devices.size()].Address; break;
+    case 1: d.Sender = in.ConsumeRandomLengthString(20); break;
+    case 2: d.Sender = "10.0.0." + std::to_string(in.ConsumeIntegral<uint8_t>()); break;
+    default: d.Sender = "255.255.255.255"; break;
     }
-    const uint8_t kind = in.ConsumeIntegral<uint8_t>();
-    d.kind = kind < 240 ? kind % 4 : kind;
-    d.payload = in.ConsumeRandomLengthString(600);
-    // Stretch some to a length anywhere up to the largest datagram.
-    if (shape & 0x80) {
-        const std::size_t length = in.ConsumeIntegralInRange<std::size_t>(0, kLargestDatagram);
-        const std::string pattern = d.payload.empty() ? std::string(1, static_cast<char>(shape)) : d.payload;
-        d.payload.clear();
-        while (d.payload.size() < length)
-            d.payload += pattern;
-        d.payload.resize(length);
-    }
+    // A datagram always has a sender: no socket delivers an empty one.
+    if (d.Sender.empty())
+        d.Sender = "?";
+    d.Interface = shape & 0x10 ? 3 : in.ConsumeIntegral<uint8_t>() % 8;
+    d.Text = in.ConsumeRandomLengthString(80);
     return d;
 }
 
-void CheckTable(const DeviceProtocol& protocol, const EngineModel& model, const std::string& after)
+FakeDevice NextDevice(FuzzedDataProvider& in, int number)
 {
-    const DeviceTable& table = protocol.Devices();
-    std::set<std::string> macs;
-    int recorded = 0;
-    for (int number = 1; number <= DeviceTable::kSlots; ++number) {
-        const NumerIP& slot = table[number];
-        if (slot.Mac.empty())
-            continue;
-        ++recorded;
-        FUZZ_CHECK(macs.insert(slot.Mac).second, "two slots hold the MAC \"" + Escaped(slot.Mac) + "\" " + after);
-    }
-    FUZZ_CHECK(recorded <= DeviceTable::kSlots, "more records than slots");
-    FUZZ_CHECK(recorded == static_cast<int>(model.table.size()),
-               "the table holds " + std::to_string(recorded) + " devices, expected " +
-                   std::to_string(model.table.size()) + " " + after);
-    for (std::size_t i = 0; i < model.table.size(); ++i) {
-        const NumerIP& slot = table[static_cast<int>(i) + 1];
-        const Record& record = model.table[i];
-        const std::string which = "slot " + std::to_string(i + 1) + " " + after;
-        FUZZ_CHECK(slot.Mac == record.mac,
-                   "MAC \"" + Escaped(slot.Mac) + "\", expected \"" + Escaped(record.mac) + "\" in " + which);
-        FUZZ_CHECK(slot.Port == record.port,
-                   "port \"" + Escaped(slot.Port) + "\", expected \"" + Escaped(record.port) + "\" in " + which);
-        FUZZ_CHECK(slot.FlagE == record.flagE, "E flag in " + which);
-        FUZZ_CHECK(slot.Address == record.address,
-                   "address \"" + Escaped(slot.Address) + "\", expected \"" + Escaped(record.address) + "\" in " +
-                       which);
-    }
+    static const char* const kReplies[] = {"", "A", "C", "D", "F", "Ax"};
+    FakeDevice device;
+    device.Mac = "MAC-" + std::to_string(number);
+    device.Address = "192.168." + std::to_string(number / 200) + "." + std::to_string(number % 200 + 1);
+    device.Flags = in.ConsumeBool() ? "00E" : "000";
+    const uint8_t faults = in.ConsumeIntegral<uint8_t>();
+    for (const char* command : {"W", "L", "GNM", "A"})
+        if (faults & (1u << (command[0] % 8)))
+            device.Replies[command] = kReplies[in.ConsumeIntegral<uint8_t>() % 6];
+    return device;
 }
 
-void CheckState(const DeviceProtocol& protocol, const QTimer& timer, const EngineModel& model, const std::string& after)
+void CheckDiscovery(Run& run, const DiscoveryResult& found, DiscoveryDepth depth, std::size_t sentBefore,
+                    std::size_t deliveredBefore)
 {
-    FUZZ_CHECK(protocol.ReplyStatus() == model.status,
-               "ReplyStatus " + std::to_string(protocol.ReplyStatus()) + ", expected " + std::to_string(model.status) +
-                   " " + after);
-    FUZZ_CHECK(protocol.LastReply() == model.lastReply, "LastReply " + after);
-    if (model.timerStopped)
-        FUZZ_CHECK(!timer.isActive(), "the reply timer still runs " + after);
-    CheckTable(protocol, model, after);
-}
-
-std::string Describe(const Datagram& d, const std::string& how)
-{
-    return "after " + how + " datagram \"" + Escaped(d.payload, 60) + "\"";
-}
-
-// Through the loopback into the real command socket; the model sees what a
-// 4096-byte read makes of it (an oversized datagram is dropped).
-void DeliverReal(DeviceProtocol& protocol, QTimer& timer, EngineModel& model, const Datagram& d)
-{
-    Rig& rig = TheRig();
-    rig.socketErrors.clear();
-    const uint8_t kind = protocol.ExpectedReply();
-    SendFrom(d.sender, d.payload);
-    AwaitDeliveries(1);
-    const bool truncated = d.payload.size() > kPacketSize;
-    FUZZ_CHECK(rig.socketErrors == (truncated ? std::vector<int32_t>{net::WSAEMSGSIZE} : std::vector<int32_t>{}),
-               "socket errors while reading a " + std::to_string(d.payload.size()) + "-byte datagram");
-    ++reached.realDatagrams;
-    reached.truncated += truncated;
-    if (truncated)
-        model.timerStopped = false; // dropped: no reply, nothing changes
-    else
-        model.Dispatch(d.payload, DottedHostOrder(d.sender), kind);
-    CheckState(protocol, timer, model, Describe(d, "a real"));
-}
-
-void DeliverDirect(DeviceProtocol& protocol, QTimer& timer, EngineModel& model, const Datagram& d)
-{
-    ++reached.directDispatches;
-    protocol.DispatchReply(d.payload, d.senderText, d.kind);
-    model.Dispatch(d.payload, d.senderText, d.kind);
-    CheckState(protocol, timer, model, Describe(d, "a kind " + std::to_string(d.kind) + " direct"));
-}
-
-// Fills the first `count` slots as devices answering in the window would.
-void Prefill(DeviceProtocol& protocol, EngineModel& model, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        char mac[32];
-        std::snprintf(mac, sizeof mac, "00-20-4A-00-%02X-%02X", i / 256, i % 256);
-        const std::string text = std::string("A") + mac + "/1001/00" + (i % 7 == 0 ? "E" : "0");
-        const std::string sender = "10.0." + std::to_string(i / 200) + "." + std::to_string(10 + i % 200);
-        protocol.RecordDevice(text, sender);
-        model.Record(text, sender);
-    }
-    reached.recorded -= static_cast<uint64_t>(count); // only fuzzed devices count
-}
-
-int PrefillCount(FuzzedDataProvider& in)
-{
-    const uint8_t choice = in.ConsumeIntegral<uint8_t>();
-    if (choice < 32)
-        return DeviceTable::kSlots; // full
-    if (choice < 64)
-        return DeviceTable::kSlots - 1;
-    return choice % 24;
-}
-
-struct Iteration {
-    net::TUDPSocket& socket = TheRig().socket;
-    QTimer timeout;
-    RecordingList list;
-    RecordingMessages messages;
-    DeviceProtocol protocol{socket, timeout, list, messages};
-    EngineModel model;
-
-    Iteration() { TheRig().Attach(protocol); }
-    ~Iteration()
-    {
-        TheRig().protocol = nullptr;
-        TheRig().afterDispatch = nullptr;
-    }
-};
-
-// No request has ever been made: a datagram is read and changes nothing.
-void Idle(FuzzedDataProvider& in)
-{
-    Iteration it;
-    const int count = in.ConsumeIntegralInRange(1, 4);
-    for (int i = 0; i < count && in.remaining_bytes() > 0; ++i)
-        DeliverReal(it.protocol, it.timeout, it.model, NextDatagram(in));
-    FUZZ_CHECK(it.protocol.ExpectedReply() == kReplyNone, "the kind changed without a request");
-}
-
-void CollectionWindow(FuzzedDataProvider& in)
-{
-    Iteration it;
-    Rig& rig = TheRig();
-    // Datagrams that arrived before the cycle and wait unread: StartDiscovery
-    // takes them, as the kind of the last request (none here), before "X".
-    // Three of the largest still fit the socket's default receive queue.
-    const int stale = in.ConsumeIntegralInRange(0, 3) == 0 ? in.ConsumeIntegralInRange(1, 3) : 0;
-    std::size_t oversized = 0;
-    for (int i = 0; i < stale && in.remaining_bytes() > 0; ++i) {
-        const Datagram d = NextDatagram(in);
-        oversized += d.payload.size() > kPacketSize;
-        SendFrom(d.sender, d.payload);
-        ++reached.staleTaken;
-    }
-    rig.socketErrors.clear();
-    const uint64_t deliveredBefore = rig.delivered;
-    it.protocol.StartDiscovery();
-    it.model.StartDiscovery();
-    FUZZ_CHECK(!rig.Waiting(), "StartDiscovery left datagrams from before the cycle in the socket");
-    FUZZ_CHECK(rig.delivered == deliveredBefore, "the waiting datagrams were taken by StartDiscovery itself");
-    FUZZ_CHECK(rig.socketErrors == std::vector<int32_t>(oversized, net::WSAEMSGSIZE),
-               "each waiting datagram over 4096 bytes reported 10040");
-    FUZZ_CHECK(it.timeout.isActive() && it.protocol.ExpectedReply() == kReplyDiscovery && !it.list.enabled,
-               "the collection window is open");
-    CheckState(it.protocol, it.timeout, it.model, "after StartDiscovery");
-    Prefill(it.protocol, it.model, PrefillCount(in));
-    CheckState(it.protocol, it.timeout, it.model, "after the table was filled");
-    const int count = in.ConsumeIntegralInRange(1, 4);
-    for (int i = 0; i < count && in.remaining_bytes() > 0; ++i) {
-        const bool direct = in.ConsumeIntegralInRange(0, 3) == 0;
-        Datagram d = NextDatagram(in);
-        if (direct) {
-            d.kind = kReplyDiscovery;
-            DeliverDirect(it.protocol, it.timeout, it.model, d);
-        } else {
-            DeliverReal(it.protocol, it.timeout, it.model, d);
-        }
-        FUZZ_CHECK(!it.list.enabled, "the list stays disabled while replies are recorded");
-    }
-}
-
-// SendCommand waits for its acknowledgement while the datagrams arrive one
-// after another; those it did not need arrive after it returned.
-void PendingRequest(FuzzedDataProvider& in)
-{
-    static QElapsedTimer sinceLongCheck;
-    Iteration it;
-    Rig& rig = TheRig();
-    static const char* const commands[] = {"W00-20-4A-00-00-01", "LQOVUT", "SNM255.255.255.0", "E"};
-    const std::string command = commands[in.ConsumeIntegralInRange(0, 3)];
-    std::vector<Datagram> datagrams;
-    const int count = in.ConsumeIntegralInRange(1, 4);
-    for (int i = 0; i < count && in.remaining_bytes() > 0; ++i)
-        datagrams.push_back(NextDatagram(in));
-    if (datagrams.empty())
+    if (run.session.Abandoned()) {
+        FUZZ_CHECK(!found.Finished && found.Rows.empty(), "an ended session listed devices");
         return;
-
-    std::size_t next = 0;
-    bool terminatorSent = false;
-    bool leftToTimeOut = false;
-    auto sendNext = [&] {
-        rig.socketErrors.clear();
-        SendFrom(datagrams[next].sender, datagrams[next].payload);
-        ++next;
-    };
-    rig.afterDispatch = [&] {
-        if (terminatorSent) {
-            it.model.Dispatch("A", "127.0.0.1", kReplyAcknowledgement);
-        } else {
-            const Datagram& d = datagrams[next - 1];
-            const bool truncated = d.payload.size() > kPacketSize;
-            ++reached.realDatagrams;
-            reached.truncated += truncated;
-            FUZZ_CHECK(rig.socketErrors ==
-                           (truncated ? std::vector<int32_t>{net::WSAEMSGSIZE} : std::vector<int32_t>{}),
-                       "socket errors while reading a " + std::to_string(d.payload.size()) + "-byte reply");
-            if (truncated)
-                it.model.timerStopped = false; // dropped: no reply, nothing changes
-            else
-                it.model.Dispatch(d.payload, DottedHostOrder(d.sender), kReplyAcknowledgement);
-            CheckState(it.protocol, it.timeout, it.model, Describe(d, "a pending request's"));
-        }
-        if (it.protocol.ReplyStatus() != kStatusPending)
-            return;
-        if (next < datagrams.size()) {
-            sendNext();
-        } else if (!terminatorSent && !leftToTimeOut) {
-            if (!sinceLongCheck.isValid() || sinceLongCheck.elapsed() > 30000) {
-                leftToTimeOut = true; // this one ends by its deadline
-                sinceLongCheck.start();
-            } else {
-                terminatorSent = true;
-                SendFrom(INADDR_LOOPBACK, "A");
-            }
-        }
-    };
-
-    sendNext();
-    it.model.status = kStatusPending;
-    QElapsedTimer took;
-    took.start();
-    const int result = it.protocol.SendCommand(command, 1);
-    const qint64 elapsed = took.elapsed();
-    rig.afterDispatch = nullptr;
-
-    if (leftToTimeOut) {
-        it.model.status = kStatusNoReply;
-        FUZZ_CHECK(elapsed >= 1900 && elapsed <= 3000,
-                   "a try that got no reply ended after " + std::to_string(elapsed) + " ms, not about 2000 ms");
     }
-    FUZZ_CHECK(result == it.model.status && result != kStatusPending,
-               "SendCommand returned " + std::to_string(result) + ", expected " + std::to_string(it.model.status));
-    FUZZ_CHECK(it.protocol.ExpectedReply() == kReplyAcknowledgement, "the kind of the request");
-    FUZZ_CHECK(!it.timeout.isActive(), "the reply timer stopped with the request");
-    if (!leftToTimeOut)
-        FUZZ_CHECK(elapsed < 2000, "a request answered at once took " + std::to_string(elapsed) + " ms");
-    ++(leftToTimeOut ? reached.endedByDeadline : terminatorSent ? reached.endedByLaterReply : reached.settledPending);
+    FUZZ_CHECK(found.Finished, "an unfinished discovery without an Abandon");
+    // The collection window: what arrived after "X" and before the next command.
+    Model model;
+    for (std::size_t n = deliveredBefore; n < run.transport.deliveries.size(); ++n)
+        if (run.transport.deliveries[n].sentBefore == sentBefore + 1)
+            model.Take(run.transport.deliveries[n].datagram, run.restricted, run.routed);
 
-    // What the request did not need now meets the idle engine, still read
-    // as acknowledgements; none of it makes a request pending again.
-    for (; next < datagrams.size(); ++next) {
-        DeliverReal(it.protocol, it.timeout, it.model, datagrams[next]);
-        FUZZ_CHECK(it.protocol.ReplyStatus() != kStatusPending, "an idle engine became pending");
+    FUZZ_CHECK(found.Rows.size() <= DeviceTable::kSlots, "more than 255 rows");
+    std::set<std::string> listed;
+    for (const DeviceRow& row : found.Rows) {
+        FUZZ_CHECK(listed.insert(row.Mac).second, "the MAC \"" + Escaped(row.Mac) + "\" is listed twice");
+        const auto recorded = model.devices.find(row.Mac);
+        FUZZ_CHECK(recorded != model.devices.end(), "\"" + Escaped(row.Mac) + "\" listed but never recorded");
+        const Recorded& r = recorded->second;
+        FUZZ_CHECK(row.Port == r.port && row.FlagE == r.flagE && row.Address == r.address &&
+                       row.Interface == r.interface,
+                   "the row of \"" + Escaped(row.Mac) + "\" is not its first discovery reply");
+        FUZZ_CHECK((row.Image == DeviceRow::kImageLetterE) == row.FlagE, "the E mark");
+    }
+    std::size_t unlisted = 0;
+    for (const UnreadDevice& device : found.Unread) {
+        FUZZ_CHECK(model.devices.count(device.Mac) && device.Listed == (listed.count(device.Mac) != 0),
+                   "unread \"" + Escaped(device.Mac) + "\"");
+        unlisted += device.Listed ? 0 : 1;
+    }
+    const std::size_t expected = depth == DiscoveryDepth::Quick ? found.Rows.size() : found.Rows.size() + unlisted;
+    FUZZ_CHECK(expected == model.order.size(),
+               "recorded " + std::to_string(model.order.size()) + ", listed " + std::to_string(found.Rows.size()) +
+                   ", unread " + std::to_string(unlisted));
+    // Runs of listed devices in the order recorded, each sorted on its own.
+    std::size_t row = 0;
+    for (std::size_t first = 0; first < model.order.size();) {
+        std::size_t end = first;
+        while (end < model.order.size() && listed.count(model.order[end]))
+            ++end;
+        std::set<std::string> run(model.order.begin() + long(first), model.order.begin() + long(end));
+        for (std::size_t n = row; n < row + run.size(); ++n) {
+            FUZZ_CHECK(run.count(found.Rows[n].Mac), "row " + std::to_string(n) + " left its run");
+            FUZZ_CHECK(n == row || Key(found.Rows[n - 1].Address) >= Key(found.Rows[n].Address),
+                       "rows " + std::to_string(n - 1) + " and " + std::to_string(n) + " out of key order");
+        }
+        row += run.size();
+        first = end + 1;
     }
 }
 
-// Any kind, any sender text, straight into the dispatcher; now and then the
-// reply timer's own handler.
-void DirectDispatch(FuzzedDataProvider& in)
+void Operate(Run& run, FuzzedDataProvider& in)
 {
-    Iteration it;
-    if (in.ConsumeBool()) {
-        it.protocol.StartDiscovery();
-        it.model.StartDiscovery();
-        Prefill(it.protocol, it.model, PrefillCount(in));
+    FakeTransport& t = run.transport;
+    const std::size_t sentBefore = t.sent.size();
+    const std::size_t deliveredBefore = run.transport.deliveries.size();
+    const Ms start = t.Elapsed();
+    // Datagrams that wait before the operation, and those that come after
+    // one of its first commands.
+    for (int n = in.ConsumeIntegralInRange(0, 2); n > 0; --n)
+        t.Queue(NextDatagram(in, run));
+    for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
+        const std::size_t after = sentBefore + in.ConsumeIntegralInRange(0, 12);
+        const Ms delay(in.ConsumeIntegralInRange(0, 2600));
+        run.arrivals.emplace(after, std::make_pair(delay, NextDatagram(in, run)));
     }
-    const int count = in.ConsumeIntegralInRange(1, 6);
-    for (int i = 0; i < count && in.remaining_bytes() > 0; ++i) {
-        if (in.ConsumeIntegralInRange(0, 7) == 0) {
-            it.protocol.TimeoutTimer();
-            it.model.Dispatch("", "TIMEOUT", it.protocol.ExpectedReply());
-            CheckState(it.protocol, it.timeout, it.model, "after the reply timer fired");
-            continue;
+    Ms allowed(0);
+    switch (in.ConsumeIntegralInRange(0, 5)) {
+    case 0:
+    case 1:
+    case 2: {
+        const DiscoveryDepth depth = in.ConsumeBool() ? DiscoveryDepth::Full : DiscoveryDepth::Quick;
+        const DiscoveryResult found = run.session.Discover(depth);
+        CheckDiscovery(run, found, depth, sentBefore, deliveredBefore);
+        run.rows = found.Rows;
+        allowed = Ms(kCollectionWindowMs);
+        break;
+    }
+    case 3:
+    case 4: {
+        DeviceRow device;
+        if (!run.rows.empty() && in.ConsumeBool()) {
+            device = run.rows[in.ConsumeIntegral<uint8_t>() % run.rows.size()];
+        } else if (!run.fleet.devices.empty()) {
+            const FakeDevice& chosen = run.fleet.devices[in.ConsumeIntegral<uint8_t>() % run.fleet.devices.size()];
+            device.Address = chosen.Address;
+            device.Mac = chosen.Mac;
         }
-        DeliverDirect(it.protocol, it.timeout, it.model, NextDatagram(in));
+        const std::string address = in.ConsumeBool() ? device.Address : "172.16.0." + std::to_string(run.rows.size());
+        const ChangeOutcome outcome = run.session.Change(device, address, in.ConsumeBool() ? "" : "255.255.0.0");
+        FUZZ_CHECK(outcome.Ok() == (outcome.FailedStep == ChangeOutcome::Step::None), "a change's outcome");
+        FUZZ_CHECK(!outcome.MaskTaken || outcome.AddressTaken, "a mask taken without the address");
+        break;
     }
+    default:
+        run.session.Close();
+        allowed = Ms(1);
+        break;
+    }
+    std::size_t selections = 0;
+    for (std::size_t n = sentBefore; n < t.sent.size(); ++n)
+        selections += t.sent[n].command[0] == 'W' ? 1 : 0;
+    allowed += Ms(kReplyTimeoutMs) * long(t.sent.size() - sentBefore) + Ms(kSelectionPauseMs) * long(selections);
+    FUZZ_CHECK(t.Elapsed() - start <= allowed,
+               "an operation took " + std::to_string((t.Elapsed() - start).count()) + " ms, at most " +
+                   std::to_string(allowed.count()) + " allowed");
+    if (run.session.Abandoned() && run.stoppedAt == SIZE_MAX)
+        run.stoppedAt = t.sent.size();
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::RequirePrivateNetwork();
-    fuzz::StartQtApplication(false);
-    return 0;
-}
-
-// The command socket is bound at the first input, not at start-up: with
-// -merge or -fork the parent process runs no inputs and must leave port 1153
-// to the child that does.
-static void BindOnce()
-{
-    static bool bound = false;
-    if (bound)
-        return;
-    bound = true;
-    try {
-        Rig& rig = TheRig();
-        rig.socket.BroadcastPacket(kDevicePort, "X");
-        rig.socketErrors.clear();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr,
-                     "The command socket cannot bind port 1153 or broadcast here (scripts/fuzz gives "
-                     "the namespace a \"default dev lo\" route): %s\n",
-                     e.what());
-        std::exit(3);
-    }
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    BindOnce();
     FuzzedDataProvider in(data, size);
-    switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0: Idle(in); break;
-    case 1: CollectionWindow(in); break;
-    case 2: PendingRequest(in); break;
-    default: DirectDispatch(in); break;
+    Run run;
+    for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n)
+        run.fleet.devices.push_back(NextDevice(in, n));
+    run.crowd = in.ConsumeIntegralInRange(0, 15) == 0 ? in.ConsumeIntegralInRange(245, 260) : 0;
+    // No interface given (the routing table chooses), or one, perhaps the only one replies count through.
+    if (in.ConsumeBool()) {
+        run.routed = true;
+        run.restricted = in.ConsumeBool();
+        run.transport.routes = {{{3, "eth", "192.168.0.254"}}, run.restricted};
     }
+    run.transport.names = {{3, "eth"}};
+    if (in.ConsumeIntegralInRange(0, 3) == 0)
+        run.transport.failSendsAfter = in.ConsumeIntegralInRange(0, 12);
+    if (in.ConsumeIntegralInRange(0, 5) == 0)
+        run.abandonAtSend = in.ConsumeIntegralInRange(0, 12);
+
+    for (int n = in.ConsumeIntegralInRange(1, 4); n > 0 && in.remaining_bytes() > 0; --n)
+        Operate(run, in);
+
+    const std::size_t sent = run.transport.sent.size();
+    FUZZ_CHECK(run.failures <= 1, "a failure reported " + std::to_string(run.failures) + " times");
+    if (run.failures == 1)
+        FUZZ_CHECK(run.session.Abandoned() && sent == std::size_t(run.transport.failSendsAfter),
+                   "commands sent after the socket failed");
+    else if (run.abandonAtSend >= 0 && sent > std::size_t(run.abandonAtSend))
+        FUZZ_CHECK(run.session.Abandoned() && sent == std::size_t(run.abandonAtSend) + 1,
+                   "commands sent after an Abandon");
+    if (run.session.Abandoned())
+        FUZZ_CHECK(sent == run.stoppedAt, "commands sent after the work ended");
     return 0;
 }

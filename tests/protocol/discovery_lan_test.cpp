@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
+#include <tuple>
 
 #include <arpa/inet.h>
 #include <sys/socket.h>
@@ -32,26 +31,23 @@ TEST(Discovery, ListsInKeyOrderWithTheExactWireTraffic)
     ProtocolHarness h;
 
     const auto start = Clock::now();
-    EXPECT_TRUE(lan::RunDiscoveryCycle(h));
+    const DiscoveryResult found = h.session.Discover();
     const auto elapsed = MillisecondsSince(start);
     EXPECT_GE(elapsed, 2000 + 6 * 500);
     EXPECT_LT(elapsed, 2000 + 6 * 500 + 2000);
 
-    EXPECT_EQ(lan::Captions(h.list),
+    EXPECT_TRUE(found.Finished);
+    EXPECT_TRUE(found.Unread.empty());
+    EXPECT_EQ(lan::Addresses(found),
               (std::vector<std::string>{"192.168.1.127", "192.168.1.20", "192.168.2.10", "192.168.1.10",
                                         "192.168.1.200", "192.168.1.128"}));
-    for (std::size_t row = 0; row < h.list.rows.size(); ++row) {
-        const auto& shown = h.list.rows[row];
-        EXPECT_EQ(shown.mac, MacOf(shown.caption));
-        EXPECT_EQ(shown.mask, "255.255.0.0");
-        EXPECT_EQ(shown.image, DeviceListView::kNoImage);
-        const NumerIP& slot = h.protocol.Devices()[h.protocol.SlotOfRow(static_cast<int>(row))];
-        EXPECT_EQ(slot.Address, shown.caption);
-        EXPECT_EQ(slot.DN, "7");
-        EXPECT_EQ(slot.Port, "1001");
-        EXPECT_TRUE(slot.ReadOk && slot.LoggedIn);
+    for (const DeviceRow& row : found.Rows) {
+        EXPECT_EQ(row.Mac, MacOf(row.Address));
+        EXPECT_EQ(row.Mask, "255.255.0.0");
+        EXPECT_EQ(row.Image, DeviceRow::kNoImage);
+        EXPECT_EQ(row.Port, "1001");
+        EXPECT_TRUE(row.ReadOk);
     }
-    EXPECT_TRUE(h.list.enabled);
 
     // "X", then per device in the order found: selection, the 6-byte login,
     // mask and DN; all broadcast from port 1153 to port 65535.
@@ -85,23 +81,25 @@ TEST(Discovery, FailedSelectionsAndLoginsAreReadOnButNotListed)
     ProtocolHarness h;
 
     const auto start = Clock::now();
-    EXPECT_FALSE(lan::RunDiscoveryCycle(h)) << "two reads failed";
+    const DiscoveryResult found = h.session.Discover();
     const auto elapsed = MillisecondsSince(start);
     // Window, three selections with their pause, and the silent one's 2000 ms.
     EXPECT_GE(elapsed, 2000 + 3 * 500 + 2000);
     EXPECT_LT(elapsed, 2000 + 3 * 500 + 2000 + 2000);
 
-    ASSERT_EQ(h.list.rows.size(), 2u);
     std::vector<std::string> macs;
-    for (int row = 0; row < 2; ++row) {
-        const int slot = h.protocol.SlotOfRow(row);
-        ASSERT_NE(slot, 0);
-        EXPECT_EQ(h.protocol.Devices()[slot].Mac, h.list.rows[row].mac);
-        EXPECT_EQ(h.protocol.Devices()[slot].Address, h.list.rows[row].caption);
-        macs.push_back(h.list.rows[row].mac);
-    }
+    for (const DeviceRow& row : found.Rows)
+        macs.push_back(row.Mac);
     std::sort(macs.begin(), macs.end());
     EXPECT_EQ(macs, (std::vector<std::string>{"MAC-1", "MAC-4"}));
+    std::vector<std::tuple<std::string, std::string, int, bool>> unread;
+    for (const UnreadDevice& device : found.Unread)
+        unread.emplace_back(device.Mac, device.Address, device.Status, device.Listed);
+    std::sort(unread.begin(), unread.end());
+    EXPECT_EQ(
+        unread,
+        (std::vector<std::tuple<std::string, std::string, int, bool>>{
+            {"MAC-2", "192.168.1.32", kStatusAccessDenied, false}, {"MAC-3", "192.168.1.33", kStatusNoReply, false}}));
 
     // The devices after the refused ones were still read, each device once.
     ASSERT_TRUE(sim.WaitForPayload("GDN", 2));
@@ -118,16 +116,19 @@ TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
          MuxSimProcess::Device("192.168.1.70", "MAC-D",
                                {{"flags", "00E"}, {"faults", {{"replies", {{"GDN", "F"}}}}}})}));
     ProtocolHarness h;
-    EXPECT_FALSE(lan::RunDiscoveryCycle(h));
+    const DiscoveryResult found = h.session.Discover();
+    EXPECT_EQ(found.Unread.size(), 2u);
 
-    ASSERT_EQ(lan::Captions(h.list),
+    ASSERT_EQ(lan::Addresses(found),
               (std::vector<std::string>{"192.168.1.70", "192.168.1.60", "192.168.1.50", "192.168.1.50"}));
-    EXPECT_EQ(h.list.rows[0].image, DeviceListView::kImageLetterE) << "the E mark wins over a failed read";
-    EXPECT_EQ(h.list.rows[1].image, DeviceListView::kImageExclamation);
-    EXPECT_EQ(h.list.rows[1].mask, "") << "a failed mask read leaves the mask unknown";
-    EXPECT_EQ(h.list.rows[2].image, DeviceListView::kImageExclamation) << "the lower of two equal addresses";
-    EXPECT_EQ(h.list.rows[3].image, DeviceListView::kNoImage);
-    EXPECT_NE(h.list.rows[2].mac, h.list.rows[3].mac);
+    const std::vector<DeviceRow>& rows = found.Rows;
+    EXPECT_EQ(rows[0].Image, DeviceRow::kImageLetterE) << "the E mark wins over a failed read";
+    EXPECT_EQ(rows[1].Image, DeviceRow::kImageExclamation);
+    EXPECT_EQ(rows[1].Mask, "") << "a failed mask read leaves the mask unknown";
+    EXPECT_EQ(rows[2].Image, DeviceRow::kImageExclamation) << "the lower of two equal addresses";
+    EXPECT_EQ(rows[3].Image, DeviceRow::kNoImage);
+    EXPECT_TRUE(rows[2].AddressShared && rows[3].AddressShared);
+    EXPECT_NE(rows[2].Mac, rows[3].Mac);
 
     // A failed mask or DN read is tried twice, each time from the selection.
     ASSERT_TRUE(sim.WaitForPayload("GDN", 4));
@@ -148,10 +149,10 @@ TEST(Discovery, AReadShowsOnlyWhatTheDeviceItselfAnswered)
          MuxSimProcess::Device("192.168.1.60", "MAC-LATE", {{"faults", {{"replies", {{"X", late(4000)}}}}}})}));
     ProtocolHarness h;
     for (int cycle = 0; cycle < 2; ++cycle) {
-        EXPECT_FALSE(lan::RunDiscoveryCycle(h));
-        ASSERT_EQ(lan::Captions(h.list), (std::vector<std::string>{"192.168.1.10", "192.168.1.5"}));
-        EXPECT_EQ(h.list.rows[0].mask, "255.255.0.0") << cycle;
-        EXPECT_EQ(h.list.rows[1].mask, "") << cycle;
+        const DiscoveryResult found = h.session.Discover();
+        ASSERT_EQ(lan::Addresses(found), (std::vector<std::string>{"192.168.1.10", "192.168.1.5"}));
+        EXPECT_EQ(found.Rows[0].Mask, "255.255.0.0") << cycle;
+        EXPECT_EQ(found.Rows[1].Mask, "") << cycle;
     }
 }
 
@@ -160,42 +161,38 @@ TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)
     MuxSimProcess sim(MuxSimProcess::Config(
         {MuxSimProcess::Device("192.168.1.80", "MAC-SAME"), MuxSimProcess::Device("192.168.1.81", "MAC-SAME")}));
     ProtocolHarness h;
-    EXPECT_TRUE(lan::RunDiscoveryCycle(h));
-    ASSERT_EQ(h.list.rows.size(), 1u);
-    EXPECT_EQ(h.list.rows[0].mac, "MAC-SAME");
-    EXPECT_TRUE(h.protocol.Devices()[2].Mac.empty());
+    const DiscoveryResult found = h.session.Discover();
+    EXPECT_TRUE(found.Unread.empty());
+    ASSERT_EQ(found.Rows.size(), 1u);
+    EXPECT_EQ(found.Rows[0].Mac, "MAC-SAME");
     ASSERT_TRUE(sim.WaitForPayload("GDN"));
     EXPECT_EQ(sim.CountReceived("WMAC-SAME"), 1u);
 }
 
-TEST(Discovery, NoDeviceLeavesTheListEmptyAndANewCycleKeepsOldMasks)
+TEST(Discovery, NoDeviceLeavesTheListEmpty)
 {
     MuxSimProcess sim(
         MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.90", "MAC-90", {{"mask", "255.0.0.0"}})}));
     ProtocolHarness h;
-    EXPECT_TRUE(lan::RunDiscoveryCycle(h));
-    ASSERT_EQ(h.list.rows.size(), 1u);
+    ASSERT_EQ(h.session.Discover().Rows.size(), 1u);
     sim.Stop();
 
-    EXPECT_FALSE(lan::RunDiscoveryCycle(h));
-    EXPECT_TRUE(h.list.rows.empty());
-    EXPECT_GE(h.list.clears, 2);
-    const NumerIP& slot = h.protocol.Devices()[1];
-    EXPECT_TRUE(slot.Address.empty() && slot.Mac.empty() && slot.Port.empty());
-    EXPECT_FALSE(slot.ReadOk || slot.LoggedIn);
-    EXPECT_EQ(slot.Mask, "255.0.0.0") << "the mask is not reset by a new cycle";
+    const DiscoveryResult found = h.session.Discover();
+    EXPECT_TRUE(found.Finished);
+    EXPECT_TRUE(found.Rows.empty());
+    EXPECT_TRUE(found.Unread.empty());
 }
 
-// While the engine reads nothing (the 500 ms selection pause) a flood fills
-// the command socket's receive queue; the next cycle must still find its
-// devices: what waits from before is taken before "X" goes out, so the
-// discovery replies find room in the queue.
+// While the engine reads nothing a flood fills the command socket's receive
+// queue; the next cycle must still find its devices: what waits from before
+// is taken before "X" goes out, so the discovery replies find room in the
+// queue.
 TEST(Discovery, AFullReceiveQueueBeforeTheCycleCostsNoDevice)
 {
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.41", "MAC-41")}));
     ProtocolHarness h;
-    EXPECT_TRUE(lan::RunDiscoveryCycle(h)); // binds the command socket to port 1153
-    ASSERT_EQ(lan::Captions(h.list), std::vector<std::string>{"192.168.1.41"});
+    // Binds the command socket to port 1153.
+    ASSERT_EQ(lan::Addresses(h.session.Discover()), std::vector<std::string>{"192.168.1.41"});
 
     // Junk that is no reply, far more than the queue holds; nothing reads it.
     const int junk = socket(AF_INET, SOCK_DGRAM, 0);
@@ -212,12 +209,9 @@ TEST(Discovery, AFullReceiveQueueBeforeTheCycleCostsNoDevice)
     }
     close(junk);
 
-    h.protocol.StartDiscovery();
-    // The device answers at once, while the engine is still busy elsewhere.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_TRUE(h.protocol.ReadAllDevices());
-    h.protocol.ListDevices();
-    EXPECT_EQ(lan::Captions(h.list), std::vector<std::string>{"192.168.1.41"});
+    const DiscoveryResult found = h.session.Discover();
+    EXPECT_EQ(lan::Addresses(found), std::vector<std::string>{"192.168.1.41"});
+    EXPECT_TRUE(found.Unread.empty());
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "muxsim_process.h"
 #include "protocol_harness.h"
 
+#include "protocol/protocol_constants.h"
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -17,22 +19,21 @@ inline long long MillisecondsSince(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-// A full discovery cycle as the main window runs it; returns what
-// ReadAllDevices returned.
-inline bool RunDiscoveryCycle(ProtocolHarness& h)
-{
-    h.protocol.StartDiscovery();
-    const bool allRead = h.protocol.ReadAllDevices();
-    h.protocol.ListDevices();
-    return allRead;
-}
-
-inline std::vector<std::string> Captions(const RecordingListView& list)
+inline std::vector<std::string> Addresses(const protocol::DiscoveryResult& found)
 {
     std::vector<std::string> out;
-    for (const auto& row : list.rows)
-        out.push_back(row.caption);
+    for (const protocol::DeviceRow& row : found.Rows)
+        out.push_back(row.Address);
     return out;
+}
+
+// A device the last discovery did not list, as the command line names one.
+inline protocol::DeviceRow Unlisted(const std::string& address, const std::string& mac)
+{
+    protocol::DeviceRow device;
+    device.Address = address;
+    device.Mac = mac;
+    return device;
 }
 
 // Time (ms since the simulator started) at which it received each datagram
