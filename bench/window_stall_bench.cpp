@@ -129,9 +129,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("window_stall_bench"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The longest event-loop stall while the window refreshes N simulated multiplexers; run inside "
-        "scripts/netlab."));
+    parser.setApplicationDescription(
+        QStringLiteral("The longest event-loop stall while the window refreshes N simulated multiplexers; run inside "
+                       "scripts/netlab."));
     parser.addHelpOption();
     const QCommandLineOption devices(QStringLiteral("devices"), QStringLiteral("Devices, 1 to 255 (default 255)."),
                                      QStringLiteral("N"), QStringLiteral("255"));

@@ -97,10 +97,7 @@ void PlanRun::Write(const std::string& text)
         throw OutputFailure(error);
 }
 
-void PlanRun::Emit(std::size_t n)
-{
-    Write(FormatResultLine(results_[n], options_.format));
-}
+void PlanRun::Emit(std::size_t n) { Write(FormatResultLine(results_[n], options_.format)); }
 
 int PlanRun::Run()
 {
@@ -223,8 +220,8 @@ void PlanRun::ChangeOne(std::size_t n)
     ChangeResult& result = results_[n];
     const protocol::DeviceRow& device = devices_[n];
     inFlight_ = n;
-    const journal::ChangeJournal::Begun begun = journal_.Begin(
-        {device.Interface, device.Mac, device.Address, device.Mask, result.address, result.mask});
+    const journal::ChangeJournal::Begun begun =
+        journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, result.address, result.mask});
     journalIds_[n] = begun.change;
     if (!begun.status.Ok() && !journalWarned_) {
         journalWarned_ = true;
@@ -293,8 +290,8 @@ void PlanRun::EndOutput()
     for (ChangeResult& result : results_)
         if (result.outcome == Outcome::Changed)
             result.outcome = Outcome::Unverified;
-    Write(FormatResultEnd(results_, options_.format, options_.format == Format::Table && !options_.quiet &&
-                                                        results_.size() > 1));
+    Write(FormatResultEnd(results_, options_.format,
+                          options_.format == Format::Table && !options_.quiet && results_.size() > 1));
 }
 
 } // namespace

@@ -22,10 +22,10 @@ struct IntendedChange {
 };
 
 struct ConflictVerdict {
-    bool refused = false;   // the address is in use: nothing may be sent
-    bool checked = true;    // false: the probe could not run (the change may go on)
-    std::string message;    // Polish: why refused, or why not checked
-    std::string holderMac;  // refused: who holds the address
+    bool refused = false;  // the address is in use: nothing may be sent
+    bool checked = true;   // false: the probe could not run (the change may go on)
+    std::string message;   // Polish: why refused, or why not checked
+    std::string holderMac; // refused: who holds the address
 };
 
 // Judges every change at once, before anything is sent: the new address

@@ -61,7 +61,22 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     // The login-refusing device is not listed and is named on stderr: status 3.
     EXPECT_EQ(json.status, 3);
     EXPECT_NE(json.err.find("00:0E:C6:4A:10:08 (192.168.1.30): Brak dostępu"), std::string::npos) << json.err;
-    const Json rows = Json::parse(json.out);
+    const Json document = Json::parse(json.out);
+    EXPECT_EQ(document["format_version"], 2);
+    Json rows = Json::array();
+    for (const Json& device : document["devices"]) {
+        if (device["listed"] == true) {
+            rows.push_back(device);
+            EXPECT_TRUE(device["port"].is_number()) << device;
+            EXPECT_EQ(device["interface"], "mux0");
+        } else {
+            // Answered, but its login was refused: there, with why.
+            EXPECT_EQ(device["mac"], "00:0E:C6:4A:10:08");
+            EXPECT_EQ(device["read_ok"], false);
+            EXPECT_EQ(device["reason"], "access_denied");
+        }
+    }
+    EXPECT_EQ(document["devices"].size(), rows.size() + 1);
     ASSERT_EQ(rows.size(), windowRows[0].size());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         EXPECT_EQ(rows[row]["address"], windowRows[0][row]) << row;
@@ -75,14 +90,15 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
 
     const MuxconfigRun csv = RunMuxconfig({"list", "--format", "csv", "--quiet"});
     const std::vector<std::string> csvLines = Lines(csv.out);
-    ASSERT_EQ(csvLines.size(), rows.size() + 1);
-    EXPECT_EQ(csvLines[0], "address,mask,mac,port,flag_e,read_ok,address_shared");
+    ASSERT_EQ(csvLines.size(), rows.size() + 2);
+    EXPECT_EQ(csvLines[0], "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason");
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const Json& r = rows[row];
         EXPECT_EQ(csvLines[row + 1],
                   r["address"].get<std::string>() + "," + r["mask"].get<std::string>() + "," +
-                      r["mac"].get<std::string>() + "," + r["port"].get<std::string>() + "," + r["flag_e"].dump() +
-                      "," + r["read_ok"].dump() + "," + r["address_shared"].dump());
+                      r["mac"].get<std::string>() + "," + r["port"].dump() + "," + r["flag_e"].dump() + "," +
+                      r["read_ok"].dump() + "," + r["address_shared"].dump() + ",mux0," +
+                      r.value("reason", std::string()));
     }
 
     const MuxconfigRun table = RunMuxconfig({"list"});

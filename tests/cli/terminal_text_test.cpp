@@ -44,11 +44,10 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
     const std::string table = cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Table);
     EXPECT_NE(table.find("MAC\\x1b]0;pwned\\x07  40\\x9b01"), std::string::npos) << table;
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
-    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Csv)
-                  .find(",MAC\x1b]0;pwned\x07,40\xc2\x9b"
-                        "01,"),
+    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Csv).find(",MAC\x1b]0;pwned\x07,,"),
               std::string::npos);
-    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Json).find("MAC\\u001b]0;pwned\\u0007"), std::string::npos);
+    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Json).find("MAC\\u001b]0;pwned\\u0007"),
+              std::string::npos);
 
     cli::ChangeResult result;
     result.lineNumber = 2;
@@ -59,7 +58,8 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
     result.detail = "odmowa\x1b[0m";
     EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Table),
               "wiersz 2: MAC\\x1b[2J -> 10.0.0.8/255.0.0.0: odmowa urządzenia (odmowa\\x1b[0m)\n");
-    EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Csv), "2,MAC\x1b[2J,10.0.0.8,255.0.0.0,refused,odmowa\x1b[0m,,,\n");
+    EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Csv),
+              "2,MAC\x1b[2J,10.0.0.8,255.0.0.0,refused,odmowa\x1b[0m,,,\n");
 }
 
 } // namespace
