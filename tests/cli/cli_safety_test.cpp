@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+// Changes that must never break the shop's network, through the real
+// program on the simulated LAN: addresses in use are refused before anything
+// is sent, a re-applied address sends nothing, a refused mask after an
+// accepted address is "partial", and every change is journalled and undoable.
+#include "muxconfig_run.h"
+#include "muxsim_process.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using Json = nlohmann::json;
+const std::string kA = "00:0E:C6:00:00:0A";
+const std::string kB = "00:0E:C6:00:00:0B";
+
+Json Fleet()
+{
+    Json config = MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.10", kA),
+         MuxSimProcess::Device("192.168.1.20", kB, {{"faults", {{"replies", {{"SNM", "C"}}}}}})});
+    config["hosts"] = Json::array({{{"ip", "192.168.1.40"}, {"mac", "00:11:22:33:44:55"}}});
+    return config;
+}
+
+struct SetCase {
+    std::string mac, address, mask;
+    int status;
+    std::string result;     // what the table line says
+    std::size_t selections; // "W"+MAC on the wire: 1 is the discovery's read alone; 3 adds the change and the verifying read
+};
+
+TEST(CliSafety, AddressesInUseAreRefusedBeforeAnythingIsSentAndAMaskRefusalIsPartial)
+{
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    const std::vector<SetCase> cases = {
+        {kA, "192.168.1.20", "255.255.255.0", 3, "adres 192.168.1.20 ma już multiplekser " + kB, 1},
+        {kA, "192.168.1.1", "255.255.255.0", 3, "adres 192.168.1.1 jest adresem tego komputera", 1},
+        {kA, "192.168.1.40", "255.255.255.0", 3, "odpowiada na niego 00:11:22:33:44:55", 1},
+        {kA, "192.168.001.010", "255.255.255.0", 0, "bez zmian", 1},
+        {kB, "192.168.1.21", "255.255.0.0", 3, "zmieniono częściowo (adres zmieniony, maska nie", 3},
+    };
+    for (const SetCase& c : cases) {
+        MuxSimProcess sim(Fleet());
+        const MuxconfigRun run = RunMuxconfig({"set", QString::fromStdString(c.mac),
+                                               QString::fromStdString(c.address), QString::fromStdString(c.mask)});
+        EXPECT_EQ(run.status, c.status) << c.address << run.err;
+        EXPECT_NE(run.out.find(c.result), std::string::npos) << run.out;
+        EXPECT_EQ(sim.CountReceived("W" + c.mac), c.selections) << c.address;
+    }
+    // Only the partial change reached the journal, with its old and new settings and outcome.
+    const MuxconfigRun history = RunMuxconfig({"history", "--format", "csv"});
+    EXPECT_NE(history.out.find(kB + ",192.168.1.20,255.255.255.0,192.168.1.21,255.255.0.0,partial"),
+              std::string::npos)
+        << history.out;
+    EXPECT_EQ(history.out.find(kA), std::string::npos) << "nothing was sent to A";
+}
+
+TEST(CliSafety, AnUndoPlanPutsTheDevicesBack)
+{
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    MuxSimProcess sim(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.10", kA), MuxSimProcess::Device("10.0.0.7", kB)}));
+    const QString plan = state.filePath("plan.csv"), undo = state.filePath("undo.csv");
+    std::ofstream(plan.toStdString()) << "mac,address,mask\n" << kA << ",192.168.1.11,255.255.0.0\n"
+                                      << kB << ",10.0.0.8,255.0.0.0\n";
+    const MuxconfigRun run = RunMuxconfig({"apply", plan, "--undo-plan", undo, "--detailed-exitcode"});
+    EXPECT_EQ(run.status, 4) << run.out << run.err;
+    std::stringstream written;
+    written << std::ifstream(undo.toStdString()).rdbuf();
+    EXPECT_EQ(written.str(), "mac,address,mask\n" + kA + ",192.168.1.10,255.255.255.0\n" + kB +
+                                 ",10.0.0.7,255.255.255.0\n");
+
+    const MuxconfigRun back = RunMuxconfig({"apply", undo, "--format", "jsonl"});
+    EXPECT_EQ(back.status, 0) << back.out << back.err;
+    EXPECT_NE(back.out.find("\"summary\""), std::string::npos);
+    const MuxconfigRun again = RunMuxconfig({"apply", undo, "--detailed-exitcode"});
+    EXPECT_EQ(again.status, 0) << "nothing left to do: " << again.out;
+    EXPECT_NE(again.out.find("bez zmian"), std::string::npos);
+}
+
+} // namespace
