@@ -18,8 +18,11 @@ DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth)
         ListDevices();
     } else {
         // Nobody was read: every device that answered is listed, its mask unknown.
-        for (int number = 1; number <= DeviceTable::kSlots; ++number)
+        for (int number = 1; number <= DeviceTable::kSlots; ++number) {
             devices_[number].LoggedIn = !devices_[number].Address.empty();
+            devices_[number].Mask.clear(); // unknown: never an earlier cycle's
+            devices_[number].DN.clear();
+        }
         ListDevices();
     }
     ShowProgress(Progress::Activity::Idle);
@@ -97,7 +100,7 @@ void DeviceSession::RecordDevice(const Datagram& datagram)
         return;
     // A reply without a MAC names no device: selecting it would send a bare
     // "W", and assigning it an address would reach any multiplexer.
-    if (reply.Mac.empty())
+    if (reply.Mac.empty() || datagram.Sender.empty())
         return;
     int freeSlot = 0;
     for (int number = 1; number <= DeviceTable::kSlots && freeSlot == 0; ++number)
