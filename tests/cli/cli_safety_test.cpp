@@ -20,9 +20,9 @@ const std::string kB = "00:0E:C6:00:00:0B";
 
 Json Fleet()
 {
-    Json config = MuxSimProcess::Config(
-        {MuxSimProcess::Device("192.168.1.10", kA),
-         MuxSimProcess::Device("192.168.1.20", kB, {{"faults", {{"replies", {{"SNM", "C"}}}}}})});
+    Json config =
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kA),
+                               MuxSimProcess::Device("192.168.1.20", kB, {{"faults", {{"replies", {{"SNM", "C"}}}}}})});
     config["hosts"] = Json::array({{{"ip", "192.168.1.40"}, {"mac", "00:11:22:33:44:55"}}});
     return config;
 }
@@ -30,8 +30,9 @@ Json Fleet()
 struct SetCase {
     std::string mac, address, mask;
     int status;
-    std::string result;     // what the table line says
-    std::size_t selections; // "W"+MAC on the wire: 1 is the discovery's read alone; 3 adds the change and the verifying read
+    std::string result; // what the table line says
+    std::size_t
+        selections; // "W"+MAC on the wire: 1 is the discovery's read alone; 3 adds the change and the verifying read
 };
 
 TEST(CliSafety, AddressesInUseAreRefusedBeforeAnythingIsSentAndAMaskRefusalIsPartial)
@@ -47,16 +48,15 @@ TEST(CliSafety, AddressesInUseAreRefusedBeforeAnythingIsSentAndAMaskRefusalIsPar
     };
     for (const SetCase& c : cases) {
         MuxSimProcess sim(Fleet());
-        const MuxconfigRun run = RunMuxconfig({"set", QString::fromStdString(c.mac),
-                                               QString::fromStdString(c.address), QString::fromStdString(c.mask)});
+        const MuxconfigRun run = RunMuxconfig(
+            {"set", QString::fromStdString(c.mac), QString::fromStdString(c.address), QString::fromStdString(c.mask)});
         EXPECT_EQ(run.status, c.status) << c.address << run.err;
         EXPECT_NE(run.out.find(c.result), std::string::npos) << run.out;
         EXPECT_EQ(sim.CountReceived("W" + c.mac), c.selections) << c.address;
     }
     // Only the partial change reached the journal, with its old and new settings and outcome.
     const MuxconfigRun history = RunMuxconfig({"history", "--format", "csv"});
-    EXPECT_NE(history.out.find(kB + ",192.168.1.20,255.255.255.0,192.168.1.21,255.255.0.0,partial"),
-              std::string::npos)
+    EXPECT_NE(history.out.find(kB + ",192.168.1.20,255.255.255.0,192.168.1.21,255.255.0.0,partial"), std::string::npos)
         << history.out;
     EXPECT_EQ(history.out.find(kA), std::string::npos) << "nothing was sent to A";
 }
@@ -65,17 +65,18 @@ TEST(CliSafety, AnUndoPlanPutsTheDevicesBack)
 {
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
-    MuxSimProcess sim(MuxSimProcess::Config(
-        {MuxSimProcess::Device("192.168.1.10", kA), MuxSimProcess::Device("10.0.0.7", kB)}));
+    MuxSimProcess sim(
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kA), MuxSimProcess::Device("10.0.0.7", kB)}));
     const QString plan = state.filePath("plan.csv"), undo = state.filePath("undo.csv");
-    std::ofstream(plan.toStdString()) << "mac,address,mask\n" << kA << ",192.168.1.11,255.255.0.0\n"
+    std::ofstream(plan.toStdString()) << "mac,address,mask\n"
+                                      << kA << ",192.168.1.11,255.255.0.0\n"
                                       << kB << ",10.0.0.8,255.0.0.0\n";
     const MuxconfigRun run = RunMuxconfig({"apply", plan, "--undo-plan", undo, "--detailed-exitcode"});
     EXPECT_EQ(run.status, 4) << run.out << run.err;
     std::stringstream written;
     written << std::ifstream(undo.toStdString()).rdbuf();
-    EXPECT_EQ(written.str(), "mac,address,mask\n" + kA + ",192.168.1.10,255.255.255.0\n" + kB +
-                                 ",10.0.0.7,255.255.255.0\n");
+    EXPECT_EQ(written.str(),
+              "mac,address,mask\n" + kA + ",192.168.1.10,255.255.255.0\n" + kB + ",10.0.0.7,255.255.255.0\n");
 
     const MuxconfigRun back = RunMuxconfig({"apply", undo, "--format", "jsonl"});
     EXPECT_EQ(back.status, 0) << back.out << back.err;
