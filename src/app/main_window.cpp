@@ -246,13 +246,8 @@ std::optional<std::string> TForm1::ConflictOf(const protocol::DeviceRow& device,
     std::vector<conflicts::ListedDevice> listed;
     for (const protocol::DeviceRow& row : rows_)
         listed.push_back({row.Mac, row.Address});
-    const auto sameMac = [](const std::string& a, const std::string& b) {
-        const auto canonicalA = checks::CanonicalMac(a);
-        const auto canonicalB = checks::CanonicalMac(b);
-        return canonicalA && canonicalB ? *canonicalA == *canonicalB : a == b;
-    };
-    const conflicts::ConflictVerdict verdict =
-        conflicts::JudgeConflicts({{device.Mac, device.Interface, device.Address, newAddress}}, listed, sameMac)[0];
+    const conflicts::ConflictVerdict verdict = conflicts::JudgeConflicts(
+        {{device.Mac, device.Interface, device.Address, newAddress}}, listed, checks::SameMac)[0];
     addressUnchecked_ = verdict.checked ? std::string() : verdict.message;
     if (!verdict.refused)
         return std::nullopt;

@@ -42,4 +42,11 @@ std::optional<std::string> CanonicalMac(std::string_view text)
     return canonical;
 }
 
+bool SameMac(const std::string& a, const std::string& b)
+{
+    const auto canonicalA = CanonicalMac(a);
+    const auto canonicalB = CanonicalMac(b);
+    return canonicalA && canonicalB ? *canonicalA == *canonicalB : a == b;
+}
+
 } // namespace checks

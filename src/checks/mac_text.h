@@ -15,4 +15,8 @@ namespace checks {
 // or in six groups of two or three groups of four, all with one separator.
 std::optional<std::string> CanonicalMac(std::string_view text);
 
+// Whether two MAC texts name one device: equal canonical forms, or, when
+// either is no MAC spelling, equal texts.
+bool SameMac(const std::string& a, const std::string& b);
+
 } // namespace checks

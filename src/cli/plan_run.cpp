@@ -22,17 +22,10 @@ namespace {
 constexpr int kExitNetworkFailure = 1;
 constexpr int kExitUsage = 2;
 
-bool SameMac(const std::string& a, const std::string& b)
-{
-    const auto canonicalA = checks::CanonicalMac(a);
-    const auto canonicalB = checks::CanonicalMac(b);
-    return canonicalA && canonicalB ? *canonicalA == *canonicalB : a == b;
-}
-
 const protocol::DeviceRow* ListedDevice(const Discovery& discovery, const std::string& mac)
 {
     for (const protocol::DeviceRow& device : discovery.listed)
-        if (SameMac(device.Mac, mac))
+        if (checks::SameMac(device.Mac, mac))
             return &device;
     return nullptr;
 }
@@ -40,7 +33,7 @@ const protocol::DeviceRow* ListedDevice(const Discovery& discovery, const std::s
 const ReadFailure* UnlistedDevice(const Discovery& discovery, const std::string& mac)
 {
     for (const auto& [found, failure] : discovery.failedReads)
-        if (!failure.listed && SameMac(found, mac))
+        if (!failure.listed && checks::SameMac(found, mac))
             return &failure;
     return nullptr;
 }
@@ -187,7 +180,8 @@ void PlanRun::JudgeConflicts(const Discovery& before)
     std::vector<conflicts::ListedDevice> listed;
     for (const protocol::DeviceRow& device : before.listed)
         listed.push_back({device.Mac, device.Address});
-    const std::vector<conflicts::ConflictVerdict> verdicts = conflicts::JudgeConflicts(changes, listed, SameMac);
+    const std::vector<conflicts::ConflictVerdict> verdicts =
+        conflicts::JudgeConflicts(changes, listed, checks::SameMac);
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
         ChangeResult& result = results_[lineOf[k]];
         if (verdicts[k].refused) {

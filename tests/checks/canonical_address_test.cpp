@@ -74,7 +74,7 @@ TEST(NewSettings, RefusesWithTheTextOfTheFirstBrokenRule)
         {"192.168.1.127", "255.255.255.128", broadcast},
         {"10.1.255.255", "255.255.0.0", broadcast},
         {"192.168.1.128", "255.255.255.128", network},
-        {"172.16.4.0", "255.255.252.0", network}, // classful host part 4.0 passes; the 22-bit one is all zeros
+        {"172.16.4.0", "255.255.252.0", network}, // 4.0 is no all-zero class B host, but all zeros under a 22-bit mask
         {"10.4.0.0", "255.252.0.0", network},
         {"10.7.255.255", "255.252.0.0", broadcast},
     };
