@@ -37,8 +37,12 @@ std::optional<std::string> CanonicalMac(std::string_view text)
     if (separators != 0 && !(grouped && groupLength == firstGroup))
         return std::nullopt;
     std::string canonical;
-    for (std::size_t at = 0; at < 12; at += 2)
-        canonical += (at ? ":" : "") + digits.substr(at, 2);
+    canonical.reserve(17);
+    for (std::size_t at = 0; at < 12; at += 2) {
+        if (at != 0)
+            canonical.push_back(':');
+        canonical.append(digits, at, 2);
+    }
     return canonical;
 }
 

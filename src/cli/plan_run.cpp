@@ -19,7 +19,6 @@ namespace cli {
 
 namespace {
 
-constexpr int kExitNetworkFailure = 1;
 constexpr int kExitUsage = 2;
 
 const protocol::DeviceRow* ListedDevice(const Discovery& discovery, const std::string& mac)
