@@ -24,7 +24,8 @@ double FirstAfter(const std::vector<Sim::Entry>& received, std::size_t from, con
 
 TEST(MainWindowChange, ARejectedAddressOnlyShowsItsMessage)
 {
-    SimulatedLanWindow window(Sim::Config({Sim::Device("192.168.1.10", "MAC-10"), Sim::Device("192.168.1.20", "MAC-20")}));
+    SimulatedLanWindow window(
+        Sim::Config({Sim::Device("192.168.1.10", "MAC-10"), Sim::Device("192.168.1.20", "MAC-20")}));
     ASSERT_TRUE(window.Show());
     QTest::keyClick(window.List(), Qt::Key_Down);
     ASSERT_EQ(window.SelectedRow(), 1);

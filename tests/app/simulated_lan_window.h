@@ -29,7 +29,8 @@ struct SimulatedFleet {
 class SimulatedLanWindow : public SimulatedFleet, public RunningProgram {
 public:
     explicit SimulatedLanWindow(const nlohmann::json& fleet, net::InterfaceSelection interfaces = {})
-        : SimulatedFleet(fleet), RunningProgram(std::move(interfaces))
+        : SimulatedFleet(fleet),
+          RunningProgram(std::move(interfaces))
     {
     }
 
