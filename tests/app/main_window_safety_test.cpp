@@ -69,8 +69,9 @@ TEST(MainWindowSafety, AnAddressInUseIsRefusedBeforeAnythingIsSentAndTheOwnAddre
     EXPECT_EQ(window.sim.CountReceived("A" + kA + "/QOVUT/192.168.1.11"), 3u);
     EXPECT_EQ(window.RowTexts(0), (std::vector<std::string>{"192.168.1.20", "192.168.1.11"}));
     EXPECT_EQ(window.Messages(), std::vector<std::string>{});
-    EXPECT_EQ(JournalLines(), (std::vector<std::string>{
-                                  "mux0 " + kA + " 192.168.1.10/255.255.255.0 -> 192.168.1.10/255.255.0.0: verified",
+    EXPECT_EQ(
+        JournalLines(),
+        (std::vector<std::string>{"mux0 " + kA + " 192.168.1.10/255.255.255.0 -> 192.168.1.10/255.255.0.0: verified",
                                   "mux0 " + kA + " 192.168.1.10/255.255.0.0 -> 192.168.1.11/255.255.0.0: verified"}));
 }
 
@@ -78,7 +79,8 @@ TEST(MainWindowSafety, AnAddressInUseIsRefusedBeforeAnythingIsSentAndTheOwnAddre
 // (scripts/netlab's split topology): "eth" is deleted under the window.
 struct SplitLan : SimulatedLanWindow {
     SplitLan() : SimulatedLanWindow(Sim::Config({Sim::Device("192.168.1.40", "MAC-A")})) {}
-    Sim wifi{Sim::Config({Sim::Device("172.16.5.5", "MAC-B"), Sim::Device("192.168.7.30", "MAC-D")}), {},
+    Sim wifi{Sim::Config({Sim::Device("172.16.5.5", "MAC-B"), Sim::Device("192.168.7.30", "MAC-D")}),
+             {},
              "MUXLAN_WIFI_EXEC"};
     static int DeleteEth() { return std::system("ip link del eth"); }
     void ExpectTheWifiFleetListedAndNoFailure()
@@ -98,8 +100,9 @@ TEST(InterfaceLost, BeforeUstawTheChangeStopsWithAPlainBoxAndLaterRefreshesWork)
     ASSERT_EQ(SplitLan::DeleteEth(), 0);
     lan.Type(lan.AddressEdit(), "192.168.1.41");
     lan.SetButton()->click(); // returns once the refresh after it is over
-    EXPECT_EQ(lan.Messages(), std::vector<std::string>{"Interfejs sieciowy eth, przez który odpowiadało urządzenie, "
-                                                       "jest niedostępny. Zmiana nie została wykonana."});
+    EXPECT_EQ(lan.Messages(),
+              std::vector<std::string>{"Interfejs sieciowy eth, przez który odpowiadało urządzenie, "
+                                       "jest niedostępny. Zmiana nie została wykonana."});
     lan.ExpectTheWifiFleetListedAndNoFailure();
     lan.RefreshButton()->click();
     EXPECT_TRUE(lan.wifi.WaitForPayload("X", 3));
