@@ -76,6 +76,10 @@ int Measure(int count, int tickMs)
                           "the simulated devices");
     MessagesToStderr messages;
     app::TForm1 form(messages);
+    const auto* refreshButton = form.findChild<QPushButton*>(QStringLiteral("bPobierzIP"));
+    const auto* list = form.findChild<QTreeWidget*>(QStringLiteral("lvIP"));
+    if (refreshButton == nullptr || list == nullptr)
+        throw std::runtime_error("the window has no refresh button or list");
 
     // The window's first display starts its refresh; it runs while the
     // refresh button is disabled.
@@ -87,7 +91,7 @@ int Measure(int count, int tickMs)
     ticker.setInterval(tickMs);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const Clock::time_point now = Clock::now();
-        const bool refreshing = !form.bPobierzIP->isEnabled();
+        const bool refreshing = !refreshButton->isEnabled();
         if (refreshing && !wasRefreshing)
             started = now;
         if (refreshing || wasRefreshing)
@@ -108,7 +112,7 @@ int Measure(int count, int tickMs)
     if (QCoreApplication::exec() != 0)
         return 1;
 
-    const int listed = form.lvIP->topLevelItemCount();
+    const int listed = list->topLevelItemCount();
     std::printf("| Devices | Listed | Refresh (s) | Tick (ms) | Ticks | Median gap (ms) | p99 gap (ms) | Longest gap "
                 "(ms) |\n");
     std::printf("|--------:|-------:|------------:|----------:|------:|----------------:|-------------:|------------"

@@ -49,7 +49,16 @@ public:
     // True once a fatal socket error has asked the program to end.
     bool EndRequested() const { return endRequested_; }
 
-    // Components, owned by the window's widget tree.
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend void SetAccessibleNames(TForm1& form);
+
+    // Components, owned by the window's widget tree; others find them by
+    // their object names, which are these names.
     QFrame* Bevel1 = nullptr;
     QTreeWidget* lvIP = nullptr;
     QLabel* Label2 = nullptr;
@@ -59,12 +68,6 @@ public:
     QPushButton* bPobierzIP = nullptr;
     QPushButton* bZmienIP = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // Geometry, fonts, tab order and texts (main_window_layout.cpp).
     void BuildControls();
     void SetTexts();

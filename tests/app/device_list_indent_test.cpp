@@ -14,7 +14,7 @@ TEST(DeviceListIndent, UnmarkedRowsStartTheirAddressWhereMarkedRowsDo)
 {
     RunningProgram program;
     app::DeviceListAdapter rows;
-    rows.SetWidget(static_cast<app::DeviceListWidget*>(program.form.lvIP));
+    rows.SetWidget(static_cast<app::DeviceListWidget*>(program.List()));
     std::vector<protocol::DeviceRow> shownRows;
     for (int image : {protocol::DeviceRow::kImageLetterE, -1, protocol::DeviceRow::kImageExclamation}) {
         protocol::DeviceRow row;
@@ -25,16 +25,16 @@ TEST(DeviceListIndent, UnmarkedRowsStartTheirAddressWhereMarkedRowsDo)
         shownRows.push_back(row);
     }
     rows.ShowRows(shownRows);
-    const QImage shown = program.form.lvIP->viewport()->grab().toImage();
+    const QImage shown = program.List()->viewport()->grab().toImage();
     std::vector<int> inkEnds;
     for (int row = 0; row < 3; ++row) {
-        const QRect cell = program.form.lvIP->visualRect(program.form.lvIP->model()->index(row, 0));
+        const QRect cell = program.List()->visualRect(program.List()->model()->index(row, 0));
         int x = cell.right();
         while (x > cell.left() + 16 && shown.pixelColor(x, cell.center().y()) == shown.pixelColor(cell.topRight()))
             --x;
         inkEnds.push_back(x);
     }
-    EXPECT_GT(inkEnds[0], program.form.lvIP->visualRect(program.form.lvIP->model()->index(0, 0)).left() + 16);
+    EXPECT_GT(inkEnds[0], program.List()->visualRect(program.List()->model()->index(0, 0)).left() + 16);
     EXPECT_EQ(inkEnds, std::vector<int>(3, inkEnds[0])) << "marked, unmarked, marked";
 }
 

@@ -13,38 +13,34 @@ using Json = nlohmann::json;
 
 TEST(MainWindowClose, EveryListedDeviceGetsOneClosingCommand)
 {
-    MuxSimProcess sim(
+    SimulatedLanWindow window(
         Json{{"devices",
               {MuxSimProcess::Device("192.168.1.10", "MAC-10"), MuxSimProcess::Device("192.168.1.20", "MAC-20"),
                MuxSimProcess::Device("10.0.0.30", "MAC-30")}}});
-    RunningProgram program;
-    program.form.show();
-    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-    ASSERT_EQ(program.form.lvIP->topLevelItemCount(), 3);
-    const std::size_t before = sim.Received().size();
+    ASSERT_TRUE(window.Show());
+    ASSERT_EQ(window.List()->topLevelItemCount(), 3);
+    const std::size_t before = window.sim.Received().size();
 
-    program.form.close();
-    ASSERT_TRUE(sim.WaitForPayload("E", 3));
+    window.form.close();
+    ASSERT_TRUE(window.sim.WaitForPayload("E", 3));
     QTest::qWait(200);
-    const auto received = sim.Received();
+    const auto received = window.sim.Received();
     ASSERT_EQ(received.size(), before + 3);
     for (std::size_t n = before; n < received.size(); ++n) {
         EXPECT_EQ(MuxSimProcess::PayloadBytes(received[n]), "E");
         EXPECT_EQ(received[n]["from"], "192.168.1.1:1153");
         EXPECT_EQ(received[n]["to"], "255.255.255.255");
     }
-    EXPECT_EQ(program.form.CommandSocket().SocketHandle(), -1) << "the socket is closed";
+    EXPECT_EQ(window.form.CommandSocket().SocketHandle(), -1) << "the socket is closed";
 }
 
 TEST(MainWindowClose, AnEmptyListSendsNothing)
 {
-    MuxSimProcess sim(Json{{"devices", Json::array()}});
-    RunningProgram program;
-    program.form.show();
-    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-    program.form.close();
+    SimulatedLanWindow window(Json{{"devices", Json::array()}});
+    ASSERT_TRUE(window.Show());
+    window.form.close();
     QTest::qWait(300);
-    EXPECT_EQ(sim.ReceivedPayloads(), std::vector<std::string>{"X"});
+    EXPECT_EQ(window.sim.ReceivedPayloads(), std::vector<std::string>{"X"});
 }
 
 // Closes the window from inside a running refresh after `delayMs`, and checks

@@ -18,26 +18,25 @@ using Json = nlohmann::json;
 
 TEST(MainWindowFatal, ALocalPortTakenEndsTheProgramWithTheGeneralAdvice)
 {
-    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
+    SimulatedLanWindow window(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
     const int squatter = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(1153);
     ASSERT_EQ(bind(squatter, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
 
-    RunningProgram program;
-    program.form.show();
-    ASSERT_TRUE(RunLoopUntil([&] { return program.form.EndRequested(); }, 5000));
+    window.form.show();
+    ASSERT_TRUE(RunLoopUntil([&] { return window.form.EndRequested(); }, 5000));
     QTest::qWait(2500);
     close(squatter);
 
-    ASSERT_EQ(program.messages.socketErrors.size(), 1u);
-    const QString text = program.messages.socketErrors.front();
+    ASSERT_EQ(window.messages.socketErrors.size(), 1u);
+    const QString text = window.messages.socketErrors.front();
     EXPECT_TRUE(text.contains("\rNumer błędu: 10048\r")) << text.toStdString();
     EXPECT_TRUE(text.contains("\rOpis błędu:  Socket bind failed: Address in use\r")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("\rSprawdź czy sieć lokalna jest dostępna\ri prawidłowo skonfigurowana.\r"));
-    EXPECT_TRUE(sim.Received().empty());
-    EXPECT_TRUE(program.messages.plain.empty());
+    EXPECT_TRUE(window.sim.Received().empty());
+    EXPECT_TRUE(window.Messages().empty());
 }
 
 // Any host can send one: an oversized datagram is dropped, never taken as a
@@ -45,27 +44,23 @@ TEST(MainWindowFatal, ALocalPortTakenEndsTheProgramWithTheGeneralAdvice)
 TEST(MainWindowFatal, AnOversizedDatagramIsDroppedAndTheProgramGoesOn)
 {
     const Json oversized{{"size", 4097}, {"prefix", "A"}};
-    MuxSimProcess sim(
+    SimulatedLanWindow window(
         Json{{"devices",
               {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", oversized}}}}}}),
                MuxSimProcess::Device("192.168.1.20", "MAC-BIG", {{"faults", {{"replies", {{"X", oversized}}}}}})}}});
-    RunningProgram program;
-    program.form.show();
-    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-    EXPECT_FALSE(program.form.EndRequested());
-    EXPECT_TRUE(program.messages.socketErrors.empty());
-    EXPECT_EQ(RowTexts(program.form, 2), std::vector<std::string>{"MAC-10"});
-    EXPECT_EQ(RowTexts(program.form, 1), std::vector<std::string>{""});
+    ASSERT_TRUE(window.Show());
+    EXPECT_FALSE(window.form.EndRequested());
+    EXPECT_TRUE(window.messages.socketErrors.empty());
+    EXPECT_EQ(window.RowTexts(2), std::vector<std::string>{"MAC-10"});
+    EXPECT_EQ(window.RowTexts(1), std::vector<std::string>{""});
 }
 
 TEST(MainWindowFatal, ASendFailureDuringTheLoginShowsOneBoxAndSendsNothingMore)
 {
-    MuxSimProcess sim(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
-    RunningProgram program;
-    TForm1& form = program.form;
-    form.show();
-    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-    ASSERT_EQ(form.lvIP->topLevelItemCount(), 1);
+    SimulatedLanWindow window(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
+    TForm1& form = window.form;
+    ASSERT_TRUE(window.Show());
+    ASSERT_EQ(window.List()->topLevelItemCount(), 1);
 
     // Once the selection is answered, broadcasts are refused: the login's send fails.
     net::TUDPSocket& socket = form.CommandSocket();
@@ -74,19 +69,17 @@ TEST(MainWindowFatal, ASendFailureDuringTheLoginShowsOneBoxAndSendsNothingMore)
         socket.SetBroadcastOption(false);
         deliver(sender);
     };
-    const std::size_t before = sim.Received().size();
-    form.bZmienIP->click();
+    const std::size_t before = window.sim.Received().size();
+    window.SetButton()->click();
     QTest::qWait(3000);
 
     EXPECT_TRUE(form.EndRequested());
-    ASSERT_EQ(program.messages.socketErrors.size(), 1u);
-    const QString text = program.messages.socketErrors.front();
+    ASSERT_EQ(window.messages.socketErrors.size(), 1u);
+    const QString text = window.messages.socketErrors.front();
     EXPECT_TRUE(text.contains("\rNumer błędu: 10013\r")) << text.toStdString();
     EXPECT_TRUE(text.contains("Opis błędu:  Send failed: Socket permission denied\r")) << text.toStdString();
-    const auto payloads = sim.ReceivedPayloads();
-    EXPECT_EQ(std::vector<std::string>(payloads.begin() + long(before), payloads.end()),
-              std::vector<std::string>{"WMAC-10"});
-    EXPECT_TRUE(program.messages.plain.empty()) << "the failed step is not worded a second time";
+    EXPECT_EQ(window.PayloadsSince(before), std::vector<std::string>{"WMAC-10"});
+    EXPECT_TRUE(window.Messages().empty()) << "the failed step is not worded a second time";
 }
 
 } // namespace

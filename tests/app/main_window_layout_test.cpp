@@ -18,16 +18,16 @@ TEST(MainWindowLayout, ControlsStandWhereTheFormPutsThem)
 {
     RunningProgram program;
     TForm1& form = program.form;
-    EXPECT_EQ(form.Bevel1->geometry(), QRect(0, 8, 353, 273));
-    EXPECT_EQ(form.lvIP->geometry(), QRect(19, 20, 316, 161));
-    EXPECT_EQ(form.Label2->pos(), QPoint(8, 192));
-    EXPECT_GE(form.Label2->width(), 316);
-    EXPECT_EQ(form.Label2->height(), 13);
-    EXPECT_EQ(form.IP->geometry(), QRect(8, 208, 120, 20));
-    EXPECT_EQ(form.Subnet->geometry(), QRect(136, 208, 120, 20));
-    EXPECT_EQ(form.iPort->geometry(), QRect(264, 208, 81, 22));
-    EXPECT_EQ(form.bPobierzIP->geometry(), QRect(77, 240, 97, 25));
-    EXPECT_EQ(form.bZmienIP->geometry(), QRect(189, 240, 97, 25));
+    EXPECT_EQ(program.Frame()->geometry(), QRect(0, 8, 353, 273));
+    EXPECT_EQ(program.List()->geometry(), QRect(19, 20, 316, 161));
+    EXPECT_EQ(program.Headings()->pos(), QPoint(8, 192));
+    EXPECT_GE(program.Headings()->width(), 316);
+    EXPECT_EQ(program.Headings()->height(), 13);
+    EXPECT_EQ(program.AddressEdit()->geometry(), QRect(8, 208, 120, 20));
+    EXPECT_EQ(program.MaskEdit()->geometry(), QRect(136, 208, 120, 20));
+    EXPECT_EQ(program.PortBox()->geometry(), QRect(264, 208, 81, 22));
+    EXPECT_EQ(program.RefreshButton()->geometry(), QRect(77, 240, 97, 25));
+    EXPECT_EQ(program.SetButton()->geometry(), QRect(189, 240, 97, 25));
     // The window encloses its controls and cannot be maximised.
     EXPECT_EQ(form.centralWidget()->size(), QSize(353, 281));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
@@ -40,34 +40,34 @@ TEST(MainWindowLayout, TextsAreSetAtCreation)
     RunningProgram program;
     TForm1& form = program.form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Konfiguracja multipleksera LAN (v1.10)"));
-    EXPECT_EQ(form.bPobierzIP->text(), QStringLiteral("Odśwież listę"));
-    EXPECT_EQ(form.bZmienIP->text(), QStringLiteral("Ustaw"));
-    EXPECT_EQ(form.Label2->text(),
+    EXPECT_EQ(program.RefreshButton()->text(), QStringLiteral("Odśwież listę"));
+    EXPECT_EQ(program.SetButton()->text(), QStringLiteral("Ustaw"));
+    EXPECT_EQ(program.Headings()->text(),
               QString(15, ' ') + "AdresIP" + QString(21, ' ') + "Maska podsieci" + QString(18, ' ') + "Port TCP");
-    QTreeWidgetItem* header = form.lvIP->headerItem();
-    ASSERT_EQ(form.lvIP->columnCount(), 3);
+    QTreeWidgetItem* header = program.List()->headerItem();
+    ASSERT_EQ(program.List()->columnCount(), 3);
     EXPECT_EQ(header->text(0), QStringLiteral("IP multipleksera"));
     EXPECT_EQ(header->text(1), QStringLiteral("Maska podsieci"));
     EXPECT_EQ(header->text(2), QStringLiteral("Adres MAC"));
-    EXPECT_EQ(form.lvIP->header()->sectionSize(2), 120);
+    EXPECT_EQ(program.List()->header()->sectionSize(2), 120);
 }
 
 TEST(MainWindowLayout, StartStateBeforeTheFirstRefresh)
 {
     RunningProgram program;
     TForm1& form = program.form;
-    EXPECT_EQ(form.IP->IPString(), QStringLiteral("0.0.0.0"));
-    EXPECT_EQ(form.Subnet->IPString(), QStringLiteral("0.0.0.0"));
-    EXPECT_EQ(form.iPort->value(), 1001);
-    EXPECT_EQ(form.iPort->minimum(), 1001);
-    EXPECT_EQ(form.iPort->maximum(), 65534);
-    EXPECT_FALSE(form.iPort->isEnabled());
-    EXPECT_TRUE(form.bPobierzIP->isDefault());
+    EXPECT_EQ(program.AddressEdit()->IPString(), QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(program.MaskEdit()->IPString(), QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(program.PortBox()->value(), 1001);
+    EXPECT_EQ(program.PortBox()->minimum(), 1001);
+    EXPECT_EQ(program.PortBox()->maximum(), 65534);
+    EXPECT_FALSE(program.PortBox()->isEnabled());
+    EXPECT_TRUE(program.RefreshButton()->isDefault());
     // The list: report style, whole rows, one at a time, no editing.
-    EXPECT_EQ(form.lvIP->selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_EQ(form.lvIP->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(form.lvIP->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_FALSE(form.lvIP->rootIsDecorated());
+    EXPECT_EQ(program.List()->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(program.List()->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(program.List()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(program.List()->rootIsDecorated());
     // Nothing is sent until the window is first shown.
     EXPECT_EQ(form.CommandSocket().SocketHandle(), -1);
 }
@@ -75,13 +75,18 @@ TEST(MainWindowLayout, StartStateBeforeTheFirstRefresh)
 TEST(MainWindowLayout, TabOrderRunsFromTheRefreshButtonToThePort)
 {
     RunningProgram program;
-    TForm1& form = program.form;
-    const std::vector<QWidget*> expected = {form.bPobierzIP,         form.lvIP,
-                                            form.bZmienIP,           form.IP->section(1),
-                                            form.IP->section(2),     form.IP->section(3),
-                                            form.IP->section(4),     form.Subnet->section(1),
-                                            form.Subnet->section(2), form.Subnet->section(3),
-                                            form.Subnet->section(4), form.iPort};
+    const std::vector<QWidget*> expected = {program.RefreshButton(),
+                                            program.List(),
+                                            program.SetButton(),
+                                            program.AddressEdit()->section(1),
+                                            program.AddressEdit()->section(2),
+                                            program.AddressEdit()->section(3),
+                                            program.AddressEdit()->section(4),
+                                            program.MaskEdit()->section(1),
+                                            program.MaskEdit()->section(2),
+                                            program.MaskEdit()->section(3),
+                                            program.MaskEdit()->section(4),
+                                            program.PortBox()};
     for (std::size_t n = 0; n + 1 < expected.size(); ++n) {
         QWidget* next = expected[n]->nextInFocusChain();
         // Skip the focus proxies and inner widgets the toolkit puts between them.

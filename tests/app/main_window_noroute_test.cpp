@@ -26,7 +26,7 @@ TEST(MainWindowNoRoute, AnUnreachableNetworkEndsTheProgramWithTheAddressAdvice)
     EXPECT_TRUE(text.contains("\rOpis błędu:  Send failed: The network is unreachable\r")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("\rSprawdź czy komputer posiada stały adres IP\ri czy lokalna sieć komputerowa jest "
                               "dostępna\r(połączenie lokalne jest włączone)."));
-    EXPECT_EQ(program.form.lvIP->topLevelItemCount(), 0);
+    EXPECT_EQ(program.List()->topLevelItemCount(), 0);
 }
 
 } // namespace

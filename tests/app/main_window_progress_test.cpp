@@ -44,18 +44,16 @@ bool DrawsSomething(QWidget* widget)
 
 TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
 {
-    MuxSimProcess sim(
+    SimulatedLanWindow window(
         Json{{"devices",
               {MuxSimProcess::Device("192.168.1.70", "MAC-E", {{"flags", "00E"}}),
                MuxSimProcess::Device("192.168.1.60", "MAC-M", {{"faults", {{"replies", {{"GNM", "C"}}}}}}),
                MuxSimProcess::Device("192.168.1.50", "MAC-A"), MuxSimProcess::Device("192.168.1.50", "MAC-B")}}});
-    RunningProgram program;
-    TForm1& form = program.form;
-    ToldWhenPainted painted(form.lvIP);
+    QTreeWidget* list = window.List();
+    ToldWhenPainted painted(list);
     bool searchDrawn = false; // the empty list, 1 s into the collection window
-    QTimer::singleShot(1000, [&] { searchDrawn = DrawsSomething(form.lvIP->viewport()); });
-    form.show();
-    ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
+    QTimer::singleShot(1000, [&] { searchDrawn = DrawsSomething(list->viewport()); });
+    ASSERT_TRUE(window.Show());
     const std::vector<std::string>& toldDescriptions = painted.told_;
 
     ASSERT_EQ(toldDescriptions.size(), 6u);
@@ -66,21 +64,20 @@ TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
     EXPECT_EQ(toldDescriptions[5], "") << "the placeholder goes when the rows come";
     EXPECT_TRUE(searchDrawn);
 
-    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(form.lvIP)->tableInterface();
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
     const auto told = [&](int row, QAccessible::Text what) { return table->cellAt(row, 0)->text(what).toStdString(); };
     EXPECT_EQ(told(0, QAccessible::Name), "192.168.1.70, znacznik E");
     EXPECT_EQ(told(1, QAccessible::Name), "192.168.1.60, maska nieodczytana");
     EXPECT_EQ(told(1, QAccessible::Description), "Nie udało się odczytać maski podsieci tego urządzenia.");
     for (int row : {2, 3})
         EXPECT_EQ(told(row, QAccessible::Name), "192.168.1.50, adres współdzielony z innym urządzeniem");
-    EXPECT_EQ(form.lvIP->topLevelItem(1)->toolTip(2).toStdString(),
-              told(1, QAccessible::Description) + "\nInterfejs: mux0")
+    EXPECT_EQ(list->topLevelItem(1)->toolTip(2).toStdString(), told(1, QAccessible::Description) + "\nInterfejs: mux0")
         << "the reason, then the interface the device answered on";
 
     // "Ustaw" on the first row: the list names the device while it is changed.
     painted.told_.clear();
-    form.bZmienIP->click();
-    ASSERT_TRUE(WaitForRefreshes(program, sim, 2));
+    window.SetButton()->click();
+    ASSERT_TRUE(window.WaitForRefreshes(2));
     ASSERT_GE(toldDescriptions.size(), 3u);
     EXPECT_EQ(toldDescriptions[0], "Zmieniam ustawienia urządzenia 192.168.1.70…");
     EXPECT_EQ(toldDescriptions[1], "");

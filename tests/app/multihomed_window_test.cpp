@@ -15,22 +15,12 @@ namespace {
 using Json = nlohmann::json;
 using Sim = MuxSimProcess;
 
-std::vector<std::string> Tooltips(const TForm1& form)
+std::vector<std::string> Tooltips(const RunningProgram& program)
 {
     std::vector<std::string> texts;
-    for (int row = 0; row < form.lvIP->topLevelItemCount(); ++row)
-        texts.push_back(form.lvIP->topLevelItem(row)->toolTip(0).toStdString());
+    for (int row = 0; row < program.List()->topLevelItemCount(); ++row)
+        texts.push_back(program.List()->topLevelItem(row)->toolTip(0).toStdString());
     return texts;
-}
-
-void TypeAddress(widgets::TRIPEdit* edit, const QString& text)
-{
-    const QStringList parts = text.split('.');
-    for (int n = 1; n <= 4; ++n) {
-        edit->section(n)->setFocus();
-        edit->section(n)->selectAll();
-        QTest::keyClicks(edit->section(n), parts.at(n - 1));
-    }
 }
 
 TEST(TwoInterfaces, TheFleetBehindEthIsListedAndWifiAloneFindsNone)
@@ -40,8 +30,8 @@ TEST(TwoInterfaces, TheFleetBehindEthIsListedAndWifiAloneFindsNone)
         RunningProgram program;
         program.form.show();
         ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
-        EXPECT_EQ(RowTexts(program.form, 2), (std::vector<std::string>{"MAC-IN", "MAC-OUT"}));
-        EXPECT_EQ(Tooltips(program.form), (std::vector<std::string>(2, "Interfejs: eth")));
+        EXPECT_EQ(program.RowTexts(2), (std::vector<std::string>{"MAC-IN", "MAC-OUT"}));
+        EXPECT_EQ(Tooltips(program), (std::vector<std::string>(2, "Interfejs: eth")));
         EXPECT_EQ(sim.CountReceived("WMAC-IN"), 1u);
         EXPECT_EQ(sim.CountReceived("WMAC-OUT"), 1u);
         program.form.close();
@@ -51,8 +41,8 @@ TEST(TwoInterfaces, TheFleetBehindEthIsListedAndWifiAloneFindsNone)
     RunningProgram wifiOnly(*checks::ChooseInterfaces({"wifi"}).Selection);
     wifiOnly.form.show();
     QTest::qWait(3000);
-    EXPECT_TRUE(wifiOnly.form.bPobierzIP->isEnabled());
-    EXPECT_EQ(wifiOnly.form.lvIP->topLevelItemCount(), 0);
+    EXPECT_TRUE(wifiOnly.RefreshButton()->isEnabled());
+    EXPECT_EQ(wifiOnly.List()->topLevelItemCount(), 0);
     EXPECT_EQ(sim.Received().size(), before) << "nothing went out through eth";
 }
 
@@ -68,28 +58,26 @@ TEST(TwoInterfaces, OnlyUsableInterfaceNamesAreAccepted)
 
 TEST(SplitFleet, BothHalvesAreListedAndAChangeStaysOnItsSegment)
 {
-    Sim eth(Sim::Config({Sim::Device("192.168.1.40", "MAC-A"), Sim::Device("10.1.2.20", "MAC-C")}));
+    SimulatedLanWindow window(Sim::Config({Sim::Device("192.168.1.40", "MAC-A"), Sim::Device("10.1.2.20", "MAC-C")}));
     Sim wifi(Sim::Config({Sim::Device("172.16.5.5", "MAC-B"), Sim::Device("192.168.7.30", "MAC-D")}), {},
              "MUXLAN_WIFI_EXEC");
-    RunningProgram program;
-    TForm1& form = program.form;
-    form.show();
-    ASSERT_TRUE(WaitForRefreshes(program, eth, 1));
+    const Sim& eth = window.sim;
+    ASSERT_TRUE(window.Show());
     ASSERT_TRUE(wifi.WaitForPayload("X"));
-    EXPECT_EQ(RowTexts(form, 2), (std::vector<std::string>{"MAC-A", "MAC-D", "MAC-C", "MAC-B"}));
-    EXPECT_EQ(Tooltips(form),
+    EXPECT_EQ(window.RowTexts(2), (std::vector<std::string>{"MAC-A", "MAC-D", "MAC-C", "MAC-B"}));
+    EXPECT_EQ(Tooltips(window),
               (std::vector<std::string>{"Interfejs: eth", "Interfejs: wifi", "Interfejs: eth", "Interfejs: wifi"}));
 
     // MAC-C sits behind eth, where no route leads: the routing table would
     // send its commands into the wifi.
     const std::vector<std::string> wifiRefresh = wifi.ReceivedPayloads();
-    form.lvIP->setCurrentItem(form.lvIP->topLevelItem(2));
-    ASSERT_EQ(SelectedRow(form), 2);
-    TypeAddress(form.IP, QStringLiteral("10.1.2.21"));
-    form.bZmienIP->click();
+    window.List()->setCurrentItem(window.List()->topLevelItem(2));
+    ASSERT_EQ(window.SelectedRow(), 2);
+    window.Type(window.AddressEdit(), QStringLiteral("10.1.2.21"));
+    window.SetButton()->click();
     ASSERT_TRUE(eth.WaitForPayload("AMAC-C/QOVUT/10.1.2.21"));
     ASSERT_TRUE(eth.WaitForPayload("E"));
-    EXPECT_TRUE(program.messages.plain.empty());
+    EXPECT_TRUE(window.Messages().empty());
     // The change ends with a refresh: the wifi segment hears that once more, and nothing else.
     std::vector<std::string> twice = wifiRefresh;
     twice.insert(twice.end(), wifiRefresh.begin(), wifiRefresh.end());
@@ -106,9 +94,9 @@ TEST(SameSegment, EachDeviceHearsEachOfItsCommandsOnce)
         RunningProgram program;
         program.form.show();
         ASSERT_TRUE(WaitForRefreshes(program, sim, 2)); // one "X" per interface
-        EXPECT_EQ(RowTexts(program.form, 1), (std::vector<std::string>{"255.255.255.0", "255.255.0.0", "255.0.0.0"}));
+        EXPECT_EQ(program.RowTexts(1), (std::vector<std::string>{"255.255.255.0", "255.255.0.0", "255.0.0.0"}));
         for (int row = 0; row < 3; ++row)
-            EXPECT_TRUE(program.form.lvIP->topLevelItem(row)->icon(0).isNull()) << "read correctly: row " << row;
+            EXPECT_TRUE(program.List()->topLevelItem(row)->icon(0).isNull()) << "read correctly: row " << row;
         program.form.close();
     }
     EXPECT_EQ(sim.CountReceived("X"), 2u);

@@ -45,7 +45,7 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
         program.form.show();
         ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
         for (int column = 0; column < 3; ++column)
-            windowRows.push_back(RowTexts(program.form, column));
+            windowRows.push_back(program.RowTexts(column));
         program.form.close();
         ASSERT_TRUE(sim.WaitForPayload("E", windowRows[0].size()));
         windowPayloads = sim.ReceivedPayloads();

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// "Ustaw" never breaks the shop's network: an address in use is refused
+// before anything is sent, a change is journalled, and an interface that goes
+// away stops only what needs it.
+#include "journal/journal_place.h"
+#include "journal/journal_reading.h"
+#include "simulated_lan_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using Json = nlohmann::json;
+using Sim = MuxSimProcess;
+const std::string kA = "00:0E:C6:00:00:0A";
+const std::string kB = "00:0E:C6:00:00:0B";
+
+// Each change of the journal as "interface mac old/mask -> new/mask: outcome".
+std::vector<std::string> JournalLines()
+{
+    std::vector<std::string> lines;
+    for (const journal::JournalChange& change : journal::ReadJournal(journal::JournalPath()).changes) {
+        const journal::ChangeStart& start = change.begin.start;
+        lines.push_back(start.interfaceName + " " + start.mac + " " + start.oldAddress + "/" + start.oldMask + " -> " +
+                        start.newAddress + "/" + start.newMask + ": " + (change.end ? change.end->outcome : "none"));
+    }
+    return lines;
+}
+
+struct Conflict {
+    QString address;
+    std::string box;
+};
+
+TEST(MainWindowSafety, AnAddressInUseIsRefusedBeforeAnythingIsSentAndTheOwnAddressIsNone)
+{
+    Json fleet = Sim::Config({Sim::Device("192.168.1.10", kA), Sim::Device("192.168.1.20", kB)});
+    fleet["hosts"] = Json::array({{{"ip", "192.168.1.40"}, {"mac", "00:11:22:33:44:55"}}});
+    SimulatedLanWindow window(fleet);
+    ASSERT_TRUE(window.Show());
+    window.Select(1);
+    ASSERT_EQ(window.RowTexts(2).at(1), kA);
+    const std::size_t before = window.sim.Received().size();
+    const Conflict conflicts[] = {
+        {"192.168.1.20", "adres 192.168.1.20 ma już multiplekser " + kB},
+        {"192.168.1.1", "adres 192.168.1.1 jest adresem tego komputera"},
+        {"192.168.1.40", "adres 192.168.1.40 jest zajęty: odpowiada na niego 00:11:22:33:44:55"},
+    };
+    for (const Conflict& conflict : conflicts) {
+        window.messages.plain.clear();
+        window.Type(window.AddressEdit(), conflict.address);
+        window.SetButton()->click();
+        EXPECT_EQ(window.Messages(),
+                  std::vector<std::string>{"Adres IP jest zajęty: " + conflict.box + ". Nic nie wysłano."});
+        EXPECT_EQ(window.PayloadsSince(before), std::vector<std::string>{}) << conflict.box;
+    }
+
+    // Its own address again with a new mask, then a free address: both go through, into the journal.
+    window.messages.plain.clear();
+    window.Type(window.AddressEdit(), "192.168.1.10");
+    window.Type(window.MaskEdit(), "255.255.0.0");
+    window.SetButton()->click();
+    window.Select(1);
+    window.Type(window.AddressEdit(), "192.168.1.11");
+    window.SetButton()->click();
+    EXPECT_EQ(window.sim.CountReceived("SNM255.255.0.0"), 2u) << "the mask goes with each change";
+    EXPECT_EQ(window.sim.CountReceived("A" + kA + "/QOVUT/192.168.1.11"), 3u);
+    EXPECT_EQ(window.RowTexts(0), (std::vector<std::string>{"192.168.1.20", "192.168.1.11"}));
+    EXPECT_EQ(window.Messages(), std::vector<std::string>{});
+    EXPECT_EQ(
+        JournalLines(),
+        (std::vector<std::string>{"mux0 " + kA + " 192.168.1.10/255.255.255.0 -> 192.168.1.10/255.255.0.0: verified",
+                                  "mux0 " + kA + " 192.168.1.10/255.255.0.0 -> 192.168.1.11/255.255.0.0: verified"}));
+}
+
+// A workstation with "eth" and "wifi", each on a segment of its own
+// (scripts/netlab's split topology): "eth" is deleted under the window.
+struct SplitLan : SimulatedLanWindow {
+    SplitLan() : SimulatedLanWindow(Sim::Config({Sim::Device("192.168.1.40", "MAC-A")})) {}
+    Sim wifi{Sim::Config({Sim::Device("172.16.5.5", "MAC-B"), Sim::Device("192.168.7.30", "MAC-D")}),
+             {},
+             "MUXLAN_WIFI_EXEC"};
+    static int DeleteEth() { return std::system("ip link del eth"); }
+    void ExpectTheWifiFleetListedAndNoFailure()
+    {
+        EXPECT_EQ(RowTexts(2), (std::vector<std::string>{"MAC-D", "MAC-B"}));
+        EXPECT_EQ(RowTexts(1), (std::vector<std::string>(2, "255.255.255.0")));
+        EXPECT_FALSE(form.EndRequested());
+        EXPECT_EQ(messages.socketErrors, std::vector<QString>{});
+    }
+};
+
+TEST(InterfaceLost, BeforeUstawTheChangeStopsWithAPlainBoxAndLaterRefreshesWork)
+{
+    SplitLan lan;
+    ASSERT_TRUE(lan.Show());
+    ASSERT_EQ(lan.List()->topLevelItem(0)->toolTip(0), "Interfejs: eth");
+    ASSERT_EQ(SplitLan::DeleteEth(), 0);
+    lan.Type(lan.AddressEdit(), "192.168.1.41");
+    lan.SetButton()->click(); // returns once the refresh after it is over
+    EXPECT_EQ(lan.Messages(),
+              std::vector<std::string>{"Interfejs sieciowy eth, przez który odpowiadało urządzenie, "
+                                       "jest niedostępny. Zmiana nie została wykonana."});
+    lan.ExpectTheWifiFleetListedAndNoFailure();
+    lan.RefreshButton()->click();
+    EXPECT_TRUE(lan.wifi.WaitForPayload("X", 3));
+    lan.ExpectTheWifiFleetListedAndNoFailure();
+}
+
+TEST(InterfaceLost, DuringDiscoveryTheOtherInterfacesDevicesAreStillListed)
+{
+    SplitLan lan;
+    ASSERT_TRUE(lan.Show());
+    ASSERT_EQ(lan.RowTexts(2), (std::vector<std::string>{"MAC-A", "MAC-D", "MAC-B"}));
+    int deleted = -1;
+    QTimer::singleShot(300, [&] { deleted = SplitLan::DeleteEth(); }); // in the collection window
+    lan.RefreshButton()->click();
+    ASSERT_EQ(deleted, 0);
+    lan.ExpectTheWifiFleetListedAndNoFailure();
+}
+
+} // namespace
