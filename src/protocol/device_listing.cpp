@@ -3,7 +3,10 @@
 #include "protocol/device_session.h"
 
 #include <array>
+#include <map>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace protocol {
 
@@ -17,30 +20,55 @@ void DeviceSession::ListDevices()
 
     // Descending by key; equal keys are swapped too, which marks all but
     // possibly the last of a group of equal addresses. Slots without an
-    // address split the table into runs sorted on their own.
+    // address split the table into runs sorted on their own. The passes stop
+    // once one swaps nothing (no later pass could) and never look past the
+    // last slot in use: the same order and marks as all 254 full passes. The
+    // sort moves slot numbers; the slots themselves move once, at the end.
+    int lastUsed = 0;
     std::array<int32_t, DeviceTable::kSlots + 1> key{};
-    for (int number = 1; number <= DeviceTable::kSlots; ++number)
+    std::array<int, DeviceTable::kSlots + 1> slotAt{};
+    std::array<bool, DeviceTable::kSlots + 2> used{}; // empty slots never move
+    for (int number = 1; number <= DeviceTable::kSlots; ++number) {
         key[number] = AddressKey(devices_[number].Address);
-    for (int pass = 1; pass <= DeviceTable::kSlots - 1; ++pass) {
-        for (int k = DeviceTable::kSlots - 1; k >= pass; --k) {
-            NumerIP& lower = devices_[k];
-            NumerIP& upper = devices_[k + 1];
-            if (lower.Address.empty() || upper.Address.empty() || key[k] > key[k + 1])
+        slotAt[number] = number;
+        used[number] = !devices_[number].Address.empty();
+        if (used[number])
+            lastUsed = number;
+    }
+    bool swapped = true;
+    for (int pass = 1; pass < lastUsed && swapped; ++pass) {
+        swapped = false;
+        for (int k = lastUsed - 1; k >= pass; --k) {
+            if (!used[k] || !used[k + 1] || key[k] > key[k + 1])
                 continue;
-            std::swap(lower, upper);
+            std::swap(slotAt[k], slotAt[k + 1]);
             std::swap(key[k], key[k + 1]);
-            if (lower.Address == upper.Address)
-                lower.ReadOk = false;
+            swapped = true;
+            NumerIP& nowLower = devices_[slotAt[k]];
+            if (key[k] == key[k + 1] && nowLower.Address == devices_[slotAt[k + 1]].Address)
+                nowLower.ReadOk = false;
         }
     }
+    std::vector<NumerIP> sorted;
+    sorted.reserve(static_cast<std::size_t>(lastUsed));
+    for (int k = 1; k <= lastUsed; ++k)
+        sorted.push_back(std::move(devices_[slotAt[k]]));
+    for (int k = 1; k <= lastUsed; ++k)
+        devices_[k] = std::move(sorted[static_cast<std::size_t>(k - 1)]);
 }
 
 std::vector<DeviceRow> DeviceSession::Rows() const
 {
-    std::vector<DeviceRow> rows;
+    std::map<std::string, int> holders;
     for (int number = 1; number <= DeviceTable::kSlots; ++number)
         if (!devices_[number].Address.empty())
+            ++holders[devices_[number].Address];
+    std::vector<DeviceRow> rows;
+    for (int number = 1; number <= DeviceTable::kSlots; ++number)
+        if (!devices_[number].Address.empty()) {
             rows.push_back(RowOfSlot(number));
+            rows.back().AddressShared = holders[devices_[number].Address] > 1;
+        }
     return rows;
 }
 
@@ -55,8 +83,6 @@ DeviceRow DeviceSession::RowOfSlot(int number) const
     row.FlagE = slot.FlagE;
     row.ReadOk = slot.ReadOk;
     row.Interface = slot.InterfaceName;
-    for (int other = 1; other <= DeviceTable::kSlots && !row.AddressShared; ++other)
-        row.AddressShared = other != number && devices_[other].Address == slot.Address;
     if (slot.FlagE)
         row.Image = DeviceRow::kImageLetterE;
     else if (!slot.ReadOk)

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace protocol {
@@ -107,7 +108,6 @@ private:
     bool ReadAllDevices(std::vector<UnreadDevice>& unread);
     int ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot);
     void RecordDevice(const Datagram& datagram);
-    bool IsKnownMac(const std::string& mac) const;
     void ListDevices();
     std::vector<DeviceRow> Rows() const;
     DeviceRow RowOfSlot(int number) const;
@@ -131,6 +131,9 @@ private:
     TimePoint replyDeadline_{};
     bool ignoreDatagrams_ = false; // the selection pause: nothing is a reply
     DeviceTable devices_;
+    // The MACs of this cycle's slots, which fill from slot 1 in the order
+    // their first replies came.
+    std::unordered_set<std::string> recordedMacs_;
     ReplySenders replySenders_;
     Transport::DiscoveryRoutes discoveryRoutes_; // what the last "X" went through
     std::vector<SearchedInterface> searched_;

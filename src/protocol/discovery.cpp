@@ -50,6 +50,7 @@ void DeviceSession::StartDiscovery()
         slot.InterfaceIndex = 0;
         slot.InterfaceName.clear();
     }
+    recordedMacs_.clear();
     if (Stopping())
         return;
     expectedReply_ = kReplyDiscovery;
@@ -96,19 +97,16 @@ void DeviceSession::RecordDevice(const Datagram& datagram)
         return;
     }
     DiscoveryReply reply = SplitDiscoveryReply(text);
-    if (IsKnownMac(reply.Mac))
+    if (recordedMacs_.count(reply.Mac) != 0)
         return;
     // A reply without a MAC names no device: selecting it would send a bare
     // "W", and assigning it an address would reach any multiplexer.
     if (reply.Mac.empty() || datagram.Sender.empty())
         return;
-    int freeSlot = 0;
-    for (int number = 1; number <= DeviceTable::kSlots && freeSlot == 0; ++number)
-        if (devices_[number].Mac.empty())
-            freeSlot = number;
-    if (freeSlot == 0)
+    if (recordedMacs_.size() == static_cast<std::size_t>(DeviceTable::kSlots))
         return; // all 255 slots taken: the table keeps what it has
-    NumerIP& slot = devices_[freeSlot];
+    recordedMacs_.insert(reply.Mac);
+    NumerIP& slot = devices_[static_cast<int>(recordedMacs_.size())];
     slot.Mac = std::move(reply.Mac);
     slot.Port = std::move(reply.Port);
     slot.FlagE = HasFlagE(reply.Flags);
@@ -120,14 +118,6 @@ void DeviceSession::RecordDevice(const Datagram& datagram)
             searched.Replies += searched.Name == slot.InterfaceName ? 1 : 0;
     }
     replyStatus_ = kStatusOk;
-}
-
-bool DeviceSession::IsKnownMac(const std::string& mac) const
-{
-    for (int number = 1; number <= DeviceTable::kSlots && !devices_[number].Mac.empty(); ++number)
-        if (devices_[number].Mac == mac)
-            return true;
-    return false;
 }
 
 bool DeviceSession::ReadAllDevices(std::vector<UnreadDevice>& unread)
