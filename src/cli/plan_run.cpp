@@ -122,6 +122,12 @@ int PlanRun::Run()
     } catch (const NetworkFailure&) {
         // What ended the run is said on stderr by the caller; the results so
         // far, the line in flight and those not attempted are printed first.
+        for (std::size_t n = 0; n < results_.size(); ++n)
+            if (results_[n].outcome == Outcome::Changed) {
+                results_[n].outcome = Outcome::Unverified; // the verifying discovery did not happen
+                journal_.End(journalIds_[n], MachineName(results_[n].outcome), results_[n].detail);
+                Emit(n);
+            }
         if (inFlight_ < results_.size()) {
             results_[inFlight_].outcome = Outcome::Interrupted;
             Emit(inFlight_);
