@@ -274,11 +274,11 @@ std::string TForm1::JournalBegin(const protocol::DeviceRow& device, const std::s
 {
     const journal::ChangeJournal::Begun begun =
         journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, address, mask});
-    if (!begun.status.Ok() && !journalWarned_) {
+    if (!begun.Status.Ok() && !journalWarned_) {
         journalWarned_ = true; // once per run
-        messages_.ShowMessage(journal::WarningText(begun.status));
+        messages_.ShowMessage(journal::WarningText(begun.Status));
     }
-    return begun.change;
+    return begun.Change;
 }
 
 void TForm1::JournalEnd(const std::string& change, const protocol::DeviceRow& device,
