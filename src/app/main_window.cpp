@@ -248,10 +248,10 @@ std::optional<std::string> TForm1::ConflictOf(const protocol::DeviceRow& device,
         listed.push_back({row.Mac, row.Address});
     const conflicts::ConflictVerdict verdict = conflicts::JudgeConflicts(
         {{device.Mac, device.Interface, device.Address, newAddress}}, listed, checks::SameMac)[0];
-    addressUnchecked_ = verdict.checked ? std::string() : verdict.message;
-    if (!verdict.refused)
+    addressUnchecked_ = verdict.Checked ? std::string() : verdict.Message;
+    if (!verdict.Refused)
         return std::nullopt;
-    return "Adres IP jest zajęty: " + verdict.message + ". Nic nie wysłano.";
+    return "Adres IP jest zajęty: " + verdict.Message + ". Nic nie wysłano.";
 }
 
 void TForm1::ReportOutcome(const protocol::DeviceRow& device, const protocol::ChangeOutcome& outcome)

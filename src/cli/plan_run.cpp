@@ -183,13 +183,13 @@ void PlanRun::JudgeConflicts(const Discovery& before)
         conflicts::JudgeConflicts(changes, listed, checks::SameMac);
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
         ChangeResult& result = results_[lineOf[k]];
-        if (verdicts[k].refused) {
+        if (verdicts[k].Refused) {
             result.outcome = Outcome::Conflict;
-            result.detail = verdicts[k].message;
+            result.detail = verdicts[k].Message;
             toChange_[lineOf[k]] = false;
-        } else if (!verdicts[k].checked) {
+        } else if (!verdicts[k].Checked) {
             result.addressChecked = false;
-            result.detail = verdicts[k].message;
+            result.detail = verdicts[k].Message;
         }
     }
 }
@@ -215,10 +215,10 @@ void PlanRun::ChangeOne(std::size_t n)
     inFlight_ = n;
     const journal::ChangeJournal::Begun begun =
         journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, result.address, result.mask});
-    journalIds_[n] = begun.change;
-    if (!begun.status.Ok() && !journalWarned_) {
+    journalIds_[n] = begun.Change;
+    if (!begun.Status.Ok() && !journalWarned_) {
         journalWarned_ = true;
-        Warn(journal::WarningText(begun.status));
+        Warn(journal::WarningText(begun.Status));
     }
     const protocol::ChangeOutcome outcome = session_.Change(device, result.address, result.mask);
     inFlight_ = SIZE_MAX;
