@@ -121,19 +121,19 @@ int RunHistory(const Options& options)
         Warn("dziennik " + path +
              ": pominięto wiersze, które nie są zapisami zmian: " + std::to_string(contents.SkippedLines));
     std::vector<journal::JournalChange>& changes = contents.Changes;
-    if (!options.mac.isEmpty()) {
-        const std::string mac = options.mac.toStdString();
+    if (!options.Mac.isEmpty()) {
+        const std::string mac = options.Mac.toStdString();
         std::erase_if(changes, [&mac](const journal::JournalChange& change) {
             return !SameMac(Latin1ToUtf8(change.Begin.Start.Mac), mac);
         });
     }
     std::string text;
-    if (options.undoRun.isEmpty()) {
-        text = FormatHistory(changes, options.format);
+    if (options.UndoRun.isEmpty()) {
+        text = FormatHistory(changes, options.Format);
     } else {
-        const std::vector<journal::PlanDevice> devices = journal::UndoOfRun(changes, options.undoRun.toStdString());
+        const std::vector<journal::PlanDevice> devices = journal::UndoOfRun(changes, options.UndoRun.toStdString());
         if (devices.empty()) {
-            Warn("w dzienniku nie ma zmian z przebiegu " + options.undoRun.toStdString());
+            Warn("w dzienniku nie ma zmian z przebiegu " + options.UndoRun.toStdString());
             return kExitUsage;
         }
         text = journal::UndoPlanText(devices);
