@@ -161,7 +161,7 @@ void TForm1::ShowDeviceAddress(TRIPEdit* edit, const std::string& text)
     const QString shown = ShownAddress(text);
     if (edit->IPString() != shown) {
         const QStringList parts = shown.split(QLatin1Char('.'));
-        for (int n = 1; n <= TRIPEdit::SectionCount; ++n)
+        for (int n = 1; n <= TRIPEdit::kSectionCount; ++n)
             edit->setIPSec(n, parts.at(n - 1).toInt());
     }
 }

@@ -47,7 +47,7 @@ TEST(MainWindowAccessibility, NamesAndUnclippedTextsWithoutOverlap)
             << column;
     for (const TRIPEdit* edit : {form.IP, form.Subnet})
         for (int n = 1; n <= 4; ++n)
-            EXPECT_TRUE(fits(edit->section(n), "255", QStyle::PM_CustomBase, edit->section(n)->width())) << n;
+            EXPECT_TRUE(fits(edit->Section(n), "255", QStyle::PM_CustomBase, edit->Section(n)->width())) << n;
     const QList<QWidget*> controls{form.lvIP,  form.Label2,     form.IP,      form.Subnet,
                                    form.iPort, form.bPobierzIP, form.bZmienIP};
     for (qsizetype a = 0; a < controls.size(); ++a) {

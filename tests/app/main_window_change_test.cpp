@@ -29,7 +29,7 @@ void TypeAddress(TRIPEdit* edit, const QString& text)
 {
     const QStringList parts = text.split('.');
     for (int n = 1; n <= 4; ++n) {
-        TIPMaskEdit* field = edit->section(n);
+        TIPMaskEdit* field = edit->Section(n);
         field->setFocus();
         field->selectAll();
         QTest::keyClicks(field, parts.at(n - 1));

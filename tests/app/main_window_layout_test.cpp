@@ -77,11 +77,11 @@ TEST(MainWindowLayout, TabOrderRunsFromTheRefreshButtonToThePort)
     RunningProgram program;
     TForm1& form = program.form;
     const std::vector<QWidget*> expected = {form.bPobierzIP,         form.lvIP,
-                                            form.bZmienIP,           form.IP->section(1),
-                                            form.IP->section(2),     form.IP->section(3),
-                                            form.IP->section(4),     form.Subnet->section(1),
-                                            form.Subnet->section(2), form.Subnet->section(3),
-                                            form.Subnet->section(4), form.iPort};
+                                            form.bZmienIP,           form.IP->Section(1),
+                                            form.IP->Section(2),     form.IP->Section(3),
+                                            form.IP->Section(4),     form.Subnet->Section(1),
+                                            form.Subnet->Section(2), form.Subnet->Section(3),
+                                            form.Subnet->Section(4), form.iPort};
     for (std::size_t n = 0; n + 1 < expected.size(); ++n) {
         QWidget* next = expected[n]->nextInFocusChain();
         // Skip the focus proxies and inner widgets the toolkit puts between them.

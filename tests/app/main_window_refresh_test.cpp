@@ -126,7 +126,7 @@ TEST(MainWindowRefresh, FieldsShowTheDeviceWhateverWasTypedBefore)
     ASSERT_EQ(form.IP->IPString(), QStringLiteral("192.168.1.10"));
 
     // The operator empties the last section, then refreshes.
-    TIPMaskEdit* last = form.IP->section(4);
+    TIPMaskEdit* last = form.IP->Section(4);
     last->setFocus();
     last->selectAll();
     QTest::keyClick(last, Qt::Key_Backspace);
@@ -213,9 +213,9 @@ TEST(MainWindowRefresh, EnterPressesTheDefaultButtonWhereverTheFocusIs)
 
     QTest::keyClick(form.lvIP, Qt::Key_Return); // the list has the focus after a refresh
     ASSERT_TRUE(WaitForRefreshes(program, sim, 2));
-    QTest::keyClick(form.IP->section(2), Qt::Key_Enter);
+    QTest::keyClick(form.IP->Section(2), Qt::Key_Enter);
     ASSERT_TRUE(WaitForRefreshes(program, sim, 3));
-    QTest::keyClick(form.IP->section(3), Qt::Key_Enter, Qt::KeypadModifier); // the keypad's Enter
+    QTest::keyClick(form.IP->Section(3), Qt::Key_Enter, Qt::KeypadModifier); // the keypad's Enter
     ASSERT_TRUE(WaitForRefreshes(program, sim, 4));
     EXPECT_EQ(form.IP->IPString(), QStringLiteral("192.168.1.10")) << "Enter typed nothing into the field";
     EXPECT_TRUE(program.messages.plain.empty());

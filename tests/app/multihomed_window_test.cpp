@@ -27,9 +27,9 @@ void TypeAddress(widgets::TRIPEdit* edit, const QString& text)
 {
     const QStringList parts = text.split('.');
     for (int n = 1; n <= 4; ++n) {
-        edit->section(n)->setFocus();
-        edit->section(n)->selectAll();
-        QTest::keyClicks(edit->section(n), parts.at(n - 1));
+        edit->Section(n)->setFocus();
+        edit->Section(n)->selectAll();
+        QTest::keyClicks(edit->Section(n), parts.at(n - 1));
     }
 }
 
