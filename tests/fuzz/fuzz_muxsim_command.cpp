@@ -71,8 +71,8 @@ std::vector<DeviceConfig> Fleet()
     fleet[2].mask = "255.255.0.0";
     fleet[2].mac = "AAB";
     fleet[2].flags = "00E";
-    fleet[2].faults.replies["GNM"] = ReplySpec{ReplySpec::Kind::Garbage, "", 7, std::nullopt};
-    fleet[2].faults.replies["L"] = ReplySpec{ReplySpec::Kind::Fixed, "D", 0, std::nullopt};
+    fleet[2].faults.replies["GNM"] = ReplySpec{ReplyKind::Garbage, "", 7, std::nullopt};
+    fleet[2].faults.replies["L"] = ReplySpec{ReplyKind::Fixed, "D", 0, std::nullopt};
     fleet[3].ip = "192.168.1.11";
     fleet[3].mac = "silent";
     fleet[3].faults.silent = true;

@@ -21,14 +21,14 @@
 namespace muxsim {
 
 struct SimulatorSettings {
-    std::vector<DeviceConfig> devices;
-    std::vector<HostConfig> hosts;
-    bool play_devices = false; // devices and hosts
-    unsigned short port = 65535;
-    std::string log_path;   // empty: no log
-    std::string ready_file; // empty: only "ready" on stdout
-    std::uint64_t seed = 1;
-    std::optional<FloodSettings> flood;
+    std::vector<DeviceConfig> Devices;
+    std::vector<HostConfig> Hosts;
+    bool PlayDevices = false; // devices and hosts
+    unsigned short Port = 65535;
+    std::string LogPath;   // empty: no log
+    std::string ReadyFile; // empty: only "ready" on stdout
+    std::uint64_t Seed = 1;
+    std::optional<FloodSettings> Flood;
 };
 
 class Simulator {
