@@ -5,7 +5,7 @@ namespace muxsim {
 
 void ReplyQueue::Push(DelayedReply reply)
 {
-    reply.Order = next_order_++;
+    reply.Order = nextOrder_++;
     queue_.push(std::move(reply));
 }
 

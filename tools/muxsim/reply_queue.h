@@ -39,7 +39,7 @@ private:
         }
     };
     std::priority_queue<DelayedReply, std::vector<DelayedReply>, Later> queue_;
-    std::uint64_t next_order_ = 0;
+    std::uint64_t nextOrder_ = 0;
 };
 
 } // namespace muxsim

@@ -75,8 +75,8 @@ void BlockStopSignals()
 Simulator::Simulator(SimulatorSettings settings) : settings_(std::move(settings)), start_(Clock::now())
 {
     const sigset_t signals = StopSignals();
-    signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (signal_fd_ < 0)
+    signalFd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signalFd_ < 0)
         throw std::runtime_error("signalfd: " + ErrnoText(errno));
     if (!settings_.LogPath.empty())
         log_ = EventLog(settings_.LogPath);
@@ -88,8 +88,8 @@ Simulator::Simulator(SimulatorSettings settings) : settings_(std::move(settings)
         try {
             arp_ = std::make_unique<ArpSocket>();
         } catch (const SocketError& error) {
-            arp_error_ = error.what();
-            std::fprintf(stderr, "muxsim: ARP is not answered: %s\n", arp_error_.c_str());
+            arpError_ = error.what();
+            std::fprintf(stderr, "muxsim: ARP is not answered: %s\n", arpError_.c_str());
         }
     }
     if (settings_.Flood)
@@ -98,8 +98,8 @@ Simulator::Simulator(SimulatorSettings settings) : settings_(std::move(settings)
 
 Simulator::~Simulator()
 {
-    if (signal_fd_ >= 0)
-        close(signal_fd_);
+    if (signalFd_ >= 0)
+        close(signalFd_);
 }
 
 double Simulator::Elapsed() const
@@ -123,7 +123,7 @@ void Simulator::AnnounceReady()
                 {"devices", devices},
                 {"hosts", hosts},
                 {"transparent", socket_ && socket_->Transparent()},
-                {"arp", arp_ ? json(true) : json(arp_error_)},
+                {"arp", arp_ ? json(true) : json(arpError_)},
                 {"pid", getpid()}});
     if (!settings_.ReadyFile.empty())
         WriteFileAtomically(settings_.ReadyFile, "ready\n");
@@ -137,7 +137,7 @@ int Simulator::PollTimeout() const
     if (flood_) {
         if (const auto flood_next = flood_->NextDue(Clock::now()))
             next = next ? std::min(*next, *flood_next) : *flood_next;
-        else if (!flood_reported_)
+        else if (!floodReported_)
             return 0;
     }
     if (!next)
@@ -150,7 +150,7 @@ int Simulator::Run()
 {
     AnnounceReady();
     for (;;) {
-        pollfd fds[4] = {{signal_fd_, POLLIN, 0},
+        pollfd fds[4] = {{signalFd_, POLLIN, 0},
                          {socket_ ? socket_->Descriptor() : -1, POLLIN, 0},
                          {flood_ ? flood_->Descriptor() : -1, POLLIN, 0},
                          {arp_ ? arp_->Descriptor() : -1, POLLIN, 0}};
@@ -164,7 +164,7 @@ int Simulator::Run()
                 int error = 0;
                 const auto datagram = socket_->Receive(error);
                 if (error != 0) {
-                    ++receive_errors_;
+                    ++receiveErrors_;
                     log_.Write(
                         {{"t", Elapsed()}, {"event", "error"}, {"operation", "recvmsg"}, {"error", ErrnoText(error)}});
                     continue;
@@ -179,7 +179,7 @@ int Simulator::Run()
                 int error = 0;
                 const auto frame = arp_->Receive(error);
                 if (error != 0) {
-                    ++receive_errors_;
+                    ++receiveErrors_;
                     log_.Write(
                         {{"t", Elapsed()}, {"event", "error"}, {"operation", "recvfrom"}, {"error", ErrnoText(error)}});
                     continue;
@@ -194,27 +194,27 @@ int Simulator::Run()
             if (fds[2].revents & POLLIN)
                 flood_->Drain();
             flood_->SendDue(Clock::now());
-            if (!flood_reported_ && flood_->Finished(Clock::now())) {
+            if (!floodReported_ && flood_->Finished(Clock::now())) {
                 ReportFlood();
                 if (!play_)
                     break;
             }
         }
     }
-    if (flood_ && !flood_reported_)
+    if (flood_ && !floodReported_)
         ReportFlood();
     log_.Write({{"t", Elapsed()},
                 {"event", "stop"},
                 {"received", received_},
-                {"replies_sent", replies_sent_},
-                {"send_errors", send_errors_},
-                {"receive_errors", receive_errors_},
+                {"replies_sent", repliesSent_},
+                {"send_errors", sendErrors_},
+                {"receive_errors", receiveErrors_},
                 {"replies_dropped", delayed_.Size()}});
     if (play_) {
         std::printf("muxsim: received %llu datagrams, sent %llu replies, %llu send errors, %zu delayed replies "
                     "dropped\n",
-                    static_cast<unsigned long long>(received_), static_cast<unsigned long long>(replies_sent_),
-                    static_cast<unsigned long long>(send_errors_), delayed_.Size());
+                    static_cast<unsigned long long>(received_), static_cast<unsigned long long>(repliesSent_),
+                    static_cast<unsigned long long>(sendErrors_), delayed_.Size());
     }
     std::fflush(stdout);
     return 0;
@@ -222,7 +222,7 @@ int Simulator::Run()
 
 void Simulator::ReportFlood()
 {
-    flood_reported_ = true;
+    floodReported_ = true;
     json summary = flood_->Summary(Clock::now());
     std::printf("flood: %s\n", summary.dump().c_str());
     std::fflush(stdout);
@@ -297,7 +297,7 @@ void Simulator::HandleArp(const ArpFrame& frame)
         holder["mac"] = FormatEthernetAddress(mac);
         if (const int error = arp_->Send(frame.InterfaceIndex, request->SenderHardware, ArpReply(*request, mac));
             error != 0) {
-            ++send_errors_;
+            ++sendErrors_;
             holder["error"] = "sendto: " + ErrnoText(error);
         }
         answers.push_back(std::move(holder));
@@ -325,10 +325,10 @@ json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& 
                  {"to", FormatEndpoint(to)}};
     PutPayload(sent, payload);
     if (const int error = socket_->SendFrom(from, to, payload); error != 0) {
-        ++send_errors_;
+        ++sendErrors_;
         sent["error"] = "sendmsg: " + ErrnoText(error);
     } else {
-        ++replies_sent_;
+        ++repliesSent_;
     }
     return sent;
 }
