@@ -58,7 +58,7 @@ int main(int argc, char** argv)
             const std::chrono::duration<double, std::milli> wall = std::chrono::steady_clock::now() - start;
             int tally[3] = {};
             for (const auto& result : results)
-                ++tally[static_cast<int>(result.state)];
+                ++tally[static_cast<int>(result.State)];
             std::printf("%9d %6d %6d %11d %9.0f\n", size, tally[1], tally[0], tally[2], wall.count());
         }
     } catch (const std::exception& error) {

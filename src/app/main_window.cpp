@@ -161,7 +161,7 @@ void TForm1::ShowDeviceAddress(TRIPEdit* edit, const std::string& text)
     const QString shown = ShownAddress(text);
     if (edit->IPString() != shown) {
         const QStringList parts = shown.split(QLatin1Char('.'));
-        for (int n = 1; n <= TRIPEdit::SectionCount; ++n)
+        for (int n = 1; n <= TRIPEdit::kSectionCount; ++n)
             edit->setIPSec(n, parts.at(n - 1).toInt());
     }
 }
@@ -248,10 +248,10 @@ std::optional<std::string> TForm1::ConflictOf(const protocol::DeviceRow& device,
         listed.push_back({row.Mac, row.Address});
     const conflicts::ConflictVerdict verdict = conflicts::JudgeConflicts(
         {{device.Mac, device.Interface, device.Address, newAddress}}, listed, checks::SameMac)[0];
-    addressUnchecked_ = verdict.checked ? std::string() : verdict.message;
-    if (!verdict.refused)
+    addressUnchecked_ = verdict.Checked ? std::string() : verdict.Message;
+    if (!verdict.Refused)
         return std::nullopt;
-    return "Adres IP jest zajęty: " + verdict.message + ". Nic nie wysłano.";
+    return "Adres IP jest zajęty: " + verdict.Message + ". Nic nie wysłano.";
 }
 
 void TForm1::ReportOutcome(const protocol::DeviceRow& device, const protocol::ChangeOutcome& outcome)
@@ -274,11 +274,11 @@ std::string TForm1::JournalBegin(const protocol::DeviceRow& device, const std::s
 {
     const journal::ChangeJournal::Begun begun =
         journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, address, mask});
-    if (!begun.status.Ok() && !journalWarned_) {
+    if (!begun.Status.Ok() && !journalWarned_) {
         journalWarned_ = true; // once per run
-        messages_.ShowMessage(journal::WarningText(begun.status));
+        messages_.ShowMessage(journal::WarningText(begun.Status));
     }
-    return begun.change;
+    return begun.Change;
 }
 
 void TForm1::JournalEnd(const std::string& change, const protocol::DeviceRow& device,

@@ -110,13 +110,13 @@ void TForm1::BuildControls()
 
     setTabOrder(bPobierzIP, lvIP);
     setTabOrder(lvIP, bZmienIP);
-    setTabOrder(bZmienIP, IP->section(1));
-    for (int n = 1; n < TRIPEdit::SectionCount; ++n)
-        setTabOrder(IP->section(n), IP->section(n + 1));
-    setTabOrder(IP->section(TRIPEdit::SectionCount), Subnet->section(1));
-    for (int n = 1; n < TRIPEdit::SectionCount; ++n)
-        setTabOrder(Subnet->section(n), Subnet->section(n + 1));
-    setTabOrder(Subnet->section(TRIPEdit::SectionCount), iPort);
+    setTabOrder(bZmienIP, IP->Section(1));
+    for (int n = 1; n < TRIPEdit::kSectionCount; ++n)
+        setTabOrder(IP->Section(n), IP->Section(n + 1));
+    setTabOrder(IP->Section(TRIPEdit::kSectionCount), Subnet->Section(1));
+    for (int n = 1; n < TRIPEdit::kSectionCount; ++n)
+        setTabOrder(Subnet->Section(n), Subnet->Section(n + 1));
+    setTabOrder(Subnet->Section(TRIPEdit::kSectionCount), iPort);
 
     // Enter presses the default button wherever the focus is in this
     // window, as in a dialog.

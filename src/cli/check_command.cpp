@@ -23,13 +23,13 @@ void Print(std::FILE* stream, const std::string& text)
 std::string JsonDocument(const std::string& path, const Plan& plan)
 {
     nlohmann::ordered_json lines = nlohmann::ordered_json::array();
-    for (const PlanLine& line : plan.lines)
-        lines.push_back({{"line", line.lineNumber}, {"mac", line.mac}, {"address", line.address}, {"mask", line.mask}});
+    for (const PlanLine& line : plan.Lines)
+        lines.push_back({{"line", line.LineNumber}, {"mac", line.Mac}, {"address", line.Address}, {"mask", line.Mask}});
     const nlohmann::ordered_json document = {{"format_version", 1},
                                              {"plan", path},
-                                             {"valid", plan.errors.empty()},
+                                             {"valid", plan.Errors.empty()},
                                              {"lines", lines},
-                                             {"errors", plan.errors}};
+                                             {"errors", plan.Errors}};
     return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
@@ -37,28 +37,28 @@ std::string JsonDocument(const std::string& path, const Plan& plan)
 
 int RunCheck(const Options& options)
 {
-    const std::string path = options.arguments.at(0).toStdString();
+    const std::string path = options.Arguments.at(0).toStdString();
     Plan plan;
-    if (const PlanSource source = ReadPlanSource(path); !source.error.empty())
-        plan.errors.push_back(source.error);
+    if (const PlanSource source = ReadPlanSource(path); !source.Error.empty())
+        plan.Errors.push_back(source.Error);
     else
-        plan = ParsePlan(source.text);
+        plan = ParsePlan(source.Text);
 
-    if (options.format == Format::Json) {
+    if (options.Format == Format::Json) {
         Print(stdout, JsonDocument(path, plan));
-        return plan.errors.empty() ? 0 : kExitPlanError;
+        return plan.Errors.empty() ? 0 : kExitPlanError;
     }
-    for (const std::string& error : plan.errors)
+    for (const std::string& error : plan.Errors)
         Print(stderr, "muxconfig: " + path + ": " + error + "\n");
-    if (!plan.errors.empty())
+    if (!plan.Errors.empty())
         return kExitPlanError;
-    if (options.format == Format::Csv) {
+    if (options.Format == Format::Csv) {
         std::string canonical = "mac,address,mask\n";
-        for (const PlanLine& line : plan.lines)
-            canonical += line.mac + "," + line.address + "," + line.mask + "\n";
+        for (const PlanLine& line : plan.Lines)
+            canonical += line.Mac + "," + line.Address + "," + line.Mask + "\n";
         Print(stdout, canonical);
-    } else if (!options.quiet) {
-        Print(stdout, path + ": plan poprawny, urządzeń: " + std::to_string(plan.lines.size()) + "\n");
+    } else if (!options.Quiet) {
+        Print(stdout, path + ": plan poprawny, urządzeń: " + std::to_string(plan.Lines.size()) + "\n");
     }
     return 0;
 }

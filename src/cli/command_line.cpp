@@ -152,42 +152,42 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         return UsageError(QStringLiteral("nieznane polecenie \"%1\" (znane: list, set, apply, check, history)\n\n%2")
                               .arg(positional.first(), QString::fromStdString(HelpText(parser))));
     Options options;
-    options.command = positional.takeFirst();
-    if (positional.size() != PositionalCount(options.command))
-        return UsageError(QStringLiteral("%1: niewłaściwa liczba argumentów").arg(options.command));
-    options.arguments = positional;
+    options.Command = positional.takeFirst();
+    if (positional.size() != PositionalCount(options.Command))
+        return UsageError(QStringLiteral("%1: niewłaściwa liczba argumentów").arg(options.Command));
+    options.Arguments = positional;
 
     const QString formatName = parser.value(format);
     if (formatName == QLatin1String("table"))
-        options.format = Format::Table;
+        options.Format = Format::Table;
     else if (formatName == QLatin1String("csv"))
-        options.format = Format::Csv;
+        options.Format = Format::Csv;
     else if (formatName == QLatin1String("jsonl"))
-        options.format = Format::Jsonl;
+        options.Format = Format::Jsonl;
     else if (formatName == QLatin1String("json"))
-        options.format = Format::Json;
+        options.Format = Format::Json;
     else
         return UsageError(QStringLiteral("--format: nieznana postać \"%1\"").arg(formatName));
-    options.dryRun = parser.isSet(dryRun);
-    options.detailedExitcode = parser.isSet(detailedExitcode);
-    if (options.detailedExitcode && options.command != QLatin1String("apply") &&
-        options.command != QLatin1String("set"))
+    options.DryRun = parser.isSet(dryRun);
+    options.DetailedExitcode = parser.isSet(detailedExitcode);
+    if (options.DetailedExitcode && options.Command != QLatin1String("apply") &&
+        options.Command != QLatin1String("set"))
         return UsageError(QStringLiteral("--detailed-exitcode dotyczy tylko set i apply"));
-    options.quick = parser.isSet(quick);
-    if (options.quick && options.command != QLatin1String("list"))
+    options.Quick = parser.isSet(quick);
+    if (options.Quick && options.Command != QLatin1String("list"))
         return UsageError(QStringLiteral("--quick dotyczy tylko list"));
-    if (options.dryRun && options.command != QLatin1String("apply") && options.command != QLatin1String("set"))
+    if (options.DryRun && options.Command != QLatin1String("apply") && options.Command != QLatin1String("set"))
         return UsageError(QStringLiteral("--dry-run dotyczy tylko set i apply"));
-    const bool changes = options.command == QLatin1String("set") || options.command == QLatin1String("apply");
+    const bool changes = options.Command == QLatin1String("set") || options.Command == QLatin1String("apply");
     if (parser.isSet(undoPlan) && !changes)
         return UsageError(QStringLiteral("--undo-plan dotyczy tylko set i apply"));
-    if ((parser.isSet(mac) || parser.isSet(undo)) && options.command != QLatin1String("history"))
+    if ((parser.isSet(mac) || parser.isSet(undo)) && options.Command != QLatin1String("history"))
         return UsageError(QStringLiteral("--mac i --undo dotyczą tylko history"));
-    options.undoPlan = parser.value(undoPlan);
-    options.mac = parser.value(mac);
-    options.undoRun = parser.value(undo);
-    options.quiet = parser.isSet(quiet);
-    options.interfaces = parser.values(interface);
+    options.UndoPlan = parser.value(undoPlan);
+    options.Mac = parser.value(mac);
+    options.UndoRun = parser.value(undo);
+    options.Quiet = parser.isSet(quiet);
+    options.Interfaces = parser.values(interface);
     return {options, {}, 0};
 }
 

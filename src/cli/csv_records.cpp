@@ -66,7 +66,7 @@ CsvReading ReadCsvRecords(std::string_view text, char separator)
                 const int opening = line;
                 for (++at;; ++at) {
                     if (at >= text.size()) {
-                        reading.errors.push_back(LineError(opening, "cudzysłów otwarty i niezamknięty"));
+                        reading.Errors.push_back(LineError(opening, "cudzysłów otwarty i niezamknięty"));
                         return reading;
                     }
                     if (text[at] == '"' && at + 1 < text.size() && text[at + 1] == '"')
@@ -88,15 +88,15 @@ CsvReading ReadCsvRecords(std::string_view text, char separator)
                     field.pop_back();
                 at = end;
             }
-            record.fields.push_back(std::move(field));
+            record.Fields.push_back(std::move(field));
             recordEnds = at >= text.size() || text[at] == '\n';
             ++at; // past the separator or the line end
         }
         if (broken) {
-            reading.errors.push_back(LineError(line, "tekst po cudzysłowie zamykającym pole"));
+            reading.Errors.push_back(LineError(line, "tekst po cudzysłowie zamykającym pole"));
             at = LineEnd(text, at - 1) + 1;
         } else {
-            reading.records.push_back(std::move(record));
+            reading.Records.push_back(std::move(record));
         }
         ++line;
     }

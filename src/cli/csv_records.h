@@ -17,13 +17,13 @@
 namespace cli {
 
 struct CsvRecord {
-    int lineNumber = 0; // the line the record starts on, from 1
-    std::vector<std::string> fields;
+    int LineNumber = 0; // the line the record starts on, from 1
+    std::vector<std::string> Fields;
 };
 
 struct CsvReading {
-    std::vector<CsvRecord> records;
-    std::vector<std::string> errors; // "wiersz N: why", in Polish
+    std::vector<CsvRecord> Records;
+    std::vector<std::string> Errors; // "wiersz N: why", in Polish
 };
 
 // The separator of the first line that is neither blank nor a comment: the

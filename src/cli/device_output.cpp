@@ -79,14 +79,14 @@ struct Shown {
 std::vector<Shown> Everything(const Discovery& discovery)
 {
     std::vector<Shown> shown;
-    for (const protocol::DeviceRow& row : discovery.listed) {
-        const auto failed = discovery.failedReads.find(row.Mac);
+    for (const protocol::DeviceRow& row : discovery.Listed) {
+        const auto failed = discovery.FailedReads.find(row.Mac);
         shown.push_back({&row, row.Mac, row.Address, row.Interface,
-                         failed == discovery.failedReads.end() ? nullptr : &failed->second});
+                         failed == discovery.FailedReads.end() ? nullptr : &failed->second});
     }
-    for (const auto& [mac, failure] : discovery.failedReads)
-        if (!failure.listed)
-            shown.push_back({nullptr, mac, failure.address, failure.interface, &failure});
+    for (const auto& [mac, failure] : discovery.FailedReads)
+        if (!failure.Listed)
+            shown.push_back({nullptr, mac, failure.Address, failure.Interface, &failure});
     return shown;
 }
 
@@ -111,8 +111,8 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 {"listed", row != nullptr},
                 {"address_shared", row && row->AddressShared}};
             if (one.failure != nullptr) {
-                device["reason"] = ReasonCode(one.failure->status);
-                device["reason_text"] = protocol::StatusText(uint32_t(one.failure->status));
+                device["reason"] = ReasonCode(one.failure->Status);
+                device["reason_text"] = protocol::StatusText(uint32_t(one.failure->Status));
             } else if (masksUnknown) {
                 device["reason"] = "not_read";
                 device["reason_text"] = "nie odczytano (--quick)";
@@ -120,7 +120,7 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
             devices.push_back(device);
         }
         nlohmann::ordered_json interfaces = nlohmann::ordered_json::array();
-        for (const protocol::SearchedInterface& searched : discovery.searched)
+        for (const protocol::SearchedInterface& searched : discovery.Searched)
             interfaces.push_back(
                 {{"name", Latin1ToUtf8(searched.Name)}, {"address", searched.Address}, {"replies", searched.Replies}});
         const nlohmann::ordered_json document{{"format_version", 2}, {"devices", devices}, {"interfaces", interfaces}};
@@ -138,7 +138,7 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 (row && row->FlagE ? "true" : "false") + ',' +
                 (row && row->ReadOk && !masksUnknown ? "true" : "false") + ',' +
                 (row && row->AddressShared ? "true" : "false") + ',' + CsvField(Latin1ToUtf8(one.interface)) + ',' +
-                (one.failure        ? ReasonCode(one.failure->status)
+                (one.failure        ? ReasonCode(one.failure->Status)
                      : masksUnknown ? "not_read"
                                     : "") +
                 '\n';
@@ -147,7 +147,7 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
     }
     std::vector<std::vector<std::string>> lines{
         {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};
-    for (const protocol::DeviceRow& device : discovery.listed)
+    for (const protocol::DeviceRow& device : discovery.Listed)
         lines.push_back({ShownLatin1(device.Address), masksUnknown ? "?" : ShownLatin1(device.Mask),
                          ShownLatin1(device.Mac), ShownLatin1(device.Port), device.FlagE ? "E" : "-",
                          masksUnknown        ? "-"

@@ -11,11 +11,14 @@
 
 namespace cli {
 
-bool Discovery::Unlisted(const std::string& mac) const { return Listed(mac) == nullptr && failedReads.count(mac) != 0; }
-
-const protocol::DeviceRow* Discovery::Listed(const std::string& mac) const
+bool Discovery::Unlisted(const std::string& mac) const
 {
-    for (const protocol::DeviceRow& device : listed)
+    return ListedRow(mac) == nullptr && FailedReads.count(mac) != 0;
+}
+
+const protocol::DeviceRow* Discovery::ListedRow(const std::string& mac) const
+{
+    for (const protocol::DeviceRow& device : Listed)
         if (device.Mac == mac)
             return &device;
     return nullptr;
@@ -23,8 +26,8 @@ const protocol::DeviceRow* Discovery::Listed(const std::string& mac) const
 
 NetworkFailure::NetworkFailure(int32_t errorCode, const std::string& errorDescription)
     : std::runtime_error(errorDescription),
-      code(errorCode),
-      description(errorDescription)
+      Code(errorCode),
+      Description(errorDescription)
 {
 }
 
@@ -70,10 +73,10 @@ Discovery EngineSession::Discover(protocol::DiscoveryDepth depth)
     const protocol::DiscoveryResult found = session_.Discover(depth);
     ThrowIfFailed();
     Discovery discovery;
-    discovery.listed = found.Rows;
-    discovery.searched = found.Searched;
+    discovery.Listed = found.Rows;
+    discovery.Searched = found.Searched;
     for (const protocol::UnreadDevice& unread : found.Unread)
-        discovery.failedReads[unread.Mac] = {unread.Address, unread.Status, unread.Listed, unread.Interface};
+        discovery.FailedReads[unread.Mac] = {unread.Address, unread.Status, unread.Listed, unread.Interface};
     return discovery;
 }
 

@@ -15,28 +15,28 @@ namespace cli {
 // A device that answered the discovery but whose read failed, with the
 // status of the failing request.
 struct ReadFailure {
-    std::string address;
-    int status = 0;
-    bool listed = false; // still a row (its mask could not be read)
-    std::string interface;
+    std::string Address;
+    int Status = 0;
+    bool Listed = false; // still a row (its mask could not be read)
+    std::string Interface;
 };
 
 struct Discovery {
-    std::vector<protocol::DeviceRow> listed;
+    std::vector<protocol::DeviceRow> Listed;
     // By MAC: every device read in the cycle whose read did not return 0.
-    std::map<std::string, ReadFailure> failedReads;
-    std::vector<protocol::SearchedInterface> searched;
+    std::map<std::string, ReadFailure> FailedReads;
+    std::vector<protocol::SearchedInterface> Searched;
     // Answered but not listed: the selection or the login was refused.
     bool Unlisted(const std::string& mac) const;
-    const protocol::DeviceRow* Listed(const std::string& mac) const;
+    const protocol::DeviceRow* ListedRow(const std::string& mac) const;
 };
 
 // The command socket failed: what the window's "UWAGA" box would say.
 class NetworkFailure : public std::runtime_error {
 public:
     NetworkFailure(int32_t code, const std::string& description);
-    int32_t code;
-    std::string description;
+    int32_t Code;
+    std::string Description;
 };
 
 // The device session on the command socket, as the window has it, with the

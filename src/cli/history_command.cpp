@@ -26,19 +26,19 @@ const std::vector<std::string> kKeys = {"time",        "run",      "user",      
 // A change's fields in the order of kKeys, device texts as UTF-8.
 std::vector<std::string> Fields(const journal::JournalChange& change)
 {
-    const journal::BeginRecord& begin = change.begin;
-    return {begin.time,
-            begin.run,
-            begin.user,
-            begin.host,
-            begin.start.interfaceName,
-            Latin1ToUtf8(begin.start.mac),
-            Latin1ToUtf8(begin.start.oldAddress),
-            Latin1ToUtf8(begin.start.oldMask),
-            begin.start.newAddress,
-            begin.start.newMask,
-            change.end ? change.end->outcome : "unfinished",
-            change.end ? change.end->detail : ""};
+    const journal::BeginRecord& begin = change.Begin;
+    return {begin.Time,
+            begin.Run,
+            begin.User,
+            begin.Host,
+            begin.Start.InterfaceName,
+            Latin1ToUtf8(begin.Start.Mac),
+            Latin1ToUtf8(begin.Start.OldAddress),
+            Latin1ToUtf8(begin.Start.OldMask),
+            begin.Start.NewAddress,
+            begin.Start.NewMask,
+            change.End ? change.End->Outcome : "unfinished",
+            change.End ? change.End->Detail : ""};
 }
 
 std::string MacKey(const std::string& mac)
@@ -99,7 +99,7 @@ std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Fo
         std::vector<std::string> fields = Fields(change);
         for (std::string& field : fields)
             field = ShownText(field);
-        if (!change.end)
+        if (!change.End)
             fields[10] = "niedokończona";
         lines.push_back(fields);
     }
@@ -112,28 +112,28 @@ int RunHistory(const Options& options)
 {
     const std::string path = journal::JournalPath();
     journal::JournalContents contents = journal::ReadJournal(path);
-    if (!contents.status.Ok()) {
-        Warn("nie odczytano dziennika " + path + ": " + contents.status.text + " (błąd " +
-             std::to_string(contents.status.error) + ")");
+    if (!contents.Status.Ok()) {
+        Warn("nie odczytano dziennika " + path + ": " + contents.Status.Text + " (błąd " +
+             std::to_string(contents.Status.Error) + ")");
         return kExitFailure;
     }
-    if (contents.skippedLines > 0)
+    if (contents.SkippedLines > 0)
         Warn("dziennik " + path +
-             ": pominięto wiersze, które nie są zapisami zmian: " + std::to_string(contents.skippedLines));
-    std::vector<journal::JournalChange>& changes = contents.changes;
-    if (!options.mac.isEmpty()) {
-        const std::string mac = options.mac.toStdString();
+             ": pominięto wiersze, które nie są zapisami zmian: " + std::to_string(contents.SkippedLines));
+    std::vector<journal::JournalChange>& changes = contents.Changes;
+    if (!options.Mac.isEmpty()) {
+        const std::string mac = options.Mac.toStdString();
         std::erase_if(changes, [&mac](const journal::JournalChange& change) {
-            return !SameMac(Latin1ToUtf8(change.begin.start.mac), mac);
+            return !SameMac(Latin1ToUtf8(change.Begin.Start.Mac), mac);
         });
     }
     std::string text;
-    if (options.undoRun.isEmpty()) {
-        text = FormatHistory(changes, options.format);
+    if (options.UndoRun.isEmpty()) {
+        text = FormatHistory(changes, options.Format);
     } else {
-        const std::vector<journal::PlanDevice> devices = journal::UndoOfRun(changes, options.undoRun.toStdString());
+        const std::vector<journal::PlanDevice> devices = journal::UndoOfRun(changes, options.UndoRun.toStdString());
         if (devices.empty()) {
-            Warn("w dzienniku nie ma zmian z przebiegu " + options.undoRun.toStdString());
+            Warn("w dzienniku nie ma zmian z przebiegu " + options.UndoRun.toStdString());
             return kExitUsage;
         }
         text = journal::UndoPlanText(devices);

@@ -90,23 +90,23 @@ std::optional<Layout> HeaderLayout(const CsvRecord& record, std::vector<std::str
     layout.index.fill(-1);
     layout.fromHeader = true;
     bool known = false;
-    for (std::size_t at = 0; at < record.fields.size(); ++at) {
-        const std::optional<Column> column = ColumnOf(record.fields[at]);
+    for (std::size_t at = 0; at < record.Fields.size(); ++at) {
+        const std::optional<Column> column = ColumnOf(record.Fields[at]);
         if (!column)
             continue;
         known = true;
         if (layout.index[*column] >= 0)
             errors.push_back(
-                LineError(record.lineNumber, "kolumna " + Shown(record.fields[at]) + " drugi raz w nagłówku"));
+                LineError(record.LineNumber, "kolumna " + Shown(record.Fields[at]) + " drugi raz w nagłówku"));
         else
             layout.index[*column] = static_cast<int>(at);
     }
     if (!known)
         return std::nullopt;
     if (layout.index[kMac] < 0)
-        errors.push_back(LineError(record.lineNumber, "w nagłówku brak kolumny adresu MAC (mac lub adres mac)"));
+        errors.push_back(LineError(record.LineNumber, "w nagłówku brak kolumny adresu MAC (mac lub adres mac)"));
     if (layout.index[kAddress] < 0)
-        errors.push_back(LineError(record.lineNumber, "w nagłówku brak kolumny adresu (address, adres lub adres ip)"));
+        errors.push_back(LineError(record.LineNumber, "w nagłówku brak kolumny adresu (address, adres lub adres ip)"));
     return layout;
 }
 
@@ -172,10 +172,10 @@ private:
 
 void PlanReader::Read(const CsvRecord& record, const Layout& layout)
 {
-    const int number = record.lineNumber;
-    std::vector<std::string>& errors = plan_.errors;
+    const int number = record.LineNumber;
+    std::vector<std::string>& errors = plan_.Errors;
     const std::size_t errorsBefore = errors.size();
-    if (!layout.fromHeader && record.fields.size() != 3) {
+    if (!layout.fromHeader && record.Fields.size() != 3) {
         errors.push_back(LineError(number, "oczekiwano trzech pól: mac,adres,maska"));
         return;
     }
@@ -184,11 +184,11 @@ void PlanReader::Read(const CsvRecord& record, const Layout& layout)
         const int index = layout.index[column];
         if (index < 0)
             continue;
-        if (static_cast<std::size_t>(index) >= record.fields.size()) {
+        if (static_cast<std::size_t>(index) >= record.Fields.size()) {
             errors.push_back(LineError(number, std::string("brak pola kolumny ") + kColumnTitles[column]));
             return;
         }
-        fields[column] = Trimmed(record.fields[index]);
+        fields[column] = Trimmed(record.Fields[index]);
     }
 
     const std::optional<std::string> mac = checks::CanonicalMac(fields[kMac]);
@@ -220,17 +220,17 @@ void PlanReader::Read(const CsvRecord& record, const Layout& layout)
             errors.push_back(
                 LineError(number, "adres " + parsedAddress->text + " już w wierszu " + std::to_string(at->second)));
     if (errors.size() == errorsBefore)
-        plan_.lines.push_back(PlanLine{number, *mac, parsedAddress->text, *mask});
+        plan_.Lines.push_back(PlanLine{number, *mac, parsedAddress->text, *mask});
 }
 
 Plan PlanReader::Finish(const std::vector<std::string>& readingErrors) &&
 {
-    plan_.errors.insert(plan_.errors.end(), readingErrors.begin(), readingErrors.end());
+    plan_.Errors.insert(plan_.Errors.end(), readingErrors.begin(), readingErrors.end());
     const auto lineOf = [](const std::string& error) { return std::stoi(error.substr(error.find(' '))); };
-    std::stable_sort(plan_.errors.begin(), plan_.errors.end(),
+    std::stable_sort(plan_.Errors.begin(), plan_.Errors.end(),
                      [&](const std::string& a, const std::string& b) { return lineOf(a) < lineOf(b); });
-    if (plan_.lines.empty() && plan_.errors.empty())
-        plan_.errors.emplace_back("plan nie zawiera żadnego urządzenia");
+    if (plan_.Lines.empty() && plan_.Errors.empty())
+        plan_.Errors.emplace_back("plan nie zawiera żadnego urządzenia");
     return std::move(plan_);
 }
 
@@ -258,18 +258,18 @@ Plan ParsePlan(const std::string& text)
 
     PlanReader reader;
     Layout layout;
-    auto record = reading.records.begin();
+    auto record = reading.Records.begin();
     std::vector<std::string> headerErrors;
-    if (record != reading.records.end())
+    if (record != reading.Records.end())
         if (const std::optional<Layout> header = HeaderLayout(*record, headerErrors)) {
             layout = *header;
             ++record;
         }
     if (!headerErrors.empty())
         return Plan{{}, headerErrors};
-    for (; record != reading.records.end(); ++record)
+    for (; record != reading.Records.end(); ++record)
         reader.Read(*record, layout);
-    return std::move(reader).Finish(reading.errors);
+    return std::move(reader).Finish(reading.Errors);
 }
 
 } // namespace cli

@@ -13,15 +13,15 @@ inline constexpr std::size_t kMaxPlanBytes = 1024 * 1024;
 // mask, all three in their canonical texts (00:0E:C6:4A:10:03,
 // 192.168.1.50, 255.255.255.0).
 struct PlanLine {
-    int lineNumber = 0; // in the file, from 1
-    std::string mac;
-    std::string address;
-    std::string mask;
+    int LineNumber = 0; // in the file, from 1
+    std::string Mac;
+    std::string Address;
+    std::string Mask;
 };
 
 struct Plan {
-    std::vector<PlanLine> lines;     // the lines that passed every check
-    std::vector<std::string> errors; // "wiersz N: why", in Polish; empty when the plan may run
+    std::vector<PlanLine> Lines;     // the lines that passed every check
+    std::vector<std::string> Errors; // "wiersz N: why", in Polish; empty when the plan may run
 };
 
 // Reads a plan text as people and programs write it:

@@ -23,7 +23,7 @@ constexpr int kExitUsage = 2;
 
 const protocol::DeviceRow* ListedDevice(const Discovery& discovery, const std::string& mac)
 {
-    for (const protocol::DeviceRow& device : discovery.listed)
+    for (const protocol::DeviceRow& device : discovery.Listed)
         if (checks::SameMac(device.Mac, mac))
             return &device;
     return nullptr;
@@ -31,8 +31,8 @@ const protocol::DeviceRow* ListedDevice(const Discovery& discovery, const std::s
 
 const ReadFailure* UnlistedDevice(const Discovery& discovery, const std::string& mac)
 {
-    for (const auto& [found, failure] : discovery.failedReads)
-        if (!failure.listed && checks::SameMac(found, mac))
+    for (const auto& [found, failure] : discovery.FailedReads)
+        if (!failure.Listed && checks::SameMac(found, mac))
             return &failure;
     return nullptr;
 }
@@ -45,16 +45,16 @@ class PlanRun {
 public:
     PlanRun(const std::vector<PlanLine>& lines, const Options& options)
         : options_(options),
-          session_(!options.quiet && isatty(STDERR_FILENO) == 1, options.selection),
+          session_(!options.Quiet && isatty(STDERR_FILENO) == 1, options.Selection),
           signals_([this] { session_.Interrupt(); })
     {
         for (const PlanLine& line : lines) {
             ChangeResult result;
-            result.lineNumber = line.lineNumber;
-            result.mac = line.mac;
-            result.address = line.address;
-            result.mask = line.mask;
-            result.outcome = Outcome::NotAttempted;
+            result.LineNumber = line.LineNumber;
+            result.Mac = line.Mac;
+            result.Address = line.Address;
+            result.Mask = line.Mask;
+            result.Outcome = Outcome::NotAttempted;
             results_.push_back(std::move(result));
         }
     }
@@ -89,23 +89,23 @@ void PlanRun::Write(const std::string& text)
         throw OutputFailure(error);
 }
 
-void PlanRun::Emit(std::size_t n) { Write(FormatResultLine(results_[n], options_.format)); }
+void PlanRun::Emit(std::size_t n) { Write(FormatResultLine(results_[n], options_.Format)); }
 
 int PlanRun::Run()
 {
-    Write(ResultHeader(options_.format));
+    Write(ResultHeader(options_.Format));
     try {
         const Discovery before = session_.Discover();
         Classify(before);
         JudgeConflicts(before);
-        if (!options_.dryRun && !WriteUndoPlan())
+        if (!options_.DryRun && !WriteUndoPlan())
             return kExitUsage;
         int total = 0;
         for (std::size_t n = 0; n < results_.size(); ++n)
             total += toChange_[n] ? 1 : 0;
         int current = 0;
         for (std::size_t n = 0; n < results_.size(); ++n) {
-            if (!toChange_[n] || options_.dryRun) {
+            if (!toChange_[n] || options_.DryRun) {
                 Emit(n);
                 continue;
             }
@@ -123,17 +123,17 @@ int PlanRun::Run()
         // What ended the run is said on stderr by the caller; the results so
         // far, the line in flight and those not attempted are printed first.
         for (std::size_t n = 0; n < results_.size(); ++n)
-            if (results_[n].outcome == Outcome::Changed) {
-                results_[n].outcome = Outcome::Unverified; // the verifying discovery did not happen
-                journal_.End(journalIds_[n], MachineName(results_[n].outcome), results_[n].detail);
+            if (results_[n].Outcome == Outcome::Changed) {
+                results_[n].Outcome = Outcome::Unverified; // the verifying discovery did not happen
+                journal_.End(journalIds_[n], MachineName(results_[n].Outcome), results_[n].Detail);
                 Emit(n);
             }
         if (inFlight_ < results_.size()) {
-            results_[inFlight_].outcome = Outcome::Interrupted;
+            results_[inFlight_].Outcome = Outcome::Interrupted;
             Emit(inFlight_);
         }
         for (std::size_t n = inFlight_ == SIZE_MAX ? 0 : inFlight_ + 1; n < results_.size(); ++n)
-            if (results_[n].outcome == Outcome::NotAttempted)
+            if (results_[n].Outcome == Outcome::NotAttempted)
                 Emit(n);
         EndOutput();
         throw;
@@ -141,7 +141,7 @@ int PlanRun::Run()
     EndOutput();
     if (signals_.StopRequested())
         return signals_.ExitStatus();
-    return ExitStatusOf(results_, options_.detailedExitcode);
+    return ExitStatusOf(results_, options_.DetailedExitcode);
 }
 
 void PlanRun::Classify(const Discovery& before)
@@ -151,23 +151,23 @@ void PlanRun::Classify(const Discovery& before)
     journalIds_.assign(results_.size(), {});
     for (std::size_t n = 0; n < results_.size(); ++n) {
         ChangeResult& result = results_[n];
-        if (const protocol::DeviceRow* device = ListedDevice(before, result.mac)) {
+        if (const protocol::DeviceRow* device = ListedDevice(before, result.Mac)) {
             devices_[n] = *device;
-            result.oldAddress = device->Address;
-            result.oldMask = device->Mask;
-            result.interface = device->Interface;
-            if (device->Address == result.address && device->Mask == result.mask) {
-                result.outcome = Outcome::Unchanged;
+            result.OldAddress = device->Address;
+            result.OldMask = device->Mask;
+            result.Interface = device->Interface;
+            if (device->Address == result.Address && device->Mask == result.Mask) {
+                result.Outcome = Outcome::Unchanged;
             } else {
-                result.outcome = options_.dryRun ? Outcome::Planned : Outcome::NotAttempted;
+                result.Outcome = options_.DryRun ? Outcome::Planned : Outcome::NotAttempted;
                 toChange_[n] = true;
             }
-        } else if (const ReadFailure* failure = UnlistedDevice(before, result.mac)) {
-            result.outcome = Outcome::Refused;
-            result.oldAddress = failure->address;
-            result.detail = protocol::StatusText(uint32_t(failure->status));
+        } else if (const ReadFailure* failure = UnlistedDevice(before, result.Mac)) {
+            result.Outcome = Outcome::Refused;
+            result.OldAddress = failure->Address;
+            result.Detail = protocol::StatusText(uint32_t(failure->Status));
         } else {
-            result.outcome = Outcome::NotFound;
+            result.Outcome = Outcome::NotFound;
         }
     }
 }
@@ -179,36 +179,36 @@ void PlanRun::JudgeConflicts(const Discovery& before)
     for (std::size_t n = 0; n < results_.size(); ++n) {
         if (!toChange_[n])
             continue;
-        changes.push_back({devices_[n].Mac, devices_[n].Interface, devices_[n].Address, results_[n].address});
+        changes.push_back({devices_[n].Mac, devices_[n].Interface, devices_[n].Address, results_[n].Address});
         lineOf.push_back(n);
     }
     std::vector<conflicts::ListedDevice> listed;
-    for (const protocol::DeviceRow& device : before.listed)
+    for (const protocol::DeviceRow& device : before.Listed)
         listed.push_back({device.Mac, device.Address});
     const std::vector<conflicts::ConflictVerdict> verdicts =
         conflicts::JudgeConflicts(changes, listed, checks::SameMac);
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
         ChangeResult& result = results_[lineOf[k]];
-        if (verdicts[k].refused) {
-            result.outcome = Outcome::Conflict;
-            result.detail = verdicts[k].message;
+        if (verdicts[k].Refused) {
+            result.Outcome = Outcome::Conflict;
+            result.Detail = verdicts[k].Message;
             toChange_[lineOf[k]] = false;
-        } else if (!verdicts[k].checked) {
-            result.addressChecked = false;
-            result.detail = verdicts[k].message;
+        } else if (!verdicts[k].Checked) {
+            result.AddressChecked = false;
+            result.Detail = verdicts[k].Message;
         }
     }
 }
 
 bool PlanRun::WriteUndoPlan()
 {
-    if (options_.undoPlan.isEmpty())
+    if (options_.UndoPlan.isEmpty())
         return true;
     std::vector<journal::PlanDevice> devices;
     for (std::size_t n = 0; n < results_.size(); ++n)
         if (toChange_[n])
-            devices.push_back({results_[n].mac, results_[n].oldAddress, results_[n].oldMask});
-    const journal::FileStatus status = journal::WriteUndoPlan(options_.undoPlan.toStdString(), devices);
+            devices.push_back({results_[n].Mac, results_[n].OldAddress, results_[n].OldMask});
+    const journal::FileStatus status = journal::WriteUndoPlan(options_.UndoPlan.toStdString(), devices);
     if (!status.Ok())
         Warn(journal::WarningText(status) + "; nic nie zmieniono");
     return status.Ok();
@@ -220,32 +220,32 @@ void PlanRun::ChangeOne(std::size_t n)
     const protocol::DeviceRow& device = devices_[n];
     inFlight_ = n;
     const journal::ChangeJournal::Begun begun =
-        journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, result.address, result.mask});
-    journalIds_[n] = begun.change;
-    if (!begun.status.Ok() && !journalWarned_) {
+        journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, result.Address, result.Mask});
+    journalIds_[n] = begun.Change;
+    if (!begun.Status.Ok() && !journalWarned_) {
         journalWarned_ = true;
-        Warn(journal::WarningText(begun.status));
+        Warn(journal::WarningText(begun.Status));
     }
-    const protocol::ChangeOutcome outcome = session_.Change(device, result.address, result.mask);
+    const protocol::ChangeOutcome outcome = session_.Change(device, result.Address, result.Mask);
     inFlight_ = SIZE_MAX;
     const std::string why = protocol::StatusText(uint32_t(outcome.Status));
-    const std::string notChecked = result.addressChecked ? "" : result.detail;
+    const std::string notChecked = result.AddressChecked ? "" : result.Detail;
     if (outcome.InterfaceGone) {
-        result.outcome = Outcome::InterfaceGone;
-        result.detail = "interfejs " + device.Interface + " jest niedostępny";
+        result.Outcome = Outcome::InterfaceGone;
+        result.Detail = "interfejs " + device.Interface + " jest niedostępny";
     } else if (!outcome.Ok() && signals_.StopRequested() && outcome.Status == protocol::kStatusNoReply) {
-        result.outcome = Outcome::Interrupted;
+        result.Outcome = Outcome::Interrupted;
     } else if (!outcome.AddressTaken) {
-        result.outcome = Outcome::Refused;
-        result.detail = why;
+        result.Outcome = Outcome::Refused;
+        result.Detail = why;
     } else {
-        result.outcome = Outcome::Changed; // verified later, with the mask refused or not
-        result.detail = outcome.Ok() ? "" : "maska: " + why;
+        result.Outcome = Outcome::Changed; // verified later, with the mask refused or not
+        result.Detail = outcome.Ok() ? "" : "maska: " + why;
     }
     if (!notChecked.empty())
-        result.detail = result.detail.empty() ? notChecked : result.detail + "; " + notChecked;
-    if (result.outcome != Outcome::Changed)
-        journal_.End(journalIds_[n], MachineName(result.outcome), result.detail);
+        result.Detail = result.Detail.empty() ? notChecked : result.Detail + "; " + notChecked;
+    if (result.Outcome != Outcome::Changed)
+        journal_.End(journalIds_[n], MachineName(result.Outcome), result.Detail);
     Emit(n);
 }
 
@@ -253,7 +253,7 @@ void PlanRun::Verify()
 {
     bool changed = false;
     for (const ChangeResult& result : results_)
-        changed = changed || result.outcome == Outcome::Changed;
+        changed = changed || result.Outcome == Outcome::Changed;
     if (!changed)
         return;
     Discovery after;
@@ -264,22 +264,22 @@ void PlanRun::Verify()
     }
     for (std::size_t n = 0; n < results_.size(); ++n) {
         ChangeResult& result = results_[n];
-        if (result.outcome != Outcome::Changed)
+        if (result.Outcome != Outcome::Changed)
             continue;
-        const protocol::DeviceRow* device = verify ? ListedDevice(after, result.mac) : nullptr;
+        const protocol::DeviceRow* device = verify ? ListedDevice(after, result.Mac) : nullptr;
         if (device == nullptr) {
-            result.outcome = Outcome::Unverified;
-        } else if (device->Address == result.address && device->Mask == result.mask) {
-            result.outcome = Outcome::Verified;
-        } else if (device->Address == result.oldAddress && device->Mask == result.oldMask) {
-            result.outcome = Outcome::Refused; // it still holds what it had
+            result.Outcome = Outcome::Unverified;
+        } else if (device->Address == result.Address && device->Mask == result.Mask) {
+            result.Outcome = Outcome::Verified;
+        } else if (device->Address == result.OldAddress && device->Mask == result.OldMask) {
+            result.Outcome = Outcome::Refused; // it still holds what it had
         } else {
-            result.outcome = Outcome::Partial;
-            result.detail = device->Address == result.address
+            result.Outcome = Outcome::Partial;
+            result.Detail = device->Address == result.Address
                 ? "adres zmieniony, maska nie (jest " + device->Mask + ")"
                 : "maska zmieniona, adres nie (jest " + device->Address + ")";
         }
-        journal_.End(journalIds_[n], MachineName(result.outcome), result.detail);
+        journal_.End(journalIds_[n], MachineName(result.Outcome), result.Detail);
         Emit(n);
     }
 }
@@ -287,10 +287,10 @@ void PlanRun::Verify()
 void PlanRun::EndOutput()
 {
     for (ChangeResult& result : results_)
-        if (result.outcome == Outcome::Changed)
-            result.outcome = Outcome::Unverified;
-    Write(FormatResultEnd(results_, options_.format,
-                          options_.format == Format::Table && !options_.quiet && results_.size() > 1));
+        if (result.Outcome == Outcome::Changed)
+            result.Outcome = Outcome::Unverified;
+    Write(FormatResultEnd(results_, options_.Format,
+                          options_.Format == Format::Table && !options_.Quiet && results_.size() > 1));
 }
 
 } // namespace

@@ -17,14 +17,14 @@ PlanSource ReadPlanSource(const std::string& path)
     if (fd < 0)
         return {{}, std::strerror(errno)};
     PlanSource source;
-    source.text.resize(kMaxPlanBytes + 1);
+    source.Text.resize(kMaxPlanBytes + 1);
     std::size_t filled = 0;
-    while (filled < source.text.size()) {
-        const ssize_t count = ::read(fd, source.text.data() + filled, source.text.size() - filled);
+    while (filled < source.Text.size()) {
+        const ssize_t count = ::read(fd, source.Text.data() + filled, source.Text.size() - filled);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
-            source.error = std::strerror(errno);
+            source.Error = std::strerror(errno);
             break;
         }
         if (count == 0)
@@ -33,11 +33,11 @@ PlanSource ReadPlanSource(const std::string& path)
     }
     if (!standardInput)
         ::close(fd);
-    source.text.resize(filled);
-    if (source.error.empty() && filled > kMaxPlanBytes)
-        source.error = "plik większy niż 1 MiB to nie plan";
-    if (!source.error.empty())
-        source.text.clear();
+    source.Text.resize(filled);
+    if (source.Error.empty() && filled > kMaxPlanBytes)
+        source.Error = "plik większy niż 1 MiB to nie plan";
+    if (!source.Error.empty())
+        source.Text.clear();
     return source;
 }
 

@@ -5,8 +5,8 @@
 namespace cli {
 
 struct PlanSource {
-    std::string text;
-    std::string error; // why not, without the path; empty when read
+    std::string Text;
+    std::string Error; // why not, without the path; empty when read
 };
 
 // The bytes of a plan file, or of standard input for "-". At most

@@ -48,22 +48,22 @@ std::size_t Count(const std::vector<ChangeResult>& results, Outcome outcome)
 {
     std::size_t count = 0;
     for (const ChangeResult& result : results)
-        count += result.outcome == outcome ? 1 : 0;
+        count += result.Outcome == outcome ? 1 : 0;
     return count;
 }
 
 nlohmann::ordered_json JsonOf(const ChangeResult& result)
 {
-    return {{"line", result.lineNumber},
-            {"mac", Latin1ToUtf8(result.mac)},
-            {"interface", Latin1ToUtf8(result.interface)},
-            {"old_address", Latin1ToUtf8(result.oldAddress)},
-            {"old_mask", Latin1ToUtf8(result.oldMask)},
-            {"address", result.address},
-            {"mask", result.mask},
-            {"result", MachineName(result.outcome)},
-            {"address_checked", result.addressChecked},
-            {"detail", result.detail}};
+    return {{"line", result.LineNumber},
+            {"mac", Latin1ToUtf8(result.Mac)},
+            {"interface", Latin1ToUtf8(result.Interface)},
+            {"old_address", Latin1ToUtf8(result.OldAddress)},
+            {"old_mask", Latin1ToUtf8(result.OldMask)},
+            {"address", result.Address},
+            {"mask", result.Mask},
+            {"result", MachineName(result.Outcome)},
+            {"address_checked", result.AddressChecked},
+            {"detail", result.Detail}};
 }
 
 nlohmann::ordered_json Summary(const std::vector<ChangeResult>& results)
@@ -95,22 +95,22 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
     case Format::Json: return {};
     case Format::Jsonl: return Dump(JsonOf(result), -1);
     case Format::Csv:
-        return std::to_string(result.lineNumber) + ',' + CsvField(Latin1ToUtf8(result.mac)) + ',' +
-            CsvField(result.address) + ',' + CsvField(result.mask) + ',' + MachineName(result.outcome) + ',' +
-            CsvField(result.detail) + ',' + CsvField(Latin1ToUtf8(result.oldAddress)) + ',' +
-            CsvField(Latin1ToUtf8(result.oldMask)) + ',' + CsvField(Latin1ToUtf8(result.interface)) + '\n';
+        return std::to_string(result.LineNumber) + ',' + CsvField(Latin1ToUtf8(result.Mac)) + ',' +
+            CsvField(result.Address) + ',' + CsvField(result.Mask) + ',' + MachineName(result.Outcome) + ',' +
+            CsvField(result.Detail) + ',' + CsvField(Latin1ToUtf8(result.OldAddress)) + ',' +
+            CsvField(Latin1ToUtf8(result.OldMask)) + ',' + CsvField(Latin1ToUtf8(result.Interface)) + '\n';
     case Format::Table: break;
     }
     std::string text;
-    if (result.lineNumber > 0)
-        text += "wiersz " + std::to_string(result.lineNumber) + ": ";
-    text += ShownLatin1(result.mac) + " ";
-    if (!result.oldAddress.empty())
-        text += ShownLatin1(result.oldAddress) + "/" + ShownLatin1(result.oldMask) + " ";
-    text += "-> " + result.address + "/" + result.mask + ": " + NamesOf(result.outcome).polish;
-    if (!result.detail.empty())
-        text += " (" + ShownText(result.detail) + ")";
-    if (!result.addressChecked)
+    if (result.LineNumber > 0)
+        text += "wiersz " + std::to_string(result.LineNumber) + ": ";
+    text += ShownLatin1(result.Mac) + " ";
+    if (!result.OldAddress.empty())
+        text += ShownLatin1(result.OldAddress) + "/" + ShownLatin1(result.OldMask) + " ";
+    text += "-> " + result.Address + "/" + result.Mask + ": " + NamesOf(result.Outcome).polish;
+    if (!result.Detail.empty())
+        text += " (" + ShownText(result.Detail) + ")";
+    if (!result.AddressChecked)
         text += " [adresu nie sprawdzono]";
     return text + '\n';
 }
@@ -145,9 +145,9 @@ int ExitStatusOf(const std::vector<ChangeResult>& results, bool detailed)
 {
     bool changes = false;
     for (const ChangeResult& result : results) {
-        if (result.outcome == Outcome::Verified || result.outcome == Outcome::Planned)
+        if (result.Outcome == Outcome::Verified || result.Outcome == Outcome::Planned)
             changes = true;
-        else if (result.outcome != Outcome::Unchanged)
+        else if (result.Outcome != Outcome::Unchanged)
             return 3;
     }
     return detailed && changes ? 4 : 0;

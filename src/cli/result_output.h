@@ -24,16 +24,16 @@ enum class Outcome {
 };
 
 struct ChangeResult {
-    int lineNumber = 0; // plan line, 0 for set
-    std::string mac;
-    std::string address; // the new address and mask asked for
-    std::string mask;
-    std::string oldAddress; // what the discovery before the change read
-    std::string oldMask;
-    std::string interface;
-    Outcome outcome = Outcome::NotFound;
-    std::string detail;         // why, in Polish
-    bool addressChecked = true; // false: the probe for the new address could not run
+    int LineNumber = 0; // plan line, 0 for set
+    std::string Mac;
+    std::string Address; // the new address and mask asked for
+    std::string Mask;
+    std::string OldAddress; // what the discovery before the change read
+    std::string OldMask;
+    std::string Interface;
+    cli::Outcome Outcome = cli::Outcome::NotFound;
+    std::string Detail;         // why, in Polish
+    bool AddressChecked = true; // false: the probe for the new address could not run
 };
 
 const char* MachineName(Outcome outcome);

@@ -23,14 +23,14 @@ constexpr int kExitUsage = 2;
 int RunSubcommand(const Options& options)
 {
     try {
-        if (options.command == QLatin1String("list"))
+        if (options.Command == QLatin1String("list"))
             return RunList(options);
-        if (options.command == QLatin1String("set"))
+        if (options.Command == QLatin1String("set"))
             return RunSet(options);
         return RunApply(options);
     } catch (const NetworkFailure& failure) {
         // The window's "UWAGA" text, one line per line.
-        QString text = SocketErrorBoxText(failure.code, QString::fromStdString(failure.description));
+        QString text = SocketErrorBoxText(failure.Code, QString::fromStdString(failure.Description));
         text.replace(QChar(13), QChar(10));
         std::fprintf(stderr, "\nUWAGA\n%s\n", text.trimmed().toUtf8().constData());
         return kExitNetworkFailure;
@@ -47,24 +47,24 @@ int Run(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
-    if (!parsed.options) {
-        std::fputs(parsed.text.c_str(), parsed.exitStatus == 0 ? stdout : stderr);
-        return parsed.exitStatus;
+    if (!parsed.Options) {
+        std::fputs(parsed.Text.c_str(), parsed.ExitStatus == 0 ? stdout : stderr);
+        return parsed.ExitStatus;
     }
-    Options options = *parsed.options;
-    if (options.command == QLatin1String("history"))
+    Options options = *parsed.Options;
+    if (options.Command == QLatin1String("history"))
         return RunHistory(options); // a file only: no interfaces, no socket layer
-    if (options.command == QLatin1String("check"))
+    if (options.Command == QLatin1String("check"))
         return RunCheck(options); // no interfaces, no sockets
     std::vector<std::string> names;
-    for (const QString& name : options.interfaces)
+    for (const QString& name : options.Interfaces)
         names.push_back(name.toStdString());
     const checks::InterfaceChoice choice = checks::ChooseInterfaces(names);
     if (!choice.Selection) {
         std::fprintf(stderr, "muxconfig: %s\n", choice.Error.c_str());
         return kExitUsage;
     }
-    options.selection = *choice.Selection;
+    options.Selection = *choice.Selection;
     net::SocketLayer socketLayer;
     return RunSubcommand(options);
 }

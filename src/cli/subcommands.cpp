@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-bool ShowsProgress(const Options& options) { return !options.quiet && isatty(STDERR_FILENO) == 1; }
+bool ShowsProgress(const Options& options) { return !options.Quiet && isatty(STDERR_FILENO) == 1; }
 
 // A failing standard output ends the run (status 1); standard error has no one left to tell.
 void Print(std::FILE* stream, const std::string& text)
@@ -34,8 +34,8 @@ void Print(std::FILE* stream, const std::string& text)
 
 std::string ReadFailureText(const std::string& mac, const ReadFailure& failure)
 {
-    return "muxconfig: nie odczytano urządzenia " + ShownLatin1(mac) + " (" + ShownLatin1(failure.address) +
-        "): " + protocol::StatusText(static_cast<uint32_t>(failure.status)) + "\n";
+    return "muxconfig: nie odczytano urządzenia " + ShownLatin1(mac) + " (" + ShownLatin1(failure.Address) +
+        "): " + protocol::StatusText(static_cast<uint32_t>(failure.Status)) + "\n";
 }
 
 // Where a discovery that found nothing looked, and what to check.
@@ -66,25 +66,25 @@ void PrintPlanErrors(const std::string& path, const std::vector<std::string>& er
 
 int RunList(const Options& options)
 {
-    EngineSession session(ShowsProgress(options), options.selection);
-    const auto depth = options.quick ? protocol::DiscoveryDepth::Quick : protocol::DiscoveryDepth::Full;
+    EngineSession session(ShowsProgress(options), options.Selection);
+    const auto depth = options.Quick ? protocol::DiscoveryDepth::Quick : protocol::DiscoveryDepth::Full;
     const Discovery discovery = session.Discover(depth);
-    if (!options.quick)
+    if (!options.Quick)
         session.Finish(); // before printing: a failing standard output must not skip the closing commands
-    Print(stdout, FormatDevices(discovery, options.format, options.quick));
-    for (const auto& [mac, failure] : discovery.failedReads)
+    Print(stdout, FormatDevices(discovery, options.Format, options.Quick));
+    for (const auto& [mac, failure] : discovery.FailedReads)
         Print(stderr, ReadFailureText(mac, failure));
-    if (discovery.listed.empty() && discovery.failedReads.empty())
-        Print(stderr, EmptyListText(discovery.searched));
-    return discovery.failedReads.empty() ? 0 : 3;
+    if (discovery.Listed.empty() && discovery.FailedReads.empty())
+        Print(stderr, EmptyListText(discovery.Searched));
+    return discovery.FailedReads.empty() ? 0 : 3;
 }
 
 int RunSet(const Options& options)
 {
-    const std::string macText = options.arguments.at(0).toStdString();
+    const std::string macText = options.Arguments.at(0).toStdString();
     const std::optional<std::string> mac = checks::CanonicalMac(macText);
     const checks::JudgedSettings judged =
-        checks::JudgeNewSettings(options.arguments.at(1).toStdString(), options.arguments.at(2).toStdString());
+        checks::JudgeNewSettings(options.Arguments.at(1).toStdString(), options.Arguments.at(2).toStdString());
     if (!mac || judged.refusal) {
         Print(stderr, "muxconfig: " + judged.refusal.value_or("niewłaściwy adres MAC: " + ShownText(macText)) + "\n");
         return kExitUsage;
@@ -94,14 +94,14 @@ int RunSet(const Options& options)
 
 int RunApply(const Options& options)
 {
-    const std::string path = options.arguments.at(0).toStdString();
+    const std::string path = options.Arguments.at(0).toStdString();
     const PlanSource source = ReadPlanSource(path); // "-": standard input; at most 1 MiB
-    const Plan plan = source.error.empty() ? ParsePlan(source.text) : Plan{{}, {source.error}};
-    if (!plan.errors.empty()) {
-        PrintPlanErrors(path, plan.errors, options.format);
+    const Plan plan = source.Error.empty() ? ParsePlan(source.Text) : Plan{{}, {source.Error}};
+    if (!plan.Errors.empty()) {
+        PrintPlanErrors(path, plan.Errors, options.Format);
         return kExitUsage;
     }
-    return RunPlan(plan.lines, options);
+    return RunPlan(plan.Lines, options);
 }
 
 } // namespace cli

@@ -11,7 +11,7 @@ bool InRun(const std::vector<IntendedChange>& changes, const std::string& mac,
            bool (*sameMac)(const std::string&, const std::string&))
 {
     for (const IntendedChange& change : changes)
-        if (sameMac(change.mac, mac) && change.newAddress != change.currentAddress)
+        if (sameMac(change.Mac, mac) && change.NewAddress != change.CurrentAddress)
             return true;
     return false;
 }
@@ -29,28 +29,28 @@ std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& c
     for (std::size_t n = 0; n < changes.size(); ++n) {
         const IntendedChange& change = changes[n];
         ConflictVerdict& verdict = verdicts[n];
-        if (change.newAddress == change.currentAddress)
+        if (change.NewAddress == change.CurrentAddress)
             continue; // its own address: re-applying it is no conflict
         for (const ListedDevice& other : listed) {
-            if (other.address != change.newAddress || sameMac(other.mac, change.mac))
+            if (other.Address != change.NewAddress || sameMac(other.Mac, change.Mac))
                 continue;
-            verdict.refused = true;
-            verdict.holderMac = other.mac;
-            verdict.message = InRun(changes, other.mac, sameMac)
-                ? "adres " + change.newAddress + " ma teraz multiplekser " + other.mac +
+            verdict.Refused = true;
+            verdict.HolderMac = other.Mac;
+            verdict.Message = InRun(changes, other.Mac, sameMac)
+                ? "adres " + change.NewAddress + " ma teraz multiplekser " + other.Mac +
                     ", który też zmienia adres: zamiana adresów w jednym przebiegu jest niebezpieczna; "
                     "przejdź przez wolny adres w dwóch planach"
-                : "adres " + change.newAddress + " ma już multiplekser " + other.mac;
+                : "adres " + change.NewAddress + " ma już multiplekser " + other.Mac;
             break;
         }
-        if (verdict.refused)
+        if (verdict.Refused)
             continue;
-        if (IsWorkstationAddress(change.newAddress)) {
-            verdict.refused = true;
-            verdict.message = "adres " + change.newAddress + " jest adresem tego komputera";
+        if (IsWorkstationAddress(change.NewAddress)) {
+            verdict.Refused = true;
+            verdict.Message = "adres " + change.NewAddress + " jest adresem tego komputera";
             continue;
         }
-        targets.push_back({change.interfaceName, change.newAddress});
+        targets.push_back({change.InterfaceName, change.NewAddress});
         probed.push_back(n);
     }
     if (targets.empty())
@@ -59,13 +59,13 @@ std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& c
     for (std::size_t k = 0; k < probed.size() && k < results.size(); ++k) {
         ConflictVerdict& verdict = verdicts[probed[k]];
         const ProbeResult& result = results[k];
-        if (result.state == ProbeResult::State::Taken) {
-            verdict.refused = true;
-            verdict.holderMac = result.mac;
-            verdict.message = "adres " + targets[k].address + " jest zajęty: odpowiada na niego " + result.mac;
-        } else if (result.state == ProbeResult::State::NotChecked) {
-            verdict.checked = false;
-            verdict.message = "adresu nie sprawdzono: " + result.reason;
+        if (result.State == ProbeState::Taken) {
+            verdict.Refused = true;
+            verdict.HolderMac = result.Mac;
+            verdict.Message = "adres " + targets[k].Address + " jest zajęty: odpowiada na niego " + result.Mac;
+        } else if (result.State == ProbeState::NotChecked) {
+            verdict.Checked = false;
+            verdict.Message = "adresu nie sprawdzono: " + result.Reason;
         }
     }
     return verdicts;

@@ -9,23 +9,23 @@ namespace conflicts {
 
 // A device as the last discovery listed it (texts as it sent them).
 struct ListedDevice {
-    std::string mac;
-    std::string address;
+    std::string Mac;
+    std::string Address;
 };
 
 // One change about to be made: a device and its new address.
 struct IntendedChange {
-    std::string mac;
-    std::string interfaceName; // where the device answered; empty: not known
-    std::string currentAddress;
-    std::string newAddress; // canonical
+    std::string Mac;
+    std::string InterfaceName; // where the device answered; empty: not known
+    std::string CurrentAddress;
+    std::string NewAddress; // canonical
 };
 
 struct ConflictVerdict {
-    bool refused = false;  // the address is in use: nothing may be sent
-    bool checked = true;   // false: the probe could not run (the change may go on)
-    std::string message;   // Polish: why refused, or why not checked
-    std::string holderMac; // refused: who holds the address
+    bool Refused = false;  // the address is in use: nothing may be sent
+    bool Checked = true;   // false: the probe could not run (the change may go on)
+    std::string Message;   // Polish: why refused, or why not checked
+    std::string HolderMac; // refused: who holds the address
 };
 
 // Judges every change at once, before anything is sent: the new address

@@ -41,23 +41,23 @@ InterfaceFlags ReadInterfaceFlags()
     return flags;
 }
 
-ProbeResult NotChecked(std::string reason) { return {ProbeResult::State::NotChecked, {}, std::move(reason)}; }
+ProbeResult NotChecked(std::string reason) { return {ProbeState::NotChecked, {}, std::move(reason)}; }
 
 // Why `target` cannot be probed, if it cannot.
 std::optional<std::string> RefusalOf(const ProbeTarget& target, const InterfaceFlags& interfaces)
 {
     in_addr parsed{};
-    if (inet_pton(AF_INET, target.address.c_str(), &parsed) != 1)
-        return texts::BadAddress(target.address);
+    if (inet_pton(AF_INET, target.Address.c_str(), &parsed) != 1)
+        return texts::BadAddress(target.Address);
     if (interfaces.error)
         return texts::InterfacesUnreadable(*interfaces.error);
-    const auto found = interfaces.byName.find(target.interfaceName);
+    const auto found = interfaces.byName.find(target.InterfaceName);
     if (found == interfaces.byName.end())
-        return texts::NoSuchInterface(target.interfaceName);
+        return texts::NoSuchInterface(target.InterfaceName);
     if (!(found->second & IFF_UP))
-        return texts::InterfaceDown(target.interfaceName);
+        return texts::InterfaceDown(target.InterfaceName);
     if (!(found->second & IFF_RUNNING))
-        return texts::InterfaceWithoutLink(target.interfaceName);
+        return texts::InterfaceWithoutLink(target.InterfaceName);
     return std::nullopt;
 }
 
@@ -82,7 +82,7 @@ void Start(Probe& probe, const ProbeSettings& settings, int& pending)
     QObject::connect(&probe.process, &QProcess::errorOccurred, &probe.process,
                      [&probe, &settings, settle](QProcess::ProcessError error) {
                          if (error == QProcess::FailedToStart)
-                             settle(NotChecked(texts::ProgramDidNotStart(settings.program,
+                             settle(NotChecked(texts::ProgramDidNotStart(settings.Program,
                                                                          probe.process.errorString().toStdString())));
                      });
     QObject::connect(&probe.process, &QProcess::finished, &probe.process,
@@ -91,15 +91,15 @@ void Start(Probe& probe, const ProbeSettings& settings, int& pending)
                              settle(NotChecked(texts::ProgramCrashed()));
                              return;
                          }
-                         settle(ArpingOutcome(probe.target.address, exitCode,
+                         settle(ArpingOutcome(probe.target.Address, exitCode,
                                               probe.process.readAllStandardOutput().toStdString(),
                                               probe.process.readAllStandardError().toStdString()));
                      });
     ++pending;
-    probe.process.start(QString::fromStdString(settings.program),
-                        {"-D", "-I", QString::fromStdString(probe.target.interfaceName), "-c",
-                         QString::number(settings.probes), "-w", QString::number(settings.deadlineSeconds),
-                         QString::fromStdString(probe.target.address)});
+    probe.process.start(QString::fromStdString(settings.Program),
+                        {"-D", "-I", QString::fromStdString(probe.target.InterfaceName), "-c",
+                         QString::number(settings.Probes), "-w", QString::number(settings.DeadlineSeconds),
+                         QString::fromStdString(probe.target.Address)});
 }
 
 // Runs the event loop until no probe is pending or the deadline passes.
@@ -132,7 +132,7 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets,
             continue;
         }
         const auto [known, added] =
-            probeOfQuestion.try_emplace({targets[i].interfaceName, targets[i].address}, probes.size());
+            probeOfQuestion.try_emplace({targets[i].InterfaceName, targets[i].Address}, probes.size());
         if (added) {
             probes.push_back(std::make_unique<Probe>());
             probes.back()->target = targets[i];
@@ -140,7 +140,7 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets,
         probeOfTarget[i] = known->second;
     }
 
-    const QDeadlineTimer deadline(settings.limit);
+    const QDeadlineTimer deadline(settings.Limit);
     for (const auto& probe : probes)
         Start(*probe, settings, pending);
     WaitFor(pending, deadline);
@@ -151,7 +151,7 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets,
         probe->process.kill();
         probe->process.waitForFinished(1000);
         probe->result =
-            NotChecked(texts::ProgramTooSlow(std::chrono::ceil<std::chrono::seconds>(settings.limit).count()));
+            NotChecked(texts::ProgramTooSlow(std::chrono::ceil<std::chrono::seconds>(settings.Limit).count()));
     }
 
     for (std::size_t i = 0; i < targets.size(); ++i) {

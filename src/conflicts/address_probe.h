@@ -12,32 +12,33 @@
 namespace conflicts {
 
 struct ProbeTarget {
-    std::string interfaceName; // the interface the device answered on, e.g. "eth0"
-    std::string address;       // dotted decimal, e.g. "192.168.1.30"
+    std::string InterfaceName; // the interface the device answered on, e.g. "eth0"
+    std::string Address;       // dotted decimal, e.g. "192.168.1.30"
+};
+
+enum class ProbeState {
+    Free,       // no one answered the probes
+    Taken,      // a host answered; `Mac` says which
+    NotChecked, // the probe could not run; `Reason` says why
 };
 
 struct ProbeResult {
-    enum class State {
-        Free,       // no one answered the probes
-        Taken,      // a host answered; `mac` says which
-        NotChecked, // the probe could not run; `reason` says why
-    };
-    State state = State::NotChecked;
-    std::string mac;    // Taken: the Ethernet address that answered, "00:11:22:33:44:55"
-    std::string reason; // NotChecked: a plain Polish reason, to follow "adresu nie sprawdzono: "
+    ProbeState State = ProbeState::NotChecked;
+    std::string Mac;    // Taken: the Ethernet address that answered, "00:11:22:33:44:55"
+    std::string Reason; // NotChecked: a plain Polish reason, to follow "adresu nie sprawdzono: "
 };
 
 struct ProbeSettings {
-    std::string program = "arping"; // looked up in PATH unless it holds a '/'
-    int probes = 2;                 // probes sent, one a second (arping -c)
-    int deadlineSeconds = 2;        // arping gives up after this (arping -w)
+    std::string Program = "arping"; // looked up in PATH unless it holds a '/'
+    int Probes = 2;                 // probes sent, one a second (arping -c)
+    int DeadlineSeconds = 2;        // arping gives up after this (arping -w)
     // A probe still running this long after the start is stopped and its
     // address not checked.
-    std::chrono::milliseconds limit{5000};
+    std::chrono::milliseconds Limit{5000};
 };
 
 // Probes every target at once and returns one result per target, in order.
-// All probes take about one probe's time (settings.deadlineSeconds) whatever
+// All probes take about one probe's time (settings.DeadlineSeconds) whatever
 // their number. While it waits it runs the Qt event loop (passes of
 // processEvents), so a window keeps painting; the caller disables whatever
 // must not be clicked meanwhile. Needs a QCoreApplication. Never throws for

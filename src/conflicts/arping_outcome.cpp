@@ -52,7 +52,7 @@ std::string FirstLine(const std::string& text)
     return {};
 }
 
-ProbeResult NotChecked(std::string reason) { return {ProbeResult::State::NotChecked, {}, std::move(reason)}; }
+ProbeResult NotChecked(std::string reason) { return {ProbeState::NotChecked, {}, std::move(reason)}; }
 
 } // namespace
 
@@ -61,9 +61,9 @@ ProbeResult ArpingOutcome(const std::string& address, int exitStatus, const std:
 {
     if (exitStatus == 0 || exitStatus == 1) {
         if (const auto mac = AnsweringMac(address, output))
-            return {ProbeResult::State::Taken, *mac, {}};
+            return {ProbeState::Taken, *mac, {}};
         if (exitStatus == 0)
-            return {ProbeResult::State::Free, {}, {}};
+            return {ProbeState::Free, {}, {}};
         return NotChecked(texts::UnexpectedOutput(exitStatus));
     }
     std::string detail = FirstLine(errors);

@@ -15,7 +15,7 @@ WorkstationAddressList WorkstationAddresses()
     ifaddrs* entries = nullptr;
     if (getifaddrs(&entries) != 0) {
         const int error = errno;
-        list.error = std::to_string(error) + " " + std::strerror(error);
+        list.Error = std::to_string(error) + " " + std::strerror(error);
         return list;
     }
     for (const ifaddrs* entry = entries; entry; entry = entry->ifa_next) {
@@ -23,8 +23,8 @@ WorkstationAddressList WorkstationAddresses()
             continue;
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text, sizeof text);
-        if (std::find(list.addresses.begin(), list.addresses.end(), text) == list.addresses.end())
-            list.addresses.emplace_back(text);
+        if (std::find(list.Addresses.begin(), list.Addresses.end(), text) == list.Addresses.end())
+            list.Addresses.emplace_back(text);
     }
     freeifaddrs(entries);
     return list;
@@ -37,7 +37,7 @@ bool IsWorkstationAddress(const std::string& address)
         return false;
     char canonical[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &parsed, canonical, sizeof canonical);
-    const auto own = WorkstationAddresses().addresses;
+    const auto own = WorkstationAddresses().Addresses;
     return std::find(own.begin(), own.end(), canonical) != own.end();
 }
 

@@ -8,8 +8,8 @@
 namespace conflicts {
 
 struct WorkstationAddressList {
-    std::vector<std::string> addresses; // dotted decimal, every interface (loopback too)
-    std::string error;                  // "number text" when they could not be read
+    std::vector<std::string> Addresses; // dotted decimal, every interface (loopback too)
+    std::string Error;                  // "number text" when they could not be read
 };
 
 // Read afresh at every call (getifaddrs).

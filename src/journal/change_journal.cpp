@@ -27,10 +27,10 @@ ChangeJournal::Begun ChangeJournal::Begin(const ChangeStart& start)
 {
     Begun begun{RunId() + '/' + std::to_string(++lastChange), {}};
     try {
-        begun.status = Append(RecordLine(
-            BeginRecord{begun.change, RunId(), LocalTimeText(std::time(nullptr)), UserName(), HostName(), start}));
+        begun.Status = Append(RecordLine(
+            BeginRecord{begun.Change, RunId(), LocalTimeText(std::time(nullptr)), UserName(), HostName(), start}));
     } catch (const std::exception&) {
-        begun.status = FailureOf(ENOMEM, path_);
+        begun.Status = FailureOf(ENOMEM, path_);
     }
     return begun;
 }

@@ -5,9 +5,9 @@
 //
 //   journal::ChangeJournal journal;
 //   const auto begun = journal.Begin({interfaceName, mac, oldAddress, oldMask, newAddress, newMask});
-//   if (!begun.status.Ok()) warn(journal::WarningText(begun.status));   // and go on with the change
+//   if (!begun.Status.Ok()) warn(journal::WarningText(begun.Status));   // and go on with the change
 //   ... the change's datagrams ...
-//   journal.End(begun.change, "verified", "");
+//   journal.End(begun.Change, "verified", "");
 //
 // A journal that cannot be written never stops a change: Begin and End
 // report the failure and never throw.
@@ -25,8 +25,8 @@ public:
     ChangeJournal(); // at JournalPath()
 
     struct Begun {
-        std::string change; // for End, also when the record could not be written
-        FileStatus status;
+        std::string Change; // for End, also when the record could not be written
+        FileStatus Status;
     };
     // Call before the change's first datagram.
     Begun Begin(const ChangeStart& start);

@@ -12,7 +12,7 @@ FileStatus FailureOf(int error, const std::string& path)
 
 std::string WarningText(const FileStatus& status)
 {
-    return "nie zapisano " + status.path + ": " + status.text + " (błąd " + std::to_string(status.error) + ")";
+    return "nie zapisano " + status.Path + ": " + status.Text + " (błąd " + std::to_string(status.Error) + ")";
 }
 
 } // namespace journal

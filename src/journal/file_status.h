@@ -7,11 +7,11 @@
 namespace journal {
 
 struct FileStatus {
-    int error = 0;    // errno; 0 when everything reached the disk
-    std::string text; // the system's text of `error`
-    std::string path; // the file or directory that failed
+    int Error = 0;    // errno; 0 when everything reached the disk
+    std::string Text; // the system's text of `Error`
+    std::string Path; // the file or directory that failed
 
-    bool Ok() const { return error == 0; }
+    bool Ok() const { return Error == 0; }
 };
 
 // The status of `error` on `path`, with the system's text.

@@ -25,20 +25,20 @@ public:
     {
         const auto record = ParseRecordLine(line);
         if (!record) {
-            ++contents_.skippedLines;
+            ++contents_.SkippedLines;
         } else if (const auto* begin = std::get_if<BeginRecord>(&*record)) {
-            if (!indexOf_.emplace(begin->change, contents_.changes.size()).second) {
-                ++contents_.skippedLines; // the same change begun twice: not ours
+            if (!indexOf_.emplace(begin->Change, contents_.Changes.size()).second) {
+                ++contents_.SkippedLines; // the same change begun twice: not ours
                 return;
             }
-            contents_.changes.push_back({*begin, std::nullopt});
+            contents_.Changes.push_back({*begin, std::nullopt});
         } else {
             const auto& end = std::get<EndRecord>(*record);
-            const auto found = indexOf_.find(end.change);
+            const auto found = indexOf_.find(end.Change);
             if (found == indexOf_.end())
-                ++contents_.skippedLines;
+                ++contents_.SkippedLines;
             else
-                contents_.changes[found->second].end = end;
+                contents_.Changes[found->second].End = end;
         }
     }
 
@@ -55,7 +55,7 @@ JournalContents ReadJournal(const std::string& path)
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
     if (!file) {
         if (errno != ENOENT)
-            contents.status = FailureOf(errno, path);
+            contents.Status = FailureOf(errno, path);
         return contents;
     }
     Pairing pairing(contents);
@@ -69,16 +69,16 @@ JournalContents ReadJournal(const std::string& path)
             continue;
         }
         if (tooLong)
-            ++contents.skippedLines;
+            ++contents.SkippedLines;
         else if (!line.empty())
             pairing.Add(line);
         line.clear();
         tooLong = false;
     }
     if (std::ferror(file.get()))
-        contents.status = FailureOf(errno, path);
+        contents.Status = FailureOf(errno, path);
     else if (tooLong)
-        ++contents.skippedLines;
+        ++contents.SkippedLines;
     else if (!line.empty())
         pairing.Add(line); // without its line break: torn by a crash mid-write, unless complete
     return contents;

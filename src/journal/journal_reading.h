@@ -12,14 +12,14 @@
 namespace journal {
 
 struct JournalChange {
-    BeginRecord begin;
-    std::optional<EndRecord> end; // none: unfinished (the run was cut short)
+    BeginRecord Begin;
+    std::optional<EndRecord> End; // none: unfinished (the run was cut short)
 };
 
 struct JournalContents {
-    std::vector<JournalChange> changes; // in the order they began
-    std::size_t skippedLines = 0;       // torn, corrupt or foreign lines, ends without a begin
-    FileStatus status;                  // reading failed (a missing journal is an empty one)
+    std::vector<JournalChange> Changes; // in the order they began
+    std::size_t SkippedLines = 0;       // torn, corrupt or foreign lines, ends without a begin
+    FileStatus Status;                  // reading failed (a missing journal is an empty one)
 };
 
 // Reads the journal at `path`. A later end record of the same change

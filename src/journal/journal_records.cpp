@@ -47,26 +47,26 @@ std::optional<std::string> DeviceBytes(const Json& object, const char* key)
 std::string RecordLine(const BeginRecord& record)
 {
     return Dump({{"record", "begin"},
-                 {"change", record.change},
-                 {"run", record.run},
-                 {"time", record.time},
-                 {"user", record.user},
-                 {"host", record.host},
-                 {"interface", record.start.interfaceName},
-                 {"mac", Latin1AsUtf8(record.start.mac)},
-                 {"old_address", Latin1AsUtf8(record.start.oldAddress)},
-                 {"old_mask", Latin1AsUtf8(record.start.oldMask)},
-                 {"new_address", record.start.newAddress},
-                 {"new_mask", record.start.newMask}});
+                 {"change", record.Change},
+                 {"run", record.Run},
+                 {"time", record.Time},
+                 {"user", record.User},
+                 {"host", record.Host},
+                 {"interface", record.Start.InterfaceName},
+                 {"mac", Latin1AsUtf8(record.Start.Mac)},
+                 {"old_address", Latin1AsUtf8(record.Start.OldAddress)},
+                 {"old_mask", Latin1AsUtf8(record.Start.OldMask)},
+                 {"new_address", record.Start.NewAddress},
+                 {"new_mask", record.Start.NewMask}});
 }
 
 std::string RecordLine(const EndRecord& record)
 {
     return Dump({{"record", "end"},
-                 {"change", record.change},
-                 {"time", record.time},
-                 {"outcome", record.outcome},
-                 {"detail", record.detail}});
+                 {"change", record.Change},
+                 {"time", record.Time},
+                 {"outcome", record.Outcome},
+                 {"detail", record.Detail}});
 }
 
 std::optional<std::variant<BeginRecord, EndRecord>> ParseRecordLine(const std::string& line)

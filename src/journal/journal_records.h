@@ -8,32 +8,32 @@
 
 namespace journal {
 
-// A change about to be made. The device's texts (mac, oldAddress, oldMask,
+// A change about to be made. The device's texts (Mac, OldAddress, OldMask,
 // as the last discovery read them) are bytes as the device sent them, shown
 // as Latin-1 like everywhere else; the others are UTF-8.
 struct ChangeStart {
-    std::string interfaceName;
-    std::string mac;
-    std::string oldAddress;
-    std::string oldMask;
-    std::string newAddress;
-    std::string newMask;
+    std::string InterfaceName;
+    std::string Mac;
+    std::string OldAddress;
+    std::string OldMask;
+    std::string NewAddress;
+    std::string NewMask;
 };
 
 struct BeginRecord {
-    std::string change; // "RUN/N", pairs the end record with this one
-    std::string run;
-    std::string time; // ISO 8601 with the zone offset
-    std::string user;
-    std::string host;
-    ChangeStart start;
+    std::string Change; // "RUN/N", pairs the end record with this one
+    std::string Run;
+    std::string Time; // ISO 8601 with the zone offset
+    std::string User;
+    std::string Host;
+    ChangeStart Start;
 };
 
 struct EndRecord {
-    std::string change;
-    std::string time;
-    std::string outcome; // the caller's machine name: verified, refused, interrupted...
-    std::string detail;
+    std::string Change;
+    std::string Time;
+    std::string Outcome; // the caller's machine name: verified, refused, interrupted...
+    std::string Detail;
 };
 
 std::string RecordLine(const BeginRecord& record);

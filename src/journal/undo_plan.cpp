@@ -13,7 +13,7 @@ std::string UndoPlanText(const std::vector<PlanDevice>& devices)
 {
     std::string text = "mac,address,mask\n";
     for (const PlanDevice& device : devices)
-        text += device.mac + ',' + device.address + ',' + device.mask + '\n';
+        text += device.Mac + ',' + device.Address + ',' + device.Mask + '\n';
     return text;
 }
 
@@ -31,9 +31,9 @@ std::vector<PlanDevice> UndoOfRun(const std::vector<JournalChange>& changes, con
     std::vector<PlanDevice> devices;
     std::set<std::string> seen;
     for (const JournalChange& change : changes) {
-        const ChangeStart& start = change.begin.start;
-        if (change.begin.run == run && seen.insert(start.mac).second)
-            devices.push_back({start.mac, start.oldAddress, start.oldMask});
+        const ChangeStart& start = change.Begin.Start;
+        if (change.Begin.Run == run && seen.insert(start.Mac).second)
+            devices.push_back({start.Mac, start.OldAddress, start.OldMask});
     }
     return devices;
 }

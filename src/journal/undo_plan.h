@@ -13,9 +13,9 @@ namespace journal {
 // A device and the address and mask to give it, as bytes as the device sent
 // them (a plan is read as bytes, so they match the device exactly).
 struct PlanDevice {
-    std::string mac;
-    std::string address;
-    std::string mask;
+    std::string Mac;
+    std::string Address;
+    std::string Mask;
 };
 
 std::string UndoPlanText(const std::vector<PlanDevice>& devices);

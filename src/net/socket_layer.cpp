@@ -18,7 +18,7 @@ namespace net {
 namespace {
 SocketLayer* theLayer = nullptr;
 // How long shutdown waits for lookup workers still inside the resolver.
-constexpr auto WorkerShutdownLimit = std::chrono::seconds(20);
+constexpr auto kWorkerShutdownLimit = std::chrono::seconds(20);
 } // namespace
 
 SocketLayer::SocketLayer()
@@ -48,7 +48,7 @@ SocketLayer::~SocketLayer()
     router_->SetWatches(nullptr);
     watches_.reset();
     router_.reset(); // discards queued notifications; waiting workers wake
-    auto deadline = std::chrono::steady_clock::now() + WorkerShutdownLimit;
+    auto deadline = std::chrono::steady_clock::now() + kWorkerShutdownLimit;
     while (channel_->RunningWorkers() > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }

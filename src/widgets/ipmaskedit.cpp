@@ -115,9 +115,9 @@ bool TIPMaskEdit::PasteAllowed(const QString& clipboardText)
     return number && *number >= 0 && *number <= 255;
 }
 
-void TIPMaskEdit::paste() { pasteFrom(QClipboard::Clipboard); }
+void TIPMaskEdit::paste() { PasteFrom(QClipboard::Clipboard); }
 
-void TIPMaskEdit::pasteFrom(QClipboard::Mode mode)
+void TIPMaskEdit::PasteFrom(QClipboard::Mode mode)
 {
     const QString text = QGuiApplication::clipboard()->text(mode);
     if (PasteAllowed(text))
@@ -231,7 +231,7 @@ void TIPMaskEdit::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
         event->accept();
-        pasteFrom(QClipboard::Selection);
+        PasteFrom(QClipboard::Selection);
         return;
     }
     QLineEdit::mouseReleaseEvent(event);

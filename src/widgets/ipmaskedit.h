@@ -48,7 +48,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void pasteFrom(QClipboard::Mode mode);
+    void PasteFrom(QClipboard::Mode mode);
 
     std::function<void()> beep_;
     bool entered_ = false;

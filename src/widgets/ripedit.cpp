@@ -18,15 +18,15 @@ namespace widgets {
 
 namespace {
 
-constexpr int InitialWidth = 120;
-constexpr int InitialHeight = 20;
-constexpr int SectionPitch = 30;
-constexpr int LowestShownSection = -99;
-constexpr int HighestSection = 255;
+constexpr int kInitialWidth = 120;
+constexpr int kInitialHeight = 20;
+constexpr int kSectionPitch = 30;
+constexpr int kLowestShownSection = -99;
+constexpr int kHighestSection = 255;
 
 // A one-pixel lowered ring: top and left edges in shadow, bottom and right
 // edges (with both far corners) in highlight.
-void drawLoweredRing(QPainter& painter, const QRect& ring, const QColor& shadow, const QColor& highlight)
+void DrawLoweredRing(QPainter& painter, const QRect& ring, const QColor& shadow, const QColor& highlight)
 {
     painter.setPen(shadow);
     painter.drawLine(ring.left(), ring.top(), ring.right() - 1, ring.top());
@@ -46,7 +46,7 @@ QString SectionAccessibleName(const QString& controlName, int position)
 
 TRIPEdit::TRIPEdit(QWidget* owner) : QWidget(owner)
 {
-    resize(InitialWidth, InitialHeight);
+    resize(kInitialWidth, kInitialHeight);
     setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::NoFocus);
     InstallAddressControlAccessibility();
@@ -57,9 +57,9 @@ TRIPEdit::TRIPEdit(QWidget* owner) : QWidget(owner)
 
     // The layout follows the size at construction and never changes after.
     const QFont font = SectionFont();
-    for (int n = 1; n <= SectionCount; ++n) {
+    for (int n = 1; n <= kSectionCount; ++n) {
         auto* field = new TIPMaskEdit(this);
-        field->setGeometry(SectionPitch * (n - 1) + 3, 3, width() / 4 - 5, height() - 4);
+        field->setGeometry(kSectionPitch * (n - 1) + 3, 3, width() / 4 - 5, height() - 4);
         field->setMaxLength(3);
         field->setText(QStringLiteral("0"));
         field->setFrame(false);
@@ -67,19 +67,19 @@ TRIPEdit::TRIPEdit(QWidget* owner) : QWidget(owner)
         connect(field, &QLineEdit::textChanged, this, [this, field] { SecChange(field); });
         connect(field, &TIPMaskEdit::exited, this, &TRIPEdit::SecExit);
         connect(field, &TIPMaskEdit::nextFieldWanted, this, [this](TIPMaskEdit* typedInto) {
-            if (const int position = positionOf(typedInto); position < SectionCount)
-                moveFocusTo(position + 1);
+            if (const int position = PositionOf(typedInto); position < kSectionCount)
+                MoveFocusTo(position + 1);
         });
         field->setFont(font);
         field->setAccessibleName(SectionAccessibleName(QString(), n));
         sections_[n - 1] = field;
     }
-    for (int n = 1; n < SectionCount; ++n) {
+    for (int n = 1; n < kSectionCount; ++n) {
         auto* dot = new QLabel(QStringLiteral("."), this);
         dot->setFont(font);
         dot->setForegroundRole(QPalette::Text); // ink of the fields' text, on their ground
         dot->adjustSize();
-        dot->move(SectionPitch * (n - 1) + 25, height() - 17);
+        dot->move(kSectionPitch * (n - 1) + 25, height() - 17);
         dot->lower(); // drawn on the box, beneath the fields
         dots_[n - 1] = dot;
     }
@@ -102,33 +102,33 @@ TRIPEdit::~TRIPEdit()
     }
 }
 
-TIPMaskEdit* TRIPEdit::section(int position) const
+TIPMaskEdit* TRIPEdit::Section(int position) const
 {
-    if (position < 1 || position > SectionCount)
+    if (position < 1 || position > kSectionCount)
         throw std::out_of_range("no section at position " + std::to_string(position));
     return sections_[position - 1];
 }
 
-QLabel* TRIPEdit::dot(int position) const
+QLabel* TRIPEdit::Dot(int position) const
 {
-    if (position < 1 || position >= SectionCount)
+    if (position < 1 || position >= kSectionCount)
         throw std::out_of_range("no dot at position " + std::to_string(position));
     return dots_[position - 1];
 }
 
-int TRIPEdit::IPSec(int position) const { return SectionNumber(section(position)->text()); }
+int TRIPEdit::IPSec(int position) const { return SectionNumber(Section(position)->text()); }
 
 void TRIPEdit::setIPSec(int position, int value)
 {
-    const int shown = std::clamp(value, LowestShownSection, HighestSection);
-    section(position)->setText(QString::number(shown));
+    const int shown = std::clamp(value, kLowestShownSection, kHighestSection);
+    Section(position)->setText(QString::number(shown));
 }
 
 quint32 TRIPEdit::IPAddress() const
 {
     quint32 readForm = 0;
-    for (int n = 1; n <= SectionCount; ++n)
-        readForm |= (static_cast<quint32>(IPSec(n)) & 0xFF) << (8 * (SectionCount - n));
+    for (int n = 1; n <= kSectionCount; ++n)
+        readForm |= (static_cast<quint32>(IPSec(n)) & 0xFF) << (8 * (kSectionCount - n));
     return readForm;
 }
 
@@ -137,8 +137,8 @@ void TRIPEdit::setIPAddress(quint32 value)
     if (value == fipAddress_)
         return;
     fipAddress_ = value;
-    for (int n = 1; n <= SectionCount; ++n)
-        section(n)->setText(QString::number((value >> (8 * (n - 1))) & 0xFF));
+    for (int n = 1; n <= kSectionCount; ++n)
+        Section(n)->setText(QString::number((value >> (8 * (n - 1))) & 0xFF));
 }
 
 QString TRIPEdit::IPString() const
@@ -159,7 +159,7 @@ void TRIPEdit::setIPString(const QString& text)
     setIPAddress(writeForm);
 }
 
-bool TRIPEdit::SecValid(const QString& text) { return TrySectionNumber(text).value_or(0) <= HighestSection; }
+bool TRIPEdit::SecValid(const QString& text) { return TrySectionNumber(text).value_or(0) <= kHighestSection; }
 
 void TRIPEdit::SecChange(TIPMaskEdit* field)
 {
@@ -172,7 +172,7 @@ void TRIPEdit::SecChange(TIPMaskEdit* field)
         const QString text = field->text();
         if (text.size() == 3) {
             if (SecValid(text))
-                moveFocusTo(positionOf(field) % SectionCount + 1);
+                MoveFocusTo(PositionOf(field) % kSectionCount + 1);
             else
                 field->selectAll();
         }
@@ -188,7 +188,7 @@ void TRIPEdit::SecExit(TIPMaskEdit* field)
         return;
     try {
         if (!SecValid(field->text()))
-            setIPSec(positionOf(field), HighestSection);
+            setIPSec(PositionOf(field), kHighestSection);
     } catch (const std::exception&) {
         messageBox_(QStringLiteral("x"));
     }
@@ -197,28 +197,28 @@ void TRIPEdit::SecExit(TIPMaskEdit* field)
 void TRIPEdit::RefreshIPAddress()
 {
     quint32 writeForm = 0;
-    for (int n = 1; n <= SectionCount; ++n)
+    for (int n = 1; n <= kSectionCount; ++n)
         writeForm |= (static_cast<quint32>(IPSec(n)) & 0xFF) << (8 * (n - 1));
     fipAddress_ = writeForm;
 }
 
 // A field knows its position by the last character of its name.
-int TRIPEdit::positionOf(const TIPMaskEdit* field) const
+int TRIPEdit::PositionOf(const TIPMaskEdit* field) const
 {
     const QString name = field->objectName();
     if (name.isEmpty())
         throw EConvertError("a section field without a name has no position");
     const int position = SectionNumber(QStringView(name).right(1));
-    section(position); // throws for a position the control does not have
+    Section(position); // throws for a position the control does not have
     return position;
 }
 
 // A field that cannot take the focus (hidden or disabled) is simply not
 // focused; the address is remembered all the same, so a later write of the
 // shown address is never skipped as already held.
-void TRIPEdit::moveFocusTo(int position)
+void TRIPEdit::MoveFocusTo(int position)
 {
-    TIPMaskEdit* target = section(position);
+    TIPMaskEdit* target = Section(position);
     if (target->isVisible() && target->isEnabled())
         target->setFocus(Qt::OtherFocusReason);
 }
@@ -226,8 +226,8 @@ void TRIPEdit::moveFocusTo(int position)
 void TRIPEdit::setAccessibleNames(const QString& name)
 {
     setAccessibleName(name);
-    for (int n = 1; n <= SectionCount; ++n)
-        section(n)->setAccessibleName(SectionAccessibleName(name, n));
+    for (int n = 1; n <= kSectionCount; ++n)
+        Section(n)->setAccessibleName(SectionAccessibleName(name, n));
 }
 
 void TRIPEdit::setBeeper(std::function<void()> beep)
@@ -238,7 +238,7 @@ void TRIPEdit::setBeeper(std::function<void()> beep)
 
 void TRIPEdit::setMessageBox(std::function<void(const QString&)> show) { messageBox_ = std::move(show); }
 
-QSize TRIPEdit::sizeHint() const { return {InitialWidth, InitialHeight}; }
+QSize TRIPEdit::sizeHint() const { return {kInitialWidth, kInitialHeight}; }
 
 void TRIPEdit::paintEvent(QPaintEvent*)
 {
@@ -247,8 +247,8 @@ void TRIPEdit::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), palette().color(QPalette::Active, QPalette::Base));
     const QColor shadow = palette().color(QPalette::Dark);
     const QColor highlight = palette().color(QPalette::Light);
-    drawLoweredRing(painter, rect(), shadow, highlight);
-    drawLoweredRing(painter, rect().adjusted(1, 1, -1, -1), shadow, highlight);
+    DrawLoweredRing(painter, rect(), shadow, highlight);
+    DrawLoweredRing(painter, rect().adjusted(1, 1, -1, -1), shadow, highlight);
 }
 
 } // namespace widgets

@@ -29,7 +29,7 @@ class TRIPEdit : public QWidget {
     Q_PROPERTY(QString IPString READ IPString WRITE setIPString)
 
 public:
-    static constexpr int SectionCount = 4;
+    static constexpr int kSectionCount = 4;
 
     explicit TRIPEdit(QWidget* owner = nullptr);
     ~TRIPEdit() override;
@@ -74,8 +74,8 @@ public:
     // throws EConvertError otherwise, leaving FIPAddress as it was.
     void RefreshIPAddress();
 
-    TIPMaskEdit* section(int position) const;
-    QLabel* dot(int position) const;
+    TIPMaskEdit* Section(int position) const;
+    QLabel* Dot(int position) const;
 
     // Names the control for assistive technology, and each section field
     // after it: "Adres IP" gives "Adres IP, część 1" to "Adres IP, część 4".
@@ -92,11 +92,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int positionOf(const TIPMaskEdit* field) const;
-    void moveFocusTo(int position);
+    int PositionOf(const TIPMaskEdit* field) const;
+    void MoveFocusTo(int position);
 
-    std::array<TIPMaskEdit*, SectionCount> sections_{};
-    std::array<QLabel*, SectionCount - 1> dots_{};
+    std::array<TIPMaskEdit*, kSectionCount> sections_{};
+    std::array<QLabel*, kSectionCount - 1> dots_{};
     quint32 fipAddress_ = 0;
     QString spokenAddress_; // the dotted address assistive technology was last told
     bool destroying_ = false;

@@ -30,7 +30,7 @@ QAccessibleTextInterface* SectionText(TIPMaskEdit* field)
 
 TRIPEditAccessible::TRIPEditAccessible(TRIPEdit* control) : QAccessibleWidget(control, QAccessible::EditableText) {}
 
-TRIPEdit* TRIPEditAccessible::control() const { return static_cast<TRIPEdit*>(widget()); }
+TRIPEdit* TRIPEditAccessible::Control() const { return static_cast<TRIPEdit*>(widget()); }
 
 void* TRIPEditAccessible::interface_cast(QAccessible::InterfaceType type)
 {
@@ -44,14 +44,14 @@ void* TRIPEditAccessible::interface_cast(QAccessible::InterfaceType type)
 QString TRIPEditAccessible::text(QAccessible::Text kind) const
 {
     if (kind == QAccessible::Value)
-        return control()->IPString();
+        return Control()->IPString();
     return QAccessibleWidget::text(kind);
 }
 
 void TRIPEditAccessible::setText(QAccessible::Text kind, const QString& text)
 {
     if (kind == QAccessible::Value)
-        control()->setIPString(text);
+        Control()->setIPString(text);
     else
         QAccessibleWidget::setText(kind, text);
 }
@@ -63,64 +63,64 @@ QAccessible::State TRIPEditAccessible::state() const
     return state;
 }
 
-int TRIPEditAccessible::childCount() const { return TRIPEdit::SectionCount; }
+int TRIPEditAccessible::childCount() const { return TRIPEdit::kSectionCount; }
 
 QAccessibleInterface* TRIPEditAccessible::child(int index) const
 {
-    if (index < 0 || index >= TRIPEdit::SectionCount)
+    if (index < 0 || index >= TRIPEdit::kSectionCount)
         return nullptr;
-    return QAccessible::queryAccessibleInterface(control()->section(index + 1));
+    return QAccessible::queryAccessibleInterface(Control()->Section(index + 1));
 }
 
 int TRIPEditAccessible::indexOfChild(const QAccessibleInterface* child) const
 {
     if (child == nullptr)
         return -1;
-    for (int n = 1; n <= TRIPEdit::SectionCount; ++n)
-        if (child->object() == control()->section(n))
+    for (int n = 1; n <= TRIPEdit::kSectionCount; ++n)
+        if (child->object() == Control()->Section(n))
             return n - 1;
     return -1;
 }
 
-int TRIPEditAccessible::sectionStart(int position) const
+int TRIPEditAccessible::SectionStart(int position) const
 {
     int start = 0;
     for (int n = 1; n < position; ++n)
-        start += int(control()->section(n)->text().size()) + 1;
+        start += int(Control()->Section(n)->text().size()) + 1;
     return start;
 }
 
-std::pair<int, int> TRIPEditAccessible::sectionAt(int offset) const
+std::pair<int, int> TRIPEditAccessible::SectionAt(int offset) const
 {
     if (offset < 0 || offset > characterCount())
         return {0, 0};
     int position = 1;
-    while (position < TRIPEdit::SectionCount && offset > sectionStart(position + 1) - 1)
+    while (position < TRIPEdit::kSectionCount && offset > SectionStart(position + 1) - 1)
         ++position;
-    return {position, offset - sectionStart(position)};
+    return {position, offset - SectionStart(position)};
 }
 
 void TRIPEditAccessible::selection(int, int* startOffset, int* endOffset) const { *startOffset = *endOffset = 0; }
 
 int TRIPEditAccessible::cursorPosition() const
 {
-    for (int n = 1; n <= TRIPEdit::SectionCount; ++n)
-        if (control()->section(n)->hasFocus())
-            return sectionStart(n) + control()->section(n)->cursorPosition();
+    for (int n = 1; n <= TRIPEdit::kSectionCount; ++n)
+        if (Control()->Section(n)->hasFocus())
+            return SectionStart(n) + Control()->Section(n)->cursorPosition();
     return 0;
 }
 
 void TRIPEditAccessible::setCursorPosition(int position)
 {
-    if (const auto [n, inSection] = sectionAt(position); n != 0)
-        control()->section(n)->setCursorPosition(inSection);
+    if (const auto [n, inSection] = SectionAt(position); n != 0)
+        Control()->Section(n)->setCursorPosition(inSection);
 }
 
 QString TRIPEditAccessible::text(int startOffset, int endOffset) const
 {
     if (startOffset > endOffset)
         return {};
-    return control()->IPString().mid(startOffset, endOffset - startOffset);
+    return Control()->IPString().mid(startOffset, endOffset - startOffset);
 }
 
 // Offset -2 is the caret, as in Qt's own text controls; the word and
@@ -146,30 +146,30 @@ QString TRIPEditAccessible::textAtOffset(int offset, QAccessible::TextBoundaryTy
                                                   endOffset);
 }
 
-int TRIPEditAccessible::characterCount() const { return int(control()->IPString().size()); }
+int TRIPEditAccessible::characterCount() const { return int(Control()->IPString().size()); }
 
 // A digit is where its section draws it; a dot is its label.
 QRect TRIPEditAccessible::characterRect(int offset) const
 {
-    const auto [n, inSection] = sectionAt(offset);
+    const auto [n, inSection] = SectionAt(offset);
     if (n == 0 || offset >= characterCount())
         return {};
-    TIPMaskEdit* field = control()->section(n);
+    TIPMaskEdit* field = Control()->Section(n);
     if (inSection == field->text().size())
-        return ScreenRect(control()->dot(n));
+        return ScreenRect(Control()->Dot(n));
     QAccessibleTextInterface* sectionText = SectionText(field);
     return sectionText != nullptr ? sectionText->characterRect(inSection) : QRect();
 }
 
 int TRIPEditAccessible::offsetAtPoint(const QPoint& point) const
 {
-    for (int n = 1; n <= TRIPEdit::SectionCount; ++n) {
-        TIPMaskEdit* field = control()->section(n);
+    for (int n = 1; n <= TRIPEdit::kSectionCount; ++n) {
+        TIPMaskEdit* field = Control()->Section(n);
         QAccessibleTextInterface* sectionText = SectionText(field);
         if (ScreenRect(field).contains(point) && sectionText != nullptr)
-            return sectionStart(n) + std::max(0, sectionText->offsetAtPoint(point));
-        if (n < TRIPEdit::SectionCount && ScreenRect(control()->dot(n)).contains(point))
-            return sectionStart(n) + int(field->text().size());
+            return SectionStart(n) + std::max(0, sectionText->offsetAtPoint(point));
+        if (n < TRIPEdit::kSectionCount && ScreenRect(Control()->Dot(n)).contains(point))
+            return SectionStart(n) + int(field->text().size());
     }
     return -1;
 }
@@ -186,10 +186,10 @@ void TRIPEditAccessible::insertText(int offset, const QString& text) { replaceTe
 
 void TRIPEditAccessible::replaceText(int startOffset, int endOffset, const QString& text)
 {
-    QString address = control()->IPString();
+    QString address = Control()->IPString();
     if (startOffset < 0 || startOffset > endOffset || endOffset > address.size())
         return;
-    control()->setIPString(address.replace(startOffset, endOffset - startOffset, text));
+    Control()->setIPString(address.replace(startOffset, endOffset - startOffset, text));
 }
 
 void AnnounceAddressChange(TRIPEdit* control, const QString& before, const QString& after)

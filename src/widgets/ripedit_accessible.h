@@ -59,13 +59,13 @@ public:
     void replaceText(int startOffset, int endOffset, const QString& text) override;
 
 private:
-    TRIPEdit* control() const;
+    TRIPEdit* Control() const;
     // Where section 1..4 begins in the dotted address.
-    int sectionStart(int position) const;
+    int SectionStart(int position) const;
     // The position 1..4 of the section holding offset (0 for none), and the
     // offset within its text; the dot after a section is at the offset equal
     // to the length of its text.
-    std::pair<int, int> sectionAt(int offset) const;
+    std::pair<int, int> SectionAt(int offset) const;
 };
 
 // Registers the interface with Qt's accessibility; safe to call repeatedly.

@@ -8,7 +8,7 @@ QFont SectionFont()
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPixelSize(SectionFontPixels);
+    font.setPixelSize(kSectionFontPixels);
     return font;
 }
 

@@ -48,7 +48,7 @@ TEST(MainWindowAccessibility, NamesAndUnclippedTextsWithoutOverlap)
             << column;
     for (const TRIPEdit* edit : {program.AddressEdit(), program.MaskEdit()})
         for (int n = 1; n <= 4; ++n)
-            EXPECT_TRUE(fits(edit->section(n), "255", QStyle::PM_CustomBase, edit->section(n)->width())) << n;
+            EXPECT_TRUE(fits(edit->Section(n), "255", QStyle::PM_CustomBase, edit->Section(n)->width())) << n;
     const QList<QWidget*> controls{program.List(),     program.Headings(), program.AddressEdit(),
                                    program.MaskEdit(), program.PortBox(),  program.RefreshButton(),
                                    program.SetButton()};

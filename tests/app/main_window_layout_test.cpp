@@ -78,14 +78,14 @@ TEST(MainWindowLayout, TabOrderRunsFromTheRefreshButtonToThePort)
     const std::vector<QWidget*> expected = {program.RefreshButton(),
                                             program.List(),
                                             program.SetButton(),
-                                            program.AddressEdit()->section(1),
-                                            program.AddressEdit()->section(2),
-                                            program.AddressEdit()->section(3),
-                                            program.AddressEdit()->section(4),
-                                            program.MaskEdit()->section(1),
-                                            program.MaskEdit()->section(2),
-                                            program.MaskEdit()->section(3),
-                                            program.MaskEdit()->section(4),
+                                            program.AddressEdit()->Section(1),
+                                            program.AddressEdit()->Section(2),
+                                            program.AddressEdit()->Section(3),
+                                            program.AddressEdit()->Section(4),
+                                            program.MaskEdit()->Section(1),
+                                            program.MaskEdit()->Section(2),
+                                            program.MaskEdit()->Section(3),
+                                            program.MaskEdit()->Section(4),
                                             program.PortBox()};
     for (std::size_t n = 0; n + 1 < expected.size(); ++n) {
         QWidget* next = expected[n]->nextInFocusChain();

@@ -101,7 +101,7 @@ TEST(MainWindowRefresh, FieldsShowTheDeviceWhateverWasTypedBefore)
     ASSERT_EQ(window.AddressEdit()->IPString(), QStringLiteral("192.168.1.10"));
 
     // The operator empties the last section, then refreshes.
-    widgets::TIPMaskEdit* last = window.AddressEdit()->section(4);
+    widgets::TIPMaskEdit* last = window.AddressEdit()->Section(4);
     last->setFocus();
     last->selectAll();
     QTest::keyClick(last, Qt::Key_Backspace);
@@ -168,9 +168,9 @@ TEST(MainWindowRefresh, EnterPressesTheDefaultButtonWhereverTheFocusIs)
 
     QTest::keyClick(window.List(), Qt::Key_Return); // the list has the focus after a refresh
     ASSERT_TRUE(window.WaitForRefreshes(2));
-    QTest::keyClick(window.AddressEdit()->section(2), Qt::Key_Enter);
+    QTest::keyClick(window.AddressEdit()->Section(2), Qt::Key_Enter);
     ASSERT_TRUE(window.WaitForRefreshes(3));
-    QTest::keyClick(window.AddressEdit()->section(3), Qt::Key_Enter, Qt::KeypadModifier); // the keypad's Enter
+    QTest::keyClick(window.AddressEdit()->Section(3), Qt::Key_Enter, Qt::KeypadModifier); // the keypad's Enter
     ASSERT_TRUE(window.WaitForRefreshes(4));
     EXPECT_EQ(window.AddressEdit()->IPString(), QStringLiteral("192.168.1.10")) << "Enter typed nothing into the field";
     EXPECT_TRUE(window.Messages().empty());

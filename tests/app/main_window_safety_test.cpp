@@ -21,10 +21,10 @@ const std::string kB = "00:0E:C6:00:00:0B";
 std::vector<std::string> JournalLines()
 {
     std::vector<std::string> lines;
-    for (const journal::JournalChange& change : journal::ReadJournal(journal::JournalPath()).changes) {
-        const journal::ChangeStart& start = change.begin.start;
-        lines.push_back(start.interfaceName + " " + start.mac + " " + start.oldAddress + "/" + start.oldMask + " -> " +
-                        start.newAddress + "/" + start.newMask + ": " + (change.end ? change.end->outcome : "none"));
+    for (const journal::JournalChange& change : journal::ReadJournal(journal::JournalPath()).Changes) {
+        const journal::ChangeStart& start = change.Begin.Start;
+        lines.push_back(start.InterfaceName + " " + start.Mac + " " + start.OldAddress + "/" + start.OldMask + " -> " +
+                        start.NewAddress + "/" + start.NewMask + ": " + (change.End ? change.End->Outcome : "none"));
     }
     return lines;
 }

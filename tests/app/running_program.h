@@ -91,10 +91,10 @@ struct RunningProgram {
     static void Type(widgets::TRIPEdit* edit, const QString& text)
     {
         const QStringList parts = text.split('.');
-        for (int n = 1; n <= widgets::TRIPEdit::SectionCount; ++n) {
-            edit->section(n)->setFocus();
-            edit->section(n)->selectAll();
-            QTest::keyClicks(edit->section(n), parts.at(n - 1));
+        for (int n = 1; n <= widgets::TRIPEdit::kSectionCount; ++n) {
+            edit->Section(n)->setFocus();
+            edit->Section(n)->selectAll();
+            QTest::keyClicks(edit->Section(n), parts.at(n - 1));
         }
     }
 };

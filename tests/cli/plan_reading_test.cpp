@@ -14,10 +14,10 @@ using Lines = std::vector<std::vector<std::string>>; // line number, mac, addres
 Lines Read(const std::string& text)
 {
     const cli::Plan plan = cli::ParsePlan(text);
-    EXPECT_TRUE(plan.errors.empty()) << plan.errors.front();
+    EXPECT_TRUE(plan.Errors.empty()) << plan.Errors.front();
     Lines lines;
-    for (const cli::PlanLine& line : plan.lines)
-        lines.push_back({std::to_string(line.lineNumber), line.mac, line.address, line.mask});
+    for (const cli::PlanLine& line : plan.Lines)
+        lines.push_back({std::to_string(line.LineNumber), line.Mac, line.Address, line.Mask});
     return lines;
 }
 
@@ -86,7 +86,7 @@ TEST(PlanReading, ErrorsNameTheirLine)
         {std::string(cli::kMaxPlanBytes + 1, '#'), {"plik większy niż 1 MiB to nie plan"}},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(cli::ParsePlan(row.text).errors, row.errors) << row.text.substr(0, 200);
+        EXPECT_EQ(cli::ParsePlan(row.text).Errors, row.errors) << row.text.substr(0, 200);
 }
 
 } // namespace

@@ -50,12 +50,12 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
               std::string::npos);
 
     cli::ChangeResult result;
-    result.lineNumber = 2;
-    result.mac = "MAC\x1b[2J";
-    result.address = "10.0.0.8";
-    result.mask = "255.0.0.0";
-    result.outcome = cli::Outcome::Refused;
-    result.detail = "odmowa\x1b[0m";
+    result.LineNumber = 2;
+    result.Mac = "MAC\x1b[2J";
+    result.Address = "10.0.0.8";
+    result.Mask = "255.0.0.0";
+    result.Outcome = cli::Outcome::Refused;
+    result.Detail = "odmowa\x1b[0m";
     EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Table),
               "wiersz 2: MAC\\x1b[2J -> 10.0.0.8/255.0.0.0: odmowa urządzenia (odmowa\\x1b[0m)\n");
     EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Csv),

@@ -15,14 +15,14 @@
 
 using conflicts::ProbeResult;
 using conflicts::ProbeTarget;
-using State = ProbeResult::State;
+using State = conflicts::ProbeState;
 
 namespace {
 
 std::string Describe(const ProbeResult& result)
 {
     const char* names[] = {"Free", "Taken", "NotChecked"};
-    return std::string(names[static_cast<int>(result.state)]) + " mac=" + result.mac + " reason=" + result.reason;
+    return std::string(names[static_cast<int>(result.State)]) + " mac=" + result.Mac + " reason=" + result.Reason;
 }
 
 } // namespace
@@ -53,15 +53,15 @@ TEST(ArpingOutcome, ExitStatusAndOutputDecide)
     };
     for (const Row& row : rows) {
         const ProbeResult result = conflicts::ArpingOutcome("10.0.0.7", row.status, row.output, row.errors);
-        EXPECT_EQ(result.state, row.state) << row.output << row.errors;
-        EXPECT_NE((row.state == State::Taken ? result.mac : result.reason).find(row.macOrReason), std::string::npos)
+        EXPECT_EQ(result.State, row.state) << row.output << row.errors;
+        EXPECT_NE((row.state == State::Taken ? result.Mac : result.Reason).find(row.macOrReason), std::string::npos)
             << Describe(result);
     }
 }
 
 TEST(WorkstationAddresses, OwnAddressesOnly)
 {
-    EXPECT_TRUE(conflicts::WorkstationAddresses().error.empty());
+    EXPECT_TRUE(conflicts::WorkstationAddresses().Error.empty());
     for (const char* own : {"192.168.1.1", "127.0.0.1"})
         EXPECT_TRUE(conflicts::IsWorkstationAddress(own)) << own;
     for (const char* other : {"192.168.1.254", "192.168.1.2", "10.0.0.7", "192.168.1.1x", ""})
@@ -107,8 +107,8 @@ TEST(AddressProbeLan, DevicesAndHostsAreTakenOthersFreeOrNotChecked)
 
     ASSERT_EQ(results.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(results[i].state, rows[i].state) << rows[i].target.address << ": " << Describe(results[i]);
-        const std::string& text = rows[i].state == State::Taken ? results[i].mac : results[i].reason;
+        EXPECT_EQ(results[i].State, rows[i].state) << rows[i].target.Address << ": " << Describe(results[i]);
+        const std::string& text = rows[i].state == State::Taken ? results[i].Mac : results[i].Reason;
         EXPECT_NE(text.find(rows[i].macOrReason), std::string::npos) << Describe(results[i]);
     }
     EXPECT_EQ(sim.Stop(), 0);
@@ -118,12 +118,12 @@ TEST(AddressProbeLan, DevicesAndHostsAreTakenOthersFreeOrNotChecked)
 TEST(AddressProbeLan, MissingArpingIsNotChecked)
 {
     conflicts::ProbeSettings settings;
-    settings.program = "/nonexistent/arping";
+    settings.Program = "/nonexistent/arping";
     const auto results = conflicts::ProbeAddresses({{"mux0", "192.168.1.30"}, {"mux0", "192.168.1.31"}}, settings);
     ASSERT_EQ(results.size(), 2u);
     for (const ProbeResult& result : results) {
-        EXPECT_EQ(result.state, State::NotChecked);
-        EXPECT_NE(result.reason.find("iputils-arping"), std::string::npos) << result.reason;
+        EXPECT_EQ(result.State, State::NotChecked);
+        EXPECT_NE(result.Reason.find("iputils-arping"), std::string::npos) << result.Reason;
     }
 }
 
@@ -143,13 +143,13 @@ TEST(AddressProbeLan, AllProbesRunAtOnce)
                            << "    echo 'Received 0 response(s)'; exit 0\n  fi\n  sleep 0.01\ndone\nexit 2\n";
     ASSERT_EQ(std::system(("mkdir " + started + " && chmod +x " + program).c_str()), 0);
     conflicts::ProbeSettings settings;
-    settings.program = program;
+    settings.Program = program;
     std::vector<ProbeTarget> targets;
     for (int i = 1; i <= kCount; ++i)
         targets.push_back({"mux0", "10.9.0." + std::to_string(i)});
     const auto results = conflicts::ProbeAddresses(targets, settings);
     for (const ProbeResult& result : results)
-        EXPECT_EQ(result.state, State::Free) << Describe(result);
+        EXPECT_EQ(result.State, State::Free) << Describe(result);
     const int found = std::system(("grep -qx -- '-D -I mux0 -c 2 -w 2 10.9.0.20' " + started + "/*").c_str());
     EXPECT_EQ(found, 0) << "arping -D on the interface, 2 probes within 2 s";
 }

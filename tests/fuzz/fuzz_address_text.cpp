@@ -92,8 +92,8 @@ void CheckSectionNumber(const QString& text)
 QStringList SectionTexts(const TRIPEdit& edit)
 {
     QStringList texts;
-    for (int n = 1; n <= TRIPEdit::SectionCount; ++n)
-        texts << edit.section(n)->text();
+    for (int n = 1; n <= TRIPEdit::kSectionCount; ++n)
+        texts << edit.Section(n)->text();
     return texts;
 }
 
@@ -136,11 +136,11 @@ void CheckSectionWrite(TRIPEdit& edit, int position, int value)
 {
     edit.setIPSec(position, value);
     const int shown = std::clamp(value, -99, 255);
-    FUZZ_CHECK(edit.section(position)->text() == QString::number(shown),
-               "section write of " + std::to_string(value) + " shows " + Show(edit.section(position)->text()));
+    FUZZ_CHECK(edit.Section(position)->text() == QString::number(shown),
+               "section write of " + std::to_string(value) + " shows " + Show(edit.Section(position)->text()));
     FUZZ_CHECK(edit.IPSec(position) == shown, "section read after a section write");
     quint32 writeForm = 0;
-    for (int n = 1; n <= TRIPEdit::SectionCount; ++n)
+    for (int n = 1; n <= TRIPEdit::kSectionCount; ++n)
         writeForm |= (static_cast<quint32>(edit.IPSec(n)) & 0xFF) << (8 * (n - 1));
     FUZZ_CHECK(edit.FIPAddress() == writeForm, "FIPAddress after a section write");
     FUZZ_CHECK(edit.IPString() == SectionTexts(edit).join(QLatin1Char('.')), "IPString is the joined sections");
@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // One control for the run, brought back to its fresh state ("0" in every
     // section, address 0) so that an input replays alike.
     static TRIPEdit& edit = *new TRIPEdit;
-    for (int n = 1; n <= TRIPEdit::SectionCount; ++n)
+    for (int n = 1; n <= TRIPEdit::kSectionCount; ++n)
         edit.setIPSec(n, 0);
     FUZZ_CHECK(edit.IPString() == "0.0.0.0" && edit.FIPAddress() == 0, "the control is back at its fresh state");
     CheckIPStringWrite(edit, asLatin1);
@@ -180,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     FuzzedDataProvider provider(data, size);
     for (int writes = 0; writes < 4 && provider.remaining_bytes() >= 5; ++writes) {
-        const int position = provider.ConsumeIntegralInRange(1, TRIPEdit::SectionCount);
+        const int position = provider.ConsumeIntegralInRange(1, TRIPEdit::kSectionCount);
         CheckSectionWrite(edit, position, provider.ConsumeIntegral<int>());
     }
     CheckIPStringWrite(edit, QString::fromLatin1(provider.ConsumeRemainingBytesAsString().c_str()));

@@ -29,9 +29,9 @@ namespace {
 void CheckParse(std::string_view payload)
 {
     const Command command = ParseCommand(payload);
-    if (!command.argument.empty()) {
-        FUZZ_CHECK(command.argument.data() >= payload.data() &&
-                       command.argument.data() + command.argument.size() <= payload.data() + payload.size(),
+    if (!command.Argument.empty()) {
+        FUZZ_CHECK(command.Argument.data() >= payload.data() &&
+                       command.Argument.data() + command.Argument.size() <= payload.data() + payload.size(),
                    "the argument views the payload");
     }
     CommandKind kind = CommandKind::Unknown;
@@ -52,48 +52,48 @@ void CheckParse(std::string_view payload)
         kind = payload[0] == 'W' ? CommandKind::Select : payload[0] == 'L' ? CommandKind::Login : CommandKind::Assign;
         argument = payload.substr(1);
     }
-    FUZZ_CHECK(command.kind == kind,
-               "\"" + Escaped(std::string(payload)) + "\" parsed as " + std::string(CommandName(command.kind)));
-    FUZZ_CHECK(command.argument == argument, "argument of \"" + Escaped(std::string(payload)) + "\"");
+    FUZZ_CHECK(command.Kind == kind,
+               "\"" + Escaped(std::string(payload)) + "\" parsed as " + std::string(CommandName(command.Kind)));
+    FUZZ_CHECK(command.Argument == argument, "argument of \"" + Escaped(std::string(payload)) + "\"");
     FUZZ_CHECK(CommandName(kind).empty() == (kind == CommandKind::Empty), "every command but the empty one has a name");
 }
 
 std::vector<DeviceConfig> Fleet()
 {
     std::vector<DeviceConfig> fleet(4);
-    fleet[0].ip = "192.168.1.10";
-    fleet[0].mac = "00:11:22:33:44:55";
-    fleet[1].ip = "10.0.0.7";
-    fleet[1].mask = "255.0.0.0";
-    fleet[1].mac = "AA";
+    fleet[0].IP = "192.168.1.10";
+    fleet[0].Mac = "00:11:22:33:44:55";
+    fleet[1].IP = "10.0.0.7";
+    fleet[1].Mask = "255.0.0.0";
+    fleet[1].Mac = "AA";
     // A MAC the one above is a prefix of, with answers replaced by faults.
-    fleet[2].ip = "172.16.0.5";
-    fleet[2].mask = "255.255.0.0";
-    fleet[2].mac = "AAB";
-    fleet[2].flags = "00E";
-    fleet[2].faults.replies["GNM"] = ReplySpec{ReplySpec::Kind::Garbage, "", 7, std::nullopt};
-    fleet[2].faults.replies["L"] = ReplySpec{ReplySpec::Kind::Fixed, "D", 0, std::nullopt};
-    fleet[3].ip = "192.168.1.11";
-    fleet[3].mac = "silent";
-    fleet[3].faults.silent = true;
+    fleet[2].IP = "172.16.0.5";
+    fleet[2].Mask = "255.255.0.0";
+    fleet[2].Mac = "AAB";
+    fleet[2].Flags = "00E";
+    fleet[2].Faults.Replies["GNM"] = ReplySpec{ReplyKind::Garbage, "", 7, std::nullopt};
+    fleet[2].Faults.Replies["L"] = ReplySpec{ReplyKind::Fixed, "D", 0, std::nullopt};
+    fleet[3].IP = "192.168.1.11";
+    fleet[3].Mac = "silent";
+    fleet[3].Faults.Silent = true;
     return fleet;
 }
 
 bool Hears(const DeviceState& device, std::optional<unsigned> destination)
 {
-    if (device.config.faults.silent)
+    if (device.Config.Faults.Silent)
         return false;
     if (!destination || *destination == 0xFFFFFFFFu)
         return true;
-    const unsigned ip = *ParseIPv4(device.config.ip);
-    const unsigned mask = *ParseIPv4(device.config.mask);
+    const unsigned ip = *ParseIPv4(device.Config.IP);
+    const unsigned mask = *ParseIPv4(device.Config.Mask);
     return *destination == ip || *destination == (ip | ~mask);
 }
 
 bool Replaced(const DeviceState& device, CommandKind kind)
 {
-    const auto found = device.config.faults.replies.find(CommandName(kind));
-    return found != device.config.faults.replies.end() && found->second.ReplacesAnswer();
+    const auto found = device.Config.Faults.Replies.find(CommandName(kind));
+    return found != device.Config.Faults.Replies.end() && found->second.ReplacesAnswer();
 }
 
 void CheckTake(DevicePlay& play, std::string_view payload, std::optional<unsigned> destination)
@@ -104,48 +104,48 @@ void CheckTake(DevicePlay& play, std::string_view payload, std::optional<unsigne
     const Command command = ParseCommand(payload);
     const std::string what = "after \"" + Escaped(std::string(payload)) + "\"";
 
-    FUZZ_CHECK(outcome.command == command.kind, "outcome names the parsed command " + what);
+    FUZZ_CHECK(outcome.Command == command.Kind, "outcome names the parsed command " + what);
     FUZZ_CHECK(after.size() == before.size(), "the fleet keeps its size");
-    for (std::size_t taker : outcome.takers) {
+    for (std::size_t taker : outcome.Takers) {
         FUZZ_CHECK(taker < before.size() && Hears(before[taker], destination), "a taker heard the datagram " + what);
     }
-    for (const PlannedReply& reply : outcome.replies) {
-        FUZZ_CHECK(std::count(outcome.takers.begin(), outcome.takers.end(), reply.device) == 1,
+    for (const PlannedReply& reply : outcome.Replies) {
+        FUZZ_CHECK(std::count(outcome.Takers.begin(), outcome.Takers.end(), reply.Device) == 1,
                    "only a taker answers " + what);
-        FUZZ_CHECK(reply.from == before[reply.device].config.ip, "a device answers from its address " + what);
+        FUZZ_CHECK(reply.From == before[reply.Device].Config.IP, "a device answers from its address " + what);
     }
-    if (command.kind == CommandKind::Empty)
-        FUZZ_CHECK(outcome.takers.empty() && outcome.replies.empty() && outcome.changes.empty(),
+    if (command.Kind == CommandKind::Empty)
+        FUZZ_CHECK(outcome.Takers.empty() && outcome.Replies.empty() && outcome.Changes.empty(),
                    "nobody answers an empty datagram");
     for (std::size_t i = 0; i < before.size(); ++i) {
         const bool heard = Hears(before[i], destination);
-        const bool took = std::count(outcome.takers.begin(), outcome.takers.end(), i) == 1;
-        const DeviceConfig& config = before[i].config;
-        if (command.kind == CommandKind::Discover && heard) {
+        const bool took = std::count(outcome.Takers.begin(), outcome.Takers.end(), i) == 1;
+        const DeviceConfig& config = before[i].Config;
+        if (command.Kind == CommandKind::Discover && heard) {
             FUZZ_CHECK(took, "every device that hears X takes it " + what);
-            if (!Replaced(before[i], command.kind)) {
-                const std::string own = "A" + config.mac + "/" + config.port + "/" + config.flags;
-                FUZZ_CHECK(std::any_of(outcome.replies.begin(), outcome.replies.end(),
-                                       [&](const PlannedReply& r) { return r.device == i && r.payload == own; }),
+            if (!Replaced(before[i], command.Kind)) {
+                const std::string own = "A" + config.Mac + "/" + config.Port + "/" + config.Flags;
+                FUZZ_CHECK(std::any_of(outcome.Replies.begin(), outcome.Replies.end(),
+                                       [&](const PlannedReply& r) { return r.Device == i && r.Payload == own; }),
                            "a discovery answer carries MAC, port and flags " + what);
             }
         }
-        if (command.kind == CommandKind::Select && heard) {
-            const bool named = command.argument == config.mac;
+        if (command.Kind == CommandKind::Select && heard) {
+            const bool named = command.Argument == config.Mac;
             FUZZ_CHECK(took == named, "a selection is taken by the device it names " + what);
-            FUZZ_CHECK(after[i].selected == (named && !Replaced(before[i], command.kind)),
+            FUZZ_CHECK(after[i].Selected == (named && !Replaced(before[i], command.Kind)),
                        "a selection selects the named device and ends every other session " + what);
-            FUZZ_CHECK(!after[i].logged_in, "a selection ends the login " + what);
+            FUZZ_CHECK(!after[i].LoggedIn, "a selection ends the login " + what);
         }
-        if (command.kind == CommandKind::Login && heard && before[i].selected && !Replaced(before[i], command.kind))
-            FUZZ_CHECK(after[i].logged_in == (command.argument == config.password),
+        if (command.Kind == CommandKind::Login && heard && before[i].Selected && !Replaced(before[i], command.Kind))
+            FUZZ_CHECK(after[i].LoggedIn == (command.Argument == config.Password),
                        "the login checks the password " + what);
         if (!heard)
-            FUZZ_CHECK(after[i].selected == before[i].selected && after[i].logged_in == before[i].logged_in &&
-                           after[i].config.ip == config.ip && after[i].config.mask == config.mask,
+            FUZZ_CHECK(after[i].Selected == before[i].Selected && after[i].LoggedIn == before[i].LoggedIn &&
+                           after[i].Config.IP == config.IP && after[i].Config.Mask == config.Mask,
                        "a device that does not hear a datagram keeps its state " + what);
-        FUZZ_CHECK(!after[i].logged_in || after[i].selected, "logged in only when selected " + what);
-        FUZZ_CHECK(ParseIPv4(after[i].config.ip) && ParseIPv4(after[i].config.mask),
+        FUZZ_CHECK(!after[i].LoggedIn || after[i].Selected, "logged in only when selected " + what);
+        FUZZ_CHECK(ParseIPv4(after[i].Config.IP) && ParseIPv4(after[i].Config.Mask),
                    "address and mask stay dotted decimal " + what);
     }
 }
@@ -154,7 +154,7 @@ void CheckShorthand(std::string_view text)
 {
     try {
         const DeviceConfig device = DeviceFromShorthand(text);
-        FUZZ_CHECK(ParseIPv4(device.ip).has_value(),
+        FUZZ_CHECK(ParseIPv4(device.IP).has_value(),
                    "a shorthand device has a dotted address: " + Escaped(std::string(text)));
     } catch (const ConfigError&) {
         // refused with a reason
@@ -168,8 +168,8 @@ std::optional<unsigned> Destination(FuzzedDataProvider& provider, const std::vec
     case 1: return 0xFFFFFFFFu;
     case 2: {
         const auto& device = devices[provider.ConsumeIntegralInRange<std::size_t>(0, devices.size() - 1)];
-        const unsigned ip = *ParseIPv4(device.config.ip);
-        return provider.ConsumeBool() ? ip : ip | ~*ParseIPv4(device.config.mask);
+        const unsigned ip = *ParseIPv4(device.Config.IP);
+        return provider.ConsumeBool() ? ip : ip | ~*ParseIPv4(device.Config.Mask);
     }
     default: return provider.ConsumeIntegral<unsigned>();
     }

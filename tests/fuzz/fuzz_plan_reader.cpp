@@ -20,8 +20,8 @@ namespace {
 std::string Lines(const cli::Plan& plan)
 {
     std::string text;
-    for (const cli::PlanLine& line : plan.lines)
-        text += line.mac + "," + line.address + "," + line.mask + "\n";
+    for (const cli::PlanLine& line : plan.Lines)
+        text += line.Mac + "," + line.Address + "," + line.Mask + "\n";
     return text;
 }
 
@@ -31,40 +31,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const cli::Plan plan = cli::ParsePlan(bytes);
-    FUZZ_CHECK(!plan.errors.empty() || !plan.lines.empty(), "a plan with neither lines nor errors");
+    FUZZ_CHECK(!plan.Errors.empty() || !plan.Lines.empty(), "a plan with neither lines nor errors");
 
     std::set<std::string> macs, addresses;
     int previousLine = 0;
-    for (const cli::PlanLine& line : plan.lines) {
-        const std::string where = "line " + std::to_string(line.lineNumber) + " of \"" + Escaped(bytes) + "\"";
-        FUZZ_CHECK(line.mac.size() == 17 && checks::CanonicalMac(line.mac) == line.mac,
-                   "MAC " + line.mac + ", " + where);
-        const auto address = checks::ParseDottedAddress(line.address);
-        const auto mask = checks::ParseDottedAddress(line.mask);
-        FUZZ_CHECK(address && address->text == line.address, "address " + Escaped(line.address) + ", " + where);
-        FUZZ_CHECK(mask && mask->text == line.mask, "mask " + Escaped(line.mask) + ", " + where);
-        FUZZ_CHECK(!checks::RefusalOfNewSettings(line.address, line.mask), "refused settings accepted, " + where);
-        FUZZ_CHECK(macs.insert(line.mac).second, "MAC " + line.mac + " twice, " + where);
-        FUZZ_CHECK(addresses.insert(line.address).second, "address " + line.address + " twice, " + where);
-        FUZZ_CHECK(line.lineNumber > previousLine, "lines out of order, " + where);
-        previousLine = line.lineNumber;
+    for (const cli::PlanLine& line : plan.Lines) {
+        const std::string where = "line " + std::to_string(line.LineNumber) + " of \"" + Escaped(bytes) + "\"";
+        FUZZ_CHECK(line.Mac.size() == 17 && checks::CanonicalMac(line.Mac) == line.Mac,
+                   "MAC " + line.Mac + ", " + where);
+        const auto address = checks::ParseDottedAddress(line.Address);
+        const auto mask = checks::ParseDottedAddress(line.Mask);
+        FUZZ_CHECK(address && address->text == line.Address, "address " + Escaped(line.Address) + ", " + where);
+        FUZZ_CHECK(mask && mask->text == line.Mask, "mask " + Escaped(line.Mask) + ", " + where);
+        FUZZ_CHECK(!checks::RefusalOfNewSettings(line.Address, line.Mask), "refused settings accepted, " + where);
+        FUZZ_CHECK(macs.insert(line.Mac).second, "MAC " + line.Mac + " twice, " + where);
+        FUZZ_CHECK(addresses.insert(line.Address).second, "address " + line.Address + " twice, " + where);
+        FUZZ_CHECK(line.LineNumber > previousLine, "lines out of order, " + where);
+        previousLine = line.LineNumber;
     }
-    for (const std::string& error : plan.errors)
+    for (const std::string& error : plan.Errors)
         FUZZ_CHECK(!error.empty(), "an empty error text");
 
     // A plan that may run reads back unchanged from its canonical form,
     // with and without a header, and as a spreadsheet would save it.
-    if (plan.errors.empty()) {
+    if (plan.Errors.empty()) {
         const std::string canonical = Lines(plan);
         for (const std::string& text :
              {canonical, "mac,address,mask\n" + canonical, "\xEF\xBB\xBFmaska;adres mac;adres\r\n" + [&] {
                   std::string rows;
-                  for (const cli::PlanLine& line : plan.lines)
-                      rows += "\"" + line.mask + "\";" + line.mac + ";" + line.address + "\r\n";
+                  for (const cli::PlanLine& line : plan.Lines)
+                      rows += "\"" + line.Mask + "\";" + line.Mac + ";" + line.Address + "\r\n";
                   return rows;
               }()}) {
             const cli::Plan again = cli::ParsePlan(text);
-            FUZZ_CHECK(again.errors.empty() && Lines(again) == canonical,
+            FUZZ_CHECK(again.Errors.empty() && Lines(again) == canonical,
                        "the canonical plan reads back differently: \"" + Escaped(text) + "\"");
         }
     }

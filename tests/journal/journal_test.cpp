@@ -47,33 +47,33 @@ TEST_F(JournalTest, PairsBeginAndEndAndKeepsAnUnfinishedChange)
     const ChangeStart first{"eth0",     "00:0E:C6:4A:10:\xE9\x1b", "192.168.1.10", "255.255.255.0", "10.0.0.5",
                             "255.0.0.0"};
     const auto begun = journal.Begin(first);
-    ASSERT_TRUE(begun.status.Ok()) << begun.status.text;
-    ASSERT_TRUE(journal.End(begun.change, "verified", "zmieniono i potwierdzono").Ok());
+    ASSERT_TRUE(begun.Status.Ok()) << begun.Status.Text;
+    ASSERT_TRUE(journal.End(begun.Change, "verified", "zmieniono i potwierdzono").Ok());
     const auto second = journal.Begin({"wlan0", "MAC-B", "10.0.0.7", "255.0.0.0", "10.0.0.8", "255.0.0.0"});
-    ASSERT_TRUE(second.status.Ok());
-    EXPECT_NE(second.change, begun.change);
+    ASSERT_TRUE(second.Status.Ok());
+    EXPECT_NE(second.Change, begun.Change);
     EXPECT_EQ(ModeOf(State() + "/muxconfig"), 0700u);
     EXPECT_EQ(ModeOf(path), 0600u);
 
     const journal::JournalContents contents = journal::ReadJournal(path);
-    EXPECT_TRUE(contents.status.Ok());
-    EXPECT_EQ(contents.skippedLines, 0u);
-    ASSERT_EQ(contents.changes.size(), 2u);
-    const journal::BeginRecord& record = contents.changes[0].begin;
+    EXPECT_TRUE(contents.Status.Ok());
+    EXPECT_EQ(contents.SkippedLines, 0u);
+    ASSERT_EQ(contents.Changes.size(), 2u);
+    const journal::BeginRecord& record = contents.Changes[0].Begin;
     EXPECT_EQ(
-        std::tie(record.start.interfaceName, record.start.mac, record.start.oldAddress, record.start.oldMask,
-                 record.start.newAddress, record.start.newMask),
-        std::tie(first.interfaceName, first.mac, first.oldAddress, first.oldMask, first.newAddress, first.newMask));
-    EXPECT_EQ(record.run, journal::RunId());
-    EXPECT_EQ(record.user, journal::UserName());
-    EXPECT_EQ(record.host, journal::HostName());
-    EXPECT_TRUE(std::regex_match(record.time, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
-        << record.time;
-    ASSERT_TRUE(contents.changes[0].end.has_value());
-    EXPECT_EQ(contents.changes[0].end->outcome, "verified");
-    EXPECT_EQ(contents.changes[0].end->detail, "zmieniono i potwierdzono");
-    EXPECT_EQ(contents.changes[1].begin.start.mac, "MAC-B");
-    EXPECT_FALSE(contents.changes[1].end.has_value());
+        std::tie(record.Start.InterfaceName, record.Start.Mac, record.Start.OldAddress, record.Start.OldMask,
+                 record.Start.NewAddress, record.Start.NewMask),
+        std::tie(first.InterfaceName, first.Mac, first.OldAddress, first.OldMask, first.NewAddress, first.NewMask));
+    EXPECT_EQ(record.Run, journal::RunId());
+    EXPECT_EQ(record.User, journal::UserName());
+    EXPECT_EQ(record.Host, journal::HostName());
+    EXPECT_TRUE(std::regex_match(record.Time, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
+        << record.Time;
+    ASSERT_TRUE(contents.Changes[0].End.has_value());
+    EXPECT_EQ(contents.Changes[0].End->Outcome, "verified");
+    EXPECT_EQ(contents.Changes[0].End->Detail, "zmieniono i potwierdzono");
+    EXPECT_EQ(contents.Changes[1].Begin.Start.Mac, "MAC-B");
+    EXPECT_FALSE(contents.Changes[1].End.has_value());
 }
 
 TEST_F(JournalTest, SkipsForeignCorruptAndTornLinesAndClosesTheTornOneBeforeAppending)
@@ -84,18 +84,18 @@ TEST_F(JournalTest, SkipsForeignCorruptAndTornLinesAndClosesTheTornOneBeforeAppe
     std::ofstream(journal.Path(), std::ios::app)
         << "not json\n[1,2]\n{\"record\":\"begin\",\"change\":\"x\"}\n"
         << "{\"record\":\"end\",\"change\":\"no-such\",\"time\":\"t\",\"outcome\":\"verified\",\"detail\":\"\"}\n"
-        << "\n{\"record\":\"end\",\"change\":\"" << begun.change << "\",\"time\":\"2024-";
+        << "\n{\"record\":\"end\",\"change\":\"" << begun.Change << "\",\"time\":\"2024-";
     journal::JournalContents contents = journal::ReadJournal(journal.Path());
-    EXPECT_EQ(contents.skippedLines, 5u);
-    ASSERT_EQ(contents.changes.size(), 1u);
-    EXPECT_FALSE(contents.changes[0].end.has_value());
+    EXPECT_EQ(contents.SkippedLines, 5u);
+    ASSERT_EQ(contents.Changes.size(), 1u);
+    EXPECT_FALSE(contents.Changes[0].End.has_value());
 
-    ASSERT_TRUE(journal.End(begun.change, "refused", "Brak dostępu").Ok());
+    ASSERT_TRUE(journal.End(begun.Change, "refused", "Brak dostępu").Ok());
     contents = journal::ReadJournal(journal.Path());
-    EXPECT_EQ(contents.skippedLines, 5u);
-    ASSERT_EQ(contents.changes.size(), 1u);
-    ASSERT_TRUE(contents.changes[0].end.has_value());
-    EXPECT_EQ(contents.changes[0].end->outcome, "refused");
+    EXPECT_EQ(contents.SkippedLines, 5u);
+    ASSERT_EQ(contents.Changes.size(), 1u);
+    ASSERT_TRUE(contents.Changes[0].End.has_value());
+    EXPECT_EQ(contents.Changes[0].End->Outcome, "refused");
 }
 
 TEST_F(JournalTest, AJournalThatCannotBeWrittenReportsItsErrorAndNeverThrows)
@@ -103,13 +103,13 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenReportsItsErrorAndNeverThrows)
     std::ofstream(State() + "/plain-file") << "a file where a directory should be\n";
     journal::ChangeJournal journal(State() + "/plain-file/muxconfig/journal.jsonl");
     const auto begun = journal.Begin({"eth0", "MAC-A", "1.2.3.4", "255.0.0.0", "1.2.3.5", "255.0.0.0"});
-    EXPECT_EQ(begun.status.error, ENOTDIR);
-    EXPECT_EQ(begun.status.path, State() + "/plain-file/muxconfig");
-    EXPECT_EQ(journal::WarningText(begun.status),
-              "nie zapisano " + begun.status.path + ": Not a directory (błąd " + std::to_string(ENOTDIR) + ")");
-    EXPECT_FALSE(begun.change.empty());
-    EXPECT_EQ(journal.End(begun.change, "verified", "").error, ENOTDIR);
-    EXPECT_EQ(journal::ReadJournal(journal.Path()).changes.size(), 0u);
+    EXPECT_EQ(begun.Status.Error, ENOTDIR);
+    EXPECT_EQ(begun.Status.Path, State() + "/plain-file/muxconfig");
+    EXPECT_EQ(journal::WarningText(begun.Status),
+              "nie zapisano " + begun.Status.Path + ": Not a directory (błąd " + std::to_string(ENOTDIR) + ")");
+    EXPECT_FALSE(begun.Change.empty());
+    EXPECT_EQ(journal.End(begun.Change, "verified", "").Error, ENOTDIR);
+    EXPECT_EQ(journal::ReadJournal(journal.Path()).Changes.size(), 0u);
 }
 
 TEST_F(JournalTest, UndoPlanOfARunHasEachDeviceOnceWithItsAddressFromBeforeTheRun)
@@ -135,7 +135,7 @@ TEST_F(JournalTest, UndoPlanOfARunHasEachDeviceOnceWithItsAddressFromBeforeTheRu
     ASSERT_TRUE(journal::WriteUndoPlan(path, undo).Ok());
     EXPECT_EQ(Slurp(path), expected);
     EXPECT_EQ(ModeOf(path), 0640u);
-    EXPECT_EQ(journal::WriteUndoPlan(State() + "/none/back.csv", undo).error, ENOENT);
+    EXPECT_EQ(journal::WriteUndoPlan(State() + "/none/back.csv", undo).Error, ENOENT);
 }
 
 TEST(JournalTime, IsLocalTimeWithItsZoneOffset)

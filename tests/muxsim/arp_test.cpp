@@ -44,8 +44,8 @@ TEST(MuxSimArp, EthernetAddressesAndMessages)
     request[7] = 1;
     const auto parsed = ParseArpRequest(request);
     ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->target_address, 0u);
-    EXPECT_EQ(parsed->sender_address, inet_addr("192.168.1.30"));
+    EXPECT_EQ(parsed->TargetAddress, 0u);
+    EXPECT_EQ(parsed->SenderAddress, inet_addr("192.168.1.30"));
     EXPECT_FALSE(ParseArpRequest(request.substr(0, 27)));
 }
 
@@ -54,9 +54,9 @@ TEST(MuxSimConfig, PlainHosts)
     const auto hosts =
         HostsFromJson(json::parse(R"({"devices": [], "hosts": [{"ip": "10.0.0.9", "mac": "0a:0b:0c:0d:0e:0f"}]})"));
     ASSERT_EQ(hosts.size(), 1u);
-    EXPECT_EQ(hosts[0].ip, "10.0.0.9");
-    EXPECT_EQ(hosts[0].mac, "0a:0b:0c:0d:0e:0f");
-    EXPECT_EQ(HostFromShorthand("192.168.1.20,00:11:22:33:44:66").ip, "192.168.1.20");
+    EXPECT_EQ(hosts[0].IP, "10.0.0.9");
+    EXPECT_EQ(hosts[0].Mac, "0a:0b:0c:0d:0e:0f");
+    EXPECT_EQ(HostFromShorthand("192.168.1.20,00:11:22:33:44:66").IP, "192.168.1.20");
     const std::vector<std::pair<std::string, std::string>> bad = {
         {R"({"hosts": {}})", "config.hosts: must be an array"},
         {R"({"hosts": [{"ip": "10.0.0.9"}]})", "config.hosts[0]: needs \"mac\""},

@@ -17,16 +17,16 @@ namespace {
 DeviceConfig MakeDevice(std::string ip, std::string mac)
 {
     DeviceConfig device;
-    device.ip = std::move(ip);
-    device.mac = std::move(mac);
+    device.IP = std::move(ip);
+    device.Mac = std::move(mac);
     return device;
 }
 
 std::vector<std::string> Payloads(const Outcome& outcome)
 {
     std::vector<std::string> payloads;
-    for (const auto& reply : outcome.replies)
-        payloads.push_back(reply.payload);
+    for (const auto& reply : outcome.Replies)
+        payloads.push_back(reply.Payload);
     return payloads;
 }
 
@@ -34,21 +34,21 @@ std::vector<std::string> Payloads(const Outcome& outcome)
 
 TEST(MuxSimCommand, ParsesEveryCommandAndRejectsNearMisses)
 {
-    EXPECT_EQ(ParseCommand("").kind, CommandKind::Empty);
-    EXPECT_EQ(ParseCommand("X").kind, CommandKind::Discover);
-    EXPECT_EQ(ParseCommand("E").kind, CommandKind::End);
-    EXPECT_EQ(ParseCommand("GNM").kind, CommandKind::GetMask);
-    EXPECT_EQ(ParseCommand("GDN").kind, CommandKind::GetDn);
+    EXPECT_EQ(ParseCommand("").Kind, CommandKind::Empty);
+    EXPECT_EQ(ParseCommand("X").Kind, CommandKind::Discover);
+    EXPECT_EQ(ParseCommand("E").Kind, CommandKind::End);
+    EXPECT_EQ(ParseCommand("GNM").Kind, CommandKind::GetMask);
+    EXPECT_EQ(ParseCommand("GDN").Kind, CommandKind::GetDn);
     const Command select = ParseCommand("W00:11");
-    EXPECT_EQ(select.kind, CommandKind::Select);
-    EXPECT_EQ(select.argument, "00:11");
-    EXPECT_EQ(ParseCommand("LQOVUT").argument, "QOVUT");
-    EXPECT_EQ(ParseCommand("SNM255.0.0.0").argument, "255.0.0.0");
-    EXPECT_EQ(ParseCommand("SNM").kind, CommandKind::SetMask);
-    EXPECT_EQ(ParseCommand("Amac/QOVUT/1.2.3.4").argument, "mac/QOVUT/1.2.3.4");
+    EXPECT_EQ(select.Kind, CommandKind::Select);
+    EXPECT_EQ(select.Argument, "00:11");
+    EXPECT_EQ(ParseCommand("LQOVUT").Argument, "QOVUT");
+    EXPECT_EQ(ParseCommand("SNM255.0.0.0").Argument, "255.0.0.0");
+    EXPECT_EQ(ParseCommand("SNM").Kind, CommandKind::SetMask);
+    EXPECT_EQ(ParseCommand("Amac/QOVUT/1.2.3.4").Argument, "mac/QOVUT/1.2.3.4");
     for (std::string_view near_miss : std::initializer_list<std::string_view>{"XX", "x", "EE", "GNMx", "GN", "GDNN",
                                                                               std::string_view("X\0", 2), "\xff"})
-        EXPECT_EQ(ParseCommand(near_miss).kind, CommandKind::Unknown) << near_miss;
+        EXPECT_EQ(ParseCommand(near_miss).Kind, CommandKind::Unknown) << near_miss;
 }
 
 TEST(MuxSimBytes, JsonTextCarriesEveryByteAndAddressesAreStrict)
@@ -80,25 +80,25 @@ TEST(MuxSimConfig, ReadsDevicesFaultsAndReplyForms)
                                 "E": {"garbage": 9}, "SNM": {"delay_ms": 3000}, "?": {"silent": true}}}}]})");
     const auto devices = DevicesFromJson(config);
     ASSERT_EQ(devices.size(), 2u);
-    EXPECT_EQ(devices[0].mac, "M\xe9");
-    EXPECT_EQ(devices[0].dn, "1");
-    EXPECT_EQ(devices[0].mask, "255.255.255.0");
-    EXPECT_EQ(devices[0].password, "QOVUT");
+    EXPECT_EQ(devices[0].Mac, "M\xe9");
+    EXPECT_EQ(devices[0].DN, "1");
+    EXPECT_EQ(devices[0].Mask, "255.255.255.0");
+    EXPECT_EQ(devices[0].Password, "QOVUT");
     const DeviceConfig& faulty = devices[1];
-    EXPECT_TRUE(faulty.faults.silent);
-    EXPECT_EQ(faulty.faults.delay_ms, 250);
-    const auto& replies = faulty.faults.replies;
-    EXPECT_EQ(replies.at("L").bytes, "D");
-    EXPECT_EQ(replies.at("W").kind, ReplySpec::Kind::Silent);
-    EXPECT_EQ(replies.at("GNM").bytes, "C");
-    EXPECT_EQ(replies.at("GDN").bytes, std::string("\0\xff", 2));
-    ASSERT_EQ(replies.at("X").bytes.size(), 5000u);
-    EXPECT_EQ(replies.at("X").bytes.substr(0, 6), "AB1212");
-    EXPECT_EQ(replies.at("E").kind, ReplySpec::Kind::Garbage);
-    EXPECT_EQ(replies.at("E").length, 9u);
-    EXPECT_EQ(replies.at("SNM").kind, ReplySpec::Kind::Own);
-    EXPECT_EQ(replies.at("SNM").delay_ms, 3000);
-    EXPECT_EQ(replies.at("?").kind, ReplySpec::Kind::Silent);
+    EXPECT_TRUE(faulty.Faults.Silent);
+    EXPECT_EQ(faulty.Faults.DelayMs, 250);
+    const auto& replies = faulty.Faults.Replies;
+    EXPECT_EQ(replies.at("L").Bytes, "D");
+    EXPECT_EQ(replies.at("W").Kind, ReplyKind::Silent);
+    EXPECT_EQ(replies.at("GNM").Bytes, "C");
+    EXPECT_EQ(replies.at("GDN").Bytes, std::string("\0\xff", 2));
+    ASSERT_EQ(replies.at("X").Bytes.size(), 5000u);
+    EXPECT_EQ(replies.at("X").Bytes.substr(0, 6), "AB1212");
+    EXPECT_EQ(replies.at("E").Kind, ReplyKind::Garbage);
+    EXPECT_EQ(replies.at("E").Length, 9u);
+    EXPECT_EQ(replies.at("SNM").Kind, ReplyKind::Own);
+    EXPECT_EQ(replies.at("SNM").DelayMs, 3000);
+    EXPECT_EQ(replies.at("?").Kind, ReplyKind::Silent);
 }
 
 TEST(MuxSimConfig, RejectsBadConfigsNamingTheField)
@@ -138,14 +138,14 @@ TEST(MuxSimConfig, DeviceShorthand)
 {
     const DeviceConfig device =
         DeviceFromShorthand("10.1.1.1,AA:BB,port=99,flags=00E,delay_ms=40,deny_login,refuse_selection=silent");
-    EXPECT_EQ(device.ip, "10.1.1.1");
-    EXPECT_EQ(device.mac, "AA:BB");
-    EXPECT_EQ(device.port, "99");
-    EXPECT_EQ(device.flags, "00E");
-    EXPECT_EQ(device.faults.delay_ms, 40);
-    EXPECT_EQ(device.faults.replies.at("L").bytes, "D");
-    EXPECT_EQ(device.faults.replies.at("W").kind, ReplySpec::Kind::Silent);
-    EXPECT_EQ(DeviceFromShorthand("10.1.1.1,A,refuse_selection").faults.replies.at("W").bytes, "C");
+    EXPECT_EQ(device.IP, "10.1.1.1");
+    EXPECT_EQ(device.Mac, "AA:BB");
+    EXPECT_EQ(device.Port, "99");
+    EXPECT_EQ(device.Flags, "00E");
+    EXPECT_EQ(device.Faults.DelayMs, 40);
+    EXPECT_EQ(device.Faults.Replies.at("L").Bytes, "D");
+    EXPECT_EQ(device.Faults.Replies.at("W").Kind, ReplyKind::Silent);
+    EXPECT_EQ(DeviceFromShorthand("10.1.1.1,A,refuse_selection").Faults.Replies.at("W").Bytes, "C");
     EXPECT_THROW(DeviceFromShorthand("10.1.1.1"), ConfigError);
     EXPECT_THROW(DeviceFromShorthand("10.1.1.1,A,bogus=1"), ConfigError);
     EXPECT_THROW(DeviceFromShorthand("10.1.1.1,A,delay_ms=x"), ConfigError);
@@ -155,11 +155,11 @@ TEST(MuxSimPlay, SessionRulesForTwoDevices)
 {
     DevicePlay play({MakeDevice("10.0.0.1", "AA"), MakeDevice("10.0.0.2", "BB")}, 1);
     EXPECT_EQ(Payloads(play.Take("X", std::nullopt)), (std::vector<std::string>{"AAA/1001/000", "ABB/1001/000"}));
-    EXPECT_TRUE(play.Take("LQOVUT", std::nullopt).replies.empty()) << "no session yet";
-    EXPECT_TRUE(play.Take("WCC", std::nullopt).replies.empty()) << "a W naming nobody";
+    EXPECT_TRUE(play.Take("LQOVUT", std::nullopt).Replies.empty()) << "no session yet";
+    EXPECT_TRUE(play.Take("WCC", std::nullopt).Replies.empty()) << "a W naming nobody";
     Outcome selected = play.Take("WBB", std::nullopt);
-    ASSERT_EQ(selected.replies.size(), 1u);
-    EXPECT_EQ(selected.replies[0].from, "10.0.0.2");
+    ASSERT_EQ(selected.Replies.size(), 1u);
+    EXPECT_EQ(selected.Replies[0].From, "10.0.0.2");
     EXPECT_EQ(Payloads(play.Take("GNM", std::nullopt)), std::vector<std::string>{"D"}) << "before login";
     EXPECT_EQ(Payloads(play.Take("Lqovut", std::nullopt)), std::vector<std::string>{"D"});
     EXPECT_EQ(Payloads(play.Take("LQOVUT", std::nullopt)), std::vector<std::string>{"A"});
@@ -168,23 +168,23 @@ TEST(MuxSimPlay, SessionRulesForTwoDevices)
     EXPECT_EQ(Payloads(play.Take("SNMnonsense", std::nullopt)), std::vector<std::string>{"C"});
     const Outcome mask = play.Take("SNM255.255.0.0", std::nullopt);
     EXPECT_EQ(Payloads(mask), std::vector<std::string>{"A"});
-    ASSERT_EQ(mask.changes.size(), 1u);
-    EXPECT_EQ(mask.changes[0].field, "mask");
-    EXPECT_EQ(mask.changes[0].new_value, "255.255.0.0");
+    ASSERT_EQ(mask.Changes.size(), 1u);
+    EXPECT_EQ(mask.Changes[0].Field, "mask");
+    EXPECT_EQ(mask.Changes[0].NewValue, "255.255.0.0");
     EXPECT_EQ(Payloads(play.Take("HELLO", std::nullopt)), std::vector<std::string>{"C"});
-    EXPECT_TRUE(play.Take("", std::nullopt).replies.empty());
+    EXPECT_TRUE(play.Take("", std::nullopt).Replies.empty());
     EXPECT_EQ(Payloads(play.Take("E", std::nullopt)), std::vector<std::string>{"A"});
-    EXPECT_TRUE(play.Take("GNM", std::nullopt).replies.empty()) << "the session has ended";
+    EXPECT_TRUE(play.Take("GNM", std::nullopt).Replies.empty()) << "the session has ended";
 
     // A selection of the other device ends this one's session.
     play.Take("WAA", std::nullopt);
     play.Take("LQOVUT", std::nullopt);
     play.Take("WBB", std::nullopt);
-    EXPECT_FALSE(play.Devices()[0].selected);
-    EXPECT_FALSE(play.Devices()[0].logged_in);
+    EXPECT_FALSE(play.Devices()[0].Selected);
+    EXPECT_FALSE(play.Devices()[0].LoggedIn);
     const Outcome mask_b = play.Take("GNM", std::nullopt);
-    ASSERT_EQ(mask_b.replies.size(), 1u);
-    EXPECT_EQ(mask_b.replies[0].payload, "D") << "BB is selected but not logged in";
+    ASSERT_EQ(mask_b.Replies.size(), 1u);
+    EXPECT_EQ(mask_b.Replies[0].Payload, "D") << "BB is selected but not logged in";
 }
 
 TEST(MuxSimPlay, AssignByMacWorksWithoutSessionAndChecksItsFields)
@@ -194,59 +194,59 @@ TEST(MuxSimPlay, AssignByMacWorksWithoutSessionAndChecksItsFields)
     EXPECT_EQ(Payloads(play.Take("AAA/WRONG/10.9.9.9", std::nullopt)), std::vector<std::string>{"D"});
     EXPECT_EQ(Payloads(play.Take("AAA/QOVUT/10.9.9", std::nullopt)), std::vector<std::string>{"C"});
     const Outcome assigned = play.Take("AAA/QOVUT/10.9.9.9", std::nullopt);
-    ASSERT_EQ(assigned.replies.size(), 1u);
-    EXPECT_EQ(assigned.replies[0].payload, "A");
-    EXPECT_EQ(assigned.replies[0].from, "10.0.0.1") << "the acknowledgement leaves from the old address";
-    EXPECT_EQ(play.Devices()[0].config.ip, "10.9.9.9");
-    EXPECT_EQ(play.Devices()[1].config.ip, "10.0.0.2");
-    EXPECT_EQ(play.Take("X", std::nullopt).replies[0].from, "10.9.9.9");
+    ASSERT_EQ(assigned.Replies.size(), 1u);
+    EXPECT_EQ(assigned.Replies[0].Payload, "A");
+    EXPECT_EQ(assigned.Replies[0].From, "10.0.0.1") << "the acknowledgement leaves from the old address";
+    EXPECT_EQ(play.Devices()[0].Config.IP, "10.9.9.9");
+    EXPECT_EQ(play.Devices()[1].Config.IP, "10.0.0.2");
+    EXPECT_EQ(play.Take("X", std::nullopt).Replies[0].From, "10.9.9.9");
     // A MAC containing "/" is matched whole.
     const Outcome slashed = play.Take("AAA/X/QOVUT/10.7.7.7", std::nullopt);
-    ASSERT_EQ(slashed.takers.size(), 2u) << "both MACs are prefixes followed by /";
-    EXPECT_EQ(play.Devices()[1].config.ip, "10.7.7.7");
+    ASSERT_EQ(slashed.Takers.size(), 2u) << "both MACs are prefixes followed by /";
+    EXPECT_EQ(play.Devices()[1].Config.IP, "10.7.7.7");
 }
 
 TEST(MuxSimPlay, FaultsReplaceAnswersAndSkipTheCommand)
 {
     DeviceConfig faulty = MakeDevice("10.0.0.1", "AA");
-    faulty.faults.replies["SNM"] = ReplySpec{ReplySpec::Kind::Fixed, "F", 0, {}};
-    faulty.faults.replies["GDN"] = ReplySpec{ReplySpec::Kind::Garbage, "", 17, {}};
-    faulty.faults.replies["GNM"] = ReplySpec{ReplySpec::Kind::Own, "", 0, 1500};
-    faulty.faults.replies["A"] = ReplySpec{ReplySpec::Kind::Silent, "", 0, {}};
+    faulty.Faults.Replies["SNM"] = ReplySpec{ReplyKind::Fixed, "F", 0, {}};
+    faulty.Faults.Replies["GDN"] = ReplySpec{ReplyKind::Garbage, "", 17, {}};
+    faulty.Faults.Replies["GNM"] = ReplySpec{ReplyKind::Own, "", 0, 1500};
+    faulty.Faults.Replies["A"] = ReplySpec{ReplyKind::Silent, "", 0, {}};
     DeviceConfig refusing = MakeDevice("10.0.0.2", "BB");
-    refusing.faults.replies["W"] = ReplySpec{ReplySpec::Kind::Fixed, "C", 0, {}};
+    refusing.Faults.Replies["W"] = ReplySpec{ReplyKind::Fixed, "C", 0, {}};
     DeviceConfig silent = MakeDevice("10.0.0.3", "CC");
-    silent.faults.silent = true;
+    silent.Faults.Silent = true;
     DevicePlay play({faulty, refusing, silent}, 1);
 
-    EXPECT_EQ(play.Take("X", std::nullopt).replies.size(), 2u);
-    EXPECT_TRUE(play.Take("WCC", std::nullopt).replies.empty());
+    EXPECT_EQ(play.Take("X", std::nullopt).Replies.size(), 2u);
+    EXPECT_TRUE(play.Take("WCC", std::nullopt).Replies.empty());
     EXPECT_EQ(Payloads(play.Take("WBB", std::nullopt)), std::vector<std::string>{"C"});
-    EXPECT_FALSE(play.Devices()[1].selected);
+    EXPECT_FALSE(play.Devices()[1].Selected);
     play.Take("WAA", std::nullopt);
     play.Take("LQOVUT", std::nullopt);
     EXPECT_EQ(Payloads(play.Take("SNM255.0.0.0", std::nullopt)), std::vector<std::string>{"F"});
-    EXPECT_EQ(play.Devices()[0].config.mask, "255.255.255.0") << "a refused command changes nothing";
+    EXPECT_EQ(play.Devices()[0].Config.Mask, "255.255.255.0") << "a refused command changes nothing";
     const Outcome garbage = play.Take("GDN", std::nullopt);
-    ASSERT_EQ(garbage.replies.size(), 1u);
-    EXPECT_EQ(garbage.replies[0].payload.size(), 17u);
+    ASSERT_EQ(garbage.Replies.size(), 1u);
+    EXPECT_EQ(garbage.Replies[0].Payload.size(), 17u);
     const Outcome late = play.Take("GNM", std::nullopt);
-    ASSERT_EQ(late.replies.size(), 1u);
-    EXPECT_EQ(late.replies[0].payload, "A255.255.255.0");
-    EXPECT_EQ(late.replies[0].delay_ms, 1500);
-    EXPECT_TRUE(play.Take("AAA/QOVUT/10.9.9.9", std::nullopt).replies.empty());
-    EXPECT_EQ(play.Devices()[0].config.ip, "10.0.0.1");
+    ASSERT_EQ(late.Replies.size(), 1u);
+    EXPECT_EQ(late.Replies[0].Payload, "A255.255.255.0");
+    EXPECT_EQ(late.Replies[0].DelayMs, 1500);
+    EXPECT_TRUE(play.Take("AAA/QOVUT/10.9.9.9", std::nullopt).Replies.empty());
+    EXPECT_EQ(play.Devices()[0].Config.IP, "10.0.0.1");
 }
 
 TEST(MuxSimPlay, DestinationDecidesWhoHears)
 {
     DevicePlay play({MakeDevice("192.168.1.10", "AA"), MakeDevice("192.168.2.10", "BB")}, 1);
-    EXPECT_EQ(play.Take("X", ParseIPv4("255.255.255.255")).replies.size(), 2u);
+    EXPECT_EQ(play.Take("X", ParseIPv4("255.255.255.255")).Replies.size(), 2u);
     const Outcome direct = play.Take("X", ParseIPv4("192.168.2.10"));
-    ASSERT_EQ(direct.replies.size(), 1u);
-    EXPECT_EQ(direct.replies[0].from, "192.168.2.10");
+    ASSERT_EQ(direct.Replies.size(), 1u);
+    EXPECT_EQ(direct.Replies[0].From, "192.168.2.10");
     const Outcome subnet = play.Take("X", ParseIPv4("192.168.1.255"));
-    ASSERT_EQ(subnet.replies.size(), 1u);
-    EXPECT_EQ(subnet.replies[0].from, "192.168.1.10");
-    EXPECT_TRUE(play.Take("X", ParseIPv4("192.168.3.3")).replies.empty());
+    ASSERT_EQ(subnet.Replies.size(), 1u);
+    EXPECT_EQ(subnet.Replies[0].From, "192.168.1.10");
+    EXPECT_TRUE(play.Take("X", ParseIPv4("192.168.3.3")).Replies.empty());
 }

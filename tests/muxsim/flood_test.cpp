@@ -60,12 +60,12 @@ TEST(MuxSimFloodGenerator, MixesEveryKindFromDistinctPrivateSources)
     std::size_t empty = 0, large = 0, looks_like_reply = 0;
     for (int i = 0; i < 3000; ++i) {
         const auto datagram = generator.Next();
-        kinds.insert(datagram.kind);
-        ASSERT_LE(datagram.payload.size(), muxsim::FloodGenerator::kLargestPayload);
-        empty += datagram.payload.empty();
-        large += datagram.payload.size() > 4096;
+        kinds.insert(datagram.Kind);
+        ASSERT_LE(datagram.Payload.size(), muxsim::FloodGenerator::kLargestPayload);
+        empty += datagram.Payload.empty();
+        large += datagram.Payload.size() > 4096;
         looks_like_reply +=
-            !datagram.payload.empty() && std::string("ACDF").find(datagram.payload[0]) != std::string::npos;
+            !datagram.Payload.empty() && std::string("ACDF").find(datagram.Payload[0]) != std::string::npos;
     }
     EXPECT_EQ(kinds.size(), muxsim::FloodGenerator::Kinds().size());
     EXPECT_GT(empty, 100u);

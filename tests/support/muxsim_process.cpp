@@ -73,15 +73,15 @@ void PassTime()
 
 MuxSimProcess::MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args,
                              std::string exec_variable)
-    : exec_variable_(std::move(exec_variable))
+    : execVariable_(std::move(exec_variable))
 {
     const char* base = std::getenv("TMPDIR");
     std::string templ = std::string(base && *base ? base : "/tmp") + "/muxsim-XXXXXX";
     if (!mkdtemp(templ.data()))
         throw std::runtime_error("MuxSimProcess: mkdtemp " + templ + ": " + std::strerror(errno));
     directory_ = templ;
-    log_path_ = directory_ + "/log.jsonl";
-    ready_path_ = directory_ + "/ready";
+    logPath_ = directory_ + "/log.jsonl";
+    readyPath_ = directory_ + "/ready";
     try {
         Start(config, extra_args);
         WaitUntilReady();
@@ -105,9 +105,9 @@ MuxSimProcess::~MuxSimProcess()
 
 void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::string>& extra_args)
 {
-    const char* exec_prefix = std::getenv(exec_variable_.c_str());
+    const char* exec_prefix = std::getenv(execVariable_.c_str());
     if (!exec_prefix || !*exec_prefix)
-        throw std::runtime_error("MuxSimProcess: " + exec_variable_ +
+        throw std::runtime_error("MuxSimProcess: " + execVariable_ +
                                  " is not set: this test must run under scripts/netlab "
                                  "(add_test(NAME x COMMAND ${MUX_NETLAB} $<TARGET_FILE:x>))");
     const std::string binary = std::string(MUX_BIN_DIR) + "/muxsim";
@@ -118,8 +118,8 @@ void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::s
     std::ofstream(config_path) << config.dump(2) << "\n";
 
     std::vector<std::string> args = SplitWords(exec_prefix);
-    for (const std::string& arg : {binary, std::string("--config"), config_path, std::string("--log"), log_path_,
-                                   std::string("--ready-file"), ready_path_})
+    for (const std::string& arg : {binary, std::string("--config"), config_path, std::string("--log"), logPath_,
+                                   std::string("--ready-file"), readyPath_})
         args.push_back(arg);
     args.insert(args.end(), extra_args.begin(), extra_args.end());
     std::vector<char*> argv;
@@ -162,13 +162,13 @@ void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::s
 void MuxSimProcess::WaitUntilReady()
 {
     const auto deadline = Clock::now() + kReadyTimeout;
-    while (access(ready_path_.c_str(), F_OK) != 0) {
+    while (access(readyPath_.c_str(), F_OK) != 0) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
-            exit_code_ = ExitCodeOf(status);
+            exitCode_ = ExitCodeOf(status);
             throw std::runtime_error("MuxSimProcess: muxsim ended before it was ready (exit code " +
-                                     std::to_string(exit_code_) + "): " + StderrText());
+                                     std::to_string(exitCode_) + "): " + StderrText());
         }
         if (Clock::now() > deadline)
             throw std::runtime_error("MuxSimProcess: muxsim was not ready within " +
@@ -180,7 +180,7 @@ void MuxSimProcess::WaitUntilReady()
 int MuxSimProcess::Stop()
 {
     if (pid_ <= 0)
-        return exit_code_;
+        return exitCode_;
     kill(pid_, SIGTERM);
     const auto deadline = Clock::now() + kStopTimeout;
     int status = 0;
@@ -191,8 +191,8 @@ int MuxSimProcess::Stop()
         if (done < 0 && errno != EINTR) {
             ADD_FAILURE() << "MuxSimProcess: waitpid " << pid_ << ": " << std::strerror(errno);
             pid_ = -1;
-            exit_code_ = -1;
-            return exit_code_;
+            exitCode_ = -1;
+            return exitCode_;
         }
         if (Clock::now() > deadline) {
             ADD_FAILURE() << "MuxSimProcess: muxsim did not stop within " << kStopTimeout.count()
@@ -204,26 +204,26 @@ int MuxSimProcess::Stop()
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     pid_ = -1;
-    exit_code_ = ExitCodeOf(status);
-    return exit_code_;
+    exitCode_ = ExitCodeOf(status);
+    return exitCode_;
 }
 
 void MuxSimProcess::ReadNewLines() const
 {
-    std::ifstream file(log_path_, std::ios::binary);
+    std::ifstream file(logPath_, std::ios::binary);
     if (!file)
         return;
-    file.seekg(static_cast<std::streamoff>(log_offset_));
+    file.seekg(static_cast<std::streamoff>(logOffset_));
     std::ostringstream fresh;
     fresh << file.rdbuf();
     const std::string text = fresh.str();
-    log_offset_ += text.size();
-    partial_line_ += text;
+    logOffset_ += text.size();
+    partialLine_ += text;
     std::size_t start = 0;
-    for (std::size_t end; (end = partial_line_.find('\n', start)) != std::string::npos; start = end + 1)
-        entries_.push_back(nlohmann::json::parse(partial_line_.begin() + static_cast<std::ptrdiff_t>(start),
-                                                 partial_line_.begin() + static_cast<std::ptrdiff_t>(end)));
-    partial_line_.erase(0, start);
+    for (std::size_t end; (end = partialLine_.find('\n', start)) != std::string::npos; start = end + 1)
+        entries_.push_back(nlohmann::json::parse(partialLine_.begin() + static_cast<std::ptrdiff_t>(start),
+                                                 partialLine_.begin() + static_cast<std::ptrdiff_t>(end)));
+    partialLine_.erase(0, start);
 }
 
 std::vector<MuxSimProcess::Entry> MuxSimProcess::Log() const

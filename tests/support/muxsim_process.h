@@ -107,7 +107,7 @@ public:
     static std::string BytesAsJsonText(std::string_view bytes);
 
     const std::string& Directory() const { return directory_; }
-    const std::string& LogPath() const { return log_path_; }
+    const std::string& LogPath() const { return logPath_; }
     std::string StdoutText() const;
     std::string StderrText() const;
 
@@ -116,13 +116,13 @@ private:
     void WaitUntilReady();
     void ReadNewLines() const;
 
-    std::string exec_variable_;
+    std::string execVariable_;
     std::string directory_;
-    std::string log_path_;
-    std::string ready_path_;
+    std::string logPath_;
+    std::string readyPath_;
     pid_t pid_ = -1;
-    int exit_code_ = -1;
+    int exitCode_ = -1;
     mutable std::vector<Entry> entries_;
-    mutable std::size_t log_offset_ = 0;
-    mutable std::string partial_line_;
+    mutable std::size_t logOffset_ = 0;
+    mutable std::string partialLine_;
 };

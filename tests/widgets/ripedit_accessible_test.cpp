@@ -51,7 +51,7 @@ TEST_F(ShownControl, DotsAndDigitsStandOutOfADarkGround)
     dark.setColor(QPalette::Text, Qt::white);
     dark.setColor(QPalette::WindowText, QColor(0x20, 0x20, 0x20)); // not the dots' ink
     control->setPalette(dark);
-    const QImage image = control->grab(control->dot(1)->geometry()).toImage();
+    const QImage image = control->grab(control->Dot(1)->geometry()).toImage();
     EXPECT_EQ(image.pixelColor(5, 2), dark.color(QPalette::Base)) << "the ground beside a dot";
     int brightest = 0;
     for (int y = 0; y < image.height(); ++y)

@@ -13,7 +13,7 @@ QStringList sectionTexts(const TRIPEdit& control)
 {
     QStringList texts;
     for (int n = 1; n <= 4; ++n)
-        texts << control.section(n)->text();
+        texts << control.Section(n)->text();
     return texts;
 }
 
@@ -22,7 +22,7 @@ struct ChangeCounter {
     explicit ChangeCounter(const TRIPEdit& control)
     {
         for (int n = 1; n <= 4; ++n)
-            spies.push_back(std::make_unique<QSignalSpy>(control.section(n), &QLineEdit::textChanged));
+            spies.push_back(std::make_unique<QSignalSpy>(control.Section(n), &QLineEdit::textChanged));
     }
     int count() const
     {
@@ -90,7 +90,7 @@ TEST(RIPEditAddress, WriteOfTheRememberedAddressIsSkippedEvenAfterAFieldWasEmpti
 {
     TRIPEdit control;
     control.setIPString("192.168.1.10");
-    control.section(2)->setText(""); // does not convert: the remembered address stays
+    control.Section(2)->setText(""); // does not convert: the remembered address stays
     EXPECT_EQ(control.FIPAddress(), 0x0A01A8C0u);
     EXPECT_EQ(control.IPString(), "192..1.10");
 
@@ -108,14 +108,14 @@ TEST(RIPEditAddress, SectionWritesClampAndKeepTheMinusSign)
 {
     TRIPEdit control;
     control.setIP2Sec(300);
-    EXPECT_EQ(control.section(2)->text(), "255");
+    EXPECT_EQ(control.Section(2)->text(), "255");
     control.setIP2Sec(7);
-    EXPECT_EQ(control.section(2)->text(), "7");
+    EXPECT_EQ(control.Section(2)->text(), "7");
     control.setIP3Sec(-5);
-    EXPECT_EQ(control.section(3)->text(), "-5");
+    EXPECT_EQ(control.Section(3)->text(), "-5");
     EXPECT_EQ(control.IP3Sec(), -5);
     control.setIP4Sec(-1000); // three characters hold no more than -99
-    EXPECT_EQ(control.section(4)->text(), "-99");
+    EXPECT_EQ(control.Section(4)->text(), "-99");
 
     control.setIP1Sec(-1); // each section gives only its low 8 bits
     control.setIP2Sec(1);
@@ -129,7 +129,7 @@ TEST(RIPEditAddress, NumericReadsFailOnEmptyOrDottedSectionsButTextReadsNever)
 {
     TRIPEdit control;
     control.setIPString("192.168.1.10");
-    control.section(3)->setText("1.");
+    control.Section(3)->setText("1.");
     EXPECT_EQ(control.IPString(), "192.168.1..10");
     EXPECT_THROW(control.IP3Sec(), EConvertError);
     EXPECT_THROW(control.IPAddress(), EConvertError);
@@ -137,12 +137,12 @@ TEST(RIPEditAddress, NumericReadsFailOnEmptyOrDottedSectionsButTextReadsNever)
     EXPECT_EQ(control.IP4Sec(), 10);
     EXPECT_EQ(control.FIPAddress(), 0x0A01A8C0u);
 
-    control.section(1)->setText("");
+    control.Section(1)->setText("");
     EXPECT_THROW(control.IP1Sec(), EConvertError);
     EXPECT_EQ(control.IPString(), ".168.1..10");
 
-    control.section(1)->setText("007");
-    control.section(3)->setText("$1F");
+    control.Section(1)->setText("007");
+    control.Section(3)->setText("$1F");
     EXPECT_EQ(control.IP1Sec(), 7);
     EXPECT_EQ(control.IPString(), "007.168.$1F.10");
     EXPECT_EQ(control.IPAddress(), 0x07A81F0Au);

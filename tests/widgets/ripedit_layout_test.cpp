@@ -16,7 +16,7 @@ TEST(RIPEditLayout, BuildsFourNamedFieldsAndThreeDotsIn120By20)
 
     const int lefts[] = {3, 33, 63, 93};
     for (int n = 1; n <= 4; ++n) {
-        const TIPMaskEdit* field = control.section(n);
+        const TIPMaskEdit* field = control.Section(n);
         SCOPED_TRACE(n);
         EXPECT_EQ(field->objectName(), QStringLiteral("inRIP%1").arg(n));
         EXPECT_EQ(field->geometry(), QRect(lefts[n - 1], 3, 25, 16));
@@ -28,36 +28,36 @@ TEST(RIPEditLayout, BuildsFourNamedFieldsAndThreeDotsIn120By20)
     }
     const int dotLefts[] = {25, 55, 85};
     for (int n = 1; n <= 3; ++n) {
-        const QLabel* dot = control.dot(n);
+        const QLabel* dot = control.Dot(n);
         SCOPED_TRACE(n);
         EXPECT_EQ(dot->text(), ".");
         EXPECT_EQ(dot->pos(), QPoint(dotLefts[n - 1], 3));
         EXPECT_EQ(dot->size(), dot->sizeHint());
     }
     EXPECT_EQ(control.FIPAddress(), 0u);
-    EXPECT_THROW(control.section(0), std::out_of_range);
-    EXPECT_THROW(control.section(5), std::out_of_range);
+    EXPECT_THROW(control.Section(0), std::out_of_range);
+    EXPECT_THROW(control.Section(5), std::out_of_range);
 }
 
 TEST(RIPEditLayout, ResizingMovesNothingInside)
 {
     TRIPEdit control;
     control.resize(128, 30);
-    EXPECT_EQ(control.section(4)->geometry(), QRect(93, 3, 25, 16));
-    EXPECT_EQ(control.section(1)->geometry(), QRect(3, 3, 25, 16));
-    EXPECT_EQ(control.dot(3)->pos(), QPoint(85, 3));
+    EXPECT_EQ(control.Section(4)->geometry(), QRect(93, 3, 25, 16));
+    EXPECT_EQ(control.Section(1)->geometry(), QRect(3, 3, 25, 16));
+    EXPECT_EQ(control.Dot(3)->pos(), QPoint(85, 3));
 }
 
 TEST(RIPEditLayout, FixedPitchFaceFitsThreeCharactersInAField)
 {
     TRIPEdit control;
-    for (const QWidget* widget : {static_cast<QWidget*>(control.section(1)), static_cast<QWidget*>(control.dot(1))}) {
+    for (const QWidget* widget : {static_cast<QWidget*>(control.Section(1)), static_cast<QWidget*>(control.Dot(1))}) {
         const QFontInfo info(widget->font());
         EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
         EXPECT_EQ(info.family(), "DejaVu Sans Mono");
         EXPECT_EQ(info.pixelSize(), 11) << "8 points at 96 dpi, held in pixels at any dpi";
     }
-    const QFontMetrics metrics(control.section(1)->font());
+    const QFontMetrics metrics(control.Section(1)->font());
     for (const char* widest : {"888", "000", "$FF", "255", "W.W"})
         EXPECT_LE(metrics.horizontalAdvance(QString::fromLatin1(widest)), 25) << widest;
     EXPECT_LE(metrics.height(), 16);

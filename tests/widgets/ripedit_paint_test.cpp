@@ -44,7 +44,7 @@ int textLeft(const TIPMaskEdit* field)
 TEST(RIPEditPaint, FieldTextIsCentredAtTheTopOnTheFieldColour)
 {
     TRIPEdit control;
-    TIPMaskEdit* field = control.section(1);
+    TIPMaskEdit* field = control.Section(1);
     const QColor base = field->palette().color(QPalette::Base);
     const QFontMetrics metrics(field->font());
     for (const char* text : {"1", "10", "192", "255", "..."}) {
@@ -71,7 +71,7 @@ TEST(RIPEditPaint, FieldTextIsCentredAtTheTopOnTheFieldColour)
 TEST(RIPEditPaint, EmptyFieldShowsOnlyItsColour)
 {
     TRIPEdit control;
-    TIPMaskEdit* field = control.section(2);
+    TIPMaskEdit* field = control.Section(2);
     field->setText("");
     EXPECT_TRUE(inkBounds(picture(field), field->palette().color(QPalette::Base)).isEmpty());
 }
@@ -80,15 +80,15 @@ TEST(RIPEditPaint, DisabledTextIsGrey)
 {
     TRIPEdit control;
     control.setIPString("192.168.1.10");
-    const QImage enabled = picture(control.section(1));
+    const QImage enabled = picture(control.Section(1));
     EXPECT_LT(darkestLightness(enabled), 60);
 
     control.setEnabled(false);
-    const QImage disabled = picture(control.section(1));
-    const QColor grey = control.section(1)->palette().color(QPalette::Disabled, QPalette::Text);
+    const QImage disabled = picture(control.Section(1));
+    const QColor grey = control.Section(1)->palette().color(QPalette::Disabled, QPalette::Text);
     ASSERT_GT(grey.lightness(), 100);
     EXPECT_NEAR(darkestLightness(disabled), grey.lightness(), 25);
-    const QColor base = control.section(1)->palette().color(QPalette::Active, QPalette::Base);
+    const QColor base = control.Section(1)->palette().color(QPalette::Active, QPalette::Base);
     EXPECT_EQ(disabled.pixel(0, 0), base.rgb()) << "the field colour does not change";
     const QRect ink = inkBounds(disabled, base);
     EXPECT_NEAR((ink.left() + ink.right()) / 2.0, 12.0, 2.5);

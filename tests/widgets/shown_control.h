@@ -28,7 +28,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
-    widgets::TIPMaskEdit* field(int position) const { return control->section(position); }
+    widgets::TIPMaskEdit* field(int position) const { return control->Section(position); }
     static QWidget* focused() { return QApplication::focusWidget(); }
 
     // Tab into a field: it gets the focus with its whole text selected.

@@ -24,9 +24,9 @@ std::optional<ArpRequest> ParseArpRequest(std::string_view packet)
         packet[6] != 0 || packet[7] != kRequest)
         return std::nullopt;
     ArpRequest request;
-    std::memcpy(request.sender_hardware.data(), packet.data() + 8, 6);
-    std::memcpy(&request.sender_address, packet.data() + 14, 4);
-    std::memcpy(&request.target_address, packet.data() + 24, 4);
+    std::memcpy(request.SenderHardware.data(), packet.data() + 8, 6);
+    std::memcpy(&request.SenderAddress, packet.data() + 14, 4);
+    std::memcpy(&request.TargetAddress, packet.data() + 24, 4);
     return request;
 }
 
@@ -36,9 +36,9 @@ std::string ArpReply(const ArpRequest& request, const EthernetAddress& holder)
     packet += '\0';
     packet += static_cast<char>(kReply);
     packet.append(reinterpret_cast<const char*>(holder.data()), holder.size());
-    PutAddress(packet, request.target_address);
-    packet.append(reinterpret_cast<const char*>(request.sender_hardware.data()), request.sender_hardware.size());
-    PutAddress(packet, request.sender_address);
+    PutAddress(packet, request.TargetAddress);
+    packet.append(reinterpret_cast<const char*>(request.SenderHardware.data()), request.SenderHardware.size());
+    PutAddress(packet, request.SenderAddress);
     return packet;
 }
 

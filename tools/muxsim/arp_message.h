@@ -13,16 +13,16 @@
 namespace muxsim {
 
 struct ArpRequest {
-    EthernetAddress sender_hardware{};
-    unsigned sender_address = 0; // network order; 0.0.0.0 in a probe (RFC 5227)
-    unsigned target_address = 0; // network order
+    EthernetAddress SenderHardware{};
+    unsigned SenderAddress = 0; // network order; 0.0.0.0 in a probe (RFC 5227)
+    unsigned TargetAddress = 0; // network order
 };
 
 // The request in `packet`, or nothing for a reply, another hardware or
 // protocol type, or a short packet.
 std::optional<ArpRequest> ParseArpRequest(std::string_view packet);
 
-// The reply of `holder` to `request`: "target_address is at holder", sent
+// The reply of `holder` to `request`: "TargetAddress is at holder", sent
 // back to the requester (to 0.0.0.0 for a probe, as Linux answers one).
 std::string ArpReply(const ArpRequest& request, const EthernetAddress& holder);
 

@@ -13,8 +13,8 @@
 namespace muxsim {
 
 struct ArpFrame {
-    std::string packet; // from the ARP header on
-    int interface_index = 0;
+    std::string Packet; // from the ARP header on
+    int InterfaceIndex = 0;
 };
 
 class ArpSocket {

@@ -20,8 +20,8 @@ enum class CommandKind {
 };
 
 struct Command {
-    CommandKind kind = CommandKind::Empty;
-    std::string_view argument; // the text after the command letters; views the payload
+    CommandKind Kind = CommandKind::Empty;
+    std::string_view Argument; // the text after the command letters; views the payload
 };
 
 // Commands without an argument must match exactly ("X", "E", "GNM", "GDN");

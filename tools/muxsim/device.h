@@ -13,52 +13,53 @@ namespace muxsim {
 inline constexpr const char* kDevicePassword = "QOVUT";
 
 // What a device sends in answer to one command, when a fault says so.
-struct ReplySpec {
-    enum class Kind {
-        Own,     // the device's own answer (the spec only adds a delay)
-        Silent,  // no answer; the command is ignored
-        Fixed,   // these bytes instead of the own answer; the command is ignored
-        Garbage, // `length` random bytes instead; the command is ignored
-    };
-    Kind kind = Kind::Own;
-    std::string bytes;
-    std::size_t length = 0;
-    std::optional<int> delay_ms;
+enum class ReplyKind {
+    Own,     // the device's own answer (the ReplySpec only adds a delay)
+    Silent,  // no answer; the command is ignored
+    Fixed,   // these bytes instead of the own answer; the command is ignored
+    Garbage, // `Length` random bytes instead; the command is ignored
+};
 
-    bool ReplacesAnswer() const { return kind != Kind::Own; }
+struct ReplySpec {
+    ReplyKind Kind = ReplyKind::Own;
+    std::string Bytes;
+    std::size_t Length = 0;
+    std::optional<int> DelayMs;
+
+    bool ReplacesAnswer() const { return Kind != ReplyKind::Own; }
 };
 
 struct Faults {
-    bool silent = false; // hears nothing, answers nothing
-    int delay_ms = 0;    // every answer leaves this late
+    bool Silent = false; // hears nothing, answers nothing
+    int DelayMs = 0;     // every answer leaves this late
     // By command name ("X", "W", "L", "GNM", "GDN", "SNM", "A", "E", "?").
     // refuse_selection and deny_login of the config land here as "W" and "L".
-    std::map<std::string, ReplySpec, std::less<>> replies;
+    std::map<std::string, ReplySpec, std::less<>> Replies;
 };
 
 struct DeviceConfig {
-    std::string ip; // dotted decimal; answers come from this address
-    std::string mask = "255.255.255.0";
-    std::string mac; // bytes, sent and matched exactly
-    std::string port = "1001";
-    std::string flags = "000";
-    std::string dn = "0";
-    std::string password = kDevicePassword;
-    Faults faults;
+    std::string IP; // dotted decimal; answers come from this address
+    std::string Mask = "255.255.255.0";
+    std::string Mac; // bytes, sent and matched exactly
+    std::string Port = "1001";
+    std::string Flags = "000";
+    std::string DN = "0";
+    std::string Password = kDevicePassword;
+    muxsim::Faults Faults;
 };
 
 // A host that is not a multiplexer (a till, a printer): it holds an address
 // and answers ARP for it, the namespace's kernel answers its pings, and it
 // speaks no protocol.
 struct HostConfig {
-    std::string ip;  // dotted decimal
-    std::string mac; // an Ethernet address, "00:11:22:33:44:55"
+    std::string IP;  // dotted decimal
+    std::string Mac; // an Ethernet address, "00:11:22:33:44:55"
 };
 
 struct DeviceState {
-    DeviceConfig config; // ip and mask change with "A" and "SNM"
-    bool selected = false;
-    bool logged_in = false;
+    DeviceConfig Config; // IP and Mask change with "A" and "SNM"
+    bool Selected = false;
+    bool LoggedIn = false;
 };
 
 } // namespace muxsim

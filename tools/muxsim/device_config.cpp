@@ -65,12 +65,12 @@ ReplySpec ReplySpecFromJson(const json& value, const std::string& where)
 {
     ReplySpec spec;
     if (value.is_null()) {
-        spec.kind = ReplySpec::Kind::Silent;
+        spec.Kind = ReplyKind::Silent;
         return spec;
     }
     if (value.is_string()) {
-        spec.kind = ReplySpec::Kind::Fixed;
-        spec.bytes = BytesField(value, where);
+        spec.Kind = ReplyKind::Fixed;
+        spec.Bytes = BytesField(value, where);
         return spec;
     }
     if (!value.is_object())
@@ -79,28 +79,28 @@ ReplySpec ReplySpecFromJson(const json& value, const std::string& where)
     for (const auto& [key, field] : value.items()) {
         const std::string at = where + "." + key;
         if (key == "delay_ms") {
-            spec.delay_ms = DelayField(field, at);
+            spec.DelayMs = DelayField(field, at);
         } else if (key == "silent") {
             if (BoolField(field, at))
-                spec.kind = ReplySpec::Kind::Silent;
+                spec.Kind = ReplyKind::Silent;
             ++forms;
         } else if (key == "text") {
-            spec.kind = ReplySpec::Kind::Fixed;
-            spec.bytes = BytesField(field, at);
+            spec.Kind = ReplyKind::Fixed;
+            spec.Bytes = BytesField(field, at);
             ++forms;
         } else if (key == "hex") {
             if (!field.is_string() || !FromHex(field.get_ref<const std::string&>()))
                 Fail(at, "must be an even number of hex digits");
-            spec.kind = ReplySpec::Kind::Fixed;
-            spec.bytes = *FromHex(field.get_ref<const std::string&>());
+            spec.Kind = ReplyKind::Fixed;
+            spec.Bytes = *FromHex(field.get_ref<const std::string&>());
             ++forms;
         } else if (key == "garbage") {
-            spec.kind = ReplySpec::Kind::Garbage;
-            spec.length = SizeField(field, at);
+            spec.Kind = ReplyKind::Garbage;
+            spec.Length = SizeField(field, at);
             ++forms;
         } else if (key == "size") {
-            spec.kind = ReplySpec::Kind::Fixed;
-            spec.length = SizeField(field, at);
+            spec.Kind = ReplyKind::Fixed;
+            spec.Length = SizeField(field, at);
             ++forms;
         } else if (key != "prefix" && key != "fill") {
             Fail(at, "unknown key (known: text, hex, garbage, size, prefix, fill, silent, delay_ms)");
@@ -114,14 +114,14 @@ ReplySpec ReplySpecFromJson(const json& value, const std::string& where)
         const std::string fill = value.contains("fill") ? BytesField(value["fill"], where + ".fill") : "x";
         if (fill.empty())
             Fail(where + ".fill", "must not be empty");
-        std::string bytes = prefix.substr(0, spec.length);
-        while (bytes.size() < spec.length)
-            bytes += fill.substr(0, spec.length - bytes.size());
-        spec.bytes = std::move(bytes);
+        std::string bytes = prefix.substr(0, spec.Length);
+        while (bytes.size() < spec.Length)
+            bytes += fill.substr(0, spec.Length - bytes.size());
+        spec.Bytes = std::move(bytes);
     } else if (value.contains("prefix") || value.contains("fill")) {
         Fail(where, "prefix and fill belong to size");
     }
-    if (spec.kind == ReplySpec::Kind::Fixed && spec.bytes.size() > kMaxDatagram)
+    if (spec.Kind == ReplyKind::Fixed && spec.Bytes.size() > kMaxDatagram)
         Fail(where, "a datagram holds at most " + std::to_string(kMaxDatagram) + " bytes");
     return spec;
 }
@@ -148,18 +148,18 @@ Faults FaultsFromJson(const json& value, const std::string& where)
     for (const auto& [key, field] : value.items()) {
         const std::string at = where + "." + key;
         if (key == "silent") {
-            faults.silent = BoolField(field, at);
+            faults.Silent = BoolField(field, at);
         } else if (key == "delay_ms") {
-            faults.delay_ms = DelayField(field, at);
+            faults.DelayMs = DelayField(field, at);
         } else if (key == "deny_login") {
             if (BoolField(field, at))
-                faults.replies["L"] = ReplySpecFromJson("D", at);
+                faults.Replies["L"] = ReplySpecFromJson("D", at);
         } else if (key == "refuse_selection") {
             if (field.is_boolean()) {
                 if (field.get<bool>())
-                    faults.replies["W"] = ReplySpecFromJson("C", at);
+                    faults.Replies["W"] = ReplySpecFromJson("C", at);
             } else {
-                faults.replies["W"] = ReplySpecFromJson(field, at);
+                faults.Replies["W"] = ReplySpecFromJson(field, at);
             }
         } else if (key != "replies") {
             Fail(at, "unknown fault (known: silent, refuse_selection, deny_login, delay_ms, replies)");
@@ -172,7 +172,7 @@ Faults FaultsFromJson(const json& value, const std::string& where)
         for (const auto& [name, field] : replies.items()) {
             if (!CommandNames().contains(name))
                 Fail(where + ".replies." + name, "unknown command (known: X, W, L, GNM, GDN, SNM, A, E, ?)");
-            faults.replies[name] = ReplySpecFromJson(field, where + ".replies." + name);
+            faults.Replies[name] = ReplySpecFromJson(field, where + ".replies." + name);
         }
     }
     return faults;
@@ -190,21 +190,21 @@ DeviceConfig DeviceFromJson(const json& value, const std::string& where)
     for (const auto& [key, field] : value.items()) {
         const std::string at = where + "." + key;
         if (key == "ip")
-            device.ip = AddressField(field, at);
+            device.IP = AddressField(field, at);
         else if (key == "mask")
-            device.mask = AddressField(field, at);
+            device.Mask = AddressField(field, at);
         else if (key == "mac")
-            device.mac = BytesField(field, at);
+            device.Mac = BytesField(field, at);
         else if (key == "port")
-            device.port = BytesField(field, at);
+            device.Port = BytesField(field, at);
         else if (key == "flags")
-            device.flags = BytesField(field, at);
+            device.Flags = BytesField(field, at);
         else if (key == "dn")
-            device.dn = BytesField(field, at);
+            device.DN = BytesField(field, at);
         else if (key == "password")
-            device.password = BytesField(field, at);
+            device.Password = BytesField(field, at);
         else if (key == "faults")
-            device.faults = FaultsFromJson(field, at);
+            device.Faults = FaultsFromJson(field, at);
         else
             Fail(at, "unknown key (known: ip, mask, mac, port, flags, dn, password, faults)");
     }
@@ -223,11 +223,11 @@ HostConfig HostFromJson(const json& value, const std::string& where)
     for (const auto& [key, field] : value.items()) {
         const std::string at = where + "." + key;
         if (key == "ip") {
-            host.ip = AddressField(field, at);
+            host.IP = AddressField(field, at);
         } else if (key == "mac") {
-            host.mac = BytesField(field, at);
-            if (!ParseEthernetAddress(host.mac))
-                Fail(at, "\"" + host.mac + "\" is not an Ethernet address like 00:11:22:33:44:55");
+            host.Mac = BytesField(field, at);
+            if (!ParseEthernetAddress(host.Mac))
+                Fail(at, "\"" + host.Mac + "\" is not an Ethernet address like 00:11:22:33:44:55");
         } else {
             Fail(at, "unknown key (known: ip, mac)");
         }

@@ -8,26 +8,26 @@ namespace {
 
 bool IsAddressed(const DeviceState& device, const Command& command)
 {
-    switch (command.kind) {
+    switch (command.Kind) {
     case CommandKind::Empty: return false;
     case CommandKind::Discover: return true;
-    case CommandKind::Select: return command.argument == device.config.mac;
+    case CommandKind::Select: return command.Argument == device.Config.Mac;
     case CommandKind::Assign:
-        return command.argument.size() > device.config.mac.size() && command.argument.starts_with(device.config.mac) &&
-            command.argument[device.config.mac.size()] == '/';
+        return command.Argument.size() > device.Config.Mac.size() && command.Argument.starts_with(device.Config.Mac) &&
+            command.Argument[device.Config.Mac.size()] == '/';
     case CommandKind::Login:
     case CommandKind::GetMask:
     case CommandKind::GetDn:
     case CommandKind::SetMask:
     case CommandKind::End:
-    case CommandKind::Unknown: return device.selected;
+    case CommandKind::Unknown: return device.Selected;
     }
     return false;
 }
 
 const ReplySpec* FindReplySpec(const DeviceState& device, CommandKind kind)
 {
-    const auto& replies = device.config.faults.replies;
+    const auto& replies = device.Config.Faults.Replies;
     const auto found = replies.find(CommandName(kind));
     return found == replies.end() ? nullptr : &found->second;
 }
@@ -47,8 +47,8 @@ bool DevicePlay::Hears(const DeviceState& device, std::optional<unsigned> destin
 {
     if (!destination || *destination == 0xFFFFFFFFu)
         return true;
-    const auto ip = ParseIPv4(device.config.ip);
-    const auto mask = ParseIPv4(device.config.mask);
+    const auto ip = ParseIPv4(device.Config.IP);
+    const auto mask = ParseIPv4(device.Config.Mask);
     if (!ip || !mask)
         return false;
     return *destination == *ip || *destination == (*ip | ~*mask);
@@ -58,26 +58,26 @@ Outcome DevicePlay::Take(std::string_view payload, std::optional<unsigned> desti
 {
     const Command command = ParseCommand(payload);
     Outcome outcome;
-    outcome.command = command.kind;
+    outcome.Command = command.Kind;
     for (std::size_t index = 0; index < devices_.size(); ++index) {
         DeviceState& device = devices_[index];
-        if (device.config.faults.silent || !Hears(device, destination))
+        if (device.Config.Faults.Silent || !Hears(device, destination))
             continue;
         if (!IsAddressed(device, command)) {
             // Every device hears a selection; one that names another device
             // ends whatever session this one had.
-            if (command.kind == CommandKind::Select) {
+            if (command.Kind == CommandKind::Select) {
                 SetSelected(index, false, outcome);
                 SetLoggedIn(index, false, outcome);
             }
             continue;
         }
-        outcome.takers.push_back(index);
-        const ReplySpec* spec = FindReplySpec(device, command.kind);
+        outcome.Takers.push_back(index);
+        const ReplySpec* spec = FindReplySpec(device, command.Kind);
         if (spec && spec->ReplacesAnswer()) {
             // A faulty answer means the device did not carry the command out;
             // a refused selection leaves it unselected.
-            if (command.kind == CommandKind::Select) {
+            if (command.Kind == CommandKind::Select) {
                 SetSelected(index, false, outcome);
                 SetLoggedIn(index, false, outcome);
             }
@@ -92,12 +92,12 @@ Outcome DevicePlay::Take(std::string_view payload, std::optional<unsigned> desti
 void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome)
 {
     DeviceState& device = devices_[index];
-    DeviceConfig& config = device.config;
-    const ReplySpec* spec = FindReplySpec(device, command.kind);
-    switch (command.kind) {
+    DeviceConfig& config = device.Config;
+    const ReplySpec* spec = FindReplySpec(device, command.Kind);
+    switch (command.Kind) {
     case CommandKind::Empty: return;
     case CommandKind::Discover:
-        Answer(index, "A" + config.mac + "/" + config.port + "/" + config.flags, spec, outcome);
+        Answer(index, "A" + config.Mac + "/" + config.Port + "/" + config.Flags, spec, outcome);
         return;
     case CommandKind::Select:
         SetLoggedIn(index, false, outcome);
@@ -105,37 +105,37 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
         Answer(index, "A", spec, outcome);
         return;
     case CommandKind::Login: {
-        const bool accepted = command.argument == config.password;
+        const bool accepted = command.Argument == config.Password;
         SetLoggedIn(index, accepted, outcome);
         Answer(index, accepted ? "A" : "D", spec, outcome);
         return;
     }
-    case CommandKind::GetMask: Answer(index, device.logged_in ? "A" + config.mask : "D", spec, outcome); return;
-    case CommandKind::GetDn: Answer(index, device.logged_in ? "A" + config.dn : "D", spec, outcome); return;
+    case CommandKind::GetMask: Answer(index, device.LoggedIn ? "A" + config.Mask : "D", spec, outcome); return;
+    case CommandKind::GetDn: Answer(index, device.LoggedIn ? "A" + config.DN : "D", spec, outcome); return;
     case CommandKind::SetMask: {
-        if (!device.logged_in) {
+        if (!device.LoggedIn) {
             Answer(index, "D", spec, outcome);
             return;
         }
-        if (!ParseIPv4(command.argument)) {
+        if (!ParseIPv4(command.Argument)) {
             Answer(index, "C", spec, outcome);
             return;
         }
-        std::string mask(command.argument);
-        outcome.changes.push_back({index, "mask", config.mask, mask});
-        config.mask = std::move(mask);
+        std::string mask(command.Argument);
+        outcome.Changes.push_back({index, "mask", config.Mask, mask});
+        config.Mask = std::move(mask);
         Answer(index, "A", spec, outcome);
         return;
     }
     case CommandKind::Assign: {
         // The MAC and its "/" are known to match; the rest is password "/" address.
-        const std::string_view rest = command.argument.substr(config.mac.size() + 1);
+        const std::string_view rest = command.Argument.substr(config.Mac.size() + 1);
         const auto slash = rest.find('/');
         if (slash == std::string_view::npos) {
             Answer(index, "C", spec, outcome);
             return;
         }
-        if (rest.substr(0, slash) != config.password) {
+        if (rest.substr(0, slash) != config.Password) {
             Answer(index, "D", spec, outcome);
             return;
         }
@@ -147,8 +147,8 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
         // The acknowledgement still leaves from the old address.
         Answer(index, "A", spec, outcome);
         std::string new_address(address);
-        outcome.changes.push_back({index, "address", config.ip, new_address});
-        config.ip = std::move(new_address);
+        outcome.Changes.push_back({index, "address", config.IP, new_address});
+        config.IP = std::move(new_address);
         return;
     }
     case CommandKind::End:
@@ -163,36 +163,36 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
 void DevicePlay::Answer(std::size_t index, std::string text, const ReplySpec* spec, Outcome& outcome)
 {
     const DeviceState& device = devices_[index];
-    int delay = device.config.faults.delay_ms;
+    int delay = device.Config.Faults.DelayMs;
     if (spec) {
-        if (spec->delay_ms)
-            delay = *spec->delay_ms;
-        switch (spec->kind) {
-        case ReplySpec::Kind::Own: break;
-        case ReplySpec::Kind::Silent: return;
-        case ReplySpec::Kind::Fixed: text = spec->bytes; break;
-        case ReplySpec::Kind::Garbage: text = Garbage(spec->length); break;
+        if (spec->DelayMs)
+            delay = *spec->DelayMs;
+        switch (spec->Kind) {
+        case ReplyKind::Own: break;
+        case ReplyKind::Silent: return;
+        case ReplyKind::Fixed: text = spec->Bytes; break;
+        case ReplyKind::Garbage: text = Garbage(spec->Length); break;
         }
     }
-    outcome.replies.push_back({index, device.config.ip, std::move(text), delay});
+    outcome.Replies.push_back({index, device.Config.IP, std::move(text), delay});
 }
 
 void DevicePlay::SetSelected(std::size_t index, bool selected, Outcome& outcome)
 {
     DeviceState& device = devices_[index];
-    if (device.selected == selected)
+    if (device.Selected == selected)
         return;
-    outcome.changes.push_back({index, "selected", BoolText(device.selected), BoolText(selected)});
-    device.selected = selected;
+    outcome.Changes.push_back({index, "selected", BoolText(device.Selected), BoolText(selected)});
+    device.Selected = selected;
 }
 
 void DevicePlay::SetLoggedIn(std::size_t index, bool logged_in, Outcome& outcome)
 {
     DeviceState& device = devices_[index];
-    if (device.logged_in == logged_in)
+    if (device.LoggedIn == logged_in)
         return;
-    outcome.changes.push_back({index, "logged_in", BoolText(device.logged_in), BoolText(logged_in)});
-    device.logged_in = logged_in;
+    outcome.Changes.push_back({index, "logged_in", BoolText(device.LoggedIn), BoolText(logged_in)});
+    device.LoggedIn = logged_in;
 }
 
 std::string DevicePlay::Garbage(std::size_t length)

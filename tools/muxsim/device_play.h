@@ -17,24 +17,24 @@
 namespace muxsim {
 
 struct PlannedReply {
-    std::size_t device = 0;
-    std::string from; // the device's address when it answered (dotted decimal)
-    std::string payload;
-    int delay_ms = 0;
+    std::size_t Device = 0;
+    std::string From; // the device's address when it answered (dotted decimal)
+    std::string Payload;
+    int DelayMs = 0;
 };
 
 struct StateChange {
-    std::size_t device = 0;
-    std::string field; // "address", "mask", "selected", "logged_in"
-    std::string old_value;
-    std::string new_value;
+    std::size_t Device = 0;
+    std::string Field; // "address", "mask", "selected", "logged_in"
+    std::string OldValue;
+    std::string NewValue;
 };
 
 struct Outcome {
-    CommandKind command = CommandKind::Empty;
-    std::vector<std::size_t> takers; // devices that found themselves addressed
-    std::vector<PlannedReply> replies;
-    std::vector<StateChange> changes;
+    CommandKind Command = CommandKind::Empty;
+    std::vector<std::size_t> Takers; // devices that found themselves addressed
+    std::vector<PlannedReply> Replies;
+    std::vector<StateChange> Changes;
 };
 
 class DevicePlay {

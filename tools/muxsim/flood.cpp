@@ -47,9 +47,9 @@ sockaddr_in ParseFloodTarget(const std::string& text)
 Flood::Flood(const FloodSettings& settings, Clock::time_point start)
     : settings_(settings),
       start_(start),
-      end_(start + settings.duration),
-      socket_(settings.port),
-      generator_(settings.sources, settings.seed, settings.target.sin_addr.s_addr)
+      end_(start + settings.Duration),
+      socket_(settings.Port),
+      generator_(settings.Sources, settings.Seed, settings.Target.sin_addr.s_addr)
 {
     for (std::string_view kind : FloodGenerator::Kinds())
         kinds_.emplace(kind, 0);
@@ -68,15 +68,15 @@ void Flood::Drain()
 std::uint64_t Flood::DueBy(Clock::time_point now) const
 {
     const double seconds = std::chrono::duration<double>(std::min(now, end_) - start_).count();
-    auto due = static_cast<std::uint64_t>(std::floor(seconds * settings_.rate)) + 1;
-    if (settings_.count != 0)
-        due = std::min(due, settings_.count);
+    auto due = static_cast<std::uint64_t>(std::floor(seconds * settings_.Rate)) + 1;
+    if (settings_.Count != 0)
+        due = std::min(due, settings_.Count);
     return due;
 }
 
 bool Flood::Finished(Clock::time_point now) const
 {
-    return now >= end_ || (settings_.count != 0 && sent_ + failed_ >= settings_.count);
+    return now >= end_ || (settings_.Count != 0 && sent_ + failed_ >= settings_.Count);
 }
 
 void Flood::SendDue(Clock::time_point now)
@@ -86,13 +86,13 @@ void Flood::SendDue(Clock::time_point now)
     const std::uint64_t due = DueBy(now);
     for (std::uint64_t burst = 0; sent_ + failed_ < due && burst < kBurst; ++burst) {
         const FloodDatagram datagram = generator_.Next();
-        ++kinds_.find(datagram.kind)->second;
-        if (const int error = socket_.SendFrom(datagram.source, settings_.target, datagram.payload); error != 0) {
+        ++kinds_.find(datagram.Kind)->second;
+        if (const int error = socket_.SendFrom(datagram.Source, settings_.Target, datagram.Payload); error != 0) {
             ++failed_;
             ++errors_[ErrnoText(error)];
         } else {
             ++sent_;
-            bytes_ += datagram.payload.size();
+            bytes_ += datagram.Payload.size();
         }
     }
 }
@@ -105,7 +105,7 @@ std::optional<Clock::time_point> Flood::NextDue(Clock::time_point now) const
         return now;
     const auto next = start_ +
         std::chrono::duration_cast<Clock::duration>(
-                          std::chrono::duration<double>(static_cast<double>(sent_ + failed_) / settings_.rate));
+                          std::chrono::duration<double>(static_cast<double>(sent_ + failed_) / settings_.Rate));
     return std::min(next, end_);
 }
 
@@ -119,9 +119,9 @@ nlohmann::ordered_json Flood::Summary(Clock::time_point now) const
         kinds[kind] = count;
     const double elapsed = std::chrono::duration<double, std::milli>(std::min(now, end_) - start_).count();
     return {{"event", "flood_summary"},
-            {"target", FormatEndpoint(settings_.target)},
-            {"rate", settings_.rate},
-            {"duration_ms", settings_.duration.count()},
+            {"target", FormatEndpoint(settings_.Target)},
+            {"rate", settings_.Rate},
+            {"duration_ms", settings_.Duration.count()},
             {"elapsed_ms", elapsed},
             {"sent", sent_},
             {"bytes", bytes_},

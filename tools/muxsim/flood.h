@@ -17,13 +17,13 @@
 namespace muxsim {
 
 struct FloodSettings {
-    sockaddr_in target{};
-    double rate = 1000; // datagrams per second
-    std::chrono::milliseconds duration{10000};
-    std::uint64_t count = 0; // 0: no limit but the duration
-    unsigned sources = 300;
-    unsigned short port = 0;
-    std::uint64_t seed = 1;
+    sockaddr_in Target{};
+    double Rate = 1000; // datagrams per second
+    std::chrono::milliseconds Duration{10000};
+    std::uint64_t Count = 0; // 0: no limit but the duration
+    unsigned Sources = 300;
+    unsigned short Port = 0;
+    std::uint64_t Seed = 1;
 };
 
 // "IP:PORT" of a private-range or loopback address; throws std::runtime_error.

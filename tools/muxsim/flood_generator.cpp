@@ -160,20 +160,20 @@ FloodDatagram FloodGenerator::Next()
         pick -= entry.weight;
     }
     FloodDatagram datagram;
-    datagram.kind = kind;
-    datagram.source = sources_[Uniform(0, sources_.size() - 1)];
+    datagram.Kind = kind;
+    datagram.Source = sources_[Uniform(0, sources_.size() - 1)];
     if (kind == kShortBinary)
-        datagram.payload = RandomBytes(Uniform(1, 64));
+        datagram.Payload = RandomBytes(Uniform(1, 64));
     else if (kind == kAnyBinary)
-        datagram.payload = RandomBytes(Uniform(0, kLargestPayload));
+        datagram.Payload = RandomBytes(Uniform(0, kLargestPayload));
     else if (kind == kAbsurdReply)
-        datagram.payload = AbsurdReply();
+        datagram.Payload = AbsurdReply();
     else if (kind == kStatusReply)
-        datagram.payload = StatusLikeReply();
+        datagram.Payload = StatusLikeReply();
     else if (kind == kOversized)
-        datagram.payload = Prefixed("A", RandomText(Uniform(4097, kLargestPayload - 1)));
+        datagram.Payload = Prefixed("A", RandomText(Uniform(4097, kLargestPayload - 1)));
     else if (kind == kText)
-        datagram.payload = RandomText(Uniform(1, 200));
+        datagram.Payload = RandomText(Uniform(1, 200));
     return datagram;
 }
 

@@ -12,9 +12,9 @@
 namespace muxsim {
 
 struct FloodDatagram {
-    std::string payload;
-    unsigned source = 0; // network order
-    std::string_view kind;
+    std::string Payload;
+    unsigned Source = 0; // network order
+    std::string_view Kind;
 };
 
 class FloodGenerator {

@@ -17,35 +17,35 @@ constexpr int kExitUsage = 2;
 // The devices and plain hosts of --config, --device and --host.
 void LoadFleet(const muxsim::Options& options, muxsim::SimulatorSettings& settings)
 {
-    if (!options.config_path.empty()) {
-        std::ifstream file(options.config_path);
+    if (!options.ConfigPath.empty()) {
+        std::ifstream file(options.ConfigPath);
         if (!file)
-            throw muxsim::ConfigError("cannot read " + options.config_path);
+            throw muxsim::ConfigError("cannot read " + options.ConfigPath);
         nlohmann::json config;
         try {
             config = nlohmann::json::parse(file);
         } catch (const nlohmann::json::exception& error) {
-            throw muxsim::ConfigError(options.config_path + ": " + error.what());
+            throw muxsim::ConfigError(options.ConfigPath + ": " + error.what());
         }
-        settings.devices = muxsim::DevicesFromJson(config);
-        settings.hosts = muxsim::HostsFromJson(config);
+        settings.Devices = muxsim::DevicesFromJson(config);
+        settings.Hosts = muxsim::HostsFromJson(config);
     }
-    for (const std::string& shorthand : options.device_shorthands)
-        settings.devices.push_back(muxsim::DeviceFromShorthand(shorthand));
-    for (const std::string& shorthand : options.host_shorthands)
-        settings.hosts.push_back(muxsim::HostFromShorthand(shorthand));
+    for (const std::string& shorthand : options.DeviceShorthands)
+        settings.Devices.push_back(muxsim::DeviceFromShorthand(shorthand));
+    for (const std::string& shorthand : options.HostShorthands)
+        settings.Hosts.push_back(muxsim::HostFromShorthand(shorthand));
 }
 
 muxsim::FloodSettings FloodSettingsFrom(const muxsim::FloodOptions& options, std::uint64_t seed)
 {
     muxsim::FloodSettings settings;
-    settings.target = muxsim::ParseFloodTarget(options.target);
-    settings.rate = options.rate;
-    settings.duration = std::chrono::milliseconds(static_cast<long long>(options.duration_s * 1000));
-    settings.count = options.count;
-    settings.sources = options.sources;
-    settings.port = options.port;
-    settings.seed = seed;
+    settings.Target = muxsim::ParseFloodTarget(options.Target);
+    settings.Rate = options.Rate;
+    settings.Duration = std::chrono::milliseconds(static_cast<long long>(options.DurationS * 1000));
+    settings.Count = options.Count;
+    settings.Sources = options.Sources;
+    settings.Port = options.Port;
+    settings.Seed = seed;
     return settings;
 }
 
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     muxsim::SimulatorSettings settings;
     try {
         options = muxsim::ParseCommandLine(argc, argv);
-        if (options.help) {
+        if (options.Help) {
             std::fputs(muxsim::HelpText(), stdout);
             return 0;
         }
@@ -66,24 +66,24 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "muxsim: %s\n(muxsim --help tells more)\n", error.what());
         return kExitUsage;
     }
-    settings.play_devices =
-        !options.config_path.empty() || !options.device_shorthands.empty() || !options.host_shorthands.empty();
-    if (options.flood) {
+    settings.PlayDevices =
+        !options.ConfigPath.empty() || !options.DeviceShorthands.empty() || !options.HostShorthands.empty();
+    if (options.Flood) {
         try {
-            settings.flood = FloodSettingsFrom(*options.flood, options.seed);
+            settings.Flood = FloodSettingsFrom(*options.Flood, options.Seed);
         } catch (const std::exception& error) {
             std::fprintf(stderr, "muxsim: %s\n", error.what());
             return kExitUsage;
         }
     }
-    if (!settings.play_devices && !settings.flood) {
+    if (!settings.PlayDevices && !settings.Flood) {
         std::fprintf(stderr, "muxsim: nothing to do: give --config, --device, --host or --flood\n");
         return kExitUsage;
     }
-    settings.port = options.port;
-    settings.log_path = options.log_path;
-    settings.ready_file = options.ready_file;
-    settings.seed = options.seed;
+    settings.Port = options.Port;
+    settings.LogPath = options.LogPath;
+    settings.ReadyFile = options.ReadyFile;
+    settings.Seed = options.Seed;
 
     if (const auto refusal = muxsim::HostNamespaceRefusal()) {
         std::fprintf(stderr, "muxsim: %s\n", refusal->c_str());

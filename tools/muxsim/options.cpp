@@ -72,40 +72,40 @@ Options ParseCommandLine(int argc, char** argv)
             break;
         const std::string_view value = optarg ? optarg : "";
         switch (id) {
-        case kConfig: options.config_path = optarg; break;
-        case kDevice: options.device_shorthands.emplace_back(optarg); break;
-        case kHost: options.host_shorthands.emplace_back(optarg); break;
-        case kLog: options.log_path = optarg; break;
-        case kReadyFile: options.ready_file = optarg; break;
-        case kPort: options.port = ParseNumber<unsigned short>(value, "port", 1, 65535); break;
-        case kSeed: options.seed = ParseNumber<std::uint64_t>(value, "seed", 0, UINT64_MAX); break;
+        case kConfig: options.ConfigPath = optarg; break;
+        case kDevice: options.DeviceShorthands.emplace_back(optarg); break;
+        case kHost: options.HostShorthands.emplace_back(optarg); break;
+        case kLog: options.LogPath = optarg; break;
+        case kReadyFile: options.ReadyFile = optarg; break;
+        case kPort: options.Port = ParseNumber<unsigned short>(value, "port", 1, 65535); break;
+        case kSeed: options.Seed = ParseNumber<std::uint64_t>(value, "seed", 0, UINT64_MAX); break;
         case kFlood: flood_wanted = true; break;
         case kTarget:
-            flood.target = optarg;
+            flood.Target = optarg;
             flood_option_seen = true;
             break;
         case kRate:
-            flood.rate = ParseNumber<double>(value, "rate", 0.1, 1e6);
+            flood.Rate = ParseNumber<double>(value, "rate", 0.1, 1e6);
             flood_option_seen = true;
             break;
         case kDuration:
-            flood.duration_s = ParseNumber<double>(value, "duration", 0.001, 3600);
+            flood.DurationS = ParseNumber<double>(value, "duration", 0.001, 3600);
             flood_option_seen = true;
             break;
         case kCount:
-            flood.count = ParseNumber<std::uint64_t>(value, "count", 0, UINT64_MAX);
+            flood.Count = ParseNumber<std::uint64_t>(value, "count", 0, UINT64_MAX);
             flood_option_seen = true;
             break;
         case kSources:
-            flood.sources = ParseNumber<unsigned>(value, "sources", 1, 100000);
+            flood.Sources = ParseNumber<unsigned>(value, "sources", 1, 100000);
             flood_option_seen = true;
             break;
         case kFloodPort:
-            flood.port = ParseNumber<unsigned short>(value, "flood-port", 0, 65535);
+            flood.Port = ParseNumber<unsigned short>(value, "flood-port", 0, 65535);
             flood_option_seen = true;
             break;
         case 'h':
-        case kHelp: options.help = true; break;
+        case kHelp: options.Help = true; break;
         default: {
             const char* word = previous < argc ? argv[previous] : "?";
             throw UsageError(std::string("unknown option or missing value: ") + word);
@@ -117,7 +117,7 @@ Options ParseCommandLine(int argc, char** argv)
     if (flood_option_seen && !flood_wanted)
         throw UsageError("--target, --rate, --duration, --count, --sources and --flood-port belong to --flood");
     if (flood_wanted)
-        options.flood = flood;
+        options.Flood = flood;
     return options;
 }
 

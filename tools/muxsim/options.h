@@ -15,24 +15,24 @@ struct UsageError : std::runtime_error {
 };
 
 struct FloodOptions {
-    std::string target = "192.168.1.1:1153";
-    double rate = 1000;      // datagrams per second
-    double duration_s = 10;  // the flood stops after this long
-    std::uint64_t count = 0; // and after this many datagrams (0: no limit)
-    unsigned sources = 300;  // distinct source addresses
-    unsigned short port = 0; // source port (0: any)
+    std::string Target = "192.168.1.1:1153";
+    double Rate = 1000;      // datagrams per second
+    double DurationS = 10;   // the flood stops after this long
+    std::uint64_t Count = 0; // and after this many datagrams (0: no limit)
+    unsigned Sources = 300;  // distinct source addresses
+    unsigned short Port = 0; // source port (0: any)
 };
 
 struct Options {
-    bool help = false;
-    std::string config_path;
-    std::vector<std::string> device_shorthands;
-    std::vector<std::string> host_shorthands;
-    std::string log_path;
-    std::string ready_file;
-    unsigned short port = 65535;
-    std::uint64_t seed = 1;
-    std::optional<FloodOptions> flood;
+    bool Help = false;
+    std::string ConfigPath;
+    std::vector<std::string> DeviceShorthands;
+    std::vector<std::string> HostShorthands;
+    std::string LogPath;
+    std::string ReadyFile;
+    unsigned short Port = 65535;
+    std::uint64_t Seed = 1;
+    std::optional<FloodOptions> Flood;
 };
 
 // Throws UsageError with a one-line reason.

@@ -5,7 +5,7 @@ namespace muxsim {
 
 void ReplyQueue::Push(DelayedReply reply)
 {
-    reply.order = next_order_++;
+    reply.Order = nextOrder_++;
     queue_.push(std::move(reply));
 }
 
@@ -13,12 +13,12 @@ std::optional<Clock::time_point> ReplyQueue::NextDue() const
 {
     if (queue_.empty())
         return std::nullopt;
-    return queue_.top().due;
+    return queue_.top().Due;
 }
 
 std::optional<DelayedReply> ReplyQueue::PopDue(Clock::time_point now)
 {
-    if (queue_.empty() || queue_.top().due > now)
+    if (queue_.empty() || queue_.top().Due > now)
         return std::nullopt;
     DelayedReply reply = queue_.top();
     queue_.pop();

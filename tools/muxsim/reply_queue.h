@@ -15,12 +15,12 @@ namespace muxsim {
 using Clock = std::chrono::steady_clock;
 
 struct DelayedReply {
-    Clock::time_point due;
-    std::uint64_t order = 0; // keeps replies due at the same moment in sending order
-    std::size_t device = 0;
-    unsigned from = 0; // network order
-    sockaddr_in to{};
-    std::string payload;
+    Clock::time_point Due;
+    std::uint64_t Order = 0; // keeps replies due at the same moment in sending order
+    std::size_t Device = 0;
+    unsigned From = 0; // network order
+    sockaddr_in To{};
+    std::string Payload;
 };
 
 class ReplyQueue {
@@ -35,11 +35,11 @@ private:
     struct Later {
         bool operator()(const DelayedReply& a, const DelayedReply& b) const
         {
-            return a.due != b.due ? a.due > b.due : a.order > b.order;
+            return a.Due != b.Due ? a.Due > b.Due : a.Order > b.Order;
         }
     };
     std::priority_queue<DelayedReply, std::vector<DelayedReply>, Later> queue_;
-    std::uint64_t next_order_ = 0;
+    std::uint64_t nextOrder_ = 0;
 };
 
 } // namespace muxsim

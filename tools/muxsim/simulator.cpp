@@ -29,18 +29,18 @@ sigset_t StopSignals()
 
 json DeviceJson(const DeviceState& device)
 {
-    const DeviceConfig& config = device.config;
-    return {{"ip", config.ip},
-            {"mask", config.mask},
-            {"mac", BytesToUtf8(config.mac)},
-            {"port", BytesToUtf8(config.port)},
-            {"flags", BytesToUtf8(config.flags)},
-            {"dn", BytesToUtf8(config.dn)},
-            {"silent", config.faults.silent},
-            {"delay_ms", config.faults.delay_ms}};
+    const DeviceConfig& config = device.Config;
+    return {{"ip", config.IP},
+            {"mask", config.Mask},
+            {"mac", BytesToUtf8(config.Mac)},
+            {"port", BytesToUtf8(config.Port)},
+            {"flags", BytesToUtf8(config.Flags)},
+            {"dn", BytesToUtf8(config.DN)},
+            {"silent", config.Faults.Silent},
+            {"delay_ms", config.Faults.DelayMs}};
 }
 
-json HostJson(const HostConfig& host) { return {{"ip", host.ip}, {"mac", host.mac}}; }
+json HostJson(const HostConfig& host) { return {{"ip", host.IP}, {"mac", host.Mac}}; }
 
 void PutPayload(json& entry, std::string_view payload)
 {
@@ -75,31 +75,31 @@ void BlockStopSignals()
 Simulator::Simulator(SimulatorSettings settings) : settings_(std::move(settings)), start_(Clock::now())
 {
     const sigset_t signals = StopSignals();
-    signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (signal_fd_ < 0)
+    signalFd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signalFd_ < 0)
         throw std::runtime_error("signalfd: " + ErrnoText(errno));
-    if (!settings_.log_path.empty())
-        log_ = EventLog(settings_.log_path);
-    if (settings_.play_devices) {
-        socket_ = std::make_unique<UdpSocket>(settings_.port);
-        play_ = std::make_unique<DevicePlay>(settings_.devices, settings_.seed);
+    if (!settings_.LogPath.empty())
+        log_ = EventLog(settings_.LogPath);
+    if (settings_.PlayDevices) {
+        socket_ = std::make_unique<UdpSocket>(settings_.Port);
+        play_ = std::make_unique<DevicePlay>(settings_.Devices, settings_.Seed);
         // Without ARP the devices still play the protocol; only neighbours'
         // probes and unicasts to them go unanswered, so this is no failure.
         try {
             arp_ = std::make_unique<ArpSocket>();
         } catch (const SocketError& error) {
-            arp_error_ = error.what();
-            std::fprintf(stderr, "muxsim: ARP is not answered: %s\n", arp_error_.c_str());
+            arpError_ = error.what();
+            std::fprintf(stderr, "muxsim: ARP is not answered: %s\n", arpError_.c_str());
         }
     }
-    if (settings_.flood)
-        flood_ = std::make_unique<Flood>(*settings_.flood, Clock::now());
+    if (settings_.Flood)
+        flood_ = std::make_unique<Flood>(*settings_.Flood, Clock::now());
 }
 
 Simulator::~Simulator()
 {
-    if (signal_fd_ >= 0)
-        close(signal_fd_);
+    if (signalFd_ >= 0)
+        close(signalFd_);
 }
 
 double Simulator::Elapsed() const
@@ -115,18 +115,18 @@ void Simulator::AnnounceReady()
             devices.push_back(DeviceJson(device));
     }
     json hosts = json::array();
-    for (const HostConfig& host : settings_.hosts)
+    for (const HostConfig& host : settings_.Hosts)
         hosts.push_back(HostJson(host));
     log_.Write({{"t", Elapsed()},
                 {"event", "start"},
-                {"port", settings_.port},
+                {"port", settings_.Port},
                 {"devices", devices},
                 {"hosts", hosts},
                 {"transparent", socket_ && socket_->Transparent()},
-                {"arp", arp_ ? json(true) : json(arp_error_)},
+                {"arp", arp_ ? json(true) : json(arpError_)},
                 {"pid", getpid()}});
-    if (!settings_.ready_file.empty())
-        WriteFileAtomically(settings_.ready_file, "ready\n");
+    if (!settings_.ReadyFile.empty())
+        WriteFileAtomically(settings_.ReadyFile, "ready\n");
     std::printf("ready\n");
     std::fflush(stdout);
 }
@@ -137,7 +137,7 @@ int Simulator::PollTimeout() const
     if (flood_) {
         if (const auto flood_next = flood_->NextDue(Clock::now()))
             next = next ? std::min(*next, *flood_next) : *flood_next;
-        else if (!flood_reported_)
+        else if (!floodReported_)
             return 0;
     }
     if (!next)
@@ -150,7 +150,7 @@ int Simulator::Run()
 {
     AnnounceReady();
     for (;;) {
-        pollfd fds[4] = {{signal_fd_, POLLIN, 0},
+        pollfd fds[4] = {{signalFd_, POLLIN, 0},
                          {socket_ ? socket_->Descriptor() : -1, POLLIN, 0},
                          {flood_ ? flood_->Descriptor() : -1, POLLIN, 0},
                          {arp_ ? arp_->Descriptor() : -1, POLLIN, 0}};
@@ -164,7 +164,7 @@ int Simulator::Run()
                 int error = 0;
                 const auto datagram = socket_->Receive(error);
                 if (error != 0) {
-                    ++receive_errors_;
+                    ++receiveErrors_;
                     log_.Write(
                         {{"t", Elapsed()}, {"event", "error"}, {"operation", "recvmsg"}, {"error", ErrnoText(error)}});
                     continue;
@@ -179,7 +179,7 @@ int Simulator::Run()
                 int error = 0;
                 const auto frame = arp_->Receive(error);
                 if (error != 0) {
-                    ++receive_errors_;
+                    ++receiveErrors_;
                     log_.Write(
                         {{"t", Elapsed()}, {"event", "error"}, {"operation", "recvfrom"}, {"error", ErrnoText(error)}});
                     continue;
@@ -194,27 +194,27 @@ int Simulator::Run()
             if (fds[2].revents & POLLIN)
                 flood_->Drain();
             flood_->SendDue(Clock::now());
-            if (!flood_reported_ && flood_->Finished(Clock::now())) {
+            if (!floodReported_ && flood_->Finished(Clock::now())) {
                 ReportFlood();
                 if (!play_)
                     break;
             }
         }
     }
-    if (flood_ && !flood_reported_)
+    if (flood_ && !floodReported_)
         ReportFlood();
     log_.Write({{"t", Elapsed()},
                 {"event", "stop"},
                 {"received", received_},
-                {"replies_sent", replies_sent_},
-                {"send_errors", send_errors_},
-                {"receive_errors", receive_errors_},
+                {"replies_sent", repliesSent_},
+                {"send_errors", sendErrors_},
+                {"receive_errors", receiveErrors_},
                 {"replies_dropped", delayed_.Size()}});
     if (play_) {
         std::printf("muxsim: received %llu datagrams, sent %llu replies, %llu send errors, %zu delayed replies "
                     "dropped\n",
-                    static_cast<unsigned long long>(received_), static_cast<unsigned long long>(replies_sent_),
-                    static_cast<unsigned long long>(send_errors_), delayed_.Size());
+                    static_cast<unsigned long long>(received_), static_cast<unsigned long long>(repliesSent_),
+                    static_cast<unsigned long long>(sendErrors_), delayed_.Size());
     }
     std::fflush(stdout);
     return 0;
@@ -222,7 +222,7 @@ int Simulator::Run()
 
 void Simulator::ReportFlood()
 {
-    flood_reported_ = true;
+    floodReported_ = true;
     json summary = flood_->Summary(Clock::now());
     std::printf("flood: %s\n", summary.dump().c_str());
     std::fflush(stdout);
@@ -234,53 +234,53 @@ void Simulator::ReportFlood()
 void Simulator::HandleDatagram(const Datagram& datagram)
 {
     ++received_;
-    const Outcome outcome = play_->Take(datagram.payload, datagram.destination);
+    const Outcome outcome = play_->Take(datagram.Payload, datagram.Destination);
     const auto& devices = play_->Devices();
 
     json entry = {{"t", Elapsed()},
                   {"event", "received"},
-                  {"from", FormatEndpoint(datagram.sender)},
-                  {"to", datagram.destination ? json(FormatIPv4(*datagram.destination)) : json(nullptr)}};
-    PutPayload(entry, datagram.payload);
-    entry["command"] = CommandName(outcome.command);
+                  {"from", FormatEndpoint(datagram.Sender)},
+                  {"to", datagram.Destination ? json(FormatIPv4(*datagram.Destination)) : json(nullptr)}};
+    PutPayload(entry, datagram.Payload);
+    entry["command"] = CommandName(outcome.Command);
     json takers = json::array();
-    for (std::size_t index : outcome.takers)
-        takers.push_back(BytesToUtf8(devices[index].config.mac));
+    for (std::size_t index : outcome.Takers)
+        takers.push_back(BytesToUtf8(devices[index].Config.Mac));
     entry["device"] = takers.size() == 1 ? takers[0] : json(nullptr);
     entry["devices"] = takers;
 
     json replies = json::array();
-    for (const PlannedReply& reply : outcome.replies) {
-        const unsigned from = ParseIPv4(reply.from).value_or(0);
-        if (reply.delay_ms > 0) {
-            json planned = {{"device", BytesToUtf8(devices[reply.device].config.mac)},
-                            {"from", reply.from},
-                            {"to", FormatEndpoint(datagram.sender)},
-                            {"delay_ms", reply.delay_ms}};
-            PutPayload(planned, reply.payload);
+    for (const PlannedReply& reply : outcome.Replies) {
+        const unsigned from = ParseIPv4(reply.From).value_or(0);
+        if (reply.DelayMs > 0) {
+            json planned = {{"device", BytesToUtf8(devices[reply.Device].Config.Mac)},
+                            {"from", reply.From},
+                            {"to", FormatEndpoint(datagram.Sender)},
+                            {"delay_ms", reply.DelayMs}};
+            PutPayload(planned, reply.Payload);
             replies.push_back(std::move(planned));
-            delayed_.Push({Clock::now() + std::chrono::milliseconds(reply.delay_ms), 0, reply.device, from,
-                           datagram.sender, reply.payload});
+            delayed_.Push({Clock::now() + std::chrono::milliseconds(reply.DelayMs), 0, reply.Device, from,
+                           datagram.Sender, reply.Payload});
             continue;
         }
-        json sent = SendReply(reply.device, from, datagram.sender, reply.payload);
+        json sent = SendReply(reply.Device, from, datagram.Sender, reply.Payload);
         sent["delay_ms"] = 0;
         replies.push_back(std::move(sent));
     }
     entry["replies"] = std::move(replies);
     log_.Write(entry);
 
-    for (const StateChange& change : outcome.changes) {
+    for (const StateChange& change : outcome.Changes) {
         json line = {{"t", Elapsed()},
                      {"event", "state"},
-                     {"device", BytesToUtf8(devices[change.device].config.mac)},
-                     {"field", change.field}};
-        if (change.field == "selected" || change.field == "logged_in") {
-            line["old"] = change.old_value == "true";
-            line["new"] = change.new_value == "true";
+                     {"device", BytesToUtf8(devices[change.Device].Config.Mac)},
+                     {"field", change.Field}};
+        if (change.Field == "selected" || change.Field == "logged_in") {
+            line["old"] = change.OldValue == "true";
+            line["new"] = change.NewValue == "true";
         } else {
-            line["old"] = change.old_value;
-            line["new"] = change.new_value;
+            line["old"] = change.OldValue;
+            line["new"] = change.NewValue;
         }
         log_.Write(line);
     }
@@ -288,47 +288,47 @@ void Simulator::HandleDatagram(const Datagram& datagram)
 
 void Simulator::HandleArp(const ArpFrame& frame)
 {
-    const auto request = ParseArpRequest(frame.packet);
+    const auto request = ParseArpRequest(frame.Packet);
     if (!request)
         return;
     json answers = json::array();
     auto answer = [&](const std::string& mac_text, json holder) {
         const EthernetAddress mac = EthernetAddressOf(mac_text);
         holder["mac"] = FormatEthernetAddress(mac);
-        if (const int error = arp_->Send(frame.interface_index, request->sender_hardware, ArpReply(*request, mac));
+        if (const int error = arp_->Send(frame.InterfaceIndex, request->SenderHardware, ArpReply(*request, mac));
             error != 0) {
-            ++send_errors_;
+            ++sendErrors_;
             holder["error"] = "sendto: " + ErrnoText(error);
         }
         answers.push_back(std::move(holder));
     };
     for (const DeviceState& device : play_->Devices()) {
-        if (ParseIPv4(device.config.ip) == request->target_address)
-            answer(device.config.mac, {{"device", BytesToUtf8(device.config.mac)}});
+        if (ParseIPv4(device.Config.IP) == request->TargetAddress)
+            answer(device.Config.Mac, {{"device", BytesToUtf8(device.Config.Mac)}});
     }
-    for (const HostConfig& host : settings_.hosts) {
-        if (ParseIPv4(host.ip) == request->target_address)
-            answer(host.mac, {{"host", host.ip}});
+    for (const HostConfig& host : settings_.Hosts) {
+        if (ParseIPv4(host.IP) == request->TargetAddress)
+            answer(host.Mac, {{"host", host.IP}});
     }
     log_.Write({{"t", Elapsed()},
                 {"event", "arp"},
-                {"address", FormatIPv4(request->target_address)},
-                {"from", FormatEthernetAddress(request->sender_hardware)},
-                {"sender", FormatIPv4(request->sender_address)},
+                {"address", FormatIPv4(request->TargetAddress)},
+                {"from", FormatEthernetAddress(request->SenderHardware)},
+                {"sender", FormatIPv4(request->SenderAddress)},
                 {"answers", std::move(answers)}});
 }
 
 json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& to, const std::string& payload)
 {
-    json sent = {{"device", BytesToUtf8(play_->Devices()[device].config.mac)},
+    json sent = {{"device", BytesToUtf8(play_->Devices()[device].Config.Mac)},
                  {"from", FormatIPv4(from)},
                  {"to", FormatEndpoint(to)}};
     PutPayload(sent, payload);
     if (const int error = socket_->SendFrom(from, to, payload); error != 0) {
-        ++send_errors_;
+        ++sendErrors_;
         sent["error"] = "sendmsg: " + ErrnoText(error);
     } else {
-        ++replies_sent_;
+        ++repliesSent_;
     }
     return sent;
 }
@@ -336,7 +336,7 @@ json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& 
 void Simulator::SendDueReplies()
 {
     while (auto reply = delayed_.PopDue(Clock::now())) {
-        json line = SendReply(reply->device, reply->from, reply->to, reply->payload);
+        json line = SendReply(reply->Device, reply->From, reply->To, reply->Payload);
         line["t"] = Elapsed();
         line["event"] = "sent";
         log_.Write(line);

@@ -21,14 +21,14 @@
 namespace muxsim {
 
 struct SimulatorSettings {
-    std::vector<DeviceConfig> devices;
-    std::vector<HostConfig> hosts;
-    bool play_devices = false; // devices and hosts
-    unsigned short port = 65535;
-    std::string log_path;   // empty: no log
-    std::string ready_file; // empty: only "ready" on stdout
-    std::uint64_t seed = 1;
-    std::optional<FloodSettings> flood;
+    std::vector<DeviceConfig> Devices;
+    std::vector<HostConfig> Hosts;
+    bool PlayDevices = false; // devices and hosts
+    unsigned short Port = 65535;
+    std::string LogPath;   // empty: no log
+    std::string ReadyFile; // empty: only "ready" on stdout
+    std::uint64_t Seed = 1;
+    std::optional<FloodSettings> Flood;
 };
 
 class Simulator {
@@ -58,15 +58,15 @@ private:
     std::unique_ptr<UdpSocket> socket_;
     std::unique_ptr<DevicePlay> play_;
     std::unique_ptr<ArpSocket> arp_;
-    std::string arp_error_; // why ARP is not answered, when it is not
+    std::string arpError_; // why ARP is not answered, when it is not
     ReplyQueue delayed_;
     std::unique_ptr<Flood> flood_;
-    bool flood_reported_ = false;
-    int signal_fd_ = -1;
+    bool floodReported_ = false;
+    int signalFd_ = -1;
     std::uint64_t received_ = 0;
-    std::uint64_t replies_sent_ = 0;
-    std::uint64_t send_errors_ = 0;
-    std::uint64_t receive_errors_ = 0;
+    std::uint64_t repliesSent_ = 0;
+    std::uint64_t sendErrors_ = 0;
+    std::uint64_t receiveErrors_ = 0;
 };
 
 // Blocks SIGTERM and SIGINT (after restoring their default action, which a

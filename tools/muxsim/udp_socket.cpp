@@ -66,8 +66,8 @@ std::optional<Datagram> UdpSocket::Receive(int& error)
     iovec data{buffer_.data(), buffer_.size()};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
     msghdr message{};
-    message.msg_name = &datagram.sender;
-    message.msg_namelen = sizeof datagram.sender;
+    message.msg_name = &datagram.Sender;
+    message.msg_namelen = sizeof datagram.Sender;
     message.msg_iov = &data;
     message.msg_iovlen = 1;
     message.msg_control = control;
@@ -78,12 +78,12 @@ std::optional<Datagram> UdpSocket::Receive(int& error)
             error = errno;
         return std::nullopt;
     }
-    datagram.payload.assign(buffer_.data(), static_cast<std::size_t>(length));
+    datagram.Payload.assign(buffer_.data(), static_cast<std::size_t>(length));
     for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
         if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
             in_pktinfo info{};
             std::memcpy(&info, CMSG_DATA(header), sizeof info);
-            datagram.destination = info.ipi_addr.s_addr;
+            datagram.Destination = info.ipi_addr.s_addr;
         }
     }
     return datagram;

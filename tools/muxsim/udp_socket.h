@@ -16,9 +16,9 @@ struct SocketError : std::runtime_error {
 };
 
 struct Datagram {
-    std::string payload;
-    sockaddr_in sender{};
-    std::optional<unsigned> destination; // network order, from IP_PKTINFO
+    std::string Payload;
+    sockaddr_in Sender{};
+    std::optional<unsigned> Destination; // network order, from IP_PKTINFO
 };
 
 class UdpSocket {

@@ -55,7 +55,7 @@ void EndpointRouter::Detach(EndpointHandle endpoint)
 {
     endpoints_.erase(endpoint);
     for (auto it = timers_.begin(); it != timers_.end();) {
-        if (it->first.endpoint == endpoint) {
+        if (it->first.Endpoint == endpoint) {
             killTimer(it->second);
             timerOwners_.erase(it->second);
             it = timers_.erase(it);
@@ -156,7 +156,7 @@ void EndpointRouter::timerEvent(QTimerEvent* event)
     if (it == timerOwners_.end())
         return;
     TimerKey key = it->second;
-    Deliver(key.endpoint, {MsgTimer, key.id, 0});
+    Deliver(key.Endpoint, {MsgTimer, key.Id, 0});
 }
 
 } // namespace net

@@ -52,8 +52,8 @@ protected:
 
 private:
     struct TimerKey {
-        EndpointHandle endpoint;
-        uint32_t id;
+        EndpointHandle Endpoint;
+        uint32_t Id;
         auto operator<=>(const TimerKey&) const = default;
     };
 
