@@ -208,8 +208,8 @@ void TForm1::lbIPClick(QObject* /*sender*/)
         return; // no row selected: nothing to change
     const checks::JudgedSettings judged =
         checks::JudgeNewSettings(IP->IPString().toStdString(), Subnet->IPString().toStdString());
-    if (judged.refusal) {
-        messages_.ShowMessage(*judged.refusal);
+    if (judged.Refusal) {
+        messages_.ShowMessage(*judged.Refusal);
         return;
     }
     const protocol::DeviceRow device = *selected;
@@ -219,7 +219,7 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});
     SetOperationControlsEnabled(false);
     setCursor(Qt::WaitCursor); // the refresh after it sets the arrow back
-    const std::optional<std::string> conflict = ConflictOf(device, judged.address);
+    const std::optional<std::string> conflict = ConflictOf(device, judged.Address);
     if (conflict || Stopped()) {
         changing_ = false;
         setCursor(Qt::ArrowCursor);
@@ -228,8 +228,8 @@ void TForm1::lbIPClick(QObject* /*sender*/)
             messages_.ShowMessage(*conflict);
         return;
     }
-    const std::string change = JournalBegin(device, judged.address, judged.mask);
-    const protocol::ChangeOutcome outcome = session_.Change(device, judged.address, judged.mask);
+    const std::string change = JournalBegin(device, judged.Address, judged.Mask);
+    const protocol::ChangeOutcome outcome = session_.Change(device, judged.Address, judged.Mask);
     if (!Stopped())
         ReportOutcome(device, outcome);
     if (outcome.Ok() && !Stopped())
@@ -238,7 +238,7 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     if (Stopped())
         return;
     FormCreate(bZmienIP);
-    JournalEnd(change, device, outcome, judged.address, judged.mask);
+    JournalEnd(change, device, outcome, judged.Address, judged.Mask);
 }
 
 std::optional<std::string> TForm1::ConflictOf(const protocol::DeviceRow& device, const std::string& newAddress)

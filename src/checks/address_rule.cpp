@@ -6,7 +6,7 @@
 bool IsAcceptableDeviceAddress(const std::string& text)
 {
     const std::optional<checks::DottedAddress> parsed = checks::ParseDottedAddress(text);
-    return parsed && IsAcceptableDeviceAddressValue(parsed->value);
+    return parsed && IsAcceptableDeviceAddressValue(parsed->Value);
 }
 
 bool IsAcceptableDeviceAddressValue(uint32_t host)

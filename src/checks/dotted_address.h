@@ -13,8 +13,8 @@
 namespace checks {
 
 struct DottedAddress {
-    uint32_t value = 0; // host order: 192.168.1.50 is 0xC0A80132
-    std::string text;   // canonical: no leading zeros
+    uint32_t Value = 0; // host order: 192.168.1.50 is 0xC0A80132
+    std::string Text;   // canonical: no leading zeros
 };
 
 // Nothing for any other text: hexadecimal, fewer or more parts, an empty

@@ -6,7 +6,7 @@
 bool IsAcceptableSubnetMask(const std::string& text)
 {
     const std::optional<checks::DottedAddress> mask = checks::ParseDottedAddress(text);
-    return mask && IsAcceptableSubnetMaskValue(mask->value);
+    return mask && IsAcceptableSubnetMaskValue(mask->Value);
 }
 
 bool IsAcceptableSubnetMaskValue(uint32_t mask)

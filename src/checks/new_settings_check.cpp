@@ -11,34 +11,34 @@ JudgedSettings JudgeNewSettings(std::string_view address, std::string_view mask)
 {
     JudgedSettings judged;
     const std::optional<DottedAddress> parsedAddress = ParseDottedAddress(address);
-    if (!parsedAddress || !IsAcceptableDeviceAddressValue(parsedAddress->value)) {
-        judged.refusal = kAddressRefused;
+    if (!parsedAddress || !IsAcceptableDeviceAddressValue(parsedAddress->Value)) {
+        judged.Refusal = kAddressRefused;
         return judged;
     }
     const std::optional<DottedAddress> parsedMask = ParseDottedAddress(mask);
-    if (!parsedMask || !IsAcceptableSubnetMaskValue(parsedMask->value)) {
-        judged.refusal = kMaskRefused;
+    if (!parsedMask || !IsAcceptableSubnetMaskValue(parsedMask->Value)) {
+        judged.Refusal = kMaskRefused;
         return judged;
     }
-    const uint32_t hostBits = ~parsedMask->value;
+    const uint32_t hostBits = ~parsedMask->Value;
     if (hostBits > 1) {
-        if ((parsedAddress->value & hostBits) == 0)
-            judged.refusal = kNetworkAddressRefused;
-        else if ((parsedAddress->value & hostBits) == hostBits)
-            judged.refusal = kBroadcastAddressRefused;
-        if (judged.refusal)
+        if ((parsedAddress->Value & hostBits) == 0)
+            judged.Refusal = kNetworkAddressRefused;
+        else if ((parsedAddress->Value & hostBits) == hostBits)
+            judged.Refusal = kBroadcastAddressRefused;
+        if (judged.Refusal)
             return judged;
     }
-    judged.address = parsedAddress->text;
-    judged.mask = parsedMask->text;
-    judged.addressValue = parsedAddress->value;
-    judged.maskValue = parsedMask->value;
+    judged.Address = parsedAddress->Text;
+    judged.Mask = parsedMask->Text;
+    judged.AddressValue = parsedAddress->Value;
+    judged.MaskValue = parsedMask->Value;
     return judged;
 }
 
 std::optional<std::string> RefusalOfNewSettings(const std::string& address, const std::string& mask)
 {
-    return JudgeNewSettings(address, mask).refusal;
+    return JudgeNewSettings(address, mask).Refusal;
 }
 
 } // namespace checks

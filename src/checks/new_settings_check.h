@@ -16,11 +16,11 @@ inline constexpr const char* kBroadcastAddressRefused =
 
 // A new address and mask as judged, in their canonical texts.
 struct JudgedSettings {
-    std::optional<std::string> refusal; // the operator's text; set: nothing may be sent
-    std::string address;                // canonical text, when there is no refusal
-    std::string mask;                   // canonical text, when there is no refusal
-    uint32_t addressValue = 0;          // host order
-    uint32_t maskValue = 0;             // host order
+    std::optional<std::string> Refusal; // the operator's text; set: nothing may be sent
+    std::string Address;                // canonical text, when there is no refusal
+    std::string Mask;                   // canonical text, when there is no refusal
+    uint32_t AddressValue = 0;          // host order
+    uint32_t MaskValue = 0;             // host order
 };
 
 // Judges a new address and subnet mask for a device as "Ustaw" does: the

@@ -145,7 +145,7 @@ std::optional<std::string> MaskText(const std::string& maskField, const std::opt
             return std::nullopt;
         }
     } else if (const auto dotted = checks::ParseDottedAddress(maskField)) {
-        mask = dotted->value;
+        mask = dotted->Value;
     } else {
         return maskField; // refused by the mask rule with its own text
     }
@@ -216,11 +216,11 @@ void PlanReader::Read(const CsvRecord& record, const Layout& layout)
         errors.push_back(LineError(number, checks::kAddressRefused));
     }
     if (parsedAddress)
-        if (const auto [at, added] = lineOfAddress_.emplace(parsedAddress->text, number); !added)
+        if (const auto [at, added] = lineOfAddress_.emplace(parsedAddress->Text, number); !added)
             errors.push_back(
-                LineError(number, "adres " + parsedAddress->text + " już w wierszu " + std::to_string(at->second)));
+                LineError(number, "adres " + parsedAddress->Text + " już w wierszu " + std::to_string(at->second)));
     if (errors.size() == errorsBefore)
-        plan_.Lines.push_back(PlanLine{number, *mac, parsedAddress->text, *mask});
+        plan_.Lines.push_back(PlanLine{number, *mac, parsedAddress->Text, *mask});
 }
 
 Plan PlanReader::Finish(const std::vector<std::string>& readingErrors) &&

@@ -85,11 +85,11 @@ int RunSet(const Options& options)
     const std::optional<std::string> mac = checks::CanonicalMac(macText);
     const checks::JudgedSettings judged =
         checks::JudgeNewSettings(options.Arguments.at(1).toStdString(), options.Arguments.at(2).toStdString());
-    if (!mac || judged.refusal) {
-        Print(stderr, "muxconfig: " + judged.refusal.value_or("niewłaściwy adres MAC: " + ShownText(macText)) + "\n");
+    if (!mac || judged.Refusal) {
+        Print(stderr, "muxconfig: " + judged.Refusal.value_or("niewłaściwy adres MAC: " + ShownText(macText)) + "\n");
         return kExitUsage;
     }
-    return RunPlan({PlanLine{0, *mac, judged.address, judged.mask}}, options); // canonical texts from here on
+    return RunPlan({PlanLine{0, *mac, judged.Address, judged.Mask}}, options); // canonical texts from here on
 }
 
 int RunApply(const Options& options)

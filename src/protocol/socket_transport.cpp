@@ -126,7 +126,7 @@ void SocketTransport::OnError(net::ASocket& socket)
 {
     // An oversized datagram that arrived is no failure of this program (any
     // host can send one): it is dropped and the work goes on.
-    if (socket.ErrorCode() == net::WSAEMSGSIZE && socket.ErrorMessage() == net::PacketTruncatedMessage)
+    if (socket.ErrorCode() == net::WSAEMSGSIZE && socket.ErrorMessage() == net::kPacketTruncatedMessage)
         return;
     if (sendingThroughInterface_ && socket.ErrorCode() == net::WSAENETDOWN) {
         interfaceLostInSend_ = true;

@@ -22,9 +22,9 @@ TEST(DottedAddress, ReadsFourDecimalPartsIntoTheCanonicalText)
     for (const auto& row : rows) {
         const auto parsed = checks::ParseDottedAddress(row.text);
         ASSERT_TRUE(parsed) << row.text;
-        EXPECT_EQ(parsed->value, row.value) << row.text;
-        EXPECT_EQ(parsed->text, row.canonical) << row.text;
-        EXPECT_EQ(checks::ParseDottedAddress(parsed->text)->text, parsed->text);
+        EXPECT_EQ(parsed->Value, row.value) << row.text;
+        EXPECT_EQ(parsed->Text, row.canonical) << row.text;
+        EXPECT_EQ(checks::ParseDottedAddress(parsed->Text)->Text, parsed->Text);
     }
 }
 
@@ -99,11 +99,11 @@ TEST(NewSettings, PassesWithCanonicalTexts)
     };
     for (const auto& row : rows) {
         const checks::JudgedSettings judged = checks::JudgeNewSettings(row.address, row.mask);
-        EXPECT_FALSE(judged.refusal) << row.address << ": " << judged.refusal.value_or("");
-        EXPECT_EQ(judged.address, row.canonicalAddress);
-        EXPECT_EQ(judged.mask, row.canonicalMask);
-        EXPECT_EQ(checks::DottedText(judged.addressValue), row.canonicalAddress);
-        EXPECT_EQ(checks::DottedText(judged.maskValue), row.canonicalMask);
+        EXPECT_FALSE(judged.Refusal) << row.address << ": " << judged.Refusal.value_or("");
+        EXPECT_EQ(judged.Address, row.canonicalAddress);
+        EXPECT_EQ(judged.Mask, row.canonicalMask);
+        EXPECT_EQ(checks::DottedText(judged.AddressValue), row.canonicalAddress);
+        EXPECT_EQ(checks::DottedText(judged.MaskValue), row.canonicalMask);
     }
 }
 

@@ -82,7 +82,7 @@ void CheckResolvePort(const std::string& text, uint8_t protocol)
     } else if (IsDigits(text)) {
         expectedPort = LowSixteenBits(text);
     } else {
-        const std::string protocolName = protocol == net::ProtocolUdp ? "udp" : "tcp";
+        const std::string protocolName = protocol == net::kProtocolUdp ? "udp" : "tcp";
         const auto found = Services().find({text, protocolName});
         // A text with a NUL in it names no service.
         if (found != Services().end() && text.find('\0') == std::string::npos)

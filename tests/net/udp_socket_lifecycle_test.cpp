@@ -114,15 +114,15 @@ TEST_F(Lifecycle, AfterTerminateSendsReportTheClosedHandle)
 
 TEST_F(Lifecycle, OnlyUdpIsAllowed)
 {
-    EXPECT_NO_THROW(socket.SetProtocol(net::ProtocolUdp));
+    EXPECT_NO_THROW(socket.SetProtocol(net::kProtocolUdp));
     try {
-        socket.SetProtocol(net::ProtocolTcp);
+        socket.SetProtocol(net::kProtocolTcp);
         FAIL() << "no error";
     } catch (const net::EWinSock& error) {
         EXPECT_STREQ(error.what(), "AUDPSocket.SetProtocol: Only UDP allowed here");
     }
     EXPECT_EQ(socket.ErrorCode(), 20004);
-    EXPECT_EQ(socket.Protocol(), net::ProtocolUdp);
+    EXPECT_EQ(socket.Protocol(), net::kProtocolUdp);
 }
 
 TEST_F(Lifecycle, StoredBoundBindsWhenLoaded)
@@ -167,18 +167,19 @@ TEST(IsIPAddress, DottedTextOnly)
 
 TEST(ResolvePort, DigitsNamesAndEmpty)
 {
-    EXPECT_EQ(net::ResolvePort("", net::ProtocolUdp).port, 0);
-    EXPECT_EQ(net::ResolvePort("65535", net::ProtocolUdp).port, 65535);
-    EXPECT_EQ(net::ResolvePort("65537", net::ProtocolUdp).port, 1);                    // low 16 bits
-    EXPECT_EQ(net::ResolvePort("99999999999999999999", net::ProtocolUdp).port, 65535); // 99999999999999999999 mod 65536
-    net::ResolvedPort unknown = net::ResolvePort("no-such-service", net::ProtocolUdp);
+    EXPECT_EQ(net::ResolvePort("", net::kProtocolUdp).port, 0);
+    EXPECT_EQ(net::ResolvePort("65535", net::kProtocolUdp).port, 65535);
+    EXPECT_EQ(net::ResolvePort("65537", net::kProtocolUdp).port, 1); // low 16 bits
+    EXPECT_EQ(net::ResolvePort("99999999999999999999", net::kProtocolUdp).port,
+              65535); // 99999999999999999999 mod 65536
+    net::ResolvedPort unknown = net::ResolvePort("no-such-service", net::kProtocolUdp);
     EXPECT_EQ(unknown.errorCode, 11004);
     EXPECT_EQ(unknown.port, 0);
-    net::ResolvedPort negative = net::ResolvePort("-5", net::ProtocolUdp);
+    net::ResolvedPort negative = net::ResolvePort("-5", net::kProtocolUdp);
     EXPECT_NE(negative.errorCode, 0);
     // A known name followed by a NUL and more is not that name.
-    ASSERT_NE(net::ResolvePort("domain", net::ProtocolUdp).port, 0);
-    net::ResolvedPort cut = net::ResolvePort(std::string("domain\0x", 8), net::ProtocolUdp);
+    ASSERT_NE(net::ResolvePort("domain", net::kProtocolUdp).port, 0);
+    net::ResolvedPort cut = net::ResolvePort(std::string("domain\0x", 8), net::kProtocolUdp);
     EXPECT_EQ(cut.errorCode, 11004);
     EXPECT_EQ(cut.port, 0);
     net::HostResolution host = net::LookupHostName(std::string("localhost\0x", 11));

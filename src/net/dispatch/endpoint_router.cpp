@@ -138,7 +138,7 @@ bool EndpointRouter::event(QEvent* event)
         if (!watches_ || !watches_->IsCurrent(fd, posted.watchGeneration))
             return true; // the descriptor was closed or re-bound meanwhile
         Deliver(posted.endpoint, n);
-        if (n.lParam & SocketEventRead)
+        if (n.lParam & kSocketEventRead)
             watches_->ReadDelivered(fd, posted.watchGeneration);
         return true;
     }
@@ -156,7 +156,7 @@ void EndpointRouter::timerEvent(QTimerEvent* event)
     if (it == timerOwners_.end())
         return;
     TimerKey key = it->second;
-    Deliver(key.Endpoint, {MsgTimer, key.Id, 0});
+    Deliver(key.Endpoint, {kMsgTimer, key.Id, 0});
 }
 
 } // namespace net

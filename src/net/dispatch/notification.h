@@ -10,15 +10,15 @@ namespace net {
 // Identifies one dispatch endpoint; 0 = none. Never reused within a run.
 using EndpointHandle = std::uint64_t;
 
-inline constexpr uint32_t MsgTimer = 275;           // wParam: timer id
-inline constexpr uint32_t MsgHostLookupDone = 1574; // wParam: request, lParam high: error
-inline constexpr uint32_t MsgAddressLookupDone = 1575;
-inline constexpr uint32_t MsgSocketEvent = 1024 + 552; // wParam: fd, lParam low: event bits
+inline constexpr uint32_t kMsgTimer = 275;           // wParam: timer id
+inline constexpr uint32_t kMsgHostLookupDone = 1574; // wParam: request, lParam high: error
+inline constexpr uint32_t kMsgAddressLookupDone = 1575;
+inline constexpr uint32_t kMsgSocketEvent = 1024 + 552; // wParam: fd, lParam low: event bits
 
-inline constexpr uint32_t SocketEventRead = 1;
-inline constexpr uint32_t SocketEventWrite = 2;
+inline constexpr uint32_t kSocketEventRead = 1;
+inline constexpr uint32_t kSocketEventWrite = 2;
 
-inline constexpr uint32_t TimerId = 1;
+inline constexpr uint32_t kTimerId = 1;
 
 struct Notification {
     uint32_t message = 0;

@@ -27,20 +27,20 @@ void ReadinessWatches::Watch(EndpointHandle endpoint, int fd, uint32_t events)
     watch->endpoint = endpoint;
     watch->generation = ++lastGeneration_;
     uint64_t generation = watch->generation;
-    if (events & SocketEventRead) {
+    if (events & kSocketEventRead) {
         watch->read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         QObject::connect(watch->read.get(), &QSocketNotifier::activated, watch->read.get(),
                          [this, fd, generation] { OnReadable(fd, generation); });
     }
-    if (events & SocketEventWrite) {
+    if (events & kSocketEventWrite) {
         watch->write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
         watch->write->setEnabled(false);
         QObject::connect(watch->write.get(), &QSocketNotifier::activated, watch->write.get(),
                          [this, fd, generation] { OnWritable(fd, generation); });
     }
     watches_[fd] = std::move(watch);
-    if (events & SocketEventWrite)
-        router_.Post(endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventWrite}, generation);
+    if (events & kSocketEventWrite)
+        router_.Post(endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventWrite}, generation);
 }
 
 void ReadinessWatches::Unwatch(int fd) { watches_.erase(fd); }
@@ -77,7 +77,7 @@ void ReadinessWatches::PostRead(int fd)
     auto it = watches_.find(fd);
     if (it == watches_.end())
         return;
-    router_.Post(it->second->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead},
+    router_.Post(it->second->endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventRead},
                  it->second->generation);
 }
 
@@ -111,7 +111,7 @@ void ReadinessWatches::OnReadable(int fd, uint64_t generation)
     watch->read->setEnabled(false);
     watch->readPending = true;
     watch->readSincePosted = false;
-    router_.Post(watch->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventRead}, generation);
+    router_.Post(watch->endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventRead}, generation);
 }
 
 void ReadinessWatches::OnWritable(int fd, uint64_t generation)
@@ -120,7 +120,7 @@ void ReadinessWatches::OnWritable(int fd, uint64_t generation)
     if (!watch)
         return;
     watch->write->setEnabled(false);
-    router_.Post(watch->endpoint, {MsgSocketEvent, static_cast<uint32_t>(fd), SocketEventWrite}, generation);
+    router_.Post(watch->endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventWrite}, generation);
 }
 
 } // namespace net

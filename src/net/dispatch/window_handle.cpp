@@ -86,13 +86,13 @@ bool TTimerHandle::StartTimer()
 {
     if (interval_ <= 0)
         return false;
-    return SocketLayer::instance().Router().StartTimer(GetWindowHandle(), TimerId, interval_);
+    return SocketLayer::instance().Router().StartTimer(GetWindowHandle(), kTimerId, interval_);
 }
 
 void TTimerHandle::StopTimer()
 {
     if (WindowHandle() != 0 && SocketLayer::exists())
-        SocketLayer::instance().Router().StopTimer(WindowHandle(), TimerId);
+        SocketLayer::instance().Router().StopTimer(WindowHandle(), kTimerId);
 }
 
 void TTimerHandle::SetTimerActive(bool value)
@@ -126,7 +126,7 @@ void TTimerHandle::TriggerTimer()
 
 int32_t TTimerHandle::MessageProc(uint32_t message, uint32_t wParam, uint32_t lParam)
 {
-    if (message == MsgTimer) {
+    if (message == kMsgTimer) {
         TrapErrors([this] { TriggerTimer(); });
         return 0;
     }

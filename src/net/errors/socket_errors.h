@@ -30,13 +30,13 @@ inline constexpr int32_t WSANO_RECOVERY = 11003;
 inline constexpr int32_t WSANO_DATA = 11004;
 
 // The layer's own numbers.
-inline constexpr int32_t SocketErrorNotClosed = 20001;
-inline constexpr int32_t SocketErrorHandleNotSet = 20003;
-inline constexpr int32_t SocketErrorProtocolNotSet = 20004;
+inline constexpr int32_t kSocketErrorNotClosed = 20001;
+inline constexpr int32_t kSocketErrorHandleNotSet = 20003;
+inline constexpr int32_t kSocketErrorProtocolNotSet = 20004;
 
 // The stored message of a received datagram longer than the packet size
 // (code WSAEMSGSIZE); a send never stores it.
-inline constexpr const char* PacketTruncatedMessage = "Packet truncated: Buffer too small";
+inline constexpr const char* kPacketTruncatedMessage = "Packet truncated: Buffer too small";
 
 // Texts of the platform's socket errors; 0 gives the empty string.
 std::string WinSockErrorText(int32_t code);

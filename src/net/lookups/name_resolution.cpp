@@ -100,7 +100,7 @@ ResolvedPort ResolvePort(const std::string& text, uint8_t protocol)
     servent entry{};
     servent* found = nullptr;
     char buffer[4096];
-    const char* proto = protocol == ProtocolUdp ? "udp" : "tcp";
+    const char* proto = protocol == kProtocolUdp ? "udp" : "tcp";
     if (getservbyname_r(text.c_str(), proto, &entry, buffer, sizeof buffer, &found) != 0 || !found) {
         // WinSock answers an unknown service with "valid name, no data".
         result.errorCode = WSANO_DATA;

@@ -12,8 +12,8 @@ namespace net {
 
 using TInAddrArray = std::vector<in_addr>;
 
-inline constexpr uint8_t ProtocolTcp = 0;
-inline constexpr uint8_t ProtocolUdp = 1;
+inline constexpr uint8_t kProtocolTcp = 0;
+inline constexpr uint8_t kProtocolUdp = 1;
 
 // True when the text is a dotted IPv4 address (leading blanks allowed,
 // exactly three dots). On false the address is all ones.

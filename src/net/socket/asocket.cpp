@@ -88,8 +88,8 @@ void ASocket::RaiseLastError(const std::string& text) { RaiseLastError(text, Win
 
 void ASocket::CheckClosed(const std::string& operation)
 {
-    if (socketState_ != SocketClosed)
-        RaiseError("Operation only allowed on closed socket: " + operation, SocketErrorNotClosed);
+    if (socketState_ != kSocketClosed)
+        RaiseError("Operation only allowed on closed socket: " + operation, kSocketErrorNotClosed);
 }
 
 bool ASocket::IsConnected() const { return socketState_ == 4 || socketState_ == 5; }
@@ -108,7 +108,7 @@ void ASocket::Terminate()
 
 void ASocket::Close()
 {
-    socketState_ = SocketClosed;
+    socketState_ = kSocketClosed;
     pendingLookups_.clear(); // cancels their workers
     CloseHandle();
 }
@@ -130,7 +130,7 @@ void ASocket::InitWithHandle(int handle)
     if (handle == handle_)
         return;
     if (socketState_ >= 4 && socketState_ <= 6)
-        RaiseError("Socket handle can not be set on open socket", SocketErrorHandleNotSet);
+        RaiseError("Socket handle can not be set on open socket", kSocketErrorHandleNotSet);
     CloseHandle();
     handle_ = handle;
 }
@@ -139,7 +139,7 @@ void ASocket::InitWithProtocol(uint8_t protocol) { SetProtocol(protocol); }
 
 int32_t ASocket::MessageProc(uint32_t message, uint32_t wParam, uint32_t lParam)
 {
-    if (message == MsgSocketEvent && handle_ != -1 && wParam == static_cast<uint32_t>(handle_)) {
+    if (message == kMsgSocketEvent && handle_ != -1 && wParam == static_cast<uint32_t>(handle_)) {
         HandleSocketEvent(lParam & 0xFFFF, lParam >> 16);
         return 0;
     }

@@ -17,7 +17,7 @@ namespace net {
 using TSocketHostLookupArray = std::vector<std::unique_ptr<TSocketHostLookup>>;
 
 // SocketState values: 0 closed; 4 and 5 connected; 4 to 6 open.
-inline constexpr uint8_t SocketClosed = 0;
+inline constexpr uint8_t kSocketClosed = 0;
 
 class ASocket : public TTimerHandle {
 public:
@@ -80,7 +80,7 @@ protected:
 
 private:
     uint8_t protocol_ = 0;
-    uint8_t socketState_ = SocketClosed;
+    uint8_t socketState_ = kSocketClosed;
     int handle_ = -1;
     int32_t errorCode_ = 0;
     std::string errorMessage_;

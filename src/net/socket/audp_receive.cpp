@@ -69,7 +69,7 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
         arrivalInterface = ArrivalInterfaceOf(message);
         if (message.msg_flags & MSG_TRUNC) {
             received = std::max(size, 0);
-            SetError(WSAEMSGSIZE, PacketTruncatedMessage);
+            SetError(WSAEMSGSIZE, kPacketTruncatedMessage);
             return true;
         }
         received = static_cast<int32_t>(count);

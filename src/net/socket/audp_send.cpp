@@ -151,7 +151,7 @@ void AUDPSocket::BroadcastPacket(uint16_t portNum, const std::string& data)
 void AUDPSocket::BroadcastPacket(const std::string& port, const std::string& data)
 {
     EnsureBound();
-    ResolvedPort resolved = ResolvePort(port, ProtocolUdp);
+    ResolvedPort resolved = ResolvePort(port, kProtocolUdp);
     if (resolved.errorCode != 0)
         RaiseLastError("Error resolving port", resolved.errorCode);
     SendPacketTo(AllOnes(), resolved.port, data);
@@ -166,7 +166,7 @@ void AUDPSocket::BroadcastPacketThrough(uint32_t interfaceIndex, uint16_t portNu
 void AUDPSocket::BroadcastPacketThrough(uint32_t interfaceIndex, const std::string& port, const std::string& data)
 {
     EnsureBound();
-    ResolvedPort resolved = ResolvePort(port, ProtocolUdp);
+    ResolvedPort resolved = ResolvePort(port, kProtocolUdp);
     if (resolved.errorCode != 0)
         RaiseLastError("Error resolving port", resolved.errorCode);
     SendPacketVia(AllOnes(), resolved.port, data, interfaceIndex);
@@ -223,7 +223,7 @@ void AUDPSocket::HostResolved(int32_t errorCode, const std::string& host, in_add
     std::exception_ptr firstError;
     while (TUDPSendBufferItem* found = FirstAwaiting(host)) {
         std::unique_ptr<TUDPSendBufferItem> item = MutableSendBuffer().Unlink(found);
-        ResolvedPort port = ResolvePort(item->Port, ProtocolUdp);
+        ResolvedPort port = ResolvePort(item->Port, kProtocolUdp);
         try {
             if (errorCode != 0)
                 FireSendFailed(errorCode, in_addr{}, port.port, host, item->Port, item->Value);

@@ -16,7 +16,7 @@ namespace net {
 
 AUDPSocket::AUDPSocket(QObject* owner) : ASocketExSendBuffer(owner)
 {
-    ASocket::SetProtocol(ProtocolUdp);
+    ASocket::SetProtocol(kProtocolUdp);
     SetUseSendBuffer(true);
 }
 
@@ -46,8 +46,8 @@ void AUDPSocket::SetBound(bool value)
 
 void AUDPSocket::SetProtocol(uint8_t protocol)
 {
-    if (protocol != ProtocolUdp)
-        RaiseError("AUDPSocket.SetProtocol: Only UDP allowed here", SocketErrorProtocolNotSet);
+    if (protocol != kProtocolUdp)
+        RaiseError("AUDPSocket.SetProtocol: Only UDP allowed here", kSocketErrorProtocolNotSet);
 }
 
 void AUDPSocket::SetLocalHost(const std::string& host)
@@ -101,7 +101,7 @@ void AUDPSocket::Bind()
             address.sin_port = htons(port.port);
     }
     if (SocketHandle() == -1) {
-        int type = Protocol() == ProtocolUdp ? SOCK_DGRAM : SOCK_STREAM;
+        int type = Protocol() == kProtocolUdp ? SOCK_DGRAM : SOCK_STREAM;
         int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
         if (fd < 0)
             RaiseLastError("Socket allocation failed");
@@ -134,12 +134,12 @@ void AUDPSocket::ApplyPacketInfoOption()
         RaiseLastError("Socket packet info option not set");
 }
 
-uint32_t AUDPSocket::GetAsyncEvents() const { return SocketEventRead | SocketEventWrite; }
+uint32_t AUDPSocket::GetAsyncEvents() const { return kSocketEventRead | kSocketEventWrite; }
 
 void AUDPSocket::HandleSocketEvent(uint32_t events, uint32_t error)
 {
     auto alive = LifeToken();
-    if (events & SocketEventRead)
+    if (events & kSocketEventRead)
         HandleReadEvent();
     if (!alive.expired())
         ASocketExSendBuffer::HandleSocketEvent(events, error);

@@ -58,7 +58,7 @@ void ASocketExSendBuffer::TriggerTimer()
 
 void ASocketExSendBuffer::HandleSocketEvent(uint32_t events, uint32_t)
 {
-    if (events & SocketEventWrite)
+    if (events & kSocketEventWrite)
         HandleWriteReady();
 }
 
