@@ -49,21 +49,35 @@ void DeviceSession::ListDevices()
                 nowLower.ReadOk = false;
         }
     }
-    std::vector<NumerIP> sorted;
-    sorted.reserve(static_cast<std::size_t>(lastUsed));
-    for (int k = 1; k <= lastUsed; ++k)
-        sorted.push_back(std::move(devices_[slotAt[k]]));
-    for (int k = 1; k <= lastUsed; ++k)
-        devices_[k] = std::move(sorted[static_cast<std::size_t>(k - 1)]);
+    // Position k takes the slot that was at slotAt[k]: each cycle of the
+    // permutation rotates once, without a second table.
+    std::array<bool, DeviceTable::kSlots + 1> placed{};
+    for (int start = 1; start <= lastUsed; ++start) {
+        if (placed[start] || slotAt[start] == start)
+            continue;
+        NumerIP first = std::move(devices_[start]);
+        for (int k = start;; k = slotAt[k]) {
+            placed[k] = true;
+            if (slotAt[k] == start) {
+                devices_[k] = std::move(first);
+                break;
+            }
+            devices_[k] = std::move(devices_[slotAt[k]]);
+        }
+    }
 }
 
 std::vector<DeviceRow> DeviceSession::Rows() const
 {
     std::map<std::string, int> holders;
+    std::size_t listed = 0;
     for (int number = 1; number <= DeviceTable::kSlots; ++number)
-        if (!devices_[number].Address.empty())
+        if (!devices_[number].Address.empty()) {
             ++holders[devices_[number].Address];
+            ++listed;
+        }
     std::vector<DeviceRow> rows;
+    rows.reserve(listed);
     for (int number = 1; number <= DeviceTable::kSlots; ++number)
         if (!devices_[number].Address.empty()) {
             rows.push_back(RowOfSlot(number));
