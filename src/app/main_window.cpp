@@ -298,7 +298,7 @@ void TForm1::JournalEnd(const std::string& change, const protocol::DeviceRow& de
         }
     }
     if (!addressUnchecked_.empty())
-        detail += (detail.empty() ? "" : "; ") + addressUnchecked_;
+        detail.append(detail.empty() ? "" : "; ").append(addressUnchecked_);
     journal_.End(change, result, detail);
 }
 

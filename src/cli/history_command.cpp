@@ -80,12 +80,12 @@ std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Fo
     case Format::Csv: {
         std::string text;
         for (const std::string& key : kKeys)
-            text += (text.empty() ? "" : ",") + key;
+            text.append(text.empty() ? "" : ",").append(key);
         text += '\n';
         for (const journal::JournalChange& change : changes) {
             std::string line;
             for (const std::string& field : Fields(change))
-                line += (line.empty() ? "" : ",") + CsvField(field);
+                line.append(line.empty() ? "" : ",").append(CsvField(field));
             text += line + '\n';
         }
         return text;
