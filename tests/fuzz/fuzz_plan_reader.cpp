@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                    "MAC " + line.Mac + ", " + where);
         const auto address = checks::ParseDottedAddress(line.Address);
         const auto mask = checks::ParseDottedAddress(line.Mask);
-        FUZZ_CHECK(address && address->text == line.Address, "address " + Escaped(line.Address) + ", " + where);
-        FUZZ_CHECK(mask && mask->text == line.Mask, "mask " + Escaped(line.Mask) + ", " + where);
+        FUZZ_CHECK(address && address->Text == line.Address, "address " + Escaped(line.Address) + ", " + where);
+        FUZZ_CHECK(mask && mask->Text == line.Mask, "mask " + Escaped(line.Mask) + ", " + where);
         FUZZ_CHECK(!checks::RefusalOfNewSettings(line.Address, line.Mask), "refused settings accepted, " + where);
         FUZZ_CHECK(macs.insert(line.Mac).second, "MAC " + line.Mac + " twice, " + where);
         FUZZ_CHECK(addresses.insert(line.Address).second, "address " + line.Address + " twice, " + where);

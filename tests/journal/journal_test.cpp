@@ -7,10 +7,10 @@
 #include "journal/undo_plan.h"
 #include "journal/workstation.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sys/stat.h>
 
 namespace {
@@ -67,7 +67,9 @@ TEST_F(JournalTest, PairsBeginAndEndAndKeepsAnUnfinishedChange)
     EXPECT_EQ(record.Run, journal::RunId());
     EXPECT_EQ(record.User, journal::UserName());
     EXPECT_EQ(record.Host, journal::HostName());
-    EXPECT_TRUE(std::regex_match(record.Time, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$)")
+                    .match(QString::fromStdString(record.Time))
+                    .hasMatch())
         << record.Time;
     ASSERT_TRUE(contents.Changes[0].End.has_value());
     EXPECT_EQ(contents.Changes[0].End->Outcome, "verified");
