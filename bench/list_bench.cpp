@@ -8,6 +8,7 @@
 //   list_bench [--devices 10,50,255]
 #include "command_line.h"
 #include "lan_program.h"
+#include "simulated_fleet.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -17,7 +18,6 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -34,17 +34,8 @@ struct Listing {
 Listing MeasureList(int count, bool quick)
 {
     QTemporaryDir directory;
-    nlohmann::json devices = nlohmann::json::array();
-    for (int i = 0; i < count; ++i) {
-        char mac[32];
-        std::snprintf(mac, sizeof mac, "00:20:4A:00:%02X:%02X", i / 256, i % 256);
-        devices.push_back({{"ip", "10.0." + std::to_string(i / 200) + "." + std::to_string(10 + i % 200)},
-                           {"mac", mac},
-                           {"mask", "255.0.0.0"}});
-    }
-    const QString config = directory.filePath(QStringLiteral("devices.json"));
-    std::ofstream(config.toStdString()) << nlohmann::json{{"devices", devices}}.dump() << "\n";
-    bench::LanProgram sim({bench::MuxSimProgram(), "--config", config}, "the simulated devices");
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", bench::WriteSimulatedFleet(count, directory)},
+                          "the simulated devices");
 
     QStringList arguments{"list", "--format", "json"};
     if (quick)

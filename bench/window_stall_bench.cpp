@@ -9,6 +9,7 @@
 //   window_stall_bench [--devices 255] [--tick 5]
 #include "command_line.h"
 #include "lan_program.h"
+#include "simulated_fleet.h"
 
 #include "app/main_window.h"
 #include "app/window_messages.h"
@@ -25,8 +26,6 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <fstream>
-#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -44,21 +43,6 @@ public:
     }
 };
 
-QString SimulatedDevices(int count, const QTemporaryDir& directory)
-{
-    nlohmann::json devices = nlohmann::json::array();
-    for (int i = 0; i < count; ++i) {
-        char mac[32];
-        std::snprintf(mac, sizeof mac, "00-20-4A-00-%02X-%02X", i / 256, i % 256);
-        devices.push_back({{"ip", "10.0." + std::to_string(i / 200) + "." + std::to_string(10 + i % 200)},
-                           {"mac", mac},
-                           {"mask", "255.0.0.0"}});
-    }
-    const QString path = directory.filePath(QStringLiteral("devices.json"));
-    std::ofstream(path.toStdString()) << nlohmann::json{{"devices", devices}}.dump() << "\n";
-    return path;
-}
-
 double Percentile(std::vector<double> values, double share)
 {
     if (values.empty())
@@ -72,7 +56,7 @@ int Measure(int count, int tickMs)
     QTemporaryDir directory;
     if (!directory.isValid())
         throw std::runtime_error("no temporary directory");
-    bench::LanProgram sim({bench::MuxSimProgram(), "--config", SimulatedDevices(count, directory)},
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", bench::WriteSimulatedFleet(count, directory)},
                           "the simulated devices");
     MessagesToStderr messages;
     app::TForm1 form(messages);
