@@ -286,9 +286,6 @@ void PlanRun::Verify()
 
 void PlanRun::EndOutput()
 {
-    for (ChangeResult& result : results_)
-        if (result.Outcome == Outcome::Changed)
-            result.Outcome = Outcome::Unverified;
     Write(FormatResultEnd(results_, options_.Format,
                           options_.Format == Format::Table && !options_.Quiet && results_.size() > 1));
 }

@@ -27,7 +27,7 @@ void DeviceSession::ListDevices()
     int lastUsed = 0;
     std::array<int32_t, DeviceTable::kSlots + 1> key{};
     std::array<int, DeviceTable::kSlots + 1> slotAt{};
-    std::array<bool, DeviceTable::kSlots + 2> used{}; // empty slots never move
+    std::array<bool, DeviceTable::kSlots + 1> used{}; // empty slots never move
     for (int number = 1; number <= DeviceTable::kSlots; ++number) {
         key[number] = AddressKey(devices_[number].Address);
         slotAt[number] = number;
