@@ -2,9 +2,10 @@
 #include "protocol/address_key.h"
 #include "protocol/device_session.h"
 
+#include <algorithm>
 #include <array>
-#include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,33 +21,51 @@ void DeviceSession::ListDevices()
 
     // Descending by key; equal keys are swapped too, which marks all but
     // possibly the last of a group of equal addresses. Slots without an
-    // address split the table into runs sorted on their own. The passes stop
-    // once one swaps nothing (no later pass could) and never look past the
-    // last slot in use: the same order and marks as all 254 full passes. The
-    // sort moves slot numbers; the slots themselves move once, at the end.
+    // address split the table into runs sorted on their own: each pass
+    // compares inside the runs only, bottom run first, in the very order of
+    // a pass over the whole table. The passes stop once one swaps nothing
+    // (no later pass could) and never look past the last slot in use: the
+    // same order and marks as all 254 full passes. The sort moves slot
+    // numbers; the slots themselves move once, at the end.
     int lastUsed = 0;
     std::array<int32_t, DeviceTable::kSlots + 1> key{};
     std::array<int, DeviceTable::kSlots + 1> slotAt{};
-    std::array<bool, DeviceTable::kSlots + 1> used{}; // empty slots never move
     for (int number = 1; number <= DeviceTable::kSlots; ++number) {
         key[number] = AddressKey(devices_[number].Address);
         slotAt[number] = number;
-        used[number] = !devices_[number].Address.empty();
-        if (used[number])
+        if (!devices_[number].Address.empty())
             lastUsed = number;
+    }
+    struct UsedRun {
+        int first, last;
+    };
+    std::array<UsedRun, DeviceTable::kSlots / 2 + 1> runs{}; // from the bottom up
+    std::size_t runCount = 0;
+    for (int number = lastUsed; number >= 1; --number) {
+        if (devices_[number].Address.empty())
+            continue;
+        if (runCount == 0 || runs[runCount - 1].first != number + 1)
+            runs[runCount++] = {number, number};
+        else
+            runs[runCount - 1].first = number;
     }
     bool swapped = true;
     for (int pass = 1; pass < lastUsed && swapped; ++pass) {
         swapped = false;
-        for (int k = lastUsed - 1; k >= pass; --k) {
-            if (!used[k] || !used[k + 1] || key[k] > key[k + 1])
-                continue;
-            std::swap(slotAt[k], slotAt[k + 1]);
-            std::swap(key[k], key[k + 1]);
-            swapped = true;
-            NumerIP& nowLower = devices_[slotAt[k]];
-            if (key[k] == key[k + 1] && nowLower.Address == devices_[slotAt[k + 1]].Address)
-                nowLower.ReadOk = false;
+        for (std::size_t r = 0; r < runCount; ++r) {
+            const int top = std::max(runs[r].first, pass);
+            for (int k = runs[r].last - 1; k >= top; --k) {
+                if (key[k] > key[k + 1])
+                    continue;
+                std::swap(slotAt[k], slotAt[k + 1]);
+                std::swap(key[k], key[k + 1]);
+                swapped = true;
+                if (key[k] != key[k + 1])
+                    continue;
+                NumerIP& nowLower = devices_[slotAt[k]];
+                if (nowLower.Address == devices_[slotAt[k + 1]].Address)
+                    nowLower.ReadOk = false;
+            }
         }
     }
     // Position k takes the slot that was at slotAt[k]: each cycle of the
@@ -69,20 +88,27 @@ void DeviceSession::ListDevices()
 
 std::vector<DeviceRow> DeviceSession::Rows() const
 {
-    std::map<std::string, int> holders;
-    std::size_t listed = 0;
-    for (int number = 1; number <= DeviceTable::kSlots; ++number)
-        if (!devices_[number].Address.empty()) {
-            ++holders[devices_[number].Address];
-            ++listed;
-        }
     std::vector<DeviceRow> rows;
-    rows.reserve(listed);
+    int listed = 0;
     for (int number = 1; number <= DeviceTable::kSlots; ++number)
-        if (!devices_[number].Address.empty()) {
+        listed += devices_[number].Address.empty() ? 0 : 1;
+    rows.reserve(static_cast<std::size_t>(listed));
+    for (int number = 1; number <= DeviceTable::kSlots; ++number)
+        if (!devices_[number].Address.empty())
             rows.push_back(RowOfSlot(number));
-            rows.back().AddressShared = holders[devices_[number].Address] > 1;
-        }
+    // Sorted by key, equal addresses are neighbours; comparing keys first
+    // spares nearly every text comparison.
+    std::vector<std::pair<int32_t, std::string_view>> byKey;
+    byKey.reserve(rows.size());
+    for (const DeviceRow& row : rows)
+        byKey.emplace_back(AddressKey(row.Address), row.Address);
+    std::sort(byKey.begin(), byKey.end());
+    std::vector<std::string_view> shared;
+    for (std::size_t n = 1; n < byKey.size(); ++n)
+        if (byKey[n] == byKey[n - 1])
+            shared.push_back(byKey[n].second);
+    for (DeviceRow& row : rows)
+        row.AddressShared = std::find(shared.begin(), shared.end(), row.Address) != shared.end();
     return rows;
 }
 

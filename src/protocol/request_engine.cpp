@@ -6,6 +6,7 @@ namespace protocol {
 
 DeviceSession::DeviceSession(Transport& transport) : transport_(transport)
 {
+    recordedMacs_.reserve(DeviceTable::kSlots);
     transport_.SetReceiver([this](const Datagram& datagram) { DispatchReply(datagram); });
     transport_.SetFailureHandler(
         [this](int32_t code, const std::string& description) { OnTransportFailure(code, description); });

@@ -30,8 +30,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <set>
+#include <memory_resource>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 using namespace protocol;
@@ -40,30 +42,18 @@ namespace {
 
 using Ms = FakeTransport::Ms;
 
-// The fake transport, also noting each datagram it hands over and how many
-// commands had left by then.
-class WatchedTransport : public FakeTransport {
-public:
-    struct Delivery {
-        Datagram datagram;
-        std::size_t sentBefore;
-    };
-    std::vector<Delivery> deliveries;
-
-    void SetReceiver(Receiver receiver) override
-    {
-        FakeTransport::SetReceiver(receiver ? Receiver([this, receiver](const Datagram& datagram) {
-            deliveries.push_back({datagram, sent.size()});
-            receiver(datagram);
-        })
-                                            : Receiver());
-    }
-};
-
 // ---- the rules, restated ----------------------------------------------------
 
+// The harness's own bookkeeping lives in one pool for the whole process, so
+// that the checks cost no allocator work per input.
+std::pmr::memory_resource* CheckMemory()
+{
+    static std::pmr::unsynchronized_pool_resource pool;
+    return &pool;
+}
+
 struct Recorded {
-    std::string port, address, interface;
+    std::string mac, port, address, interface;
     bool flagE = false;
 };
 
@@ -77,32 +67,69 @@ int32_t Key(const std::string& address)
     return static_cast<int32_t>(swapped);
 }
 
+// What one collection window recorded, from the datagrams it was handed.
 struct Model {
-    std::vector<std::string> order; // MACs in the order recorded
-    std::map<std::string, Recorded> devices;
+    bool restricted = false, routed = false;
+    std::pmr::vector<Recorded> order{CheckMemory()};                                // in the order recorded
+    std::pmr::unordered_map<std::string_view, std::size_t> position{CheckMemory()}; // MAC -> its place in order
+
+    Model() { order.reserve(DeviceTable::kSlots); } // the views in position stay valid
 
     // "A" MAC "/" port "/" flags ["/" ...], each field up to the next "/".
-    void Take(const Datagram& d, bool restricted, bool routed)
+    void Take(const Datagram& d)
     {
         if (d.Text.empty() || d.Text[0] != 'A' || (restricted && d.Interface != 3))
             return;
-        std::string fields[3];
-        int field = 0;
-        for (std::size_t i = 1; i < d.Text.size() && field < 3; ++i) {
-            if (d.Text[i] == '/')
-                ++field;
-            else
-                fields[field] += d.Text[i];
+        std::string_view fields[3];
+        std::string_view rest = std::string_view(d.Text).substr(1);
+        for (std::string_view& field : fields) {
+            const std::size_t slash = rest.find('/');
+            field = rest.substr(0, slash);
+            rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
         }
-        if (fields[0].empty() || devices.count(fields[0]) || order.size() == DeviceTable::kSlots)
+        if (fields[0].empty() || position.count(fields[0]) || order.size() == DeviceTable::kSlots)
             return;
         const bool flagE = fields[2].size() >= 3 && fields[2][2] == 'E';
-        order.push_back(fields[0]);
-        devices[fields[0]] = {fields[1], d.Sender, routed && d.Interface == 3 ? "eth" : "", flagE};
+        order.push_back(
+            {std::string(fields[0]), std::string(fields[1]), d.Sender, routed && d.Interface == 3 ? "eth" : "", flagE});
+        position.emplace(order.back().mac, order.size() - 1);
+    }
+};
+
+// The fake transport, also feeding the datagrams it hands over in a
+// discovery's collection window (after its "X", before any other command)
+// to the model of that window.
+class WatchedTransport : public FakeTransport {
+public:
+    Model* window = nullptr;
+    std::size_t windowSends = 0; // commands sent when the window is open
+
+    void SetReceiver(Receiver receiver) override
+    {
+        FakeTransport::SetReceiver(receiver ? Receiver([this, receiver](const Datagram& datagram) {
+            if (window != nullptr && sent.size() == windowSends)
+                window->Take(datagram);
+            receiver(datagram);
+        })
+                                            : Receiver());
     }
 };
 
 // ---- the run ----------------------------------------------------------------
+
+// The discovery reply of crowd member n, short enough for no text of it to
+// need the allocator.
+const Datagram& CrowdReply(int n)
+{
+    static const std::vector<Datagram> replies = [] {
+        std::vector<Datagram> all;
+        for (int n = 0; n < 260; ++n)
+            all.push_back(
+                {"Ac" + std::to_string(n) + "/1001/000", "10.1." + std::to_string(n % 7) + "." + std::to_string(n), 0});
+        return all;
+    }();
+    return replies.at(std::size_t(n));
+}
 
 struct Run {
     WatchedTransport transport;
@@ -123,9 +150,7 @@ struct Run {
         transport.onBroadcast = [this](FakeTransport& t, const std::string& command) {
             answer(t, command);
             for (int n = 0; command == "X" && n < crowd; ++n)
-                t.Schedule(Ms(2),
-                           {"ACROWD-" + std::to_string(n) + "/1001/000",
-                            "10.1." + std::to_string(n % 7) + "." + std::to_string(n), 0});
+                t.Schedule(Ms(2), CrowdReply(n));
             const std::size_t index = transport.sent.size() - 1;
             for (auto [at, end] = arrivals.equal_range(index); at != end; ++at)
                 t.Schedule(at->second.first, at->second.second);
@@ -168,27 +193,23 @@ FakeDevice NextDevice(FuzzedDataProvider& in, int number)
     return device;
 }
 
-void CheckDiscovery(Run& run, const DiscoveryResult& found, DiscoveryDepth depth, std::size_t sentBefore,
-                    std::size_t deliveredBefore)
+void CheckDiscovery(Run& run, const Model& model, const DiscoveryResult& found, DiscoveryDepth depth)
 {
     if (run.session.Abandoned()) {
         FUZZ_CHECK(!found.Finished && found.Rows.empty(), "an ended session listed devices");
         return;
     }
     FUZZ_CHECK(found.Finished, "an unfinished discovery without an Abandon");
-    // The collection window: what arrived after "X" and before the next command.
-    Model model;
-    for (std::size_t n = deliveredBefore; n < run.transport.deliveries.size(); ++n)
-        if (run.transport.deliveries[n].sentBefore == sentBefore + 1)
-            model.Take(run.transport.deliveries[n].datagram, run.restricted, run.routed);
-
     FUZZ_CHECK(found.Rows.size() <= DeviceTable::kSlots, "more than 255 rows");
-    std::set<std::string> listed;
+    std::pmr::vector<bool> listed(model.order.size(), false, CheckMemory());
+    std::pmr::vector<std::size_t> rowPositions(CheckMemory());
     for (const DeviceRow& row : found.Rows) {
-        FUZZ_CHECK(listed.insert(row.Mac).second, "the MAC \"" + Escaped(row.Mac) + "\" is listed twice");
-        const auto recorded = model.devices.find(row.Mac);
-        FUZZ_CHECK(recorded != model.devices.end(), "\"" + Escaped(row.Mac) + "\" listed but never recorded");
-        const Recorded& r = recorded->second;
+        const auto recorded = model.position.find(row.Mac);
+        FUZZ_CHECK(recorded != model.position.end(), "\"" + Escaped(row.Mac) + "\" listed but never recorded");
+        FUZZ_CHECK(!listed[recorded->second], "the MAC \"" + Escaped(row.Mac) + "\" is listed twice");
+        listed[recorded->second] = true;
+        rowPositions.push_back(recorded->second);
+        const Recorded& r = model.order[recorded->second];
         FUZZ_CHECK(row.Port == r.port && row.FlagE == r.flagE && row.Address == r.address &&
                        row.Interface == r.interface,
                    "the row of \"" + Escaped(row.Mac) + "\" is not its first discovery reply");
@@ -196,7 +217,8 @@ void CheckDiscovery(Run& run, const DiscoveryResult& found, DiscoveryDepth depth
     }
     std::size_t unlisted = 0;
     for (const UnreadDevice& device : found.Unread) {
-        FUZZ_CHECK(model.devices.count(device.Mac) && device.Listed == (listed.count(device.Mac) != 0),
+        const auto recorded = model.position.find(device.Mac);
+        FUZZ_CHECK(recorded != model.position.end() && device.Listed == listed[recorded->second],
                    "unread \"" + Escaped(device.Mac) + "\"");
         unlisted += device.Listed ? 0 : 1;
     }
@@ -208,15 +230,14 @@ void CheckDiscovery(Run& run, const DiscoveryResult& found, DiscoveryDepth depth
     std::size_t row = 0;
     for (std::size_t first = 0; first < model.order.size();) {
         std::size_t end = first;
-        while (end < model.order.size() && listed.count(model.order[end]))
+        while (end < model.order.size() && listed[end])
             ++end;
-        std::set<std::string> run(model.order.begin() + long(first), model.order.begin() + long(end));
-        for (std::size_t n = row; n < row + run.size(); ++n) {
-            FUZZ_CHECK(run.count(found.Rows[n].Mac), "row " + std::to_string(n) + " left its run");
+        for (std::size_t n = row; n < row + (end - first); ++n) {
+            FUZZ_CHECK(rowPositions[n] >= first && rowPositions[n] < end, "row " + std::to_string(n) + " left its run");
             FUZZ_CHECK(n == row || Key(found.Rows[n - 1].Address) >= Key(found.Rows[n].Address),
                        "rows " + std::to_string(n - 1) + " and " + std::to_string(n) + " out of key order");
         }
-        row += run.size();
+        row += end - first;
         first = end + 1;
     }
 }
@@ -225,7 +246,6 @@ void Operate(Run& run, FuzzedDataProvider& in)
 {
     FakeTransport& t = run.transport;
     const std::size_t sentBefore = t.sent.size();
-    const std::size_t deliveredBefore = run.transport.deliveries.size();
     const Ms start = t.Elapsed();
     // Datagrams that wait before the operation, and those that come after
     // one of its first commands.
@@ -242,9 +262,15 @@ void Operate(Run& run, FuzzedDataProvider& in)
     case 1:
     case 2: {
         const DiscoveryDepth depth = in.ConsumeBool() ? DiscoveryDepth::Full : DiscoveryDepth::Quick;
-        const DiscoveryResult found = run.session.Discover(depth);
-        CheckDiscovery(run, found, depth, sentBefore, deliveredBefore);
-        run.rows = found.Rows;
+        Model window;
+        window.restricted = run.restricted;
+        window.routed = run.routed;
+        run.transport.window = &window;
+        run.transport.windowSends = sentBefore + 1;
+        DiscoveryResult found = run.session.Discover(depth);
+        run.transport.window = nullptr;
+        CheckDiscovery(run, window, found, depth);
+        run.rows = std::move(found.Rows);
         allowed = Ms(kCollectionWindowMs);
         break;
     }

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+
+#include <random>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,62 @@ TEST(EngineDiscovery, RefusedSelectionsAndLoginsAreNotListedAndFailedReadsAreMar
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "WMAC-W"), 1);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "WMAC-GNM"), 2);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "GNM"), 2 + 2);
+}
+
+// The list's order and marks as first specified: 254 passes over all 255
+// slots, each from the bottom up, swapping neighbours in use whose keys
+// (o4.o3.o2.o1, unreadable text as 255.255.255.255) are not descending and
+// marking the one moved up when both have the same address.
+int32_t SpecifiedKey(const std::string& address)
+{
+    in_addr parsed{};
+    const uint32_t value = inet_aton(address.c_str(), &parsed) ? ntohl(parsed.s_addr) : 0xFFFFFFFFu;
+    return static_cast<int32_t>((value & 0xFF) << 24 | (value >> 8 & 0xFF) << 16 | (value >> 16 & 0xFF) << 8 |
+                                (value >> 24));
+}
+
+TEST(EngineDiscovery, ListsInTheOrderAndWithTheMarksOfAllPassesOverTheWholeTable)
+{
+    const std::vector<std::string> addresses = {"10.0.0.1", "10.0.0.2", "10.0.1.1",      "192.168.1.1",
+                                                "1.2.3.4",  "01.2.3.4", "not an address"};
+    std::mt19937 random(2026);
+    for (int table = 0; table < 300; ++table) {
+        std::vector<FakeDevice> devices;
+        struct Slot {
+            std::string mac, address;
+            bool marked = false;
+        };
+        std::vector<Slot> slots(256); // 1-based; an empty address: a refused selection, no row
+        const int count = std::uniform_int_distribution<int>(1, 40)(random);
+        for (int n = 1; n <= count; ++n) {
+            const std::string address = addresses[random() % (table % 2 ? 3 : addresses.size())];
+            const bool refused = random() % 4 == 0;
+            devices.push_back(Device(address, "M" + std::to_string(n),
+                                     refused ? std::map<std::string, std::string>{{"W", "D"}}
+                                             : std::map<std::string, std::string>{}));
+            slots[std::size_t(n)] = {"M" + std::to_string(n), refused ? "" : address};
+        }
+        for (int pass = 1; pass <= 254; ++pass)
+            for (int k = 254; k >= pass; --k) {
+                Slot& upper = slots[std::size_t(k)];
+                Slot& lower = slots[std::size_t(k) + 1];
+                if (upper.address.empty() || lower.address.empty() ||
+                    SpecifiedKey(upper.address) > SpecifiedKey(lower.address))
+                    continue;
+                std::swap(upper, lower);
+                if (upper.address == lower.address)
+                    upper.marked = true;
+            }
+        std::vector<std::string> expected, listed;
+        for (const Slot& slot : slots)
+            if (!slot.address.empty())
+                expected.push_back(slot.mac + (slot.marked ? "!" : ""));
+
+        Engine e(devices);
+        for (const DeviceRow& row : e.session.Discover().Rows)
+            listed.push_back(row.Mac + (row.Image == DeviceRow::kImageExclamation ? "!" : ""));
+        ASSERT_EQ(listed, expected) << "table " << table;
+    }
 }
 
 TEST(EngineDiscovery, RecordsEachMacOnceAndOnlyRepliesThatNameADevice)

@@ -6,6 +6,8 @@
 #include "protocol/protocol_constants.h"
 #include "protocol/transport.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <map>
 #include <set>
 #include <string>
@@ -26,7 +28,12 @@ public:
     // Called for every broadcast that left; schedules the devices' answers.
     std::function<void(FakeTransport&, const std::string& command)> onBroadcast;
 
-    void Schedule(Ms after, protocol::Datagram datagram) { scheduled_.emplace(now_ + after, std::move(datagram)); }
+    void Schedule(Ms after, protocol::Datagram datagram)
+    {
+        datagrams_.push_back(std::move(datagram));
+        due_.push_back({now_ + after, datagrams_.size() - 1});
+        std::push_heap(due_.begin(), due_.end(), Later);
+    }
     // A datagram that waits in the receive queue already.
     void Queue(protocol::Datagram datagram) { waiting_.push_back(std::move(datagram)); }
     Ms Elapsed() const { return std::chrono::duration_cast<Ms>(now_ - start_); }
@@ -72,14 +79,17 @@ public:
                 wokenUp_ = false;
                 continue;
             }
-            if (scheduled_.empty() || scheduled_.begin()->first > deadline) {
+            if (due_.empty() || due_.front().at > deadline) {
                 now_ = std::max(now_, deadline);
                 return done();
             }
-            auto next = scheduled_.begin();
-            now_ = std::max(now_, next->first);
-            const protocol::Datagram datagram = std::move(next->second);
-            scheduled_.erase(next);
+            std::pop_heap(due_.begin(), due_.end(), Later);
+            const Due next = due_.back();
+            due_.pop_back();
+            now_ = std::max(now_, next.at);
+            const protocol::Datagram datagram = std::move(datagrams_[next.index]);
+            if (due_.empty())
+                datagrams_.clear();
             if (receiver_)
                 receiver_(datagram);
         }
@@ -96,9 +106,19 @@ public:
     void WakeUp() override { wokenUp_ = true; }
 
 private:
+    // The datagrams to come, in the order scheduled since none was left, and
+    // a heap of when each is due: the earliest first, those due at the same
+    // moment in the order they were scheduled.
+    struct Due {
+        TimePoint at;
+        std::size_t index; // into datagrams_
+    };
+    static bool Later(const Due& a, const Due& b) { return a.at != b.at ? a.at > b.at : a.index > b.index; }
+
     TimePoint start_{};
     TimePoint now_{};
-    std::multimap<TimePoint, protocol::Datagram> scheduled_;
+    std::vector<protocol::Datagram> datagrams_;
+    std::vector<Due> due_;
     std::vector<protocol::Datagram> waiting_;
     Receiver receiver_;
     FailureHandler failure_;
