@@ -30,8 +30,8 @@ class DeviceTable {
 public:
     static constexpr int kSlots = 255;
 
-    NumerIP& operator[](int number) { return slots_.at(Index(number)); }
-    const NumerIP& operator[](int number) const { return slots_.at(Index(number)); }
+    NumerIP& operator[](int number) { return slots_[Index(number)]; }
+    const NumerIP& operator[](int number) const { return slots_[Index(number)]; }
 
 private:
     static std::size_t Index(int number)

@@ -133,10 +133,14 @@ TEST(EngineDiscovery, ListsInTheOrderAndWithTheMarksOfAllPassesOverTheWholeTable
             bool marked = false;
         };
         std::vector<Slot> slots(256); // 1-based; an empty address: a refused selection, no row
-        const int count = std::uniform_int_distribution<int>(1, 40)(random);
+        // The first two fill the table: with keys ascending (the most passes
+        // there are) and with a few addresses shared by all.
+        const bool ascending = table == 0;
+        const int count = table < 2 ? DeviceTable::kSlots : std::uniform_int_distribution<int>(1, 40)(random);
         for (int n = 1; n <= count; ++n) {
-            const std::string address = addresses[random() % (table % 2 ? 3 : addresses.size())];
-            const bool refused = random() % 4 == 0;
+            const std::string address =
+                ascending ? "10.0.0." + std::to_string(n) : addresses[random() % (table % 2 ? 3 : addresses.size())];
+            const bool refused = !ascending && random() % 4 == 0;
             devices.push_back(Device(address, "M" + std::to_string(n),
                                      refused ? std::map<std::string, std::string>{{"W", "D"}}
                                              : std::map<std::string, std::string>{}));
