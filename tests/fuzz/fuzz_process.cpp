@@ -8,8 +8,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include <net/if.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,25 +31,6 @@ std::string Escaped(const std::string& bytes, std::size_t limit)
 }
 
 namespace fuzz {
-
-void RequirePrivateNetwork()
-{
-    struct if_nameindex* names = if_nameindex();
-    FUZZ_CHECK(names != nullptr, "cannot list the network interfaces");
-    std::string others;
-    for (struct if_nameindex* n = names; n->if_index != 0; ++n) {
-        if (std::string(n->if_name) != "lo")
-            others += std::string(" ") + n->if_name;
-    }
-    if_freenameindex(names);
-    if (!others.empty()) {
-        std::fprintf(stderr,
-                     "This fuzz target sends datagrams and runs only in a private network namespace\n"
-                     "with nothing but the loopback (scripts/fuzz makes one). Interfaces seen:%s\n",
-                     others.c_str());
-        std::exit(3);
-    }
-}
 
 void StartQtApplication(bool widgets)
 {

@@ -45,7 +45,7 @@ using Ms = FakeTransport::Ms;
 // ---- the rules, restated ----------------------------------------------------
 
 // The harness's own bookkeeping lives in one pool for the whole process, so
-// that the checks cost no allocator work per input.
+// that the checks cost next to no allocator work per input.
 std::pmr::memory_resource* CheckMemory()
 {
     static std::pmr::unsynchronized_pool_resource pool;
