@@ -36,7 +36,11 @@ void DeviceListAdapter::AddRow(const protocol::DeviceRow& row)
     auto* item = new QTreeWidgetItem(list_, {Latin1(row.Address), Latin1(row.Mask), Latin1(row.Mac)});
     if (row.Image >= 0 && row.Image < int(rowImages_.size()))
         item->setIcon(0, rowImages_[row.Image]);
-    const QStringList marks = RowMarks(row);
+    QStringList marks = RowMarks(row);
+    // A MAC the column cuts short is read out whole.
+    const int macColumn = 2;
+    if (list_->fontMetrics().horizontalAdvance(item->text(macColumn)) > list_->columnWidth(macColumn) - 12)
+        marks.prepend(QStringLiteral("MAC %1").arg(item->text(macColumn)));
     if (!marks.isEmpty()) {
         // Read out as "192.168.1.5, znacznik E": the address, then the marks.
         item->setData(0, Qt::AccessibleTextRole, (QStringList{item->text(0)} + marks).join(QStringLiteral(", ")));
@@ -51,6 +55,8 @@ void DeviceListAdapter::ShowProgress(const protocol::Progress& progress)
 {
     list_->SetPlaceholderText(ProgressText(progress));
 }
+
+void DeviceListAdapter::ShowNote(const QString& text) { list_->SetPlaceholderText(text); }
 
 void DeviceListAdapter::ExplainEmptyList(const std::vector<protocol::SearchedInterface>& searched)
 {

@@ -26,6 +26,8 @@ public:
     void ShowProgress(const protocol::Progress& progress);
     // An empty list says where the discovery looked and what to check.
     void ExplainEmptyList(const std::vector<protocol::SearchedInterface>& searched);
+    // A line at the bottom of the list, until the next progress.
+    void ShowNote(const QString& text);
 
 private:
     void AddRow(const protocol::DeviceRow& row);

@@ -19,6 +19,9 @@ const Mark kMaskUnread{"maska nieodczytana", "Nie udało się odczytać maski po
 const Mark kSettingsUnread{"ustawienia nieodczytane", "Nie udało się odczytać ustawień tego urządzenia."};
 const Mark kAddressShared{"adres współdzielony z innym urządzeniem",
                           "Ten sam adres IP ma jeszcze inne urządzenie z listy."};
+const Mark kMacTwice{"MAC w dwóch miejscach",
+                     "Ten sam adres MAC odpowiada też z innego adresu IP; żadne polecenie nie rozróżni tych urządzeń, "
+                     "więc zmiana jest zablokowana."};
 
 std::vector<const Mark*> MarksOf(const protocol::DeviceRow& row)
 {
@@ -31,6 +34,8 @@ std::vector<const Mark*> MarksOf(const protocol::DeviceRow& row)
         marks.push_back(row.Mask.empty() ? &kMaskUnread : &kSettingsUnread);
     if (row.AddressShared)
         marks.push_back(&kAddressShared);
+    if (!row.MacAlsoAt.empty())
+        marks.push_back(&kMacTwice);
     return marks;
 }
 
@@ -55,6 +60,9 @@ QStringList RowReasons(const protocol::DeviceRow& row)
 QString RowToolTip(const protocol::DeviceRow& row)
 {
     QStringList lines = RowReasons(row);
+    if (!row.MacAlsoAt.empty())
+        lines << QStringLiteral("Ten MAC odpowiada też z adresu %1.").arg(Latin1(row.MacAlsoAt));
+    lines << QStringLiteral("Adres MAC: %1").arg(Latin1(row.Mac));
     if (!row.Interface.empty())
         lines << QStringLiteral("Interfejs: %1")
                      .arg(QString::fromLatin1(row.Interface.data(), qsizetype(row.Interface.size())));
@@ -75,6 +83,13 @@ QString ProgressText(const protocol::Progress& progress)
     case Activity::Idle: break;
     }
     return {};
+}
+
+QString MissingAfterChangeText(const std::string& mac, const std::string& address)
+{
+    return QStringLiteral("Zmienione urządzenie %1 (%2) nie odpowiedziało; może się jeszcze uruchamiać. "
+                          "Odśwież listę za kilka sekund.")
+        .arg(Latin1(mac), Latin1(address));
 }
 
 QString EmptyListText(const std::vector<protocol::SearchedInterface>& searched)

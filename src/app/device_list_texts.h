@@ -21,6 +21,9 @@ QStringList RowReasons(const protocol::DeviceRow& row);
 QString RowToolTip(const protocol::DeviceRow& row);
 // What the list shows while the protocol works; empty when it is idle.
 QString ProgressText(const protocol::Progress& progress);
+// What the list says when the refresh after a change lacks the changed
+// device (many modules restart to take a new address).
+QString MissingAfterChangeText(const std::string& mac, const std::string& address);
 // What an empty list says after a discovery: where it looked, and the two
 // usual reasons for finding nothing.
 QString EmptyListText(const std::vector<protocol::SearchedInterface>& searched);

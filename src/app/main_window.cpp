@@ -5,14 +5,9 @@
 
 #include "app/focus_keeping.h"
 #include "app/port_field.h"
+#include "app/device_list_texts.h"
 #include "app/window_accessibility.h"
 #include "checks/mac_text.h"
-#include "checks/new_settings_check.h"
-#include "conflicts/address_conflicts.h"
-#include "journal/change_journal.h"
-#include "net/socket_layer.h"
-#include "protocol/event_loop_wait.h"
-#include "protocol/protocol_constants.h"
 #include "protocol/socket_error_text.h"
 #include "widgets/ripedit.h"
 
@@ -26,6 +21,7 @@
 #include <QTreeWidget>
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cstdio>
 
 namespace app {
@@ -52,6 +48,16 @@ QString ShownAddress(const std::string& text)
     return QString::fromLatin1(inet_ntoa(address));
 }
 
+// "Ustaw" sends its commands whatever the device holds, and the refresh after
+// it shows what the device holds now.
+change::RunSettings WindowChangeSettings()
+{
+    change::RunSettings settings;
+    settings.SkipUnchanged = false;
+    settings.Verify = change::Verification::ByRefresh;
+    return settings;
+}
+
 } // namespace
 
 TForm1::TForm1(WindowMessages& messages, net::InterfaceSelection interfaces, QWidget* parent)
@@ -59,7 +65,8 @@ TForm1::TForm1(WindowMessages& messages, net::InterfaceSelection interfaces, QWi
                   Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       messages_(messages),
-      transport_(std::move(interfaces))
+      transport_(std::move(interfaces)),
+      changeRun_(session_, journal_, *this, WindowChangeSettings())
 {
     BuildControls();
     connect(lvIP, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -75,9 +82,6 @@ TForm1::TForm1(WindowMessages& messages, net::InterfaceSelection interfaces, QWi
         GniazdoTransmisjiRozkazowDoModuluError(code, description);
     });
     session_.SetProgressHandler([this](const protocol::Progress& progress) { listAdapter_.ShowProgress(progress); });
-    // A failure raised inside a socket notification ends the program instead
-    // of escaping into Qt.
-    net::SocketLayer::instance().OnUnhandledException = [this](const std::exception&) { EndProgram(); };
 
     messages_.SetOwner(this);
     FormCreate(this); // window created: sets the texts
@@ -86,8 +90,6 @@ TForm1::TForm1(WindowMessages& messages, net::InterfaceSelection interfaces, QWi
 
 TForm1::~TForm1()
 {
-    if (net::SocketLayer::exists())
-        net::SocketLayer::instance().OnUnhandledException = nullptr;
     session_.SetFailureHandler(nullptr);
     session_.SetProgressHandler(nullptr);
 }
@@ -99,10 +101,10 @@ void TForm1::FormCreate(QObject* /*sender*/)
         captionsPending_ = false;
         return;
     }
-    Refresh();
+    RefreshList();
 }
 
-void TForm1::Refresh()
+void TForm1::RefreshList()
 {
     if (Stopped())
         return;
@@ -118,11 +120,13 @@ void TForm1::Refresh()
     setCursor(Qt::WaitCursor);
     lvIP->setEnabled(false);
     rows_.clear();
+    found_ = {};
     listAdapter_.Clear();
     const protocol::DiscoveryResult found = session_.Discover();
     if (Stopped())
         return;
     setCursor(Qt::ArrowCursor);
+    found_ = found;
     rows_ = found.Rows;
     listAdapter_.ShowRows(rows_);
     if (rows_.empty())
@@ -206,106 +210,77 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     const protocol::DeviceRow* selected = SelectedDevice();
     if (selected == nullptr)
         return; // no row selected: nothing to change
-    const checks::JudgedSettings judged =
-        checks::JudgeNewSettings(IP->IPString().toStdString(), Subnet->IPString().toStdString());
-    if (judged.Refusal) {
-        messages_.ShowMessage(*judged.Refusal);
-        return;
-    }
-    const protocol::DeviceRow device = *selected;
+    const change::PlanLine line{0, selected->Mac, IP->IPString().toStdString(), Subnet->IPString().toStdString()};
+    changeRun_.Run({line}, found_);
+    if (changing_ && !Stopped())
+        EndChangeWithoutRefresh(); // refused before anything was sent
+}
 
+void TForm1::Begin()
+{
     // No refresh and no second change may start while this one runs.
     changing_ = true;
     ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});
     SetOperationControlsEnabled(false);
     setCursor(Qt::WaitCursor); // the refresh after it sets the arrow back
-    const std::optional<std::string> conflict = ConflictOf(device, judged.Address);
-    if (conflict || Stopped()) {
-        changing_ = false;
-        setCursor(Qt::ArrowCursor);
-        SetOperationControlsEnabled(true);
-        if (conflict && !Stopped())
-            messages_.ShowMessage(*conflict);
-        return;
-    }
-    const std::string change = JournalBegin(device, judged.Address, judged.Mask);
-    const protocol::ChangeOutcome outcome = session_.Change(device, judged.Address, judged.Mask);
-    if (!Stopped())
-        ReportOutcome(device, outcome);
-    if (outcome.Ok() && !Stopped())
-        WaitProcessingMessages(protocol::kPauseAfterChangeMs);
+}
+
+void TForm1::EndChangeWithoutRefresh()
+{
     changing_ = false;
+    setCursor(Qt::ArrowCursor);
+    SetOperationControlsEnabled(true);
+}
+
+protocol::DiscoveryResult TForm1::Refresh()
+{
+    changing_ = false;
+    FormCreate(bZmienIP);
+    return found_;
+}
+
+void TForm1::Report(const change::ChangeResult& result)
+{
+    using change::Outcome;
     if (Stopped())
         return;
-    FormCreate(bZmienIP);
-    JournalEnd(change, device, outcome, judged.Address, judged.Mask);
-}
-
-std::optional<std::string> TForm1::ConflictOf(const protocol::DeviceRow& device, const std::string& newAddress)
-{
-    std::vector<conflicts::ListedDevice> listed;
-    for (const protocol::DeviceRow& row : rows_)
-        listed.push_back({row.Mac, row.Address});
-    const conflicts::ConflictVerdict verdict = conflicts::JudgeConflicts(
-        {{device.Mac, device.Interface, device.Address, newAddress}}, listed, checks::SameMac)[0];
-    addressUnchecked_ = verdict.Checked ? std::string() : verdict.Message;
-    if (!verdict.Refused)
-        return std::nullopt;
-    return "Adres IP jest zajęty: " + verdict.Message + ". Nic nie wysłano.";
-}
-
-void TForm1::ReportOutcome(const protocol::DeviceRow& device, const protocol::ChangeOutcome& outcome)
-{
-    if (outcome.InterfaceGone) {
-        messages_.ShowMessage("Interfejs sieciowy " + device.Interface +
+    switch (result.Outcome) {
+    case Outcome::Rejected: messages_.ShowMessage(result.Detail); break;
+    case Outcome::MacTwice:
+        messages_.ShowMessage("Nic nie wysłano: " + result.Detail + ".");
+        break;
+    case Outcome::Conflict:
+        EndChangeWithoutRefresh();
+        messages_.ShowMessage("Adres IP jest zajęty: " + result.Detail + ". Nic nie wysłano.");
+        break;
+    case Outcome::Changed:
+    case Outcome::Refused:
+    case Outcome::Interrupted: ReportStepFailure(result); break;
+    case Outcome::InterfaceGone:
+        messages_.ShowMessage("Interfejs sieciowy " + result.Interface +
                               ", przez który odpowiadało urządzenie, jest niedostępny. Zmiana nie została wykonana.");
-        return;
+        break;
+    case Outcome::Unverified:
+        if (std::none_of(rows_.begin(), rows_.end(),
+                         [&](const protocol::DeviceRow& row) { return checks::SameMac(row.Mac, result.Mac); }))
+            listAdapter_.ShowNote(MissingAfterChangeText(result.Mac, result.Address));
+        break;
+    default: break;
     }
-    if (outcome.Ok())
+}
+
+void TForm1::ReportStepFailure(const change::ChangeResult& result)
+{
+    const protocol::ChangeOutcome& steps = result.Steps;
+    if (steps.Ok())
         return;
-    std::string text = protocol::StatusText(static_cast<uint32_t>(outcome.Status));
-    if (outcome.AddressTaken && outcome.FailedStep == protocol::ChangeOutcome::Step::Mask &&
-        outcome.Status != protocol::kStatusOk)
+    std::string text = protocol::StatusText(steps.Status);
+    if (steps.AddressTaken && steps.FailedStep == protocol::ChangeOutcome::Step::Mask)
         text += "\nAdres IP został zmieniony, ale maska podsieci nie.";
     messages_.ShowMessage(text);
 }
 
-std::string TForm1::JournalBegin(const protocol::DeviceRow& device, const std::string& address, const std::string& mask)
-{
-    const journal::ChangeJournal::Begun begun =
-        journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, address, mask});
-    if (!begun.Status.Ok() && !journalWarned_) {
-        journalWarned_ = true; // once per run
-        messages_.ShowMessage(journal::WarningText(begun.Status));
-    }
-    return begun.Change;
-}
-
-void TForm1::JournalEnd(const std::string& change, const protocol::DeviceRow& device,
-                        const protocol::ChangeOutcome& outcome, const std::string& address, const std::string& mask)
-{
-    std::string result = "refused";
-    std::string detail = outcome.Ok() ? "" : protocol::StatusText(static_cast<uint32_t>(outcome.Status));
-    if (outcome.InterfaceGone) {
-        result = "interface_gone";
-    } else if (outcome.AddressTaken) {
-        result = "unverified";
-        for (const protocol::DeviceRow& row : rows_) {
-            if (row.Mac != device.Mac)
-                continue;
-            const bool addressNow = row.Address == address, maskNow = row.Mask == mask;
-            result = addressNow && maskNow ? "verified" : addressNow || maskNow ? "partial" : "refused";
-        }
-    }
-    if (!addressUnchecked_.empty())
-        detail.append(detail.empty() ? "" : "; ").append(addressUnchecked_);
-    journal_.End(change, result, detail);
-}
-
-void TForm1::WaitProcessingMessages(int milliseconds)
-{
-    protocol::ProcessEventsUntil(QDeadlineTimer(milliseconds, Qt::PreciseTimer), [this] { return Stopped(); });
-}
+void TForm1::Warn(const std::string& text) { messages_.ShowMessage(text); }
 
 void TForm1::FormClose(QObject* /*sender*/)
 {

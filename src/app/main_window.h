@@ -2,6 +2,7 @@
 #pragma once
 #include "app/device_list_adapter.h"
 #include "app/window_messages.h"
+#include "change/change_run.h"
 #include "journal/change_journal.h"
 #include "net/interfaces/interface_selection.h"
 #include "protocol/device_session.h"
@@ -28,7 +29,7 @@ namespace app {
 // The program's only window: the list of found multiplexers, the address,
 // mask and port of the selected one, "Odśwież listę" and "Ustaw". It owns
 // the command socket (in its transport) and the device session on it.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private change::FrontEnd {
     Q_OBJECT
 
 public:
@@ -72,7 +73,7 @@ private:
     void BuildControls();
     void SetTexts();
 
-    void Refresh();
+    void RefreshList();
     // Runs a handler at the boundary to the event loop: a failure raised
     // inside it ends the program; it never escapes into Qt.
     void RunHandler(const std::function<void()>& handler);
@@ -82,23 +83,24 @@ private:
     const protocol::DeviceRow* SelectedDevice() const;
     void ShowDeviceAddress(widgets::TRIPEdit* edit, const std::string& text);
     void SetOperationControlsEnabled(bool enabled);
-    void WaitProcessingMessages(int milliseconds);
-    // Why the new address may not be given (another device, this computer,
-    // a host on the segment holds it); nothing when it is free.
-    std::optional<std::string> ConflictOf(const protocol::DeviceRow& device, const std::string& newAddress);
-    void ReportOutcome(const protocol::DeviceRow& device, const protocol::ChangeOutcome& outcome);
-    std::string JournalBegin(const protocol::DeviceRow& device, const std::string& address, const std::string& mask);
-    void JournalEnd(const std::string& change, const protocol::DeviceRow& device,
-                    const protocol::ChangeOutcome& outcome, const std::string& address, const std::string& mask);
+    void EndChangeWithoutRefresh();
+    void ReportStepFailure(const change::ChangeResult& result);
+
+    // The change's front end: its messages, the busy controls, the refresh after it.
+    void Report(const change::ChangeResult& result) override;
+    void Warn(const std::string& text) override;
+    bool StopRequested() const override { return Stopped(); }
+    void Begin() override;
+    protocol::DiscoveryResult Refresh() override;
 
     WindowMessages& messages_;
     protocol::SocketTransport transport_;
     protocol::DeviceSession session_{transport_};
     app::DeviceListAdapter listAdapter_;
+    protocol::DiscoveryResult found_;       // the last refresh: every device that answered
     std::vector<protocol::DeviceRow> rows_; // what the list shows, row by row
     journal::ChangeJournal journal_;
-    bool journalWarned_ = false;
-    std::string addressUnchecked_; // why the last change's address could not be probed
+    change::ChangeRun changeRun_;
 
     bool captionsPending_ = true;
     bool firstDisplayDone_ = false;

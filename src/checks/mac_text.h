@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: MIT
-// MAC addresses as people write them: any case, with ":", "-" or "." or
-// without separators (00:0e:c6:4a:10:03, 00-0E-C6-4A-10-03, 000e.c64a.1003,
-// 000EC64A1003). One canonical form is kept and printed:
-// upper case, colons: 00:0E:C6:4A:10:03.
+// MAC addresses as devices and people write them, compared by value:
+// - the devices' own form, six decimal numbers with dots, plain or padded
+//   (0.14.198.74.16.1, 000.014.198.074.016.001);
+// - hexadecimal in any case with ":" or "-" (00:0e:c6:4a:10:01,
+//   00-0E-C6-4A-10-01), twelve digits (000EC64A1001), or three dotted groups
+//   of four (000e.c64a.1001).
+// Six dotted groups of decimal digits are read as decimal, the devices'
+// form; six dotted groups of two hexadecimal digits with a letter among
+// them, as hexadecimal. One canonical form is printed beside the device's
+// own text: upper case, colons (00:0E:C6:4A:10:01).
 #pragma once
 
 #include <optional>
@@ -11,12 +17,15 @@
 
 namespace checks {
 
-// Nothing unless the text is twelve hexadecimal digits, either unseparated
-// or in six groups of two or three groups of four, all with one separator.
+// The canonical form of a MAC text, or nothing when it is no MAC spelling.
 std::optional<std::string> CanonicalMac(std::string_view text);
 
-// Whether two MAC texts name one device: equal canonical forms, or, when
-// either is no MAC spelling, equal texts.
-bool SameMac(const std::string& a, const std::string& b);
+// What MAC texts are compared by: the canonical form, or for a text that is
+// no MAC spelling the text itself (marked, so it never equals a canonical form).
+std::string MacKey(std::string_view text);
+
+// Whether two MAC texts name one device: equal values, or, when either is no
+// MAC spelling, equal texts.
+bool SameMac(std::string_view a, std::string_view b);
 
 } // namespace checks

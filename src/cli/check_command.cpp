@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/check_command.h"
 
+#include "cli/exit_status.h"
+#include "cli/format_version.h"
 #include "cli/plan.h"
 #include "cli/plan_source.h"
 
@@ -11,8 +13,6 @@
 namespace cli {
 
 namespace {
-
-constexpr int kExitPlanError = 2;
 
 void Print(std::FILE* stream, const std::string& text)
 {
@@ -25,7 +25,7 @@ std::string JsonDocument(const std::string& path, const Plan& plan)
     nlohmann::ordered_json lines = nlohmann::ordered_json::array();
     for (const PlanLine& line : plan.Lines)
         lines.push_back({{"line", line.LineNumber}, {"mac", line.Mac}, {"address", line.Address}, {"mask", line.Mask}});
-    const nlohmann::ordered_json document = {{"format_version", 1},
+    const nlohmann::ordered_json document = {{"format_version", kCheckFormatVersion},
                                              {"plan", path},
                                              {"valid", plan.Errors.empty()},
                                              {"lines", lines},
@@ -46,12 +46,12 @@ int RunCheck(const Options& options)
 
     if (options.Format == Format::Json) {
         Print(stdout, JsonDocument(path, plan));
-        return plan.Errors.empty() ? 0 : kExitPlanError;
+        return plan.Errors.empty() ? 0 : kExitUsage;
     }
     for (const std::string& error : plan.Errors)
         Print(stderr, "muxconfig: " + path + ": " + error + "\n");
     if (!plan.Errors.empty())
-        return kExitPlanError;
+        return kExitUsage;
     if (options.Format == Format::Csv) {
         std::string canonical = "mac,address,mask\n";
         for (const PlanLine& line : plan.Lines)

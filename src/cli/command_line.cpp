@@ -136,7 +136,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
             "set, apply: kod 0 gdy nie było nic do zmiany, 4 gdy zmieniono (z --dry-run: są zmiany do zrobienia)."));
     const QCommandLineOption quick(QStringLiteral("quick"),
                                    QStringLiteral("list: tylko wyszukiwanie (około 2 s), bez odczytu masek."));
-    parser.addOptions({help, version, format, dryRun, quiet, interface, undoPlan, mac, undo, detailedExitcode, quick});
+    const QCommandLineOption refuseUnchecked(
+        QStringLiteral("refuse-unchecked"),
+        QStringLiteral("set, apply: adres, którego nie dało się sprawdzić (arping), odrzuca swój wiersz."));
+    parser.addOptions(
+        {help, version, format, dryRun, quiet, interface, undoPlan, mac, undo, detailedExitcode, quick, refuseUnchecked});
 
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -181,6 +185,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const bool changes = options.Command == QLatin1String("set") || options.Command == QLatin1String("apply");
     if (parser.isSet(undoPlan) && !changes)
         return UsageError(QStringLiteral("--undo-plan dotyczy tylko set i apply"));
+    options.RefuseUnchecked = parser.isSet(refuseUnchecked);
+    if (options.RefuseUnchecked && !changes)
+        return UsageError(QStringLiteral("--refuse-unchecked dotyczy tylko set i apply"));
     if ((parser.isSet(mac) || parser.isSet(undo)) && options.Command != QLatin1String("history"))
         return UsageError(QStringLiteral("--mac i --undo dotyczą tylko history"));
     options.UndoPlan = parser.value(undoPlan);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/device_output.h"
 
+#include "checks/mac_text.h"
+#include "cli/format_version.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 
@@ -56,16 +58,12 @@ std::optional<long> PortNumber(const std::string& port)
     return number <= 65535 ? std::optional<long>(number) : std::nullopt;
 }
 
-// A stable English code beside the Polish text of a failed read.
-const char* ReasonCode(int status)
+// The MAC's canonical form beside the device's own text (null, or an empty
+// csv cell, when it is no MAC spelling).
+nlohmann::ordered_json NormalizedMac(const std::string& mac)
 {
-    switch (status) {
-    case 1: return "bad_command";
-    case 2: return "internal_error";
-    case 3: return "access_denied";
-    case 4: return "no_reply";
-    default: return "other";
-    }
+    const std::optional<std::string> canonical = checks::CanonicalMac(mac);
+    return canonical ? nlohmann::ordered_json(*canonical) : nlohmann::ordered_json();
 }
 
 // One device as the machine formats show it; unread ones (selection or
@@ -104,15 +102,17 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 {"address", Latin1ToUtf8(one.address)},
                 {"mask", row && !masksUnknown ? nlohmann::ordered_json(Latin1ToUtf8(row->Mask)) : nullptr},
                 {"mac", Latin1ToUtf8(one.mac)},
+                {"mac_normalized", NormalizedMac(one.mac)},
                 {"port", port ? nlohmann::ordered_json(*port) : nullptr},
                 {"interface", Latin1ToUtf8(one.interface)},
                 {"flag_e", row && row->FlagE},
                 {"read_ok", row && row->ReadOk && !masksUnknown},
                 {"listed", row != nullptr},
-                {"address_shared", row && row->AddressShared}};
+                {"address_shared", row && row->AddressShared},
+                {"mac_also_at", row && !row->MacAlsoAt.empty() ? nlohmann::ordered_json(row->MacAlsoAt) : nullptr}};
             if (one.failure != nullptr) {
-                device["reason"] = ReasonCode(one.failure->Status);
-                device["reason_text"] = protocol::StatusText(uint32_t(one.failure->Status));
+                device["reason"] = protocol::StatusCode(one.failure->Status);
+                device["reason_text"] = protocol::StatusText(one.failure->Status);
             } else if (masksUnknown) {
                 device["reason"] = "not_read";
                 device["reason_text"] = "nie odczytano (--quick)";
@@ -123,12 +123,13 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
         for (const protocol::SearchedInterface& searched : discovery.Searched)
             interfaces.push_back(
                 {{"name", Latin1ToUtf8(searched.Name)}, {"address", searched.Address}, {"replies", searched.Replies}});
-        const nlohmann::ordered_json document{{"format_version", 2}, {"devices", devices}, {"interfaces", interfaces}};
+        const nlohmann::ordered_json document{
+            {"format_version", kFormatVersion}, {"devices", devices}, {"interfaces", interfaces}};
         return document.dump(format == Format::Json ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace) +
             '\n';
     }
     if (format == Format::Csv) {
-        std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason\n";
+        std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,mac_also_at\n";
         for (const Shown& one : shown) {
             const protocol::DeviceRow* row = one.row;
             const std::optional<long> port = row ? PortNumber(row->Port) : std::nullopt;
@@ -138,9 +139,10 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 (row && row->FlagE ? "true" : "false") + ',' +
                 (row && row->ReadOk && !masksUnknown ? "true" : "false") + ',' +
                 (row && row->AddressShared ? "true" : "false") + ',' + CsvField(Latin1ToUtf8(one.interface)) + ',' +
-                (one.failure        ? ReasonCode(one.failure->Status)
+                (one.failure        ? protocol::StatusCode(one.failure->Status)
                      : masksUnknown ? "not_read"
                                     : "") +
+                ',' + checks::CanonicalMac(one.mac).value_or("") + ',' + CsvField(row ? row->MacAlsoAt : std::string()) +
                 '\n';
         }
         return text;

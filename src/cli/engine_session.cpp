@@ -2,27 +2,9 @@
 #include "cli/engine_session.h"
 
 #include "cli/terminal_text.h"
-#include "net/socket_layer.h"
-#include "protocol/event_loop_wait.h"
-#include "protocol/protocol_constants.h"
-
-#include <QDeadlineTimer>
 #include <cstdio>
 
 namespace cli {
-
-bool Discovery::Unlisted(const std::string& mac) const
-{
-    return ListedRow(mac) == nullptr && FailedReads.count(mac) != 0;
-}
-
-const protocol::DeviceRow* Discovery::ListedRow(const std::string& mac) const
-{
-    for (const protocol::DeviceRow& device : Listed)
-        if (device.Mac == mac)
-            return &device;
-    return nullptr;
-}
 
 NetworkFailure::NetworkFailure(int32_t errorCode, const std::string& errorDescription)
     : std::runtime_error(errorDescription),
@@ -37,16 +19,10 @@ EngineSession::EngineSession(bool showProgress, const net::InterfaceSelection& i
 {
     session_.SetFailureHandler([this](int32_t code, const std::string& description) { OnFailure(code, description); });
     session_.SetProgressHandler([this](const protocol::Progress& progress) { ShowProgress(progress); });
-    net::SocketLayer::instance().OnUnhandledException = [this](const std::exception& error) {
-        OnFailure(0, error.what());
-        session_.Abandon();
-    };
 }
 
 EngineSession::~EngineSession()
 {
-    if (net::SocketLayer::exists())
-        net::SocketLayer::instance().OnUnhandledException = nullptr;
     session_.SetFailureHandler(nullptr);
     session_.SetProgressHandler(nullptr);
     session_.Abandon();
@@ -78,23 +54,6 @@ Discovery EngineSession::Discover(protocol::DiscoveryDepth depth)
     for (const protocol::UnreadDevice& unread : found.Unread)
         discovery.FailedReads[unread.Mac] = {unread.Address, unread.Status, unread.Listed, unread.Interface};
     return discovery;
-}
-
-protocol::ChangeOutcome EngineSession::Change(const protocol::DeviceRow& device, const std::string& address,
-                                              const std::string& mask)
-{
-    ThrowIfFailed();
-    const protocol::ChangeOutcome outcome = session_.Change(device, address, mask);
-    ThrowIfFailed();
-    return outcome;
-}
-
-void EngineSession::PauseAfterChange()
-{
-    ThrowIfFailed();
-    protocol::ProcessEventsUntil(QDeadlineTimer(protocol::kPauseAfterChangeMs, Qt::PreciseTimer),
-                                 [this] { return failed_ || session_.Abandoned(); });
-    ThrowIfFailed();
 }
 
 void EngineSession::Finish()

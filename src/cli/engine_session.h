@@ -16,7 +16,7 @@ namespace cli {
 // status of the failing request.
 struct ReadFailure {
     std::string Address;
-    int Status = 0;
+    protocol::Status Status = protocol::kStatusOk;
     bool Listed = false; // still a row (its mask could not be read)
     std::string Interface;
 };
@@ -26,9 +26,6 @@ struct Discovery {
     // By MAC: every device read in the cycle whose read did not return 0.
     std::map<std::string, ReadFailure> FailedReads;
     std::vector<protocol::SearchedInterface> Searched;
-    // Answered but not listed: the selection or the login was refused.
-    bool Unlisted(const std::string& mac) const;
-    const protocol::DeviceRow* ListedRow(const std::string& mac) const;
 };
 
 // The command socket failed: what the window's "UWAGA" box would say.
@@ -53,13 +50,11 @@ public:
     // One discovery cycle, as the window's refresh runs it (Quick: without
     // the per-device reads).
     Discovery Discover(protocol::DiscoveryDepth depth = protocol::DiscoveryDepth::Full);
-    // The change "Ustaw" makes, without its checks.
-    protocol::ChangeOutcome Change(const protocol::DeviceRow& device, const std::string& address,
-                                   const std::string& mask);
-    // The window's pause after a successful change, before it lists again.
-    void PauseAfterChange();
     // As the window closing: the closing command to every listed device.
     void Finish();
+    // The session itself, for the change use case; ThrowIfFailed after it.
+    protocol::DeviceSession& Session() { return session_; }
+    void ThrowIfFailed() const;
     // Ends the operation in progress at its next step; the session stays
     // usable for the closing commands (a second Ctrl-C).
     void Interrupt() { session_.Interrupt(); }
@@ -74,7 +69,6 @@ public:
 private:
     void ShowProgress(const protocol::Progress& progress);
     void OnFailure(int32_t code, const std::string& description);
-    void ThrowIfFailed() const;
 
     bool showProgress_;
     protocol::SocketTransport transport_;

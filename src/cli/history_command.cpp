@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "cli/history_command.h"
 
+#include "checks/mac_text.h"
 #include "cli/device_output.h"
+#include "cli/exit_status.h"
 #include "cli/output_stream.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
@@ -16,9 +18,6 @@
 namespace cli {
 
 namespace {
-
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 const std::vector<std::string> kKeys = {"time",        "run",      "user",        "host",     "interface", "mac",
                                         "old_address", "old_mask", "new_address", "new_mask", "outcome",   "detail"};
@@ -39,15 +38,6 @@ std::vector<std::string> Fields(const journal::JournalChange& change)
             begin.Start.NewMask,
             change.End ? change.End->Outcome : "unfinished",
             change.End ? change.End->Detail : ""};
-}
-
-std::string MacKey(const std::string& mac)
-{
-    std::string key;
-    for (const char c : mac)
-        if (c != ':' && c != '-' && c != '.')
-            key += char(std::toupper(static_cast<unsigned char>(c)));
-    return key;
 }
 
 void Warn(const std::string& text)
@@ -106,8 +96,6 @@ std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Fo
     return AlignedColumns(lines);
 }
 
-bool SameMac(const std::string& one, const std::string& other) { return MacKey(one) == MacKey(other); }
-
 int RunHistory(const Options& options)
 {
     const std::string path = journal::JournalPath();
@@ -124,7 +112,7 @@ int RunHistory(const Options& options)
     if (!options.Mac.isEmpty()) {
         const std::string mac = options.Mac.toStdString();
         std::erase_if(changes, [&mac](const journal::JournalChange& change) {
-            return !SameMac(Latin1ToUtf8(change.Begin.Start.Mac), mac);
+            return !checks::SameMac(Latin1ToUtf8(change.Begin.Start.Mac), mac);
         });
     }
     std::string text;

@@ -18,10 +18,6 @@ namespace cli {
 // record has the outcome "unfinished".
 std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Format format);
 
-// Whether two MAC texts name the same device: letter case and the
-// separators ':', '-' and '.' do not count.
-bool SameMac(const std::string& one, const std::string& other);
-
 // Prints the history (--mac: of one device; --undo RUN: the undo plan of
 // that run instead). 0, 1 when the journal or standard output failed, 2 when
 // the journal has no change of RUN.

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "change/change_result.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -12,12 +14,7 @@ inline constexpr std::size_t kMaxPlanBytes = 1024 * 1024;
 // One line of a re-addressing plan: which device gets which address and
 // mask, all three in their canonical texts (00:0E:C6:4A:10:03,
 // 192.168.1.50, 255.255.255.0).
-struct PlanLine {
-    int LineNumber = 0; // in the file, from 1
-    std::string Mac;
-    std::string Address;
-    std::string Mask;
-};
+using change::PlanLine;
 
 struct Plan {
     std::vector<PlanLine> Lines;     // the lines that passed every check

@@ -2,6 +2,7 @@
 #include "cli/result_output.h"
 
 #include "cli/device_output.h"
+#include "cli/format_version.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 
@@ -13,37 +14,6 @@ namespace cli {
 
 namespace {
 
-constexpr int kJsonFormatVersion = 2;
-
-struct OutcomeNames {
-    Outcome outcome;
-    const char* machine;
-    const char* polish;
-};
-
-constexpr std::array<OutcomeNames, 12> kNames = {{
-    {Outcome::Verified, "verified", "zmieniono i potwierdzono"},
-    {Outcome::Partial, "partial", "zmieniono częściowo"},
-    {Outcome::Unverified, "unverified", "zmieniono, ale nie potwierdzono"},
-    {Outcome::Refused, "refused", "odmowa urządzenia"},
-    {Outcome::NotFound, "not_found", "nie znaleziono"},
-    {Outcome::Planned, "planned", "zostanie zmienione"},
-    {Outcome::Unchanged, "unchanged", "bez zmian"},
-    {Outcome::Conflict, "conflict", "adres zajęty"},
-    {Outcome::InterfaceGone, "interface_gone", "brak interfejsu sieciowego"},
-    {Outcome::Changed, "changed", "zmieniono, sprawdzam"},
-    {Outcome::Interrupted, "interrupted", "przerwano"},
-    {Outcome::NotAttempted, "not_attempted", "nie podjęto"},
-}};
-
-const OutcomeNames& NamesOf(Outcome outcome)
-{
-    for (const OutcomeNames& names : kNames)
-        if (names.outcome == outcome)
-            return names;
-    return kNames[0];
-}
-
 std::size_t Count(const std::vector<ChangeResult>& results, Outcome outcome)
 {
     std::size_t count = 0;
@@ -52,16 +22,25 @@ std::size_t Count(const std::vector<ChangeResult>& results, Outcome outcome)
     return count;
 }
 
+std::size_t UncheckedCount(const std::vector<ChangeResult>& results)
+{
+    std::size_t count = 0;
+    for (const ChangeResult& result : results)
+        count += result.AddressChecked ? 0 : 1;
+    return count;
+}
+
 nlohmann::ordered_json JsonOf(const ChangeResult& result)
 {
     return {{"line", result.LineNumber},
             {"mac", Latin1ToUtf8(result.Mac)},
+            {"mac_normalized", result.MacNormalized.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(result.MacNormalized)},
             {"interface", Latin1ToUtf8(result.Interface)},
             {"old_address", Latin1ToUtf8(result.OldAddress)},
             {"old_mask", Latin1ToUtf8(result.OldMask)},
             {"address", result.Address},
             {"mask", result.Mask},
-            {"result", MachineName(result.Outcome)},
+            {"result", change::MachineName(result.Outcome)},
             {"address_checked", result.AddressChecked},
             {"detail", result.Detail}};
 }
@@ -69,9 +48,10 @@ nlohmann::ordered_json JsonOf(const ChangeResult& result)
 nlohmann::ordered_json Summary(const std::vector<ChangeResult>& results)
 {
     nlohmann::ordered_json summary{{"total", results.size()}};
-    for (const OutcomeNames& names : kNames)
-        if (names.outcome != Outcome::Changed)
-            summary[names.machine] = Count(results, names.outcome);
+    for (const Outcome outcome : change::kOutcomes)
+        if (outcome != Outcome::Changed)
+            summary[change::MachineName(outcome)] = Count(results, outcome);
+    summary["address_unchecked"] = UncheckedCount(results);
     return summary;
 }
 
@@ -82,11 +62,9 @@ std::string Dump(const nlohmann::ordered_json& json, int indent)
 
 } // namespace
 
-const char* MachineName(Outcome outcome) { return NamesOf(outcome).machine; }
-
 std::string ResultHeader(Format format)
 {
-    return format == Format::Csv ? "line,mac,address,mask,result,detail,old_address,old_mask,interface\n" : "";
+    return format == Format::Csv ? "line,mac,address,mask,result,detail,old_address,old_mask,interface,mac_normalized\n" : "";
 }
 
 std::string FormatResultLine(const ChangeResult& result, Format format)
@@ -96,9 +74,10 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
     case Format::Jsonl: return Dump(JsonOf(result), -1);
     case Format::Csv:
         return std::to_string(result.LineNumber) + ',' + CsvField(Latin1ToUtf8(result.Mac)) + ',' +
-            CsvField(result.Address) + ',' + CsvField(result.Mask) + ',' + MachineName(result.Outcome) + ',' +
+            CsvField(result.Address) + ',' + CsvField(result.Mask) + ',' + change::MachineName(result.Outcome) + ',' +
             CsvField(result.Detail) + ',' + CsvField(Latin1ToUtf8(result.OldAddress)) + ',' +
-            CsvField(Latin1ToUtf8(result.OldMask)) + ',' + CsvField(Latin1ToUtf8(result.Interface)) + '\n';
+            CsvField(Latin1ToUtf8(result.OldMask)) + ',' + CsvField(Latin1ToUtf8(result.Interface)) + ',' +
+            result.MacNormalized + '\n';
     case Format::Table: break;
     }
     std::string text;
@@ -107,7 +86,7 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
     text += ShownLatin1(result.Mac) + " ";
     if (!result.OldAddress.empty())
         text += ShownLatin1(result.OldAddress) + "/" + ShownLatin1(result.OldMask) + " ";
-    text += "-> " + result.Address + "/" + result.Mask + ": " + NamesOf(result.Outcome).polish;
+    text += "-> " + result.Address + "/" + result.Mask + ": " + change::PolishName(result.Outcome);
     if (!result.Detail.empty())
         text += " (" + ShownText(result.Detail) + ")";
     if (!result.AddressChecked)
@@ -122,7 +101,7 @@ std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format for
         nlohmann::ordered_json lines = nlohmann::ordered_json::array();
         for (const ChangeResult& result : results)
             lines.push_back(JsonOf(result));
-        return Dump({{"format_version", kJsonFormatVersion}, {"results", lines}, {"summary", Summary(results)}}, 2);
+        return Dump({{"format_version", kFormatVersion}, {"results", lines}, {"summary", Summary(results)}}, 2);
     }
     case Format::Jsonl: return Dump({{"summary", Summary(results)}}, -1);
     case Format::Csv: return {};
@@ -130,7 +109,7 @@ std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format for
     }
     if (!withSummary)
         return {};
-    return "Razem " + std::to_string(results.size()) + ": zmienione i potwierdzone " +
+    std::string text = "Razem " + std::to_string(results.size()) + ": zmienione i potwierdzone " +
         std::to_string(Count(results, Outcome::Verified)) + ", częściowo " +
         std::to_string(Count(results, Outcome::Partial)) + ", niepotwierdzone " +
         std::to_string(Count(results, Outcome::Unverified)) + ", bez zmian " +
@@ -138,7 +117,19 @@ std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format for
         std::to_string(Count(results, Outcome::Refused)) + ", adres zajęty " +
         std::to_string(Count(results, Outcome::Conflict)) + ", nie znaleziono " +
         std::to_string(Count(results, Outcome::NotFound)) + ", do zmiany " +
-        std::to_string(Count(results, Outcome::Planned)) + "\n";
+        std::to_string(Count(results, Outcome::Planned));
+    // Counts that are mostly zero are named only when they are not.
+    const std::pair<Outcome, const char*> rare[] = {{Outcome::MacTwice, "MAC w dwóch miejscach"},
+                                                    {Outcome::Rejected, "odrzucone"},
+                                                    {Outcome::InterfaceGone, "brak interfejsu"},
+                                                    {Outcome::Interrupted, "przerwane"},
+                                                    {Outcome::NotAttempted, "nie podjęte"}};
+    for (const auto& [outcome, words] : rare)
+        if (const std::size_t count = Count(results, outcome); count > 0)
+            text += std::string(", ") + words + " " + std::to_string(count);
+    if (const std::size_t unchecked = UncheckedCount(results); unchecked > 0)
+        text += ", adresy niesprawdzone " + std::to_string(unchecked);
+    return text + "\n";
 }
 
 int ExitStatusOf(const std::vector<ChangeResult>& results, bool detailed)

@@ -5,20 +5,19 @@
 #include "cli/check_command.h"
 #include "cli/command_line.h"
 #include "cli/engine_session.h"
+#include "cli/exit_status.h"
 #include "cli/history_command.h"
 #include "cli/subcommands.h"
 #include "net/socket_layer.h"
 #include "protocol/socket_error_text.h"
 
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 
 namespace cli {
 
 namespace {
-
-constexpr int kExitNetworkFailure = 1;
-constexpr int kExitUsage = 2;
 
 int RunSubcommand(const Options& options)
 {
@@ -33,11 +32,11 @@ int RunSubcommand(const Options& options)
         QString text = SocketErrorBoxText(failure.Code, QString::fromStdString(failure.Description));
         text.replace(QChar(13), QChar(10));
         std::fprintf(stderr, "\nUWAGA\n%s\n", text.trimmed().toUtf8().constData());
-        return kExitNetworkFailure;
+        return kExitFailure;
     } catch (const std::exception& error) {
         // Nothing the socket reported: said as it is, never an abort.
         std::fprintf(stderr, "muxconfig: %s\n", error.what());
-        return kExitNetworkFailure;
+        return kExitFailure;
     }
 }
 
@@ -65,6 +64,9 @@ int Run(int argc, char** argv)
         return kExitUsage;
     }
     options.Selection = *choice.Selection;
+    // A reader that goes away is a failed write, never the end of a run in
+    // the middle of a change.
+    std::signal(SIGPIPE, SIG_IGN);
     net::SocketLayer socketLayer;
     return RunSubcommand(options);
 }

@@ -5,6 +5,8 @@
 #include "checks/new_settings_check.h"
 #include "cli/device_output.h"
 #include "cli/engine_session.h"
+#include "cli/exit_status.h"
+#include "cli/format_version.h"
 #include "cli/output_stream.h"
 #include "cli/plan.h"
 #include "cli/plan_run.h"
@@ -21,8 +23,6 @@ namespace cli {
 
 namespace {
 
-constexpr int kExitUsage = 2;
-
 bool ShowsProgress(const Options& options) { return !options.Quiet && isatty(STDERR_FILENO) == 1; }
 
 // A failing standard output ends the run (status 1); standard error has no one left to tell.
@@ -35,7 +35,7 @@ void Print(std::FILE* stream, const std::string& text)
 std::string ReadFailureText(const std::string& mac, const ReadFailure& failure)
 {
     return "muxconfig: nie odczytano urządzenia " + ShownLatin1(mac) + " (" + ShownLatin1(failure.Address) +
-        "): " + protocol::StatusText(static_cast<uint32_t>(failure.Status)) + "\n";
+        "): " + protocol::StatusText(failure.Status) + "\n";
 }
 
 // Where a discovery that found nothing looked, and what to check.
@@ -54,7 +54,8 @@ std::string EmptyListText(const std::vector<protocol::SearchedInterface>& search
 void PrintPlanErrors(const std::string& path, const std::vector<std::string>& errors, Format format)
 {
     if (format == Format::Json || format == Format::Jsonl) {
-        nlohmann::ordered_json json{{"format_version", 2}, {"plan", path}, {"valid", false}, {"errors", errors}};
+        nlohmann::ordered_json json{
+            {"format_version", kFormatVersion}, {"plan", path}, {"valid", false}, {"errors", errors}};
         Print(stdout,
               json.dump(format == Format::Json ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');
     }
@@ -76,7 +77,7 @@ int RunList(const Options& options)
         Print(stderr, ReadFailureText(mac, failure));
     if (discovery.Listed.empty() && discovery.FailedReads.empty())
         Print(stderr, EmptyListText(discovery.Searched));
-    return discovery.FailedReads.empty() ? 0 : 3;
+    return discovery.FailedReads.empty() ? kExitOk : kExitSomeFailed;
 }
 
 int RunSet(const Options& options)

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "conflicts/address_conflicts.h"
 
+#include "checks/mac_text.h"
 #include "conflicts/workstation_addresses.h"
 
 namespace conflicts {
 
 namespace {
 
-bool InRun(const std::vector<IntendedChange>& changes, const std::string& mac,
-           bool (*sameMac)(const std::string&, const std::string&))
+bool InRun(const std::vector<IntendedChange>& changes, const std::string& mac)
 {
     for (const IntendedChange& change : changes)
-        if (sameMac(change.Mac, mac) && change.NewAddress != change.CurrentAddress)
+        if (checks::SameMac(change.Mac, mac) && change.NewAddress != change.CurrentAddress)
             return true;
     return false;
 }
@@ -20,7 +20,6 @@ bool InRun(const std::vector<IntendedChange>& changes, const std::string& mac,
 
 std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
                                             const std::vector<ListedDevice>& listed,
-                                            bool (*sameMac)(const std::string&, const std::string&),
                                             const ProbeSettings& settings)
 {
     std::vector<ConflictVerdict> verdicts(changes.size());
@@ -32,11 +31,11 @@ std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& c
         if (change.NewAddress == change.CurrentAddress)
             continue; // its own address: re-applying it is no conflict
         for (const ListedDevice& other : listed) {
-            if (other.Address != change.NewAddress || sameMac(other.Mac, change.Mac))
+            if (other.Address != change.NewAddress || checks::SameMac(other.Mac, change.Mac))
                 continue;
             verdict.Refused = true;
             verdict.HolderMac = other.Mac;
-            verdict.Message = InRun(changes, other.Mac, sameMac)
+            verdict.Message = InRun(changes, other.Mac)
                 ? "adres " + change.NewAddress + " ma teraz multiplekser " + other.Mac +
                     ", który też zmienia adres: zamiana adresów w jednym przebiegu jest niebezpieczna; "
                     "przejdź przez wolny adres w dwóch planach"

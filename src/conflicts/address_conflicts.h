@@ -7,7 +7,7 @@
 
 namespace conflicts {
 
-// A device as the last discovery listed it (texts as it sent them).
+// A device that answered the last discovery (texts as it sent them), read or not.
 struct ListedDevice {
     std::string Mac;
     std::string Address;
@@ -32,10 +32,9 @@ struct ConflictVerdict {
 // must not be another listed device's (a swap or chain within one run is
 // refused too), nor the workstation's own, nor answered for by any host on
 // the device's segment (all probes at once). A device's own current address
-// is never a conflict. `sameMac` tells whether two MAC texts name one device.
+// is never a conflict. MACs are compared by value, in any spelling.
 std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
                                             const std::vector<ListedDevice>& listed,
-                                            bool (*sameMac)(const std::string&, const std::string&),
                                             const ProbeSettings& settings = {});
 
 } // namespace conflicts

@@ -20,6 +20,9 @@ struct DeviceRow {
     bool ReadOk = false;        // its read in this cycle succeeded and its address is its own
     bool AddressShared = false; // another listed device answered from the same address
     std::string Interface;      // name of the interface the device answered on; empty: not known
+    // Another address its MAC answered the discovery from (one MAC in two
+    // places: no command can tell which device it reaches); empty: none.
+    std::string MacAlsoAt;
 };
 
 // What the device session is doing, for a user who waits on it.

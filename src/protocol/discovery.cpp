@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/device_session.h"
+#include "protocol/device_engine.h"
 #include "protocol/discovery_reply.h"
 #include "protocol/protocol_constants.h"
 
@@ -7,7 +7,7 @@
 
 namespace protocol {
 
-DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth)
+DiscoveryResult DeviceEngine::Discover(DiscoveryDepth depth)
 {
     DiscoveryResult result;
     BeginOperation();
@@ -34,7 +34,7 @@ DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth)
     return result;
 }
 
-void DeviceSession::StartDiscovery()
+void DeviceEngine::StartDiscovery()
 {
     // Datagrams that arrived before the cycle and still wait are taken
     // before its "X" goes out, as the kind of the last request; under a flood
@@ -49,6 +49,7 @@ void DeviceSession::StartDiscovery()
         slot.LoggedIn = false;
         slot.InterfaceIndex = 0;
         slot.InterfaceName.clear();
+        slot.MacAlsoAt.clear();
     }
     recordedMacs_.clear();
     if (Stopping())
@@ -60,7 +61,7 @@ void DeviceSession::StartDiscovery()
     ShowProgress(Progress::Activity::Searching);
 }
 
-void DeviceSession::BroadcastDiscovery()
+void DeviceEngine::BroadcastDiscovery()
 {
     discoveryRoutes_ = transport_.RoutesForDiscovery();
     searched_.clear();
@@ -83,13 +84,13 @@ void DeviceSession::BroadcastDiscovery()
     }
 }
 
-bool DeviceSession::ArrivedThroughDiscoveryRoute(uint32_t interface) const
+bool DeviceEngine::ArrivedThroughDiscoveryRoute(uint32_t interface) const
 {
     return std::any_of(discoveryRoutes_.Routes.begin(), discoveryRoutes_.Routes.end(),
                        [&](const Route& route) { return route.Index == interface; });
 }
 
-void DeviceSession::RecordDevice(const Datagram& datagram)
+void DeviceEngine::RecordDevice(const Datagram& datagram)
 {
     const std::string& text = datagram.Text;
     if (text.empty() || text[0] != 'A') {
@@ -97,16 +98,23 @@ void DeviceSession::RecordDevice(const Datagram& datagram)
         return;
     }
     DiscoveryReply reply = SplitDiscoveryReply(text);
-    if (recordedMacs_.count(reply.Mac) != 0)
+    if (const auto recorded = recordedMacs_.find(reply.Mac); recorded != recordedMacs_.end()) {
+        // The MAC already has its slot; from another address it is one MAC
+        // in two places, and no command could tell which device it reaches.
+        NumerIP& slot = devices_[recorded->second];
+        if (datagram.Sender != slot.Address && slot.MacAlsoAt.empty())
+            slot.MacAlsoAt = datagram.Sender;
         return;
+    }
     // A reply without a MAC names no device: selecting it would send a bare
     // "W", and assigning it an address would reach any multiplexer.
     if (reply.Mac.empty() || datagram.Sender.empty())
         return;
     if (recordedMacs_.size() == static_cast<std::size_t>(DeviceTable::kSlots))
         return; // all 255 slots taken: the table keeps what it has
-    recordedMacs_.insert(reply.Mac);
-    NumerIP& slot = devices_[static_cast<int>(recordedMacs_.size())];
+    const int number = static_cast<int>(recordedMacs_.size()) + 1;
+    recordedMacs_.emplace(reply.Mac, number);
+    NumerIP& slot = devices_[number];
     slot.Mac = std::move(reply.Mac);
     slot.Port = std::move(reply.Port);
     slot.FlagE = HasFlagE(reply.Flags);
@@ -120,7 +128,36 @@ void DeviceSession::RecordDevice(const Datagram& datagram)
     replyStatus_ = kStatusOk;
 }
 
-bool DeviceSession::ReadAllDevices(std::vector<UnreadDevice>& unread)
+DiscoveryResult DeviceEngine::ReadDevices(const std::vector<DeviceRow>& devices)
+{
+    DiscoveryResult result;
+    BeginOperation();
+    int current = 0;
+    for (const DeviceRow& device : devices) {
+        NumerIP* slot = SlotOf(device);
+        if (Stopping())
+            break;
+        ShowProgress(Progress::Activity::Reading, ++current, static_cast<int>(devices.size()), device.Address);
+        if (slot == nullptr) {
+            result.Unread.push_back({device.Mac, device.Address, device.Interface, kStatusNotSent, false});
+            continue;
+        }
+        const Status status = ReadDevice(slot->Mac, kReadTries, *slot);
+        if (Stopping())
+            break;
+        slot->ReadOk = status == kStatusOk;
+        if (!slot->ReadOk)
+            result.Unread.push_back({slot->Mac, slot->Address, slot->InterfaceName, status, slot->LoggedIn});
+        if (slot->LoggedIn)
+            result.Rows.push_back(RowOf(*slot));
+    }
+    ShowProgress(Progress::Activity::Idle);
+    result.Searched = searched_;
+    result.Finished = !Stopping();
+    return result;
+}
+
+bool DeviceEngine::ReadAllDevices(std::vector<UnreadDevice>& unread)
 {
     if (Stopping() || devices_[1].Address.empty())
         return false;
@@ -134,7 +171,7 @@ bool DeviceSession::ReadAllDevices(std::vector<UnreadDevice>& unread)
         NumerIP& slot = devices_[number];
         ShowProgress(Progress::Activity::Reading, number, found, slot.Address);
         const std::string mac = slot.Mac;
-        const int status = ReadDevice(mac, kReadTries, slot);
+        const Status status = ReadDevice(mac, kReadTries, slot);
         slot.ReadOk = status == kStatusOk;
         if (!slot.ReadOk && !Stopping()) {
             readFailed = true;
@@ -144,7 +181,7 @@ bool DeviceSession::ReadAllDevices(std::vector<UnreadDevice>& unread)
     return !readFailed && !Stopping();
 }
 
-int DeviceSession::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot)
+Status DeviceEngine::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot)
 {
     // Only what this read gets is shown or sent later: never a mask or DN
     // left in the slot by an earlier cycle or by another device.

@@ -22,6 +22,8 @@ struct NumerIP {
     // only through it. 0: through whatever the routing table picks.
     uint32_t InterfaceIndex = 0;
     std::string InterfaceName;
+    // Another address its MAC answered the discovery from; empty: none.
+    std::string MacAlsoAt;
 };
 
 // The 255 device slots, numbered 1 to 255. A fixed array: a reference to a

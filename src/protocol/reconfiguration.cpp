@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/device_session.h"
+#include "protocol/device_engine.h"
 #include "protocol/protocol_constants.h"
 
 namespace protocol {
 
-ChangeOutcome DeviceSession::Change(const DeviceRow& device, const std::string& newAddress, const std::string& newMask)
+ChangeOutcome DeviceEngine::Change(const DeviceRow& device, const std::string& newAddress, const std::string& newMask)
 {
     BeginOperation();
     if (Stopping())
@@ -21,19 +21,19 @@ ChangeOutcome DeviceSession::Change(const DeviceRow& device, const std::string& 
     return outcome;
 }
 
-ChangeOutcome DeviceSession::ChangeDevice(const std::string& currentAddress, const std::string& newAddress,
+ChangeOutcome DeviceEngine::ChangeDevice(const std::string& currentAddress, const std::string& newAddress,
                                           const std::string& mac, const std::string& newMask)
 {
     using Step = ChangeOutcome::Step;
     ChangeOutcome outcome;
-    const auto failed = [&](Step step, int status) {
+    const auto failed = [&](Step step, Status status) {
         outcome.FailedStep = step;
         outcome.Status = status;
         return outcome;
     };
     // Select the device first: the login, the mask and the closing command
     // carry no device identity and go to whichever device is selected.
-    int result = SendCommand(kSelectCommand + mac, kChangeTries);
+    Status result = SendCommand(kSelectCommand + mac, kChangeTries);
     if (result != kStatusOk)
         return failed(Step::Select, result);
     SelectionPause();
@@ -68,7 +68,7 @@ ChangeOutcome DeviceSession::ChangeDevice(const std::string& currentAddress, con
     return outcome;
 }
 
-int DeviceSession::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
+Status DeviceEngine::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
 {
     const std::string command = kAssignCommand + mac + "/" + kDevicePassword + "/" + newAddress;
     for (uint8_t attempt = 0; attempt < tries && !Stopping() && !deviceRouteGone_; ++attempt) {
@@ -85,7 +85,13 @@ int DeviceSession::AssignAddress(const std::string& newAddress, const std::strin
     return replyStatus_ == kStatusNoReply ? kStatusOk : replyStatus_;
 }
 
-void DeviceSession::Close()
+void DeviceEngine::Pause(Milliseconds duration)
+{
+    BeginOperation();
+    WaitFor(duration);
+}
+
+void DeviceEngine::Close()
 {
     BeginOperation();
     for (int number = 1; number <= DeviceTable::kSlots && !Stopping(); ++number) {

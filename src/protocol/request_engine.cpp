@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "protocol/device_session.h"
+#include "protocol/device_engine.h"
 #include "protocol/protocol_constants.h"
 
 namespace protocol {
 
-DeviceSession::DeviceSession(Transport& transport) : transport_(transport)
+DeviceEngine::DeviceEngine(Transport& transport) : transport_(transport)
 {
     recordedMacs_.reserve(DeviceTable::kSlots);
     transport_.SetReceiver([this](const Datagram& datagram) { DispatchReply(datagram); });
@@ -12,13 +12,13 @@ DeviceSession::DeviceSession(Transport& transport) : transport_(transport)
         [this](int32_t code, const std::string& description) { OnTransportFailure(code, description); });
 }
 
-DeviceSession::~DeviceSession()
+DeviceEngine::~DeviceEngine()
 {
     transport_.SetReceiver(nullptr);
     transport_.SetFailureHandler(nullptr);
 }
 
-void DeviceSession::OnTransportFailure(int32_t code, const std::string& description)
+void DeviceEngine::OnTransportFailure(int32_t code, const std::string& description)
 {
     if (abandoned_)
         return; // the first failure ends the work; one report is enough
@@ -27,7 +27,7 @@ void DeviceSession::OnTransportFailure(int32_t code, const std::string& descript
         failure_(code, description);
 }
 
-void DeviceSession::Abandon()
+void DeviceEngine::Abandon()
 {
     abandoned_ = true;
     interrupted_ = true;
@@ -37,14 +37,14 @@ void DeviceSession::Abandon()
     transport_.WakeUp();
 }
 
-void DeviceSession::Interrupt()
+void DeviceEngine::Interrupt()
 {
     interrupted_ = true;
     replyStatus_ = kStatusNoReply;
     transport_.WakeUp();
 }
 
-int DeviceSession::SendCommand(const std::string& command, uint8_t tries)
+Status DeviceEngine::SendCommand(const std::string& command, uint8_t tries)
 {
     for (uint8_t attempt = 0; attempt < tries; ++attempt) {
         Request(command, kReplyAcknowledgement);
@@ -54,7 +54,7 @@ int DeviceSession::SendCommand(const std::string& command, uint8_t tries)
     return replyStatus_;
 }
 
-bool DeviceSession::Send(const std::string& command, Transport::PortForm form)
+bool DeviceEngine::Send(const std::string& command, Transport::PortForm form)
 {
     if (Stopping() || deviceRouteGone_)
         return false;
@@ -66,7 +66,7 @@ bool DeviceSession::Send(const std::string& command, Transport::PortForm form)
     return false;
 }
 
-void DeviceSession::Request(const std::string& command, uint8_t kind)
+void DeviceEngine::Request(const std::string& command, uint8_t kind)
 {
     if (Stopping() || deviceRouteGone_) {
         replyStatus_ = kStatusNoReply;
@@ -82,7 +82,7 @@ void DeviceSession::Request(const std::string& command, uint8_t kind)
     WaitWhilePending();
 }
 
-void DeviceSession::WaitWhilePending()
+void DeviceEngine::WaitWhilePending()
 {
     // A datagram that settles nothing (an empty text, an unknown first
     // letter) leaves the request pending: the try still ends 2000 ms after
@@ -95,18 +95,18 @@ void DeviceSession::WaitWhilePending()
         replyStatus_ = kStatusNoReply;
 }
 
-void DeviceSession::TimeoutTimer()
+void DeviceEngine::TimeoutTimer()
 {
     if (!Stopping())
         replyStatus_ = kStatusNoReply;
 }
 
-void DeviceSession::WaitFor(Milliseconds duration)
+void DeviceEngine::WaitFor(Milliseconds duration)
 {
     transport_.RunUntil(transport_.Now() + duration, [this] { return Stopping(); });
 }
 
-void DeviceSession::SelectionPause()
+void DeviceEngine::SelectionPause()
 {
     // The device needs a moment after its selection. Nothing is sent and no
     // datagram is a reply meanwhile, but the loop runs on.
@@ -115,7 +115,7 @@ void DeviceSession::SelectionPause()
     ignoreDatagrams_ = false;
 }
 
-void DeviceSession::DispatchReply(const Datagram& datagram)
+void DeviceEngine::DispatchReply(const Datagram& datagram)
 {
     if (Stopping() || ignoreDatagrams_ || (datagram.Text.empty() && datagram.Sender.empty()))
         return;
@@ -129,7 +129,7 @@ void DeviceSession::DispatchReply(const Datagram& datagram)
     case kReplyDiscovery: RecordDevice(datagram); break;
     case kReplyAcknowledgement:
     case kReplyValue: {
-        const uint8_t status = StatusOfReplyLetter(datagram.Text);
+        const Status status = StatusOfReplyLetter(datagram.Text);
         if (status == kStatusPending)
             break; // not a reply form: the try still ends by its deadline
         replyStatus_ = status;
@@ -141,7 +141,7 @@ void DeviceSession::DispatchReply(const Datagram& datagram)
     }
 }
 
-void DeviceSession::ShowProgress(Progress::Activity what, int current, int total, const std::string& device)
+void DeviceEngine::ShowProgress(Progress::Activity what, int current, int total, const std::string& device)
 {
     if (!Stopping() && progress_)
         progress_(Progress{what, current, total, device});

@@ -2,6 +2,7 @@
 #include "protocol/socket_transport.h"
 
 #include "net/errors/socket_errors.h"
+#include "net/socket_layer.h"
 #include "protocol/command_socket.h"
 #include "protocol/datagram_intake.h"
 #include "protocol/event_loop_wait.h"
@@ -33,12 +34,21 @@ SocketTransport::SocketTransport(net::InterfaceSelection interfaces) : interface
     ConfigureCommandSocket(socket_);
     socket_.OnDataAvailable = [this](net::AUDPSocket&) { OnDataAvailable(); };
     socket_.OnError = [this](net::ASocket& socket) { OnError(socket); };
+    // A failure raised inside a socket notification ends the device work as
+    // a socket failure does, instead of escaping into Qt.
+    if (net::SocketLayer::exists())
+        net::SocketLayer::instance().OnUnhandledException = [this](const std::exception& error) {
+            if (failure_)
+                failure_(0, error.what());
+        };
 }
 
 SocketTransport::~SocketTransport()
 {
     socket_.OnDataAvailable = nullptr;
     socket_.OnError = nullptr;
+    if (net::SocketLayer::exists())
+        net::SocketLayer::instance().OnUnhandledException = nullptr;
     socket_.Terminate();
 }
 

@@ -5,14 +5,16 @@
 
 namespace protocol {
 
-// Outcome of one request. 100 is the character "d": a request is pending.
-inline constexpr uint8_t kStatusOk = 0;
-inline constexpr uint8_t kStatusBadCommand = 1;    // reply "C"
-inline constexpr uint8_t kStatusInternalError = 2; // reply "F"
-inline constexpr uint8_t kStatusAccessDenied = 3;  // reply "D"
-inline constexpr uint8_t kStatusNoReply = 4;       // reply timer fired, or a discovery reply without "A"
-inline constexpr uint8_t kStatusNotSent = 5;
-inline constexpr uint8_t kStatusPending = 100;
+// Outcome of one request: 0 success, 1 to 4 failures, 100 (the character
+// "d") a request is pending. The one type every status travels in.
+using Status = uint8_t;
+inline constexpr Status kStatusOk = 0;
+inline constexpr Status kStatusBadCommand = 1;    // reply "C"
+inline constexpr Status kStatusInternalError = 2; // reply "F"
+inline constexpr Status kStatusAccessDenied = 3;  // reply "D"
+inline constexpr Status kStatusNoReply = 4;       // reply timer fired, or a discovery reply without "A"
+inline constexpr Status kStatusNotSent = 5;
+inline constexpr Status kStatusPending = 100;
 
 // The kind of reply the next datagram is read as.
 inline constexpr uint8_t kReplyNone = 0;
@@ -21,10 +23,14 @@ inline constexpr uint8_t kReplyAcknowledgement = 2;
 inline constexpr uint8_t kReplyValue = 3;
 
 // The operator's wording of a status; empty for success.
-std::string StatusText(uint32_t code);
+std::string StatusText(Status code);
+
+// A stable English code of a failed status (bad_command, internal_error,
+// access_denied, no_reply, not_sent), for scripts.
+const char* StatusCode(Status code);
 
 // The status an acknowledgement's first letter stands for, or kStatusPending
 // when the letter is none of A, C, F, D (or the text is empty).
-uint8_t StatusOfReplyLetter(const std::string& text);
+Status StatusOfReplyLetter(const std::string& text);
 
 } // namespace protocol

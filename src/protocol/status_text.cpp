@@ -3,7 +3,7 @@
 
 namespace protocol {
 
-std::string StatusText(uint32_t code)
+std::string StatusText(Status code)
 {
     switch (code) {
     case kStatusOk: return "";
@@ -16,7 +16,18 @@ std::string StatusText(uint32_t code)
     }
 }
 
-uint8_t StatusOfReplyLetter(const std::string& text)
+const char* StatusCode(Status code)
+{
+    switch (code) {
+    case kStatusBadCommand: return "bad_command";
+    case kStatusInternalError: return "internal_error";
+    case kStatusAccessDenied: return "access_denied";
+    case kStatusNoReply: return "no_reply";
+    default: return "other";
+    }
+}
+
+Status StatusOfReplyLetter(const std::string& text)
 {
     if (text.empty())
         return kStatusPending;

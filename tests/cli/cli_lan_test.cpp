@@ -66,7 +66,8 @@ TEST(CliApply, ReportsEveryPlanLineAndEndsWith3WhenSomeFail)
 
     const MuxconfigRun dry = RunMuxconfig({"apply", path, "--dry-run", "--format", "csv"});
     EXPECT_EQ(dry.status, 3);
-    EXPECT_NE(dry.out.find("3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,planned,,192.168.1.10,255.255.255.0,mux0\n"),
+    EXPECT_NE(dry.out.find("3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,planned,,192.168.1.10,255.255.255.0,mux0,"
+                           "00:0E:C6:00:00:0A\n"),
               std::string::npos)
         << dry.out;
     EXPECT_TRUE(Changes(sim, "address").empty());
@@ -74,14 +75,14 @@ TEST(CliApply, ReportsEveryPlanLineAndEndsWith3WhenSomeFail)
     const MuxconfigRun run = RunMuxconfig({"apply", path, "--format", "csv"});
     EXPECT_EQ(run.status, 3) << run.err;
     EXPECT_EQ(run.out,
-              "line,mac,address,mask,result,detail,old_address,old_mask,interface\n"
-              "3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,changed,,192.168.1.10,255.255.255.0,mux0\n"
-              "4,00:0E:C6:00:00:99,192.168.1.51,255.255.255.0,not_found,,,,\n"
+              // A plan again: one line a device, with its final outcome.
+              "line,mac,address,mask,result,detail,old_address,old_mask,interface,mac_normalized\n"
+              "4,00:0E:C6:00:00:99,192.168.1.51,255.255.255.0,not_found,,,,,00:0E:C6:00:00:99\n"
               "5,00:0E:C6:00:00:0B,192.168.1.52,255.255.255.0,refused,Brak dostępu - prawdopodobnie złe hasło.,"
-              "192.168.1.30,,\n"
-              "6,00:0E:C6:00:00:0C,10.0.0.8,255.0.0.0,changed,,10.0.0.7,255.255.255.0,mux0\n"
-              "3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,verified,,192.168.1.10,255.255.255.0,mux0\n"
-              "6,00:0E:C6:00:00:0C,10.0.0.8,255.0.0.0,verified,,10.0.0.7,255.255.255.0,mux0\n");
+              "192.168.1.30,,mux0,00:0E:C6:00:00:0B\n"
+              "3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,verified,,192.168.1.10,255.255.255.0,mux0,"
+              "00:0E:C6:00:00:0A\n"
+              "6,00:0E:C6:00:00:0C,10.0.0.8,255.0.0.0,verified,,10.0.0.7,255.255.255.0,mux0,00:0E:C6:00:00:0C\n");
     EXPECT_EQ(Changes(sim, "address"),
               (Changed{{"00:0E:C6:00:00:0A", "192.168.1.50"}, {"00:0E:C6:00:00:0C", "10.0.0.8"}}));
     // Dry run: one discovery; the run: one before the changes, one after.

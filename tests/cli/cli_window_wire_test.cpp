@@ -91,14 +91,15 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     const MuxconfigRun csv = RunMuxconfig({"list", "--format", "csv", "--quiet"});
     const std::vector<std::string> csvLines = Lines(csv.out);
     ASSERT_EQ(csvLines.size(), rows.size() + 2);
-    EXPECT_EQ(csvLines[0], "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason");
+    EXPECT_EQ(csvLines[0], "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,"
+                           "mac_also_at");
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const Json& r = rows[row];
         EXPECT_EQ(csvLines[row + 1],
                   r["address"].get<std::string>() + "," + r["mask"].get<std::string>() + "," +
                       r["mac"].get<std::string>() + "," + r["port"].dump() + "," + r["flag_e"].dump() + "," +
                       r["read_ok"].dump() + "," + r["address_shared"].dump() + ",mux0," +
-                      r.value("reason", std::string()));
+                      r.value("reason", std::string()) + "," + r["mac_normalized"].get<std::string>() + ",");
     }
 
     const MuxconfigRun table = RunMuxconfig({"list"});

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "change/outcome.h"
+#include "protocol/device_session.h"
+
+#include <string>
+
+namespace change {
+
+// One asked change: a device (by MAC, in any spelling) and the address and
+// mask to give it, in canonical texts.
+struct PlanLine {
+    int LineNumber = 0; // in the plan file, from 1; 0 for a single change
+    std::string Mac;
+    std::string Address;
+    std::string Mask;
+};
+
+// What became of one line, as the run knows it so far.
+struct ChangeResult {
+    int LineNumber = 0;
+    std::string Mac;           // the device's own text once it was found, else the line's
+    std::string MacNormalized; // the canonical form (00:0E:C6:4A:10:01); empty: no MAC spelling
+    std::string Address;       // the new address and mask asked for
+    std::string Mask;
+    std::string OldAddress; // what the discovery before the change read
+    std::string OldMask;    // empty: it could not be read
+    std::string Interface;
+    change::Outcome Outcome = change::Outcome::NotAttempted;
+    std::string Detail;         // why, in Polish
+    bool AddressChecked = true; // false: the probe for the new address could not run
+    protocol::ChangeOutcome Steps; // what the change's steps did (the window words its box from it)
+};
+
+} // namespace change

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+// The one way a device gets a new address, under the window and the command
+// line alike: judge each line, find its device, check that its new address
+// is free, write the undo plan, then for each change the journal's first
+// record, the change, and after the pause the device as it answers now, the
+// outcome and the journal's last record.
+//
+//   change::ChangeRun run(session, journal, frontEnd, settings);
+//   const std::vector<change::ChangeResult> results = run.Run(lines);   // finds the devices itself
+//   ... or run.Run(lines, lastDiscovery) with the devices a refresh found
+#pragma once
+#include "change/change_result.h"
+#include "conflicts/address_probe.h"
+#include "journal/change_journal.h"
+#include "protocol/device_session.h"
+
+#include <string>
+#include <vector>
+
+namespace change {
+
+// What a front end lends the run.
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+    // A line's result as soon as it is known: a change that went through is
+    // reported Changed first, then with what it holds now.
+    virtual void Report(const ChangeResult& result) = 0;
+    // The journal or the undo plan could not be written, and the like.
+    virtual void Warn(const std::string& text) = 0;
+    // Whether the operator asked the run to end: no new change starts.
+    virtual bool StopRequested() const { return false; }
+    // The lines passed their judgement: probes and datagrams follow.
+    virtual void Begin() {}
+    virtual void Changing(int /*current*/, int /*total*/) {}
+    virtual void Verifying() {}
+    // Verification::ByRefresh: the front end's own discovery after the
+    // changes, whose rows show what the devices hold now.
+    virtual protocol::DiscoveryResult Refresh() { return {}; }
+};
+
+enum class Verification {
+    // Quick discoveries, then reads of the changed devices only; a changed
+    // device that is missing is looked for again for a while (it may be
+    // restarting).
+    ByReading,
+    // One refresh of the front end after every change that was sent.
+    ByRefresh,
+};
+
+struct RunSettings {
+    bool DryRun = false;
+    bool SkipUnchanged = true;    // a device that already holds its line gets nothing
+    bool RefuseUnchecked = false; // an address the probe could not check refuses its line
+    std::string UndoPlanPath;     // empty: no undo plan
+    Verification Verify = Verification::ByReading;
+    // Quick discoveries after the first verifying one, for a changed device
+    // that did not answer yet (each takes the collection window, 2 s).
+    int RestartRounds = 4;
+    conflicts::ProbeSettings Probes;
+};
+
+class ChangeRun {
+public:
+    ChangeRun(protocol::DeviceSession& session, journal::ChangeJournal& journal, FrontEnd& frontEnd,
+              RunSettings settings = {});
+
+    // Finds the lines' devices itself: a quick discovery (every MAC and
+    // every address in use), then reads of the planned devices only.
+    std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines);
+    // With the devices a discovery found.
+    std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
+
+private:
+    void Prepare(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
+    void Classify(ChangeResult& result, const protocol::DiscoveryResult& known, std::size_t n);
+    void JudgeConflicts(const protocol::DiscoveryResult& known);
+    bool WriteUndoPlan();
+    void ChangeAll();
+    void ChangeOne(std::size_t n);
+    void Verify();
+    void VerifyByReading(const std::vector<std::size_t>& changed);
+    void Finish(std::size_t n);
+    void JournalEnd(std::size_t n);
+    void WarnOnce(const journal::FileStatus& status);
+    bool Stopping() const;
+
+    protocol::DeviceSession& session_;
+    journal::ChangeJournal& journal_;
+    FrontEnd& frontEnd_;
+    RunSettings settings_;
+    bool journalWarned_ = false; // once for the life of the run object
+
+    std::vector<ChangeResult> results_;
+    std::vector<protocol::DeviceRow> devices_; // by line: the device it changes
+    std::vector<bool> toChange_;
+    std::vector<std::string> journalIds_;
+    bool sent_ = false; // a change was sent
+};
+
+} // namespace change

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+// The command line's exit statuses (muxconfig(1), "EXIT STATUS"). A signal
+// that ended a run gives 128 + its number (cli/stop_signals.h).
+#pragma once
+
+namespace cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;    // the network, the journal or standard output failed
+inline constexpr int kExitUsage = 2;      // usage or plan error: nothing sent
+inline constexpr int kExitSomeFailed = 3; // some devices failed or could not be verified
+inline constexpr int kExitChanges = 4;    // --detailed-exitcode: changes made or pending
+
+} // namespace cli
