@@ -136,6 +136,10 @@ struct FakeDevice {
     std::string Mask = "255.255.255.0";
     std::string Dn = "0";
     std::map<std::string, std::string> Replies; // by command name: "W", "L", "GNM", "GDN", "SNM", "A"
+    // Restarts after the "E" that closes a change: silent for this long.
+    FakeTransport::Ms RestartAfterChange{0};
+    FakeTransport::Ms SilentUntil{0};
+    bool Changed = false;
     std::string ReplyTo(const std::string& name, const std::string& usual) const
     {
         const auto found = Replies.find(name);
@@ -155,7 +159,7 @@ public:
 private:
     void Reply(FakeTransport& t, const FakeDevice& device, const std::string& text)
     {
-        if (!text.empty())
+        if (!text.empty() && t.Elapsed() >= device.SilentUntil)
             t.Schedule(FakeTransport::Ms(1), {text, device.Address, 0});
     }
     FakeDevice* ByMac(const std::string& mac)
@@ -176,6 +180,11 @@ private:
             if (selected_ != nullptr)
                 Reply(t, *selected_, selected_->ReplyTo("W", "A"));
         } else if (command == "E") {
+            for (FakeDevice& device : devices)
+                if (device.Changed) {
+                    device.Changed = false;
+                    device.SilentUntil = t.Elapsed() + device.RestartAfterChange;
+                }
             selected_ = nullptr;
         } else if (command[0] == 'A') {
             const auto slash = command.find('/');
@@ -183,8 +192,10 @@ private:
             if (device == nullptr)
                 return;
             const std::string reply = device->ReplyTo("A", "A");
-            if (reply.empty() || reply[0] == 'A')
+            if (reply.empty() || reply[0] == 'A') {
                 device->Address = command.substr(slash + 1 + password.size() + 1);
+                device->Changed = true;
+            }
             Reply(t, *device, reply);
         } else if (selected_ != nullptr) {
             FakeDevice& device = *selected_;
@@ -196,8 +207,10 @@ private:
                 Reply(t, device, device.ReplyTo("GDN", "A" + device.Dn));
             else if (command.rfind("SNM", 0) == 0) {
                 const std::string reply = device.ReplyTo("SNM", "A");
-                if (reply == "A")
+                if (reply == "A") {
                     device.Mask = command.substr(3);
+                    device.Changed = true;
+                }
                 Reply(t, device, reply);
             }
         }

@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: MIT
+// The change rules, once: each row a fleet, one plan line and what the run
+// must make of it, in its result, its journal and on the wire.
+#include "change/change_run.h"
+#include "checks/mac_text.h"
+#include "journal/journal_reading.h"
+#include "fake_transport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using change::Outcome;
+using Ms = FakeTransport::Ms;
+
+constexpr const char* kMac = "0.14.198.74.16.1";
+
+class RecordingFrontEnd : public change::FrontEnd {
+public:
+    void Report(const change::ChangeResult& result) override { reports.push_back(result); }
+    void Warn(const std::string& text) override { warnings.push_back(text); }
+    std::vector<change::ChangeResult> reports;
+    std::vector<std::string> warnings;
+};
+
+FakeDevice Device(const std::string& mac, const std::string& address, std::map<std::string, std::string> replies = {})
+{
+    FakeDevice device;
+    device.Mac = mac;
+    device.Address = address;
+    device.Replies = std::move(replies);
+    return device;
+}
+
+struct Row {
+    const char* name;
+    std::vector<FakeDevice> fleet;
+    change::PlanLine line;
+    Outcome outcome;
+    const char* detail; // a part of the result's detail
+    bool assignSent;
+    Ms restart{0};           // the first device restarts this long after its change
+    bool refuseUnchecked = false;
+    const char* probe = "/bin/true"; // answers "free" and sends nothing
+};
+
+const std::vector<Row> kRows = {
+    {"DecimalMacTypedInHex",
+     {Device(kMac, "192.168.1.10"), Device("0.14.198.74.16.2", "192.168.1.11")},
+     {0, "00:0e:c6:4a:10:01", "192.168.1.50", "255.255.0.0"}, Outcome::Verified, "", true},
+    {"PaddedDecimalTypedPlain",
+     {Device("000.014.198.074.016.001", "192.168.1.10")},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::Verified, "", true},
+    {"AlreadyHoldsItsLine", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.10", "255.255.255.0"},
+     Outcome::Unchanged, "", false},
+    {"NoSuchDevice", {Device(kMac, "192.168.1.10")}, {0, "00:0E:C6:4A:10:09", "192.168.1.50", "255.255.255.0"},
+     Outcome::NotFound, "", false},
+    {"LoginRefused", {Device(kMac, "192.168.1.10", {{"L", "D"}})}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Refused, "Brak dostępu", false},
+    {"AddressOfADeviceThatRefusedItsLogin",
+     {Device(kMac, "192.168.1.10"), Device("0.14.198.74.16.2", "192.168.1.50", {{"L", "D"}})},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::Conflict, "192.168.1.50", false},
+    {"AddressOfADeviceThatIsNeverRead",
+     {Device(kMac, "192.168.1.10"), Device("0.14.198.74.16.2", "192.168.1.50", {{"W", ""}})},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::Conflict, "192.168.1.50", false},
+    {"OneMacInTwoPlaces", {Device(kMac, "192.168.1.10"), Device(kMac, "192.168.1.11")},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.11", false},
+    {"OneMacSpeltTwoWays", {Device(kMac, "192.168.1.10"), Device("00:0E:C6:4A:10:01", "192.168.1.11")},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.1", false},
+    {"MaskRefused", {Device(kMac, "192.168.1.10", {{"SNM", "C"}})}, {0, kMac, "192.168.1.50", "255.255.0.0"},
+     Outcome::Partial, "maska nie (jest 255.255.255.0)", true},
+    {"MaskUnreadable", {Device(kMac, "192.168.1.10", {{"GNM", ""}})}, {0, kMac, "192.168.1.50", "255.255.0.0"},
+     Outcome::Unverified, "maski nie odczytano", true},
+    {"RestartsForSixSeconds", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Verified, "", true, Ms(6000)},
+    {"RestartsForAMinute", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Unverified, "może się jeszcze uruchamiać", true, Ms(60000)},
+    {"UncheckedAddressGoesOn", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Verified, "adresu nie sprawdzono", true, Ms(0), false, "/nonexistent/arping"},
+    {"UncheckedAddressRefusedWhenAsked", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Conflict, "adresu nie sprawdzono", false, Ms(0), true, "/nonexistent/arping"},
+    {"BrokenRules", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.255", "255.255.255.0"}, Outcome::Rejected,
+     "poza dozwolonym zakresem", false},
+};
+
+class ChangeRunRules : public testing::TestWithParam<Row> {};
+
+TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
+{
+    const Row& row = GetParam();
+    FakeTransport transport;
+    FakeFleet fleet(transport, row.fleet);
+    fleet.devices[0].RestartAfterChange = row.restart;
+    protocol::DeviceSession session(transport);
+    QTemporaryDir directory;
+    journal::ChangeJournal journal(directory.filePath("journal.jsonl").toStdString());
+    RecordingFrontEnd frontEnd;
+    change::RunSettings settings;
+    settings.RefuseUnchecked = row.refuseUnchecked;
+    settings.Probes.Program = row.probe;
+    change::ChangeRun run(session, journal, frontEnd, settings);
+
+    const std::vector<change::ChangeResult> results = run.Run({row.line});
+
+    ASSERT_EQ(results.size(), 1u);
+    const change::ChangeResult& result = results[0];
+    EXPECT_EQ(result.Outcome, row.outcome) << change::MachineName(result.Outcome) << ": " << result.Detail;
+    EXPECT_NE(result.Detail.find(row.detail), std::string::npos) << result.Detail;
+    EXPECT_EQ(frontEnd.reports.back().Outcome, result.Outcome);
+    const std::vector<std::string> commands = transport.Commands();
+    const bool assigned = std::any_of(commands.begin(), commands.end(),
+                                      [](const std::string& c) { return c.rfind("A", 0) == 0; });
+    EXPECT_EQ(assigned, row.assignSent);
+    // Only the planned device is ever read, and commands carry its own MAC text.
+    const auto ownText = [&](const std::string& text) {
+        return std::any_of(row.fleet.begin(), row.fleet.end(), [&](const FakeDevice& device) {
+            return text.rfind(device.Mac, 0) == 0 && checks::SameMac(device.Mac, row.line.Mac) &&
+                (text.size() == device.Mac.size() || text[device.Mac.size()] == '/');
+        });
+    };
+    for (const std::string& command : commands) {
+        if (command[0] == 'W' || command[0] == 'A') {
+            EXPECT_TRUE(ownText(command.substr(1))) << command;
+        }
+    }
+    if (result.Outcome != Outcome::NotFound && result.Outcome != Outcome::Rejected) {
+        EXPECT_TRUE(ownText(result.Mac)) << result.Mac;
+        EXPECT_EQ(result.MacNormalized, "00:0E:C6:4A:10:01");
+    }
+    const journal::JournalContents written = journal::ReadJournal(journal.Path());
+    ASSERT_EQ(written.Changes.size(), row.assignSent ? 1u : 0u);
+    if (row.assignSent) {
+        ASSERT_TRUE(written.Changes[0].End.has_value());
+        EXPECT_EQ(written.Changes[0].End->Outcome, change::MachineName(result.Outcome));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, ChangeRunRules, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+// A stop between two lines: the device in hand ends as it answers, the next
+// is not attempted, and every journal record begun is closed.
+TEST(ChangeRunStop, NoNewChangeStartsAndEveryRecordIsClosed)
+{
+    FakeTransport transport;
+    FakeFleet fleet(transport, {Device(kMac, "192.168.1.10"), Device("0.14.198.74.16.2", "192.168.1.11")});
+    protocol::DeviceSession session(transport);
+    QTemporaryDir directory;
+    journal::ChangeJournal journal(directory.filePath("journal.jsonl").toStdString());
+    struct StopAfterFirst : RecordingFrontEnd {
+        bool StopRequested() const override
+        {
+            return std::any_of(reports.begin(), reports.end(),
+                               [](const change::ChangeResult& r) { return r.Outcome == Outcome::Changed; });
+        }
+    } frontEnd;
+    change::RunSettings settings;
+    settings.Probes.Program = "/bin/true";
+    change::ChangeRun run(session, journal, frontEnd, settings);
+
+    const auto results = run.Run({{2, kMac, "192.168.1.50", "255.255.255.0"},
+                                  {3, "0.14.198.74.16.2", "192.168.1.51", "255.255.255.0"}});
+
+    EXPECT_EQ(results[0].Outcome, Outcome::Unverified);
+    EXPECT_EQ(results[1].Outcome, Outcome::NotAttempted);
+    const journal::JournalContents written = journal::ReadJournal(journal.Path());
+    ASSERT_EQ(written.Changes.size(), 1u);
+    EXPECT_EQ(written.Changes[0].End->Outcome, "unverified");
+}
+
+} // namespace
