@@ -44,7 +44,6 @@ struct Row {
     bool assignSent;
     Ms restart{0};           // the first device restarts this long after its change
     bool refuseUnchecked = false;
-    const char* probe = "/bin/true"; // answers "free" and sends nothing
 };
 
 const std::vector<Row> kRows = {
@@ -78,10 +77,8 @@ const std::vector<Row> kRows = {
      Outcome::Verified, "", true, Ms(6000)},
     {"RestartsForAMinute", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
      Outcome::Unverified, "może się jeszcze uruchamiać", true, Ms(60000)},
-    {"UncheckedAddressGoesOn", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
-     Outcome::Verified, "adresu nie sprawdzono", true, Ms(0), false, "/nonexistent/arping"},
     {"UncheckedAddressRefusedWhenAsked", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
-     Outcome::Conflict, "adresu nie sprawdzono", false, Ms(0), true, "/nonexistent/arping"},
+     Outcome::Conflict, "adresu nie sprawdzono", false, Ms(0), true},
     {"BrokenRules", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.255", "255.255.255.0"}, Outcome::Rejected,
      "poza dozwolonym zakresem", false},
 };
@@ -100,7 +97,9 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
     RecordingFrontEnd frontEnd;
     change::RunSettings settings;
     settings.RefuseUnchecked = row.refuseUnchecked;
-    settings.Probes.Program = row.probe;
+    // The fake fleet answers on no known interface: no probe can run, every
+    // new address is unchecked (and goes on unless that refuses it).
+    settings.Probes.Program = "/bin/true";
     change::ChangeRun run(session, journal, frontEnd, settings);
 
     const std::vector<change::ChangeResult> results = run.Run({row.line});
