@@ -22,10 +22,14 @@ TEST(MuxSimArp, EthernetAddressesAndMessages)
         {"00:11:22:33:44:55", "00:11:22:33:44:55"},
         {"00-1A-2b-3C-4d-5E", "00:1a:2b:3c:4d:5e"},
         {"001122334455", "00:11:22:33:44:55"},
+        {"0.14.198.74.16.1", "00:0e:c6:4a:10:01"},
+        {"000.014.198.074.016.001", "00:0e:c6:4a:10:01"},
     };
     for (const auto& [text, formatted] : readable)
         EXPECT_EQ(FormatEthernetAddress(EthernetAddressOf(text)), formatted) << text;
-    for (const std::string text : {"AA", "00:11:22:33:44", "00:11-22:33:44:55", "00:11:22:33:44:5g", "0011223344556"}) {
+    for (const std::string text :
+         {"AA", "00:11:22:33:44", "00:11-22:33:44:55", "00:11:22:33:44:5g", "0011223344556", "0.14.198.74.16.256",
+          "0.14.198.74.16", "0.14.198.74.16.1.", "0.14.198.74.16.0001"}) {
         EXPECT_FALSE(ParseEthernetAddress(text)) << text;
         const EthernetAddress derived = EthernetAddressOf(text);
         EXPECT_EQ(derived[0], 0x02) << text << ": locally administered unicast";

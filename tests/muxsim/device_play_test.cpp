@@ -75,6 +75,7 @@ TEST(MuxSimConfig, ReadsDevicesFaultsAndReplyForms)
     const json config = json::parse(R"({"devices": [
         {"ip": "10.0.0.1", "mac": "M\u00e9", "dn": 1},
         {"ip": "10.0.0.2", "mac": "B", "mask": "255.0.0.0", "port": "8080", "flags": "00E", "password": "x",
+         "restart_seconds": 2.5, "reply_to_broadcast": true,
          "faults": {"silent": true, "delay_ms": 250, "deny_login": true, "refuse_selection": null,
                     "replies": {"GNM": "C", "GDN": {"hex": "00ff"}, "X": {"size": 5000, "prefix": "AB", "fill": "12"},
                                 "E": {"garbage": 9}, "SNM": {"delay_ms": 3000}, "?": {"silent": true}}}}]})");
@@ -84,6 +85,8 @@ TEST(MuxSimConfig, ReadsDevicesFaultsAndReplyForms)
     EXPECT_EQ(devices[0].DN, "1");
     EXPECT_EQ(devices[0].Mask, "255.255.255.0");
     EXPECT_EQ(devices[0].Password, "QOVUT");
+    EXPECT_EQ(devices[1].RestartMs, 2500);
+    EXPECT_TRUE(devices[1].ReplyToBroadcast);
     const DeviceConfig& faulty = devices[1];
     EXPECT_TRUE(faulty.Faults.Silent);
     EXPECT_EQ(faulty.Faults.DelayMs, 250);
@@ -126,6 +129,9 @@ TEST(MuxSimConfig, RejectsBadConfigsNamingTheField)
     EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"delay_ms": -1}}]})").find("delay_ms"),
               std::string::npos);
     EXPECT_NE(
+        error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "restart_seconds": 601}]})").find("restart_seconds"),
+        std::string::npos);
+    EXPECT_NE(
         error_of(
             R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"X": {"text": "A", "hex": "41"}}}}]})")
             .find("only one"),
@@ -137,7 +143,8 @@ TEST(MuxSimConfig, RejectsBadConfigsNamingTheField)
 TEST(MuxSimConfig, DeviceShorthand)
 {
     const DeviceConfig device =
-        DeviceFromShorthand("10.1.1.1,AA:BB,port=99,flags=00E,delay_ms=40,deny_login,refuse_selection=silent");
+        DeviceFromShorthand("10.1.1.1,AA:BB,port=99,flags=00E,delay_ms=40,deny_login,refuse_selection=silent,"
+                            "restart_seconds=0.5,reply_to_broadcast");
     EXPECT_EQ(device.IP, "10.1.1.1");
     EXPECT_EQ(device.Mac, "AA:BB");
     EXPECT_EQ(device.Port, "99");
@@ -145,6 +152,8 @@ TEST(MuxSimConfig, DeviceShorthand)
     EXPECT_EQ(device.Faults.DelayMs, 40);
     EXPECT_EQ(device.Faults.Replies.at("L").Bytes, "D");
     EXPECT_EQ(device.Faults.Replies.at("W").Kind, ReplyKind::Silent);
+    EXPECT_EQ(device.RestartMs, 500);
+    EXPECT_TRUE(device.ReplyToBroadcast);
     EXPECT_EQ(DeviceFromShorthand("10.1.1.1,A,refuse_selection").Faults.Replies.at("W").Bytes, "C");
     EXPECT_THROW(DeviceFromShorthand("10.1.1.1"), ConfigError);
     EXPECT_THROW(DeviceFromShorthand("10.1.1.1,A,bogus=1"), ConfigError);
@@ -249,4 +258,26 @@ TEST(MuxSimPlay, DestinationDecidesWhoHears)
     ASSERT_EQ(subnet.Replies.size(), 1u);
     EXPECT_EQ(subnet.Replies[0].From, "192.168.1.10");
     EXPECT_TRUE(play.Take("X", ParseIPv4("192.168.3.3")).Replies.empty());
+}
+
+TEST(MuxSimPlay, OnlyAnEndClosingAChangeRestarts)
+{
+    const std::vector<std::pair<std::vector<std::string>, bool>> sessions = {
+        {{"WAA", "LQOVUT", "SNM255.0.0.0", "E"}, true},
+        {{"WAA", "LQOVUT", "AAA/QOVUT/10.0.0.9", "E"}, true},
+        {{"WAA", "LQOVUT", "GNM", "E"}, false},                        // nothing changed
+        {{"AAA/QOVUT/10.0.0.9", "WAA", "LQOVUT", "E"}, false},         // changed before the session
+        {{"WAA", "LQOVUT", "SNM255.0.0.0", "WBB", "WAA", "E"}, false}, // that session ended without E
+    };
+    for (const auto& [session, restarts] : sessions) {
+        DeviceConfig restarting = MakeDevice("10.0.0.1", "AA");
+        restarting.RestartMs = 4000;
+        DevicePlay play({restarting, MakeDevice("10.0.0.2", "BB")}, 1);
+        Outcome end;
+        for (const std::string& command : session)
+            end = play.Take(command, std::nullopt);
+        const std::string what = testing::PrintToString(session);
+        EXPECT_EQ(end.Restarts, restarts ? std::vector<std::size_t>{0} : std::vector<std::size_t>{}) << what;
+        EXPECT_EQ(play.Take("X", std::nullopt).Replies.size(), restarts ? 1u : 2u) << what;
+    }
 }

@@ -76,24 +76,30 @@ TEST(MuxSimLan, DiscoveryIsAnsweredByEveryDeviceFromItsOwnAddress)
         MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "00:11:22:33:44:55"),
                                MuxSimProcess::Device("10.20.30.40", "AA-BB", {{"port", "4001"}, {"flags", "00E"}}),
                                MuxSimProcess::Device("172.16.5.5", "m\xe9\xff"),
+                               MuxSimProcess::Device("10.9.9.9", "0.14.198.74.16.1", {{"reply_to_broadcast", true}}),
                                MuxSimProcess::Device("192.168.77.1", "SILENT", {{"faults", {{"silent", true}}}})}));
     Exchange exchange(sim);
     const auto replies = exchange.Ask("X");
-    ASSERT_EQ(replies.size(), 3u);
+    ASSERT_EQ(replies.size(), 4u);
     for (const auto& reply : replies)
         EXPECT_EQ(reply.port, 65535);
-    EXPECT_EQ(SendersOf(replies), (std::multiset<std::string>{"192.168.1.10", "10.20.30.40", "172.16.5.5"}));
+    EXPECT_EQ(SendersOf(replies),
+              (std::multiset<std::string>{"192.168.1.10", "10.20.30.40", "172.16.5.5", "10.9.9.9"}));
     std::vector<std::string> sorted = PayloadsOf(replies);
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, (Payloads{"A00:11:22:33:44:55/1001/000", "AAA-BB/4001/00E", "Am\xe9\xff/1001/000"}));
+    EXPECT_EQ(sorted,
+              (Payloads{"A0.14.198.74.16.1/1001/000", "A00:11:22:33:44:55/1001/000", "AAA-BB/4001/00E",
+                        "Am\xe9\xff/1001/000"}));
 
     const auto logged = sim.Received();
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0]["from"], "192.168.1.1:1153");
     EXPECT_EQ(logged[0]["to"], "255.255.255.255");
     EXPECT_EQ(logged[0]["command"], "X");
-    EXPECT_EQ(logged[0]["devices"].size(), 3u);
+    EXPECT_EQ(logged[0]["devices"].size(), 4u);
     EXPECT_TRUE(logged[0]["device"].is_null()) << "several devices took it";
+    for (const auto& reply : logged[0]["replies"])
+        EXPECT_EQ(reply["to"], reply["from"] == "10.9.9.9" ? "255.255.255.255:1153" : "192.168.1.1:1153");
     const auto logged_replies = MuxSimProcess::ReplyPayloads(logged[0]);
     EXPECT_NE(std::find(logged_replies.begin(), logged_replies.end(), "Am\xe9\xff/1001/000"), logged_replies.end());
     EXPECT_EQ(sim.Stop(), 0);
@@ -243,6 +249,26 @@ TEST(MuxSimLan, LateRepliesLeaveAfterTheirDelay)
     const auto received = sim.Received();
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[1]["replies"][0]["delay_ms"], 400);
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(MuxSimLan, RestartsAfterAnEndThatClosesAChangeAndKnowsItsMacAsItSpellsIt)
+{
+    const std::string mac = "000.014.198.074.016.001";
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.90", mac, {{"restart_seconds", 2}})}));
+    EXPECT_EQ(sim.Log().front()["devices"][0]["hardware"], "00:0e:c6:4a:10:01") << "what it answers ARP with";
+    Exchange exchange(sim);
+    EXPECT_TRUE(exchange.Ask("W0.14.198.74.16.1").empty());
+    EXPECT_TRUE(exchange.Ask("W00:0E:C6:4A:10:01").empty());
+    for (const std::string& command : {"W" + mac, "LQOVUT"s, "A" + mac + "/QOVUT/192.168.1.91", "E"s})
+        EXPECT_EQ(PayloadsOf(exchange.Ask(command)), Payloads{"A"}) << command;
+    EXPECT_TRUE(exchange.Ask("X").empty()) << "restarting";
+    const auto back = [](const json& entry) {
+        return entry.value("field", "") == "restarting" && entry["new"] == false;
+    };
+    ASSERT_TRUE(sim.WaitForLog(back));
+    EXPECT_EQ(SendersOf(exchange.Ask("X")), std::multiset<std::string>{"192.168.1.91"}) << "back, at its new address";
+    EXPECT_EQ(sim.StateChanges("restarting").size(), 2u);
     EXPECT_EQ(sim.Stop(), 0);
 }
 

@@ -81,7 +81,8 @@ public:
     std::vector<Entry> ReceivedWithPayload(std::string_view bytes) const;
     std::size_t CountReceived(std::string_view bytes) const;
     std::vector<std::string> ReceivedPayloads() const;
-    // "state" entries of one field ("address", "mask", "selected", "logged_in").
+    // "state" entries of one field ("address", "mask", "selected", "logged_in",
+    // "restarting").
     std::vector<Entry> StateChanges(std::string_view field) const;
 
     // Wait, running the Qt event loop, until `count` received entries (that

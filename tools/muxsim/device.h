@@ -40,11 +40,20 @@ struct Faults {
 struct DeviceConfig {
     std::string IP; // dotted decimal; answers come from this address
     std::string Mask = "255.255.255.0";
-    std::string Mac; // bytes, sent and matched exactly
+    // Bytes, sent and matched exactly: hex (00:0E:C6:4A:10:01), decimal as
+    // the modules send it (0.14.198.74.16.1, 000.014.198.074.016.001) or any
+    // text; see EthernetAddressOf for the hardware address behind it.
+    std::string Mac;
     std::string Port = "1001";
     std::string Flags = "000";
     std::string DN = "0";
     std::string Password = kDevicePassword;
+    // After an "E" that closes a change (a login, then an accepted "A" or
+    // "SNM") the device restarts: it hears nothing for this long. 0: never.
+    int RestartMs = 0;
+    // Every answer goes to 255.255.255.255 at the workstation's port instead
+    // of to the sender.
+    bool ReplyToBroadcast = false;
     muxsim::Faults Faults;
 };
 
@@ -60,6 +69,8 @@ struct DeviceState {
     DeviceConfig Config; // IP and Mask change with "A" and "SNM"
     bool Selected = false;
     bool LoggedIn = false;
+    bool Changed = false;    // this session changed a setting; its "E" restarts
+    bool Restarting = false; // hears nothing, answers nothing, not even ARP
 };
 
 } // namespace muxsim

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::size_t kMaxDatagram = 65507;
 constexpr int kMaxDelayMs = 600000;
+constexpr double kMaxRestartSeconds = 600;
 
 using json = nlohmann::json;
 
@@ -44,6 +45,13 @@ int DelayField(const json& value, const std::string& where)
     if (!value.is_number_integer() || value.get<long long>() < 0 || value.get<long long>() > kMaxDelayMs)
         Fail(where, "must be a whole number of milliseconds from 0 to " + std::to_string(kMaxDelayMs));
     return value.get<int>();
+}
+
+int RestartField(const json& value, const std::string& where)
+{
+    if (!value.is_number() || !(value.get<double>() >= 0) || value.get<double>() > kMaxRestartSeconds)
+        Fail(where, "must be a number of seconds from 0 to " + std::to_string(static_cast<int>(kMaxRestartSeconds)));
+    return static_cast<int>(value.get<double>() * 1000 + 0.5);
 }
 
 std::size_t SizeField(const json& value, const std::string& where)
@@ -203,10 +211,16 @@ DeviceConfig DeviceFromJson(const json& value, const std::string& where)
             device.DN = BytesField(field, at);
         else if (key == "password")
             device.Password = BytesField(field, at);
+        else if (key == "restart_seconds")
+            device.RestartMs = RestartField(field, at);
+        else if (key == "reply_to_broadcast")
+            device.ReplyToBroadcast = BoolField(field, at);
         else if (key == "faults")
             device.Faults = FaultsFromJson(field, at);
         else
-            Fail(at, "unknown key (known: ip, mask, mac, port, flags, dn, password, faults)");
+            Fail(at,
+                 "unknown key (known: ip, mask, mac, port, flags, dn, password, restart_seconds, "
+                 "reply_to_broadcast, faults)");
     }
     return device;
 }
@@ -301,6 +315,14 @@ DeviceConfig DeviceFromShorthand(std::string_view text)
         const std::string value = equals == std::string_view::npos ? "" : std::string(part.substr(equals + 1));
         if (equals == std::string_view::npos && (key == "silent" || key == "deny_login")) {
             faults[key] = true;
+        } else if (equals == std::string_view::npos && key == "reply_to_broadcast") {
+            device[key] = true;
+        } else if (key == "restart_seconds") {
+            double seconds = -1;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+            if (error != std::errc() || end != value.data() + value.size())
+                Fail(where, "restart_seconds needs a number");
+            device[key] = seconds;
         } else if (key == "mask" || key == "port" || key == "flags" || key == "dn" || key == "password") {
             device[key] = BytesToUtf8(value);
         } else if (key == "delay_ms") {

@@ -25,8 +25,8 @@ std::vector<HostConfig> HostsFromJson(const nlohmann::json& config);
 HostConfig HostFromShorthand(std::string_view text);
 
 // "IP,MAC[,key=value...]" with the keys mask, port, flags, dn, password,
-// delay_ms, refuse_selection (=C, D, F or silent), and the words silent and
-// deny_login.
+// restart_seconds, delay_ms, refuse_selection (=C, D, F or silent), and the
+// words reply_to_broadcast, silent and deny_login.
 DeviceConfig DeviceFromShorthand(std::string_view text);
 
 } // namespace muxsim

@@ -61,7 +61,7 @@ Outcome DevicePlay::Take(std::string_view payload, std::optional<unsigned> desti
     outcome.Command = command.Kind;
     for (std::size_t index = 0; index < devices_.size(); ++index) {
         DeviceState& device = devices_[index];
-        if (device.Config.Faults.Silent || !Hears(device, destination))
+        if (device.Config.Faults.Silent || device.Restarting || !Hears(device, destination))
             continue;
         if (!IsAddressed(device, command)) {
             // Every device hears a selection; one that names another device
@@ -124,6 +124,7 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
         std::string mask(command.Argument);
         outcome.Changes.push_back({index, "mask", config.Mask, mask});
         config.Mask = std::move(mask);
+        device.Changed = true;
         Answer(index, "A", spec, outcome);
         return;
     }
@@ -149,13 +150,22 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
         std::string new_address(address);
         outcome.Changes.push_back({index, "address", config.IP, new_address});
         config.IP = std::move(new_address);
+        if (device.LoggedIn)
+            device.Changed = true;
         return;
     }
-    case CommandKind::End:
+    case CommandKind::End: {
+        const bool restarts = device.Changed && config.RestartMs > 0;
         Answer(index, "A", spec, outcome);
         SetLoggedIn(index, false, outcome);
         SetSelected(index, false, outcome);
+        if (restarts) {
+            device.Restarting = true;
+            outcome.Changes.push_back({index, "restarting", "false", "true"});
+            outcome.Restarts.push_back(index);
+        }
         return;
+    }
     case CommandKind::Unknown: Answer(index, "C", spec, outcome); return;
     }
 }
@@ -174,7 +184,13 @@ void DevicePlay::Answer(std::size_t index, std::string text, const ReplySpec* sp
         case ReplyKind::Garbage: text = Garbage(spec->Length); break;
         }
     }
-    outcome.Replies.push_back({index, device.Config.IP, std::move(text), delay});
+    outcome.Replies.push_back({index, device.Config.IP, std::move(text), delay, device.Config.ReplyToBroadcast});
+}
+
+StateChange DevicePlay::EndRestart(std::size_t index)
+{
+    devices_[index].Restarting = false;
+    return {index, "restarting", "true", "false"};
 }
 
 void DevicePlay::SetSelected(std::size_t index, bool selected, Outcome& outcome)
@@ -193,6 +209,7 @@ void DevicePlay::SetLoggedIn(std::size_t index, bool logged_in, Outcome& outcome
         return;
     outcome.Changes.push_back({index, "logged_in", BoolText(device.LoggedIn), BoolText(logged_in)});
     device.LoggedIn = logged_in;
+    device.Changed = false; // a change belongs to the session it was made in
 }
 
 std::string DevicePlay::Garbage(std::size_t length)

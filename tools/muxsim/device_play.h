@@ -21,11 +21,12 @@ struct PlannedReply {
     std::string From; // the device's address when it answered (dotted decimal)
     std::string Payload;
     int DelayMs = 0;
+    bool ToBroadcast = false; // to 255.255.255.255 at the workstation's port, not to the sender
 };
 
 struct StateChange {
     std::size_t Device = 0;
-    std::string Field; // "address", "mask", "selected", "logged_in"
+    std::string Field; // "address", "mask", "selected", "logged_in", "restarting"
     std::string OldValue;
     std::string NewValue;
 };
@@ -35,6 +36,7 @@ struct Outcome {
     std::vector<std::size_t> Takers; // devices that found themselves addressed
     std::vector<PlannedReply> Replies;
     std::vector<StateChange> Changes;
+    std::vector<std::size_t> Restarts; // devices that went down to restart
 };
 
 class DevicePlay {
@@ -45,6 +47,9 @@ public:
     // known: a device hears 255.255.255.255, its own address and its subnet's
     // broadcast address.
     Outcome Take(std::string_view payload, std::optional<unsigned> destination);
+
+    // The restart of a device in Outcome::Restarts is over: it hears again.
+    StateChange EndRestart(std::size_t index);
 
     const std::vector<DeviceState>& Devices() const { return devices_; }
 

@@ -41,9 +41,31 @@ std::optional<EthernetAddress> ParseEthernetAddress(std::string_view text)
     return address;
 }
 
+std::optional<EthernetAddress> ParseDecimalEthernetAddress(std::string_view text)
+{
+    EthernetAddress address{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        if (i > 0 && (at >= text.size() || text[at++] != '.'))
+            return std::nullopt;
+        unsigned value = 0;
+        std::size_t digits = 0;
+        for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits)
+            value = value * 10 + static_cast<unsigned>(text[at] - '0');
+        if (digits == 0 || digits > 3 || value > 255)
+            return std::nullopt;
+        address[i] = static_cast<std::uint8_t>(value);
+    }
+    if (at != text.size())
+        return std::nullopt;
+    return address;
+}
+
 EthernetAddress EthernetAddressOf(std::string_view mac_text)
 {
     if (const auto parsed = ParseEthernetAddress(mac_text))
+        return *parsed;
+    if (const auto parsed = ParseDecimalEthernetAddress(mac_text))
         return *parsed;
     // FNV-1a over the text; 02 marks a locally administered unicast address.
     std::uint64_t hash = 14695981039346656037ull;

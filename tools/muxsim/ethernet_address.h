@@ -15,9 +15,14 @@ using EthernetAddress = std::array<std::uint8_t, 6>;
 // Six hex pairs separated by ':' or '-', or twelve hex digits in a row.
 std::optional<EthernetAddress> ParseEthernetAddress(std::string_view text);
 
-// A device's MAC text as its Ethernet address when it reads as one; any
-// other text (the protocol's MAC is just bytes) gets a stable, locally
-// administered address derived from it.
+// Six decimal numbers 0..255 of one to three digits separated by '.', the
+// way the modules write their MAC in a discovery reply: 0.14.198.74.16.1,
+// or padded, 000.014.198.074.016.001.
+std::optional<EthernetAddress> ParseDecimalEthernetAddress(std::string_view text);
+
+// A device's MAC text as its Ethernet address when it reads as one (hex or
+// decimal); any other text (the protocol's MAC is just bytes) gets a stable,
+// locally administered address derived from it.
 EthernetAddress EthernetAddressOf(std::string_view mac_text);
 
 // "00:11:22:33:44:55"

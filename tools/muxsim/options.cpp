@@ -150,29 +150,34 @@ Devices:
                         that device (selected or not) answers "A" from its old
                         address and takes the new one ("D" wrong password,
                         "C" malformed)
-    "E"                 selected device answers "A" and ends the session
+    "E"                 selected device answers "A" and ends the session; if
+                        the session changed its address or mask, a device
+                        with restart_seconds then restarts (hears nothing)
     anything else       the selected device answers "C"; an empty datagram
                         is answered by no one
   A datagram sent to one address (not broadcast) is heard only by the devices
-  with that address or subnet broadcast address.
+  with that address or subnet broadcast address. MACs are matched exactly as
+  the device sends its own: W0.14.198.74.16.1 does not take 00:0E:C6:4A:10:01.
 
 ARP:
   Every device and plain host answers ARP requests (and RFC 5227 probes from
   0.0.0.0) for the address it holds now, with its own Ethernet address: the
   device's MAC text when it reads as one (00:11:22:33:44:55, 00-11-...,
-  001122334455), otherwise a stable locally administered address derived
-  from it. A device that took a new address answers for the new one only.
-  Silent devices answer ARP too (their network stack works). scripts/netlab's
-  LAN answers ARP for nothing else, so an address no one holds stays free.
+  001122334455, decimal 0.17.34.51.68.85 or 000.017.034.051.068.085),
+  otherwise a stable locally administered address derived from it. A device
+  that took a new address answers for the new one only. Silent devices
+  answer ARP too (their network stack works), restarting ones do not.
+  scripts/netlab's LAN answers ARP for nothing else, so an address no one
+  holds stays free.
   Plain hosts (--host, "hosts" in the config) hold an address, answer ARP and
   ping and speak no protocol: a till, a printer.
 
 Options:
   --config FILE       devices as JSON (below)
   --device SPEC       one more device: IP,MAC[,key=value...] with the keys
-                      mask, port, flags, dn, password, delay_ms,
-                      refuse_selection=C|D|F|silent and the words silent,
-                      deny_login. Repeatable.
+                      mask, port, flags, dn, password, restart_seconds,
+                      delay_ms, refuse_selection=C|D|F|silent and the words
+                      reply_to_broadcast, silent, deny_login. Repeatable.
   --host IP,MAC       one more plain host (MAC as 00:11:22:33:44:55).
                       Repeatable.
   --log FILE          every event as one JSON line, flushed per line (below)
@@ -185,10 +190,19 @@ Options:
 Config file:
   {"devices": [{"ip": "192.168.1.10", "mask": "255.255.255.0",
                 "mac": "00:11:22:33:44:55", "port": "1001", "flags": "000",
-                "dn": "0", "password": "QOVUT", "faults": {...}}],
+                "dn": "0", "password": "QOVUT", "restart_seconds": 0,
+                "reply_to_broadcast": false, "faults": {...}}],
    "hosts": [{"ip": "192.168.1.20", "mac": "00:11:22:33:44:66"}]}
   ip and mac are required; the others default as shown. Texts go on the
-  wire byte for byte: each character U+0000..U+00FF is one byte.
+  wire byte for byte: each character U+0000..U+00FF is one byte. The mac
+  text is what X answers and what W and A must name, exactly; the modules'
+  own forms are decimal: "0.14.198.74.16.1", "000.014.198.074.016.001".
+    "restart_seconds": N      after an "E" closing a change (login, then an
+                              accepted "A" or "SNM") the device hears nothing
+                              for N seconds (fractions allowed), then answers
+                              with its new settings; 0: no restart
+    "reply_to_broadcast": true  every answer goes to 255.255.255.255:1153,
+                              still from the device's own address
   faults (all optional):
     "silent": true            hears nothing, answers nothing
     "refuse_selection": "C"   a W naming it is answered with this text (or
@@ -223,7 +237,9 @@ Log (--log), one JSON object per line; "t" is ms since start:
                "error":"sendmsg: N text" (only on failure)}]}
   {"event":"sent", ...one reply...}          a delayed reply leaving
   {"event":"state", "device":MAC, "field":"address"|"mask"|"selected"|
-   "logged_in", "old":..., "new":...}
+   "logged_in"|"restarting", "old":..., "new":...}
+                                              restarting true: a restart began,
+                                              false: it is over
   {"event":"flood_summary", ...}              see --flood
   {"event":"stop", "received":N, "replies_sent":N, ...}
   payload strings carry each byte as the code point U+0000..U+00FF; hex

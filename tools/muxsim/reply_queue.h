@@ -20,6 +20,7 @@ struct DelayedReply {
     std::size_t Device = 0;
     unsigned From = 0; // network order
     sockaddr_in To{};
+    int Interface = 0; // 0: as the routes say
     std::string Payload;
 };
 

@@ -3,7 +3,10 @@
 
 #include "arp_message.h"
 #include "byte_text.h"
+#include "ethernet_address.h"
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,6 +20,8 @@ namespace muxsim {
 namespace {
 
 using json = nlohmann::ordered_json;
+
+constexpr unsigned short kWorkstationPort = 1153;
 
 sigset_t StopSignals()
 {
@@ -33,11 +38,27 @@ json DeviceJson(const DeviceState& device)
     return {{"ip", config.IP},
             {"mask", config.Mask},
             {"mac", BytesToUtf8(config.Mac)},
+            {"hardware", FormatEthernetAddress(EthernetAddressOf(config.Mac))},
             {"port", BytesToUtf8(config.Port)},
             {"flags", BytesToUtf8(config.Flags)},
             {"dn", BytesToUtf8(config.DN)},
+            {"restart_seconds", config.RestartMs / 1000.0},
+            {"reply_to_broadcast", config.ReplyToBroadcast},
             {"silent", config.Faults.Silent},
             {"delay_ms", config.Faults.DelayMs}};
+}
+
+// Where a device's answer to `sender` goes: back to it, or to everyone on the
+// segment the question came from.
+sockaddr_in ReplyTarget(const PlannedReply& reply, const sockaddr_in& sender)
+{
+    if (!reply.ToBroadcast)
+        return sender;
+    sockaddr_in everyone{};
+    everyone.sin_family = AF_INET;
+    everyone.sin_port = htons(kWorkstationPort);
+    everyone.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+    return everyone;
 }
 
 json HostJson(const HostConfig& host) { return {{"ip", host.IP}, {"mac", host.Mac}}; }
@@ -134,6 +155,8 @@ void Simulator::AnnounceReady()
 int Simulator::PollTimeout() const
 {
     std::optional<Clock::time_point> next = delayed_.NextDue();
+    for (const auto& restart : restarts_)
+        next = next ? std::min(*next, restart.first) : restart.first;
     if (flood_) {
         if (const auto flood_next = flood_->NextDue(Clock::now()))
             next = next ? std::min(*next, *flood_next) : *flood_next;
@@ -190,6 +213,7 @@ int Simulator::Run()
             }
         }
         SendDueReplies();
+        EndDueRestarts();
         if (flood_) {
             if (fds[2].revents & POLLIN)
                 flood_->Drain();
@@ -252,38 +276,59 @@ void Simulator::HandleDatagram(const Datagram& datagram)
     json replies = json::array();
     for (const PlannedReply& reply : outcome.Replies) {
         const unsigned from = ParseIPv4(reply.From).value_or(0);
+        const sockaddr_in to = ReplyTarget(reply, datagram.Sender);
+        // A broadcast leaves through the segment the question came in on: by
+        // route alone it would take the device address's interface, loopback.
+        const int interface = reply.ToBroadcast ? datagram.InterfaceIndex : 0;
         if (reply.DelayMs > 0) {
             json planned = {{"device", BytesToUtf8(devices[reply.Device].Config.Mac)},
                             {"from", reply.From},
-                            {"to", FormatEndpoint(datagram.Sender)},
+                            {"to", FormatEndpoint(to)},
                             {"delay_ms", reply.DelayMs}};
             PutPayload(planned, reply.Payload);
             replies.push_back(std::move(planned));
-            delayed_.Push({Clock::now() + std::chrono::milliseconds(reply.DelayMs), 0, reply.Device, from,
-                           datagram.Sender, reply.Payload});
+            delayed_.Push({Clock::now() + std::chrono::milliseconds(reply.DelayMs), 0, reply.Device, from, to,
+                           interface, reply.Payload});
             continue;
         }
-        json sent = SendReply(reply.Device, from, datagram.Sender, reply.Payload);
+        json sent = SendReply(reply.Device, from, to, interface, reply.Payload);
         sent["delay_ms"] = 0;
         replies.push_back(std::move(sent));
     }
     entry["replies"] = std::move(replies);
     log_.Write(entry);
 
-    for (const StateChange& change : outcome.Changes) {
-        json line = {{"t", Elapsed()},
-                     {"event", "state"},
-                     {"device", BytesToUtf8(devices[change.Device].Config.Mac)},
-                     {"field", change.Field}};
-        if (change.Field == "selected" || change.Field == "logged_in") {
-            line["old"] = change.OldValue == "true";
-            line["new"] = change.NewValue == "true";
-        } else {
-            line["old"] = change.OldValue;
-            line["new"] = change.NewValue;
-        }
-        log_.Write(line);
+    for (const StateChange& change : outcome.Changes)
+        LogChange(change);
+    for (std::size_t device : outcome.Restarts)
+        restarts_.emplace_back(Clock::now() + std::chrono::milliseconds(devices[device].Config.RestartMs), device);
+}
+
+void Simulator::LogChange(const StateChange& change)
+{
+    json line = {{"t", Elapsed()},
+                 {"event", "state"},
+                 {"device", BytesToUtf8(play_->Devices()[change.Device].Config.Mac)},
+                 {"field", change.Field}};
+    if (change.Field == "selected" || change.Field == "logged_in" || change.Field == "restarting") {
+        line["old"] = change.OldValue == "true";
+        line["new"] = change.NewValue == "true";
+    } else {
+        line["old"] = change.OldValue;
+        line["new"] = change.NewValue;
     }
+    log_.Write(line);
+}
+
+void Simulator::EndDueRestarts()
+{
+    const auto now = Clock::now();
+    std::erase_if(restarts_, [&](const auto& restart) {
+        if (restart.first > now)
+            return false;
+        LogChange(play_->EndRestart(restart.second));
+        return true;
+    });
 }
 
 void Simulator::HandleArp(const ArpFrame& frame)
@@ -303,7 +348,7 @@ void Simulator::HandleArp(const ArpFrame& frame)
         answers.push_back(std::move(holder));
     };
     for (const DeviceState& device : play_->Devices()) {
-        if (ParseIPv4(device.Config.IP) == request->TargetAddress)
+        if (!device.Restarting && ParseIPv4(device.Config.IP) == request->TargetAddress)
             answer(device.Config.Mac, {{"device", BytesToUtf8(device.Config.Mac)}});
     }
     for (const HostConfig& host : settings_.Hosts) {
@@ -318,13 +363,14 @@ void Simulator::HandleArp(const ArpFrame& frame)
                 {"answers", std::move(answers)}});
 }
 
-json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& to, const std::string& payload)
+json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& to, int interface,
+                          const std::string& payload)
 {
     json sent = {{"device", BytesToUtf8(play_->Devices()[device].Config.Mac)},
                  {"from", FormatIPv4(from)},
                  {"to", FormatEndpoint(to)}};
     PutPayload(sent, payload);
-    if (const int error = socket_->SendFrom(from, to, payload); error != 0) {
+    if (const int error = socket_->SendFrom(from, to, payload, interface); error != 0) {
         ++sendErrors_;
         sent["error"] = "sendmsg: " + ErrnoText(error);
     } else {
@@ -336,7 +382,7 @@ json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& 
 void Simulator::SendDueReplies()
 {
     while (auto reply = delayed_.PopDue(Clock::now())) {
-        json line = SendReply(reply->Device, reply->From, reply->To, reply->Payload);
+        json line = SendReply(reply->Device, reply->From, reply->To, reply->Interface, reply->Payload);
         line["t"] = Elapsed();
         line["event"] = "sent";
         log_.Write(line);

@@ -43,9 +43,11 @@ public:
 
 private:
     void HandleDatagram(const Datagram& datagram);
-    nlohmann::ordered_json SendReply(std::size_t device, unsigned from, const sockaddr_in& to,
+    nlohmann::ordered_json SendReply(std::size_t device, unsigned from, const sockaddr_in& to, int interface,
                                      const std::string& payload);
     void SendDueReplies();
+    void EndDueRestarts();
+    void LogChange(const StateChange& change);
     void HandleArp(const ArpFrame& frame);
     void AnnounceReady();
     void ReportFlood();
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<ArpSocket> arp_;
     std::string arpError_; // why ARP is not answered, when it is not
     ReplyQueue delayed_;
+    std::vector<std::pair<Clock::time_point, std::size_t>> restarts_; // when each restarting device is back
     std::unique_ptr<Flood> flood_;
     bool floodReported_ = false;
     int signalFd_ = -1;

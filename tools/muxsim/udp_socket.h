@@ -19,6 +19,7 @@ struct Datagram {
     std::string Payload;
     sockaddr_in Sender{};
     std::optional<unsigned> Destination; // network order, from IP_PKTINFO
+    int InterfaceIndex = 0;              // where it arrived, from IP_PKTINFO
 };
 
 class UdpSocket {
@@ -39,8 +40,9 @@ public:
     // other than "would block" is returned in `error` (errno) and skipped.
     std::optional<Datagram> Receive(int& error);
 
-    // Sends from `source` (network order) to `target`; 0 or the errno.
-    int SendFrom(unsigned source, const sockaddr_in& target, std::string_view payload);
+    // Sends from `source` (network order) to `target`, out through
+    // `interface_index` (0: as the routes say); 0 or the errno.
+    int SendFrom(unsigned source, const sockaddr_in& target, std::string_view payload, int interface_index = 0);
 
 private:
     int fd_ = -1;
