@@ -5,7 +5,7 @@
 // the planned devices are read, before and after.
 //
 // Runs only inside the private LAN: scripts/netlab build/bin/change_cost_bench
-//   change_cost_bench [--cases 1/10,1/50,1/255,10/255]
+//   change_cost_bench [--cases 1/10,1/50,1/255,10/255] [--muxconfig PROGRAM]
 #include "command_line.h"
 #include "lan_program.h"
 #include "simulated_fleet.h"
@@ -46,7 +46,7 @@ std::vector<Case> Cases(const QString& text)
 }
 
 // `muxconfig apply` of the first `changed` devices of the fleet; wall time in seconds.
-double MeasureApply(const Case& one)
+double MeasureApply(const Case& one, const QString& program)
 {
     QTemporaryDir directory;
     bench::LanProgram sim({bench::MuxSimProgram(), "--config", bench::WriteSimulatedFleet(one.devices, directory)},
@@ -63,7 +63,7 @@ double MeasureApply(const Case& one)
     QProcess muxconfig;
     muxconfig.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const auto start = std::chrono::steady_clock::now();
-    muxconfig.start(QStringLiteral(MUX_CONFIG_PROGRAM), {"apply", plan, "--format", "json", "--quiet"});
+    muxconfig.start(program, {"apply", plan, "--format", "json", "--quiet"});
     if (!muxconfig.waitForFinished(-1))
         throw std::runtime_error("muxconfig apply did not end");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -87,15 +87,18 @@ int main(int argc, char** argv)
         QStringLiteral("cases"),
         QStringLiteral("Changed/devices pairs, comma-separated (default 1/10,1/50,1/255,10/255)."),
         QStringLiteral("K/N,..."), QStringLiteral("1/10,1/50,1/255,10/255"));
-    parser.addOption(cases);
+    const QCommandLineOption program(QStringLiteral("muxconfig"),
+                                     QStringLiteral("The program measured (default: the one built beside)."),
+                                     QStringLiteral("PROGRAM"), QStringLiteral(MUX_CONFIG_PROGRAM));
+    parser.addOptions({cases, program});
     parser.process(app);
     try {
         std::printf("| Changed | Devices | muxconfig apply (s) | Goal: 5 s + 2.5 s a change |\n");
         std::printf("|--------:|--------:|--------------------:|---------------------------:|\n");
         std::fflush(stdout);
         for (const Case& one : Cases(parser.value(cases))) {
-            std::printf("| %7d | %7d | %19.1f | %26.1f |\n", one.changed, one.devices, MeasureApply(one),
-                        5.0 + 2.5 * one.changed);
+            std::printf("| %7d | %7d | %19.1f | %26.1f |\n", one.changed, one.devices,
+                        MeasureApply(one, parser.value(program)), 5.0 + 2.5 * one.changed);
             std::fflush(stdout);
         }
         return 0;

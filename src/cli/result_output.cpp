@@ -85,7 +85,7 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
         text += "wiersz " + std::to_string(result.LineNumber) + ": ";
     text += ShownLatin1(result.Mac) + " ";
     if (!result.OldAddress.empty())
-        text += ShownLatin1(result.OldAddress) + "/" + ShownLatin1(result.OldMask) + " ";
+        text += ShownLatin1(result.OldAddress) + (result.OldMask.empty() ? "" : "/" + ShownLatin1(result.OldMask)) + " ";
     text += "-> " + result.Address + "/" + result.Mask + ": " + change::PolishName(result.Outcome);
     if (!result.Detail.empty())
         text += " (" + ShownText(result.Detail) + ")";
