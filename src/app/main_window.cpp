@@ -3,9 +3,9 @@
 // the program after a socket failure.
 #include "app/main_window.h"
 
+#include "app/device_list_texts.h"
 #include "app/focus_keeping.h"
 #include "app/port_field.h"
-#include "app/device_list_texts.h"
 #include "app/window_accessibility.h"
 #include "checks/mac_text.h"
 #include "protocol/socket_error_text.h"
@@ -20,8 +20,8 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 
-#include <arpa/inet.h>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cstdio>
 
 namespace app {
@@ -246,9 +246,7 @@ void TForm1::Report(const change::ChangeResult& result)
         return;
     switch (result.Outcome) {
     case Outcome::Rejected: messages_.ShowMessage(result.Detail); break;
-    case Outcome::MacTwice:
-        messages_.ShowMessage("Nic nie wysłano: " + result.Detail + ".");
-        break;
+    case Outcome::MacTwice: messages_.ShowMessage("Nic nie wysłano: " + result.Detail + "."); break;
     case Outcome::Conflict:
         EndChangeWithoutRefresh();
         messages_.ShowMessage("Adres IP jest zajęty: " + result.Detail + ". Nic nie wysłano.");

@@ -27,8 +27,8 @@ struct ChangeResult {
     std::string OldMask;    // empty: it could not be read
     std::string Interface;
     change::Outcome Outcome = change::Outcome::NotAttempted;
-    std::string Detail;         // why, in Polish
-    bool AddressChecked = true; // false: the probe for the new address could not run
+    std::string Detail;            // why, in Polish
+    bool AddressChecked = true;    // false: the probe for the new address could not run
     protocol::ChangeOutcome Steps; // what the change's steps did (the window words its box from it)
 };
 

@@ -67,7 +67,8 @@ std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines)
     const protocol::DiscoveryResult found = session_.Discover(protocol::DiscoveryDepth::Quick);
     std::vector<protocol::DeviceRow> planned;
     for (const protocol::DeviceRow& row : found.Rows)
-        if (std::any_of(lines.begin(), lines.end(), [&](const PlanLine& line) { return checks::SameMac(row.Mac, line.Mac); }))
+        if (std::any_of(lines.begin(), lines.end(),
+                        [&](const PlanLine& line) { return checks::SameMac(row.Mac, line.Mac); }))
             planned.push_back(row);
     if (!found.Finished || Stopping()) {
         Prepare(lines, {});
@@ -327,11 +328,12 @@ void ChangeRun::VerifyByReading(const std::vector<std::size_t>& changed)
         }
         missing = std::move(still);
     }
+    const int waited =
+        (protocol::kPauseAfterChangeMs + (settings_.RestartRounds + 1) * protocol::kCollectionWindowMs) / 1000;
     for (const std::size_t n : missing) {
         JudgeVerification(results_[n], nullptr);
         if (!Stopping())
-            results_[n].Detail += " w ciągu " + std::to_string((settings_.RestartRounds + 1) * 2 + 2) +
-                " s (może się jeszcze uruchamiać)";
+            results_[n].Detail += " przez " + std::to_string(waited) + " s (może się jeszcze uruchamiać)";
         Finish(n);
     }
 }

@@ -15,10 +15,7 @@ using MacBytes = std::array<uint8_t, 6>;
 bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 bool IsDecimal(char c) { return c >= '0' && c <= '9'; }
 
-int HexValue(char c)
-{
-    return IsDecimal(c) ? c - '0' : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
-}
+int HexValue(char c) { return IsDecimal(c) ? c - '0' : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10; }
 
 std::vector<std::string_view> Split(std::string_view text, char separator)
 {

@@ -139,8 +139,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption refuseUnchecked(
         QStringLiteral("refuse-unchecked"),
         QStringLiteral("set, apply: adres, którego nie dało się sprawdzić (arping), odrzuca swój wiersz."));
-    parser.addOptions(
-        {help, version, format, dryRun, quiet, interface, undoPlan, mac, undo, detailedExitcode, quick, refuseUnchecked});
+    parser.addOptions({help, version, format, dryRun, quiet, interface, undoPlan, mac, undo, detailedExitcode, quick,
+                       refuseUnchecked});
 
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());

@@ -129,7 +129,8 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
             '\n';
     }
     if (format == Format::Csv) {
-        std::string text = "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,mac_also_at\n";
+        std::string text =
+            "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,mac_also_at\n";
         for (const Shown& one : shown) {
             const protocol::DeviceRow* row = one.row;
             const std::optional<long> port = row ? PortNumber(row->Port) : std::nullopt;
@@ -142,8 +143,8 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 (one.failure        ? protocol::StatusCode(one.failure->Status)
                      : masksUnknown ? "not_read"
                                     : "") +
-                ',' + checks::CanonicalMac(one.mac).value_or("") + ',' + CsvField(row ? row->MacAlsoAt : std::string()) +
-                '\n';
+                ',' + checks::CanonicalMac(one.mac).value_or("") + ',' +
+                CsvField(row ? row->MacAlsoAt : std::string()) + '\n';
         }
         return text;
     }

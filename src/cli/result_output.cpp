@@ -34,7 +34,8 @@ nlohmann::ordered_json JsonOf(const ChangeResult& result)
 {
     return {{"line", result.LineNumber},
             {"mac", Latin1ToUtf8(result.Mac)},
-            {"mac_normalized", result.MacNormalized.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(result.MacNormalized)},
+            {"mac_normalized",
+             result.MacNormalized.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(result.MacNormalized)},
             {"interface", Latin1ToUtf8(result.Interface)},
             {"old_address", Latin1ToUtf8(result.OldAddress)},
             {"old_mask", Latin1ToUtf8(result.OldMask)},
@@ -64,7 +65,8 @@ std::string Dump(const nlohmann::ordered_json& json, int indent)
 
 std::string ResultHeader(Format format)
 {
-    return format == Format::Csv ? "line,mac,address,mask,result,detail,old_address,old_mask,interface,mac_normalized\n" : "";
+    return format == Format::Csv ? "line,mac,address,mask,result,detail,old_address,old_mask,interface,mac_normalized\n"
+                                 : "";
 }
 
 std::string FormatResultLine(const ChangeResult& result, Format format)
@@ -85,7 +87,8 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
         text += "wiersz " + std::to_string(result.LineNumber) + ": ";
     text += ShownLatin1(result.Mac) + " ";
     if (!result.OldAddress.empty())
-        text += ShownLatin1(result.OldAddress) + (result.OldMask.empty() ? "" : "/" + ShownLatin1(result.OldMask)) + " ";
+        text +=
+            ShownLatin1(result.OldAddress) + (result.OldMask.empty() ? "" : "/" + ShownLatin1(result.OldMask)) + " ";
     text += "-> " + result.Address + "/" + result.Mask + ": " + change::PolishName(result.Outcome);
     if (!result.Detail.empty())
         text += " (" + ShownText(result.Detail) + ")";

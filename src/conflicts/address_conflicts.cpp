@@ -19,8 +19,7 @@ bool InRun(const std::vector<IntendedChange>& changes, const std::string& mac)
 } // namespace
 
 std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
-                                            const std::vector<ListedDevice>& listed,
-                                            const ProbeSettings& settings)
+                                            const std::vector<ListedDevice>& listed, const ProbeSettings& settings)
 {
     std::vector<ConflictVerdict> verdicts(changes.size());
     std::vector<ProbeTarget> targets;

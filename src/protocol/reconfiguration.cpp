@@ -22,7 +22,7 @@ ChangeOutcome DeviceEngine::Change(const DeviceRow& device, const std::string& n
 }
 
 ChangeOutcome DeviceEngine::ChangeDevice(const std::string& currentAddress, const std::string& newAddress,
-                                          const std::string& mac, const std::string& newMask)
+                                         const std::string& mac, const std::string& newMask)
 {
     using Step = ChangeOutcome::Step;
     ChangeOutcome outcome;

@@ -3,8 +3,8 @@
 // must make of it, in its result, its journal and on the wire.
 #include "change/change_run.h"
 #include "checks/mac_text.h"
-#include "journal/journal_reading.h"
 #include "fake_transport.h"
+#include "journal/journal_reading.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -42,10 +42,12 @@ struct Row {
     Outcome outcome;
     const char* detail; // a part of the result's detail
     bool assignSent;
-    Ms restart{0};           // the first device restarts this long after its change
+    Ms restart{0}; // the first device restarts this long after its change
     bool refuseUnchecked = false;
 };
 
+// One row a line reads as a table.
+// clang-format off
 const std::vector<Row> kRows = {
     {"DecimalMacTypedInHex",
      {Device(kMac, "192.168.1.10"), Device("0.14.198.74.16.2", "192.168.1.11")},
@@ -82,6 +84,7 @@ const std::vector<Row> kRows = {
     {"BrokenRules", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.255", "255.255.255.0"}, Outcome::Rejected,
      "poza dozwolonym zakresem", false},
 };
+// clang-format on
 
 class ChangeRunRules : public testing::TestWithParam<Row> {};
 
@@ -110,8 +113,8 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
     EXPECT_NE(result.Detail.find(row.detail), std::string::npos) << result.Detail;
     EXPECT_EQ(frontEnd.reports.back().Outcome, result.Outcome);
     const std::vector<std::string> commands = transport.Commands();
-    const bool assigned = std::any_of(commands.begin(), commands.end(),
-                                      [](const std::string& c) { return c.rfind("A", 0) == 0; });
+    const bool assigned =
+        std::any_of(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("A", 0) == 0; });
     EXPECT_EQ(assigned, row.assignSent);
     // Only the planned device is ever read, and commands carry its own MAC text.
     const auto ownText = [&](const std::string& text) {
@@ -160,8 +163,8 @@ TEST(ChangeRunStop, NoNewChangeStartsAndEveryRecordIsClosed)
     settings.Probes.Program = "/bin/true";
     change::ChangeRun run(session, journal, frontEnd, settings);
 
-    const auto results = run.Run({{2, kMac, "192.168.1.50", "255.255.255.0"},
-                                  {3, "0.14.198.74.16.2", "192.168.1.51", "255.255.255.0"}});
+    const auto results =
+        run.Run({{2, kMac, "192.168.1.50", "255.255.255.0"}, {3, "0.14.198.74.16.2", "192.168.1.51", "255.255.255.0"}});
 
     EXPECT_EQ(results[0].Outcome, Outcome::Unverified);
     EXPECT_EQ(results[1].Outcome, Outcome::NotAttempted);

@@ -91,8 +91,9 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     const MuxconfigRun csv = RunMuxconfig({"list", "--format", "csv", "--quiet"});
     const std::vector<std::string> csvLines = Lines(csv.out);
     ASSERT_EQ(csvLines.size(), rows.size() + 2);
-    EXPECT_EQ(csvLines[0], "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,"
-                           "mac_also_at");
+    EXPECT_EQ(csvLines[0],
+              "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,"
+              "mac_also_at");
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const Json& r = rows[row];
         EXPECT_EQ(csvLines[row + 1],

@@ -18,6 +18,8 @@ struct Row {
     const char* message;       // a part of the first refused change's message
 };
 
+// One row a line reads as a table.
+// clang-format off
 const std::vector<conflicts::ListedDevice> kAnswered = {
     {"0.14.198.74.16.1", "192.168.1.10"}, {"0.14.198.74.16.2", "192.168.1.11"}, {"0.14.198.74.16.3", "192.168.1.99"}};
 
@@ -35,6 +37,7 @@ const std::vector<Row> kRows = {
     {"AHostOnTheSegment", {{"00:0E:C6:4A:10:01", "lo", "192.168.1.10", "192.168.1.77"}}, {true},
      "odpowiada na niego 00:11:22:33:44:55"},
 };
+// clang-format on
 
 class JudgeConflicts : public testing::TestWithParam<Row> {};
 
@@ -53,7 +56,8 @@ TEST_P(JudgeConflicts, RefusesWhatIsHeldAndOnlyThat)
     conflicts::ProbeSettings settings;
     settings.Program = program.toStdString();
 
-    const std::vector<conflicts::ConflictVerdict> verdicts = conflicts::JudgeConflicts(row.changes, kAnswered, settings);
+    const std::vector<conflicts::ConflictVerdict> verdicts =
+        conflicts::JudgeConflicts(row.changes, kAnswered, settings);
 
     ASSERT_EQ(verdicts.size(), row.changes.size());
     for (std::size_t n = 0; n < verdicts.size(); ++n) {
