@@ -40,11 +40,11 @@ public:
         Write(FormatResultLine(result, options_.Format));
     }
     void Warn(const std::string& text) override { cli::Warn(text); }
-    bool StopRequested() const override { return signals_.StopRequested() || !outputError_.empty(); }
-    void Begin() override
+    // A reader that went away is seen before the next change starts, not
+    // only at the next write after it.
+    bool StopRequested() const override
     {
-        if (const std::optional<std::string> error = OutputUnusable(STDOUT_FILENO))
-            outputError_ = *error;
+        return signals_.StopRequested() || !outputError_.empty() || OutputUnusable(STDOUT_FILENO).has_value();
     }
     void Changing(int current, int total) override { session_.SetChangeCount(current, total); }
     void Verifying() override { session_.SetVerifying(true); }

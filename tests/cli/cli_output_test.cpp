@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 // What `muxconfig list` puts on the terminal and what it does when it
 // cannot: a device's control bytes escaped, a full standard output an error.
+#include "journal/journal_reading.h"
 #include "muxconfig_run.h"
 #include "muxsim_process.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -31,3 +35,44 @@ TEST(CliOutput, ListToAFullStandardOutputEndsWithStatus1AfterTheClosingCommands)
 }
 
 } // namespace
+
+// A standard output that fails stops the run as a signal does: the device in
+// hand is finished and journalled, no new change starts, the closing
+// commands go out, status 1 with the reason. One that cannot be written at
+// all is found before the first datagram.
+TEST(CliOutput, AFailingStandardOutputEndsTheRunLikeASignal)
+{
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "0.14.198.74.16.1"),
+                                             MuxSimProcess::Device("192.168.1.11", "0.14.198.74.16.2"),
+                                             MuxSimProcess::Device("192.168.1.12", "0.14.198.74.16.3")}));
+    QTemporaryDir state;
+    const QString plan = state.filePath(QStringLiteral("plan.csv"));
+    QFile file(plan);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("0.14.198.74.16.1,192.168.1.50,255.255.255.0\n0.14.198.74.16.2,192.168.1.51,255.255.255.0\n"
+               "0.14.198.74.16.3,192.168.1.52,255.255.255.0\n");
+    file.close();
+    const QStringList env{"env", "XDG_STATE_HOME=" + state.path(), "bash", "-c"};
+
+    const MuxconfigRun full = RunMuxconfig({"apply", plan}, env + QStringList{"exec \"$0\" \"$@\" > /dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
+    EXPECT_TRUE(sim.Received().empty());
+
+    const MuxconfigRun gone =
+        RunMuxconfig({"apply", plan}, env + QStringList{"\"$0\" \"$@\" | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"});
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_NE(gone.err.find("Broken pipe"), std::string::npos) << gone.err;
+    // The reader leaves after the first line: the second device may be in
+    // hand by then, the third is never started.
+    EXPECT_GT(sim.CountReceived("A0.14.198.74.16.1/QOVUT/192.168.1.50"), 0u);
+    EXPECT_EQ(sim.CountReceived("A0.14.198.74.16.3/QOVUT/192.168.1.52"), 0u);
+    EXPECT_TRUE(sim.WaitForPayload("E", 4)); // a change's own, then one per listed device
+    const journal::JournalContents journal =
+        journal::ReadJournal(state.filePath(QStringLiteral("muxconfig/journal.jsonl")).toStdString());
+    ASSERT_FALSE(journal.Changes.empty());
+    for (const journal::JournalChange& change : journal.Changes) {
+        ASSERT_TRUE(change.End.has_value());
+        EXPECT_EQ(change.End->Outcome, "unverified");
+    }
+}
