@@ -2,6 +2,7 @@
 // The change rules, once: each row a fleet, one plan line and what the run
 // must make of it, in its result, its journal and on the wire.
 #include "change/change_run.h"
+#include "change/verification.h"
 #include "checks/mac_text.h"
 #include "fake_transport.h"
 #include "journal/journal_reading.h"
@@ -171,6 +172,41 @@ TEST(ChangeRunStop, NoNewChangeStartsAndEveryRecordIsClosed)
     const journal::JournalContents written = journal::ReadJournal(journal.Path());
     ASSERT_EQ(written.Changes.size(), 1u);
     EXPECT_EQ(written.Changes[0].End->Outcome, "unverified");
+}
+
+// What a changed device is judged to hold, from what it answers now; it
+// asked for 192.168.1.50/255.255.0.0 and had 192.168.1.10/255.255.255.0.
+TEST(ChangeVerification, SaysOnlyWhatTheAnswerShows)
+{
+    struct Now {
+        const char* address;
+        const char* mask; // "": it could not be read
+        Outcome outcome;
+        const char* detail;
+    };
+    // clang-format off
+    const std::vector<Now> rows = {
+        {"192.168.1.50", "255.255.0.0", Outcome::Verified, ""},
+        {"192.168.1.50", "255.255.255.0", Outcome::Partial, "adres zmieniony, maska nie (jest 255.255.255.0)"},
+        {"192.168.1.50", "", Outcome::Unverified, "adres potwierdzony, maski nie odczytano"},
+        {"192.168.1.10", "255.255.0.0", Outcome::Partial, "maska zmieniona, adres nie (jest 192.168.1.10)"},
+        {"192.168.1.10", "255.255.255.0", Outcome::Refused, "ma nadal poprzedni adres i maskę"},
+        {"192.168.1.99", "255.255.0.0", Outcome::Unverified, "192.168.1.99: ani poprzedni, ani nowy"},
+    };
+    // clang-format on
+    for (const Now& row : rows) {
+        change::ChangeResult result;
+        result.Address = "192.168.1.50";
+        result.Mask = "255.255.0.0";
+        result.OldAddress = "192.168.1.10";
+        result.OldMask = "255.255.255.0";
+        protocol::DeviceRow now;
+        now.Address = row.address;
+        now.Mask = row.mask;
+        change::JudgeVerification(result, &now);
+        EXPECT_EQ(result.Outcome, row.outcome) << row.address << " " << row.mask;
+        EXPECT_NE(result.Detail.find(row.detail), std::string::npos) << result.Detail;
+    }
 }
 
 } // namespace
