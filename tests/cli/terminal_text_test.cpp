@@ -59,7 +59,22 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
     EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Table),
               "wiersz 2: MAC\\x1b[2J -> 10.0.0.8/255.0.0.0: odmowa urządzenia (odmowa\\x1b[0m)\n");
     EXPECT_EQ(cli::FormatResultLine(result, cli::Format::Csv),
-              "2,MAC\x1b[2J,10.0.0.8,255.0.0.0,refused,odmowa\x1b[0m,,,\n");
+              "2,MAC\x1b[2J,10.0.0.8,255.0.0.0,refused,odmowa\x1b[0m,,,,\n");
+}
+
+TEST(ResultSummary, NamesEveryCountThatIsNotZero)
+{
+    std::vector<cli::ChangeResult> results(4);
+    results[0].Outcome = cli::Outcome::Interrupted;
+    results[1].Outcome = cli::Outcome::NotAttempted;
+    results[2].Outcome = cli::Outcome::InterfaceGone;
+    results[3].Outcome = cli::Outcome::Verified;
+    results[3].AddressChecked = false;
+    const std::string summary = cli::FormatResultEnd(results, cli::Format::Table, true);
+    for (const char* part : {"Razem 4: zmienione i potwierdzone 1", "brak interfejsu 1", "przerwane 1",
+                             "nie podjęte 1", "adresy niesprawdzone 1"})
+        EXPECT_NE(summary.find(part), std::string::npos) << part << " in " << summary;
+    EXPECT_EQ(summary.find("MAC w dwóch miejscach"), std::string::npos) << summary;
 }
 
 } // namespace
