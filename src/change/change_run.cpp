@@ -139,7 +139,7 @@ void ChangeRun::Classify(ChangeResult& result, const protocol::DiscoveryResult& 
         result.OldAddress = rows[0]->Address;
         result.Outcome = Outcome::MacTwice;
         result.Detail = "MAC odpowiada z dwóch adresów: " + rows[0]->Address + " i " + other +
-            "; żadne polecenie nie rozróżni tych urządzeń, nic nie wysłano";
+            "; żadne polecenie nie rozróżni tych urządzeń";
         return;
     }
     if (rows.empty()) {
