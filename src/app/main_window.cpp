@@ -246,7 +246,7 @@ void TForm1::Report(const change::ChangeResult& result)
         return;
     switch (result.Outcome) {
     case Outcome::Rejected: messages_.ShowMessage(result.Detail); break;
-    case Outcome::MacTwice: messages_.ShowMessage("Nic nie wysłano: " + result.Detail + "."); break;
+    case Outcome::MacTwice: messages_.ShowMessage(result.Detail + ". Nic nie wysłano."); break;
     case Outcome::Conflict:
         EndChangeWithoutRefresh();
         messages_.ShowMessage("Adres IP jest zajęty: " + result.Detail + ". Nic nie wysłano.");
