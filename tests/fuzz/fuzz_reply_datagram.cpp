@@ -22,6 +22,7 @@
 #include "fuzz_check.h"
 
 #include "protocol/device_session.h"
+#include "protocol/numer_ip.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
