@@ -7,6 +7,7 @@
 #include "protocol/reply_senders.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,7 +75,9 @@ private:
     void MarkMacsInTwoPlaces();
     void ListDevices();
     std::vector<DeviceRow> Rows() const;
-    DeviceRow RowOf(const NumerIP& slot) const;
+    // How many listed devices answer from each address.
+    std::map<std::string, int> DevicesByAddress() const;
+    DeviceRow RowOf(const NumerIP& slot, const std::map<std::string, int>& devicesAt) const;
     NumerIP* SlotOf(const DeviceRow& device);
     bool ArrivedThroughDiscoveryRoute(uint32_t interface) const;
 

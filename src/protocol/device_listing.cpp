@@ -4,6 +4,7 @@
 #include "protocol/device_engine.h"
 
 #include <array>
+#include <map>
 #include <utility>
 
 namespace protocol {
@@ -11,18 +12,19 @@ namespace protocol {
 void DeviceEngine::MarkMacsInTwoPlaces()
 {
     // One MAC value spelt two ways (two slots) is one MAC in two places too.
-    std::array<std::string, DeviceTable::kSlots + 1> key{};
-    for (int number = 1; number <= DeviceTable::kSlots; ++number)
-        if (!devices_[number].Address.empty())
-            key[number] = checks::MacKey(devices_[number].Mac);
-    for (int one = 1; one <= DeviceTable::kSlots; ++one)
-        for (int other = one + 1; other <= DeviceTable::kSlots && !key[one].empty(); ++other)
-            if (key[other] == key[one]) {
-                if (devices_[one].MacAlsoAt.empty())
-                    devices_[one].MacAlsoAt = devices_[other].Address;
-                if (devices_[other].MacAlsoAt.empty())
-                    devices_[other].MacAlsoAt = devices_[one].Address;
-            }
+    std::map<std::string, NumerIP*> firstByValue;
+    for (int number = 1; number <= DeviceTable::kSlots; ++number) {
+        NumerIP& slot = devices_[number];
+        if (slot.Address.empty())
+            continue;
+        const auto [first, isFirst] = firstByValue.try_emplace(checks::MacKey(slot.Mac), &slot);
+        if (isFirst)
+            continue;
+        if (first->second->MacAlsoAt.empty())
+            first->second->MacAlsoAt = slot.Address;
+        if (slot.MacAlsoAt.empty())
+            slot.MacAlsoAt = first->second->Address;
+    }
 }
 
 void DeviceEngine::ListDevices()
@@ -54,16 +56,26 @@ void DeviceEngine::ListDevices()
     }
 }
 
+std::map<std::string, int> DeviceEngine::DevicesByAddress() const
+{
+    std::map<std::string, int> count;
+    for (int number = 1; number <= DeviceTable::kSlots; ++number)
+        if (!devices_[number].Address.empty())
+            ++count[devices_[number].Address];
+    return count;
+}
+
 std::vector<DeviceRow> DeviceEngine::Rows() const
 {
+    const std::map<std::string, int> devicesAt = DevicesByAddress();
     std::vector<DeviceRow> rows;
     for (int number = 1; number <= DeviceTable::kSlots; ++number)
         if (!devices_[number].Address.empty())
-            rows.push_back(RowOf(devices_[number]));
+            rows.push_back(RowOf(devices_[number], devicesAt));
     return rows;
 }
 
-DeviceRow DeviceEngine::RowOf(const NumerIP& slot) const
+DeviceRow DeviceEngine::RowOf(const NumerIP& slot, const std::map<std::string, int>& devicesAt) const
 {
     DeviceRow row;
     row.Address = slot.Address;
@@ -74,8 +86,8 @@ DeviceRow DeviceEngine::RowOf(const NumerIP& slot) const
     row.ReadOk = slot.ReadOk;
     row.Interface = slot.InterfaceName;
     row.MacAlsoAt = slot.MacAlsoAt;
-    for (int other = 1; other <= DeviceTable::kSlots && !row.AddressShared; ++other)
-        row.AddressShared = &devices_[other] != &slot && devices_[other].Address == slot.Address;
+    const auto at = devicesAt.find(slot.Address);
+    row.AddressShared = at != devicesAt.end() && at->second > 1;
     // A MAC in two places outweighs the E mark: that row must not be changed.
     if (slot.FlagE && slot.MacAlsoAt.empty())
         row.Image = DeviceRow::kImageLetterE;

@@ -132,6 +132,7 @@ DiscoveryResult DeviceEngine::ReadDevices(const std::vector<DeviceRow>& devices)
 {
     DiscoveryResult result;
     BeginOperation();
+    const std::map<std::string, int> devicesAt = DevicesByAddress();
     int current = 0;
     for (const DeviceRow& device : devices) {
         NumerIP* slot = SlotOf(device);
@@ -149,7 +150,7 @@ DiscoveryResult DeviceEngine::ReadDevices(const std::vector<DeviceRow>& devices)
         if (!slot->ReadOk)
             result.Unread.push_back({slot->Mac, slot->Address, slot->InterfaceName, status, slot->LoggedIn});
         if (slot->LoggedIn)
-            result.Rows.push_back(RowOf(*slot));
+            result.Rows.push_back(RowOf(*slot, devicesAt));
     }
     ShowProgress(Progress::Activity::Idle);
     result.Searched = searched_;

@@ -5,6 +5,7 @@
 #include "fake_transport.h"
 
 #include "protocol/device_session.h"
+#include "protocol/numer_ip.h"
 
 #include <gtest/gtest.h>
 
