@@ -37,16 +37,18 @@ void DeviceListAdapter::AddRow(const protocol::DeviceRow& row)
     if (row.Image >= 0 && row.Image < int(rowImages_.size()))
         item->setIcon(0, rowImages_[row.Image]);
     QStringList marks = RowMarks(row);
-    // A MAC the column cuts short is read out whole.
+    // A MAC the column cuts short is read out whole, and shown whole in the tooltip.
     const int macColumn = 2;
-    if (list_->fontMetrics().horizontalAdvance(item->text(macColumn)) > list_->columnWidth(macColumn) - 12)
+    const bool macCut =
+        list_->fontMetrics().horizontalAdvance(item->text(macColumn)) > list_->columnWidth(macColumn) - 12;
+    if (macCut)
         marks.prepend(QStringLiteral("MAC %1").arg(item->text(macColumn)));
     if (!marks.isEmpty()) {
         // Read out as "192.168.1.5, znacznik E": the address, then the marks.
         item->setData(0, Qt::AccessibleTextRole, (QStringList{item->text(0)} + marks).join(QStringLiteral(", ")));
         item->setData(0, Qt::AccessibleDescriptionRole, RowReasons(row).join(QLatin1Char(' ')));
     }
-    const QString toolTip = RowToolTip(row);
+    const QString toolTip = RowToolTip(row, macCut);
     for (int column = 0; column < item->columnCount() && !toolTip.isEmpty(); ++column)
         item->setToolTip(column, toolTip);
 }

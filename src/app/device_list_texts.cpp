@@ -57,12 +57,13 @@ QStringList RowReasons(const protocol::DeviceRow& row)
     return texts;
 }
 
-QString RowToolTip(const protocol::DeviceRow& row)
+QString RowToolTip(const protocol::DeviceRow& row, bool macCut)
 {
     QStringList lines = RowReasons(row);
     if (!row.MacAlsoAt.empty())
         lines << QStringLiteral("Ten MAC odpowiada też z adresu %1.").arg(Latin1(row.MacAlsoAt));
-    lines << QStringLiteral("Adres MAC: %1").arg(Latin1(row.Mac));
+    if (macCut)
+        lines << QStringLiteral("Adres MAC: %1").arg(Latin1(row.Mac));
     if (!row.Interface.empty())
         lines << QStringLiteral("Interfejs: %1")
                      .arg(QString::fromLatin1(row.Interface.data(), qsizetype(row.Interface.size())));

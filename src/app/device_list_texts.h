@@ -18,7 +18,8 @@ QStringList RowMarks(const protocol::DeviceRow& row);
 // One sentence per mark, saying why the row is marked.
 QStringList RowReasons(const protocol::DeviceRow& row);
 // The row's tooltip, one line per thing worth saying; empty when nothing is.
-QString RowToolTip(const protocol::DeviceRow& row);
+// `macCut`: the list's column shows the MAC cut short, so the tooltip names it whole.
+QString RowToolTip(const protocol::DeviceRow& row, bool macCut);
 // What the list shows while the protocol works; empty when it is idle.
 QString ProgressText(const protocol::Progress& progress);
 // What the list says when the refresh after a change lacks the changed

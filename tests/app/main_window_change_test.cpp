@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // "Ustaw": the address rule, the change of the selected device, the pause
 // and the refresh that follow.
+#include "app/device_list_texts.h"
+#include "app/device_list_widget.h"
 #include "simulated_lan_window.h"
 
 #include <QTest>
@@ -72,6 +74,23 @@ TEST(MainWindowChange, ASuccessfulChangePausesThenTheDeviceAnswersFromItsNewAddr
     EXPECT_EQ(window.RowTexts(1), (std::vector<std::string>{"255.255.255.0", "255.255.0.0"}));
     EXPECT_EQ(window.RowTexts(2), (std::vector<std::string>{"MAC-20", "MAC-10"}));
     EXPECT_EQ(window.SelectedRow(), 0);
+}
+
+TEST(MainWindowChange, ADeviceStillRestartingAfterItsChangeIsNamedBelowTheList)
+{
+    const std::string mac = "0.14.198.74.16.10";
+    SimulatedLanWindow window(Sim::Config(
+        {Sim::Device("192.168.1.10", mac, {{"restart_seconds", 5}}), Sim::Device("192.168.1.20", "MAC-20")}));
+    ASSERT_TRUE(window.Show());
+    window.Select(1);
+    window.Type(window.AddressEdit(), "192.168.1.11");
+    window.SetButton()->click();
+    ASSERT_TRUE(window.WaitForRefreshes(2));
+
+    EXPECT_EQ(window.RowTexts(2), std::vector<std::string>{"MAC-20"});
+    EXPECT_EQ(static_cast<app::DeviceListWidget*>(window.List())->PlaceholderText(),
+              app::MissingAfterChangeText(mac, "192.168.1.11"));
+    EXPECT_TRUE(window.Messages().empty());
 }
 
 TEST(MainWindowChange, AFailedChangeShowsItsMessageAndRefreshesAtOnce)

@@ -75,6 +75,41 @@ TEST(MainWindowSafety, AnAddressInUseIsRefusedBeforeAnythingIsSentAndTheOwnAddre
                                   "mux0 " + kA + " 192.168.1.10/255.255.0.0 -> 192.168.1.11/255.255.0.0: verified"}));
 }
 
+// One MAC answering from two addresses, beside a module as the field has it
+// (a padded decimal MAC, answers by broadcast).
+TEST(MainWindowSafety, OneMacInTwoPlacesIsListedOnceMarkedAndNeverChanged)
+{
+    const std::string twin = "0.1.2.3.4.5", padded = "000.014.198.074.016.002";
+    SimulatedLanWindow window(Sim::Config({Sim::Device("192.168.1.35", twin), Sim::Device("10.0.0.35", twin),
+                                           Sim::Device("192.168.1.32", padded, {{"reply_to_broadcast", true}})}));
+    ASSERT_TRUE(window.Show());
+    ASSERT_EQ(window.RowTexts(2), (std::vector<std::string>{twin, padded}));
+    const QTreeWidgetItem* marked = window.List()->topLevelItem(0);
+    const QTreeWidgetItem* field = window.List()->topLevelItem(1);
+    const QString at = marked->text(0), other = at == "192.168.1.35" ? "10.0.0.35" : "192.168.1.35";
+    EXPECT_EQ(marked->icon(0).pixmap(16).toImage(), QIcon(":/icons/exclamation.xpm").pixmap(16).toImage());
+    EXPECT_EQ(marked->toolTip(0),
+              "Ten sam adres MAC odpowiada też z innego adresu IP; żadne polecenie nie rozróżni "
+              "tych urządzeń, więc zmiana jest zablokowana.\nTen MAC odpowiada też z adresu " +
+                  other + ".\nInterfejs: mux0");
+    EXPECT_EQ(marked->data(0, Qt::AccessibleTextRole).toString(), at + ", MAC w dwóch miejscach");
+    EXPECT_TRUE(field->icon(0).isNull());
+    EXPECT_EQ(field->toolTip(0).toStdString(), "Adres MAC: " + padded + "\nInterfejs: mux0") << "the column cuts it";
+    EXPECT_EQ(field->data(0, Qt::AccessibleTextRole).toString().toStdString(), "192.168.1.32, MAC " + padded);
+
+    window.Type(window.AddressEdit(), "192.168.1.45");
+    const std::size_t before = window.sim.Received().size();
+    window.SetButton()->click();
+    QTest::qWait(300);
+    EXPECT_EQ(window.Messages(),
+              std::vector<std::string>{"Nic nie wysłano: MAC odpowiada z dwóch adresów: " + at.toStdString() + " i " +
+                                       other.toStdString() +
+                                       "; żadne polecenie nie rozróżni tych urządzeń, nic nie "
+                                       "wysłano."});
+    EXPECT_EQ(window.PayloadsSince(before), std::vector<std::string>{});
+    EXPECT_TRUE(window.SetButton()->isEnabled());
+}
+
 // A workstation with "eth" and "wifi", each on a segment of its own
 // (scripts/netlab's split topology): "eth" is deleted under the window.
 struct SplitLan : SimulatedLanWindow {

@@ -4,9 +4,18 @@
 #include "muxconfig_run.h"
 #include "muxsim_process.h"
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -113,6 +122,137 @@ TEST(CliApply, APlanOrSettingsErrorSendsNothing)
 
     QTest::qWait(300);
     EXPECT_TRUE(sim.Received().empty());
+}
+
+// The datagrams of a run from entry `from` on that name a device or set a mask.
+std::set<std::string> NamingPayloads(const MuxSimProcess& sim, std::size_t from)
+{
+    const std::vector<std::string> payloads = sim.ReceivedPayloads();
+    std::set<std::string> naming;
+    for (std::size_t n = from; n < payloads.size(); ++n)
+        if (payloads[n].rfind('W', 0) == 0 || payloads[n].rfind('A', 0) == 0 || payloads[n].rfind("SNM", 0) == 0)
+            naming.insert(payloads[n]);
+    return naming;
+}
+
+// Modules as the field has them: MACs in decimal text (plain and padded), a
+// restart after a change, answers by broadcast; and one MAC answering from
+// two addresses.
+const std::string kTwin = "0.14.198.74.16.5";
+
+Json FieldFleet()
+{
+    using Sim = MuxSimProcess;
+    return Sim::Config({Sim::Device("192.168.1.31", "0.14.198.74.16.1"),
+                        Sim::Device("192.168.1.32", "000.014.198.074.016.002"),
+                        Sim::Device("192.168.1.33", "0.14.198.74.16.3", {{"restart_seconds", 4}}),
+                        Sim::Device("192.168.1.34", "00:0E:C6:4A:10:04", {{"reply_to_broadcast", true}}),
+                        Sim::Device("192.168.1.35", kTwin), Sim::Device("10.0.0.35", kTwin)});
+}
+
+struct FieldSet {
+    std::string named, own, oldAddress, newAddress;
+};
+
+TEST(CliField, DevicesNamedInAnySpellingAreChangedInTheirOwnTextAndVerified)
+{
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    MuxSimProcess sim(FieldFleet());
+    const FieldSet cases[] = {
+        {"00:0E:C6:4A:10:01", "0.14.198.74.16.1", "192.168.1.31", "192.168.1.41"},
+        {"0.14.198.74.16.2", "000.014.198.074.016.002", "192.168.1.32", "192.168.1.42"},
+        {"000EC64A1003", "0.14.198.74.16.3", "192.168.1.33", "192.168.1.43"}, // restarts for 4 s after its change
+        {"000e.c64a.1004", "00:0E:C6:4A:10:04", "192.168.1.34", "192.168.1.44"},
+    };
+    for (const FieldSet& c : cases) {
+        const std::size_t from = sim.Received().size();
+        const MuxconfigRun run =
+            RunMuxconfig({"set", QString::fromStdString(c.named), QString::fromStdString(c.newAddress), "255.255.0.0"});
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_NE(run.out.find(c.own + " " + c.oldAddress + "/255.255.255.0 -> " + c.newAddress +
+                               "/255.255.0.0: zmieniono i potwierdzono\n"),
+                  std::string::npos)
+            << run.out;
+        EXPECT_EQ(NamingPayloads(sim, from),
+                  (std::set<std::string>{"W" + c.own, "A" + c.own + "/QOVUT/" + c.newAddress, "SNM255.255.0.0"}));
+    }
+
+    // Its MAC answers from two addresses: read, then refused with both named, nothing changed.
+    const std::size_t from = sim.Received().size();
+    const MuxconfigRun twin = RunMuxconfig({"set", "00-0E-C6-4A-10-05", "192.168.1.45", "255.255.0.0"});
+    EXPECT_EQ(twin.status, 3);
+    for (const char* said : {"MAC w dwóch miejscach", "192.168.1.35", "10.0.0.35", "nic nie wysłano"})
+        EXPECT_NE(twin.out.find(said), std::string::npos) << said << "\n" << twin.out;
+    EXPECT_EQ(NamingPayloads(sim, from), std::set<std::string>{"W" + kTwin});
+
+    // The listing as a plan, readdressed by hand (the twins left out), reaches every device.
+    const MuxconfigRun listed = RunMuxconfig({"list", "--format", "csv"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    std::istringstream rows(listed.out);
+    std::string plan, row;
+    for (std::getline(rows, plan); std::getline(rows, row);)
+        if (row.rfind("192.168.1.4", 0) == 0)
+            plan += "\n192.168.1.5" + row.substr(11);
+    QTemporaryFile planFile;
+    const MuxconfigRun applied = RunMuxconfig({"apply", PlanFile(planFile, plan), "--format", "csv"});
+    EXPECT_EQ(applied.status, 0) << applied.out << applied.err;
+    EXPECT_NE(applied.out.find(",000.014.198.074.016.002,192.168.1.52,255.255.0.0,verified,"), std::string::npos)
+        << applied.out;
+    Changed expected;
+    for (const FieldSet& c : cases)
+        expected.emplace_back(c.own, c.newAddress);
+    for (auto c = std::rbegin(cases); c != std::rend(cases); ++c) // the listing's order
+        expected.emplace_back(c->own, "192.168.1.5" + c->newAddress.substr(11));
+    EXPECT_EQ(Changes(sim, "address"), expected);
+}
+
+// An operator's own account (nobody): the journal in its own state
+// directory, the probe by arping through its file capability. An arping
+// without the capability leaves the address unchecked and the change goes on.
+struct UserRun {
+    QStringList arguments;
+    bool bareArping;
+    int status;
+    std::string said;
+};
+
+TEST(CliOrdinaryUser, ListsAndChangesWithTheProbeOrWithoutIt)
+{
+    const QStringList asNobody = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    if (QProcess::execute(asNobody.first(), asNobody.mid(1) << "true") != 0)
+        GTEST_SKIP() << "user 65534 is not mapped here (a run without root)";
+    QTemporaryDir home;
+    const QString bare = home.filePath("bare");
+    ASSERT_TRUE(QDir().mkdir(bare));
+    ASSERT_TRUE(QFile::copy(QStandardPaths::findExecutable("arping"), bare + "/arping")); // no capability
+    ASSERT_EQ(::chown(home.path().toLocal8Bit().constData(), 65534, 65534), 0);
+    Json fleet = MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "0.14.198.74.16.9")});
+    fleet["hosts"] = Json::array({{{"ip", "192.168.1.40"}, {"mac", "00:11:22:33:44:55"}}});
+    MuxSimProcess sim(fleet);
+    const std::string mac = "0.14.198.74.16.9";
+    const auto set = [](const char* address) -> QStringList {
+        return {"set", "00:0E:C6:4A:10:09", address, "255.255.255.0"};
+    };
+    const std::string unchecked = "adresu nie sprawdzono: program arping zgłosił błąd: " + bare.toStdString() +
+        "/arping: socket: Operation not permitted";
+    const UserRun runs[] = {
+        {{"list"}, false, 0, "192.168.1.10  255.255.255.0   " + mac},
+        {set("192.168.1.40"), false, 3, "odpowiada na niego 00:11:22:33:44:55"}, // the probe ran
+        {set("192.168.1.11"), false, 0, "-> 192.168.1.11/255.255.255.0: zmieniono i potwierdzono\n"},
+        {set("192.168.1.12"), true, 0, "zmieniono i potwierdzono (" + unchecked + ") [adresu nie sprawdzono]\n"},
+        {{"history", "--format", "csv"}, false, 0, mac + ",192.168.1.11,255.255.255.0,192.168.1.12,255.255.255.0,"},
+    };
+    for (const UserRun& r : runs) {
+        QStringList prefix = asNobody;
+        prefix << "env"
+               << "HOME=" + home.path() << "XDG_STATE_HOME=" + home.path();
+        if (r.bareArping)
+            prefix << "PATH=" + bare + ":" + qEnvironmentVariable("PATH");
+        const MuxconfigRun run = RunMuxconfig(r.arguments, prefix);
+        EXPECT_EQ(run.status, r.status) << r.arguments.join(' ').toStdString() << "\n" << run.out << run.err;
+        EXPECT_NE(run.out.find(r.said), std::string::npos) << r.said << "\n" << run.out;
+    }
 }
 
 TEST(CliNetwork, AnUnreachableNetworkEndsWithStatus1AndTheWindowsErrorText)

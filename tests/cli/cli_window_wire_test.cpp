@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // `muxconfig list` against the demo fleet, beside the window's refresh of
-// the same fleet: the same datagrams in the same order, the same rows.
+// the same fleet: the same datagrams in the same order, the same rows; and
+// one event journalled alike by both.
 #include "muxconfig_run.h"
 #include "simulated_lan_window.h"
 
@@ -60,7 +61,7 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
 
     // The login-refusing device is not listed and is named on stderr: status 3.
     EXPECT_EQ(json.status, 3);
-    EXPECT_NE(json.err.find("00:0E:C6:4A:10:08 (192.168.1.30): Brak dostępu"), std::string::npos) << json.err;
+    EXPECT_NE(json.err.find("0.14.198.74.16.8 (192.168.1.30): Brak dostępu"), std::string::npos) << json.err;
     const Json document = Json::parse(json.out);
     EXPECT_EQ(document["format_version"], 2);
     Json rows = Json::array();
@@ -71,7 +72,7 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
             EXPECT_EQ(device["interface"], "mux0");
         } else {
             // Answered, but its login was refused: there, with why.
-            EXPECT_EQ(device["mac"], "00:0E:C6:4A:10:08");
+            EXPECT_EQ(device["mac"], "0.14.198.74.16.8");
             EXPECT_EQ(device["read_ok"], false);
             EXPECT_EQ(device["reason"], "access_denied");
         }
@@ -85,7 +86,7 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
         const bool shared = rows[row]["address"] == "192.168.1.200";
         EXPECT_EQ(rows[row]["address_shared"], shared) << row;
         EXPECT_EQ(rows[row]["read_ok"], !shared) << row;
-        EXPECT_EQ(rows[row]["flag_e"], rows[row]["mac"] == "00:0E:C6:4A:10:03") << row;
+        EXPECT_EQ(rows[row]["flag_e"], rows[row]["mac"] == "000.014.198.074.016.003") << row;
     }
 
     const MuxconfigRun csv = RunMuxconfig({"list", "--format", "csv", "--quiet"});
@@ -107,10 +108,36 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     const std::vector<std::string> tableLines = Lines(table.out);
     ASSERT_EQ(tableLines.size(), rows.size() + 1);
     const std::size_t macColumn = tableLines[0].find("Adres MAC");
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        EXPECT_EQ(tableLines[row + 1].substr(macColumn, 17), rows[row]["mac"]) << tableLines[row + 1];
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const std::string mac = rows[row]["mac"];
+        EXPECT_EQ(tableLines[row + 1].substr(macColumn, mac.size() + 1), mac + " ") << tableLines[row + 1];
+    }
     EXPECT_EQ(csv.status, 3);
     EXPECT_EQ(table.status, 3);
+}
+
+// A device that takes its new address but refuses the mask, changed once
+// from the window and once by `set`: both journal "partial".
+TEST(CliWindowJournal, AMaskRefusedAfterTheAddressIsPartialFromBothFrontEnds)
+{
+    const std::string mac = "0.14.198.74.16.10";
+    SimulatedLanWindow window(MuxSimProcess::Config(
+        {MuxSimProcess::Device("192.168.1.10", mac, {{"faults", {{"replies", {{"SNM", "C"}}}}}})}));
+    ASSERT_TRUE(window.Show());
+    window.Type(window.AddressEdit(), "192.168.1.11");
+    window.Type(window.MaskEdit(), "255.255.0.0");
+    window.SetButton()->click();
+    EXPECT_EQ(window.Messages(),
+              std::vector<std::string>{"Niewłaściwa nazwa/parametr funkcji.\nAdres IP został "
+                                       "zmieniony, ale maska podsieci nie."});
+    window.form.close(); // port 1153 is the command line's now
+    const MuxconfigRun run = RunMuxconfig({"set", "00:0E:C6:4A:10:0A", "192.168.1.12", "255.255.0.0"});
+    EXPECT_EQ(run.status, 3) << run.out << run.err;
+
+    const std::string history = RunMuxconfig({"history", "--format", "csv"}).out; // the window's state directory
+    for (const char* change : {",192.168.1.10,255.255.255.0,192.168.1.11,255.255.0.0,partial",
+                               ",192.168.1.11,255.255.255.0,192.168.1.12,255.255.0.0,partial"})
+        EXPECT_NE(history.find(mac + change), std::string::npos) << change << "\n" << history;
 }
 
 } // namespace
