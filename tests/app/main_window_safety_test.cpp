@@ -102,10 +102,9 @@ TEST(MainWindowSafety, OneMacInTwoPlacesIsListedOnceMarkedAndNeverChanged)
     window.SetButton()->click();
     QTest::qWait(300);
     EXPECT_EQ(window.Messages(),
-              std::vector<std::string>{"Nic nie wysłano: MAC odpowiada z dwóch adresów: " + at.toStdString() + " i " +
+              std::vector<std::string>{"MAC odpowiada z dwóch adresów: " + at.toStdString() + " i " +
                                        other.toStdString() +
-                                       "; żadne polecenie nie rozróżni tych urządzeń, nic nie "
-                                       "wysłano."});
+                                       "; żadne polecenie nie rozróżni tych urządzeń. Nic nie wysłano."});
     EXPECT_EQ(window.PayloadsSince(before), std::vector<std::string>{});
     EXPECT_TRUE(window.SetButton()->isEnabled());
 }

@@ -182,7 +182,7 @@ TEST(CliField, DevicesNamedInAnySpellingAreChangedInTheirOwnTextAndVerified)
     const std::size_t from = sim.Received().size();
     const MuxconfigRun twin = RunMuxconfig({"set", "00-0E-C6-4A-10-05", "192.168.1.45", "255.255.0.0"});
     EXPECT_EQ(twin.status, 3);
-    for (const char* said : {"MAC w dwóch miejscach", "192.168.1.35", "10.0.0.35", "nic nie wysłano"})
+    for (const char* said : {"MAC w dwóch miejscach", "192.168.1.35", "10.0.0.35", "nie rozróżni"})
         EXPECT_NE(twin.out.find(said), std::string::npos) << said << "\n" << twin.out;
     EXPECT_EQ(NamingPayloads(sim, from), std::set<std::string>{"W" + kTwin});
 
