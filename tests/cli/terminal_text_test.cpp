@@ -71,8 +71,8 @@ TEST(ResultSummary, NamesEveryCountThatIsNotZero)
     results[3].Outcome = cli::Outcome::Verified;
     results[3].AddressChecked = false;
     const std::string summary = cli::FormatResultEnd(results, cli::Format::Table, true);
-    for (const char* part : {"Razem 4: zmienione i potwierdzone 1", "brak interfejsu 1", "przerwane 1",
-                             "nie podjęte 1", "adresy niesprawdzone 1"})
+    for (const char* part : {"Razem 4: zmienione i potwierdzone 1", "brak interfejsu 1", "przerwane 1", "nie podjęte 1",
+                             "adresy niesprawdzone 1"})
         EXPECT_NE(summary.find(part), std::string::npos) << part << " in " << summary;
     EXPECT_EQ(summary.find("MAC w dwóch miejscach"), std::string::npos) << summary;
 }
