@@ -9,9 +9,14 @@
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -112,6 +117,67 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenReportsItsErrorAndNeverThrows)
     EXPECT_FALSE(begun.Change.empty());
     EXPECT_EQ(journal.End(begun.Change, "verified", "").Error, ENOTDIR);
     EXPECT_EQ(journal::ReadJournal(journal.Path()).Changes.size(), 0u);
+}
+
+TEST_F(JournalTest, NeverWritesThroughALinkOrIntoADirectoryOthersCanReach)
+{
+    const std::string dir = State() + "/muxconfig", file = dir + "/journal.jsonl", victim = State() + "/victim";
+    const std::string otherUser = "należy do innego użytkownika (uid " + std::to_string(::geteuid() + 1) + ")";
+    // what is planted (0: done), the error, the path it names, part of its text
+    const std::vector<std::tuple<std::function<int()>, int, std::string, std::string>> rows{
+        {[&] { return ::symlink(victim.c_str(), file.c_str()); }, ELOOP, file, "symbolic links"},
+        {[&] { return ::rmdir(dir.c_str()) || ::symlink(State().c_str(), dir.c_str()); }, ELOOP, dir,
+         "dowiązanie symboliczne"},
+        {[&] { return ::chmod(dir.c_str(), 0755); }, EPERM, dir, "(uprawnienia 0755, wymagane 0700)"},
+        {[&] { return ::chmod(dir.c_str(), 0770); }, EPERM, dir, "uprawnienia 0770"},
+        {[&] { return ::chown(dir.c_str(), ::geteuid() + 1, ::getegid()); }, EPERM, dir, otherUser},
+    };
+    for (const auto& [plant, error, path, text] : rows) {
+        std::filesystem::remove_all(dir);
+        std::ofstream(victim) << "untouched\n";
+        ::mkdir(dir.c_str(), 0700);
+        if (plant() != 0)
+            continue; // chown needs a real root
+        const auto status =
+            journal::ChangeJournal().Begin({"eth0", "MAC", "1.2.3.4", "255.0.0.0", "1.2.3.5", "255.0.0.0"}).Status;
+        EXPECT_EQ(std::make_pair(status.Error, status.Path), std::make_pair(error, path))
+            << journal::WarningText(status);
+        EXPECT_NE(status.Text.find(text), std::string::npos) << status.Text;
+        EXPECT_EQ(Slurp(victim), "untouched\n");
+        EXPECT_FALSE(std::filesystem::exists(State() + "/journal.jsonl"));
+    }
+}
+
+// A file size limit cuts short the write that crosses it, as a full disk
+// does: the failing append says why and takes its part back, and the next
+// one reads as a clean journal.
+TEST_F(JournalTest, AFailedAppendLeavesNoTornLineAndSaysWhy)
+{
+    journal::ChangeJournal journal(State() + "/journal.jsonl");
+    auto append = [&](const std::string& mac) {
+        return journal.Begin({"eth0", mac, "1.2.3.4", "255.0.0.0", "1.2.3.5", std::string(100, 'x')}).Status;
+    };
+    ASSERT_TRUE(append("MAC-A").Ok());
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &original), 0);
+    const rlimit small{2000, original.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string before;
+    journal::FileStatus status;
+    for (int n = 0; n < 20 && status.Ok(); ++n) {
+        before = Slurp(journal.Path());
+        status = append("MAC-B");
+    }
+    ::setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(std::make_pair(status.Error, status.Path), std::make_pair(EFBIG, journal.Path()))
+        << journal::WarningText(status);
+    EXPECT_EQ(Slurp(journal.Path()), before);
+    ASSERT_TRUE(append("MAC-C").Ok());
+    const journal::JournalContents contents = journal::ReadJournal(journal.Path());
+    EXPECT_EQ(contents.SkippedLines, 0u);
+    EXPECT_EQ(contents.Changes.back().Begin.Start.Mac, "MAC-C");
 }
 
 TEST_F(JournalTest, UndoPlanOfARunHasEachDeviceOnceWithItsAddressFromBeforeTheRun)
