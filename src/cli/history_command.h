@@ -23,7 +23,8 @@ std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Fo
 bool SameMac(const std::string& one, const std::string& other);
 
 // Prints the history (--mac: of one device; --undo RUN: the undo plan of
-// that run instead). 0, 1 when the journal or standard output failed, 2 when
+// that run instead, each device it leaves out as a comment warned about on
+// stderr). 0, 1 when the journal or standard output failed, 2 when
 // the journal has no change of RUN.
 int RunHistory(const Options& options);
 

@@ -15,14 +15,6 @@ namespace journal {
 
 namespace {
 
-std::string ParentOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 // Closes the descriptor on every way out.
@@ -118,6 +110,14 @@ FileStatus Finish(Descriptor& fd, const std::string& text, const std::string& pa
 
 } // namespace
 
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 FileStatus MakeDirectories(const std::string& directory)
 {
     for (std::size_t at = 1; at <= directory.size(); ++at) {
@@ -132,7 +132,7 @@ FileStatus MakeDirectories(const std::string& directory)
 
 FileStatus AppendLine(const std::string& path, const std::string& line)
 {
-    const std::string directory = ParentOf(path);
+    const std::string directory = DirectoryOf(path);
     if (FileStatus made = MakeDirectories(directory); !made.Ok())
         return made;
     int directoryFd = -1;
@@ -184,7 +184,7 @@ FileStatus WriteWholeFile(const std::string& path, const std::string& content)
             return FailureOf(errno, path);
         if (FileStatus written = Finish(fd, content, path); !written.Ok())
             return written;
-        return SyncDirectory(ParentOf(path));
+        return SyncDirectory(DirectoryOf(path));
     }
     std::string temporary = path + ".XXXXXX";
     Descriptor fd(::mkstemp(temporary.data()));
@@ -198,7 +198,7 @@ FileStatus WriteWholeFile(const std::string& path, const std::string& content)
         ::unlink(temporary.c_str());
         return written;
     }
-    return SyncDirectory(ParentOf(path));
+    return SyncDirectory(DirectoryOf(path));
 }
 
 } // namespace journal

@@ -8,6 +8,9 @@
 
 namespace journal {
 
+// The directory part of `path`: "." when it has none.
+std::string DirectoryOf(const std::string& path);
+
 // Creates `directory` and its missing parents with mode 0700.
 FileStatus MakeDirectories(const std::string& directory);
 

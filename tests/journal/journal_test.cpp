@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The journal written and read back in a temporary XDG state directory.
+#include "checks/new_settings_check.h"
+#include "cli/plan.h"
 #include "journal/change_journal.h"
 #include "journal/durable_file.h"
 #include "journal/journal_place.h"
 #include "journal/journal_reading.h"
+#include "journal/plan_path.h"
 #include "journal/undo_plan.h"
 #include "journal/workstation.h"
 
@@ -187,11 +190,13 @@ TEST_F(JournalTest, UndoPlanOfARunHasEachDeviceOnceWithItsAddressFromBeforeTheRu
             {run + "/1", run, "t", "u", "h", {"eth0", mac, old, "255.255.255.0", next, "255.255.255.0"}}, std::nullopt};
     };
     const std::vector<journal::JournalChange> changes{
-        change("R1", "MAC-A", "192.168.1.10", "192.168.1.11"), change("R2", "MAC-B", "192.168.1.20", "192.168.1.21"),
-        change("R1", "MAC-C", "192.168.1.30", "192.168.1.31"), change("R1", "MAC-A", "192.168.1.11", "192.168.1.12")};
+        change("R1", "00:0E:C6:4A:10:0A", "192.168.1.10", "192.168.1.11"),
+        change("R2", "00:0E:C6:4A:10:0B", "192.168.1.20", "192.168.1.21"),
+        change("R1", "00:0E:C6:4A:10:0C", "192.168.1.30", "192.168.1.31"),
+        change("R1", "00:0E:C6:4A:10:0A", "192.168.1.11", "192.168.1.12")};
     const std::string expected = "mac,address,mask\n"
-                                 "MAC-A,192.168.1.10,255.255.255.0\n"
-                                 "MAC-C,192.168.1.30,255.255.255.0\n";
+                                 "00:0E:C6:4A:10:0A,192.168.1.10,255.255.255.0\n"
+                                 "00:0E:C6:4A:10:0C,192.168.1.30,255.255.255.0\n";
     const std::vector<journal::PlanDevice> undo = journal::UndoOfRun(changes, "R1");
     EXPECT_EQ(journal::UndoPlanText(undo), expected);
 
@@ -204,6 +209,76 @@ TEST_F(JournalTest, UndoPlanOfARunHasEachDeviceOnceWithItsAddressFromBeforeTheRu
     EXPECT_EQ(Slurp(path), expected);
     EXPECT_EQ(ModeOf(path), 0640u);
     EXPECT_EQ(journal::WriteUndoPlan(State() + "/none/back.csv", undo).Error, ENOENT);
+}
+
+TEST(UndoPlan, HoldsOnlyCheckedCanonicalLinesAndCommentsOutTheRest)
+{
+    const std::string fill = " — uzupełnij wiersz poniżej i usuń z niego #\n#";
+    const std::vector<std::pair<journal::PlanDevice, std::string>> rows{
+        {{"00:0e:c6:4a:10:01", "192.168.001.010", "255.255.255.0"}, "00:0e:c6:4a:10:01,192.168.1.10,255.255.255.0\n"},
+        {{"00:0E:C6:4A:10:02", "192.168.1.20", "255.255.255.0\n00:11:22:33:44:55,192.168.1.77,255.255.255.0"},
+         "# 00:0E:C6:4A:10:02: maska sprzed zmiany nieznana (urządzenie podało "
+         "\"255.255.255.0\\x0a00:11:22:33:44:55,192.168.…\")" +
+             fill + "00:0E:C6:4A:10:02,192.168.1.20,\n"},
+        {{"00:0E:C6:4A:10:03", "192.168.1.30", ""},
+         "# 00:0E:C6:4A:10:03: maska sprzed zmiany nieznana" + fill + "00:0E:C6:4A:10:03,192.168.1.30,\n"},
+        {{"00:0E:C6:4A:10:04", "192.168.1.40", "255.0.255.0"},
+         "# 00:0E:C6:4A:10:04: maska sprzed zmiany nieznana (urządzenie podało \"255.0.255.0\")" + fill +
+             "00:0E:C6:4A:10:04,192.168.1.40,\n"},
+        {{"00:0E:C6:4A:10:05", "192.168.1.300", "255.255.255.0"},
+         "# 00:0E:C6:4A:10:05: adres sprzed zmiany nieznany (urządzenie podało \"192.168.1.300\")" + fill +
+             "00:0E:C6:4A:10:05,,255.255.255.0\n"},
+        {{"00:0E:C6:4A:10:06\r\n00:11:22:33:44:55,\xe9", "192.168.1.60", "255.255.255.0"},
+         "# \"00:0E:C6:4A:10:06\\x0d\\x0a00:11:22:33:44:55,\\xe9\": to nie jest adres MAC (12 cyfr szesnastkowych), "
+         "plan go nie przywróci; adres sprzed zmiany \"192.168.1.60\", maska \"255.255.255.0\"\n"},
+        {{"00:0E:C6:4A:10:07", "10.1.2.0", "255.255.255.0"},
+         "# 00:0E:C6:4A:10:07: adres 10.1.2.0 z maską 255.255.255.0 odrzucony: " +
+             std::string(checks::kNetworkAddressRefused) + fill + "00:0E:C6:4A:10:07,10.1.2.0,255.255.255.0\n"},
+        {{"00:0e:c6:4a:10:08", "192.168.1.10", "255.255.0.0"},
+         "# 00:0E:C6:4A:10:08: adres 192.168.1.10 już w wierszu 2" + fill +
+             "00:0e:c6:4a:10:08,192.168.1.10,255.255.0.0\n"},
+        {{"000e.c64a.1001", "10.0.0.1", "255.0.0.0"},
+         "# 00:0E:C6:4A:10:01: adres MAC 00:0E:C6:4A:10:01 już w wierszu 2" + fill +
+             "000e.c64a.1001,10.0.0.1,255.0.0.0\n"},
+    };
+    std::vector<journal::PlanDevice> devices;
+    std::string expected = "mac,address,mask\n";
+    for (const auto& [device, lines] : rows) {
+        devices.push_back(device);
+        expected += lines;
+    }
+    const journal::UndoPlan plan = journal::MakeUndoPlan(devices);
+    EXPECT_EQ(plan.Text, expected);
+    const cli::Plan read = cli::ParsePlan(plan.Text);
+    EXPECT_TRUE(read.Errors.empty()) << read.Errors.front();
+    EXPECT_EQ(read.Lines.size(), 1u);
+    ASSERT_EQ(plan.LeftOut.size(), rows.size() - 1); // all but the first
+    EXPECT_EQ(plan.LeftOut[4].Mac, devices[5].Mac);
+    EXPECT_EQ(journal::LeftOutWarning(plan.LeftOut[1]),
+              "plan cofnięcia: urządzenie 00:0E:C6:4A:10:03: maska sprzed zmiany nieznana (w planie jako komentarz #)");
+}
+
+TEST_F(JournalTest, APlanPathIsCheckedAsWritingWouldFindIt)
+{
+    std::ofstream(State() + "/old.csv") << "mac,address,mask\n";
+    std::ofstream(State() + "/file") << "x\n";
+    ::mkdir((State() + "/closed").c_str(), 0500);
+    const int closed = ::geteuid() == 0 ? 0 : EACCES; // root writes anywhere
+    const std::vector<std::tuple<std::string, int, std::string>> rows{
+        {State() + "/new.csv", 0, ""},
+        {State() + "/old.csv", 0, ""},
+        {State(), EISDIR, State()},
+        {State() + "/none/back.csv", ENOENT, State() + "/none"},
+        {State() + "/file/back.csv", ENOTDIR, State() + "/file/back.csv"},
+        {State() + "/closed/back.csv", closed, closed ? State() + "/closed" : ""},
+        {"", ENOENT, ""},
+    };
+    for (const auto& [path, error, failed] : rows) {
+        const journal::FileStatus status = journal::CheckPlanPath(path);
+        EXPECT_EQ(status.Error, error) << path << ": " << status.Text;
+        EXPECT_EQ(status.Error ? status.Path : "", failed) << path;
+        EXPECT_EQ(journal::WriteUndoPlan(path, journal::UndoPlan{}).Ok(), status.Ok()) << path;
+    }
 }
 
 TEST(JournalTime, IsLocalTimeWithItsZoneOffset)
