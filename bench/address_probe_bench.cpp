@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Address-conflict probe figures: the wall time of one ProbeAddresses call
 // for 1, 10 and 50 addresses (a tenth of them held by simulated devices, the
-// rest free), each address probed by its own arping -D at the same time.
+// rest free), each address probed by its own arping -D at the same time, or
+// in turns when the file descriptor limit has no room for them all
+// (--descriptor-limit 1024 is `ulimit -n 1024`, a common default).
 //
 // Runs only inside the private LAN:
-//   scripts/netlab build/bin/address_probe_bench [--addresses 1,10,50]
+//   scripts/netlab build/bin/address_probe_bench [--addresses 1,10,50,255] [--descriptor-limit 1024]
 #include "command_line.h"
 #include "lan_program.h"
 
@@ -20,6 +22,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -36,7 +39,18 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     const QCommandLineOption counts("addresses", "Address counts, comma-separated (1..255).", "list", "1,10,50");
     parser.addOption(counts);
+    const QCommandLineOption descriptors("descriptor-limit", "Lower the soft RLIMIT_NOFILE to N first.", "N");
+    parser.addOption(descriptors);
     parser.process(application);
+    if (parser.isSet(descriptors)) {
+        rlimit limit{};
+        getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = parser.value(descriptors).toULong();
+        if (setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+            std::perror("address_probe_bench: setrlimit");
+            return 2;
+        }
+    }
     const std::vector<int> sizes = bench::DeviceCounts(parser.value(counts));
 
     try {
@@ -46,7 +60,7 @@ int main(int argc, char** argv)
             devices.push_back({{"ip", Address(i)}, {"mac", "02:00:00:00:00:" + std::to_string(10 + i % 90)}});
         const QString config = directory.filePath("fleet.json");
         std::ofstream(config.toStdString()) << nlohmann::json{{"devices", devices}}.dump();
-        bench::LanProgram simulator({"--config", config}, "muxsim");
+        bench::LanProgram simulator({bench::MuxSimProgram(), "--config", config}, "muxsim");
 
         std::printf("%9s %6s %6s %11s %9s\n", "addresses", "taken", "free", "not checked", "wall ms");
         for (const int size : sizes) {

@@ -5,6 +5,7 @@
 #include "cli/format_version.h"
 #include "cli/plan.h"
 #include "cli/plan_source.h"
+#include "cli/terminal_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -48,8 +49,9 @@ int RunCheck(const Options& options)
         Print(stdout, JsonDocument(path, plan));
         return plan.Errors.empty() ? 0 : kExitUsage;
     }
+    // The plan's bytes and its path can hold control characters: escaped for the terminal.
     for (const std::string& error : plan.Errors)
-        Print(stderr, "muxconfig: " + path + ": " + error + "\n");
+        Print(stderr, "muxconfig: " + ShownText(path) + ": " + ShownText(error) + "\n");
     if (!plan.Errors.empty())
         return kExitUsage;
     if (options.Format == Format::Csv) {
@@ -58,7 +60,7 @@ int RunCheck(const Options& options)
             canonical += line.Mac + "," + line.Address + "," + line.Mask + "\n";
         Print(stdout, canonical);
     } else if (!options.Quiet) {
-        Print(stdout, path + ": plan poprawny, urządzeń: " + std::to_string(plan.Lines.size()) + "\n");
+        Print(stdout, ShownText(path) + ": plan poprawny, urządzeń: " + std::to_string(plan.Lines.size()) + "\n");
     }
     return 0;
 }

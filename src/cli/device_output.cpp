@@ -5,6 +5,7 @@
 #include "cli/format_version.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
+#include "journal/csv_cell.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,18 +14,7 @@
 
 namespace cli {
 
-std::string CsvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
+std::string CsvField(const std::string& text) { return journal::CsvCell(text); }
 
 std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines)
 {

@@ -17,7 +17,9 @@ namespace cli {
 // discovery, nobody was read.
 std::string FormatDevices(const Discovery& discovery, Format format, bool masksUnknown = false);
 
-// A CSV field, quoted when it holds a comma, a quote or a line break.
+// A CSV field as journal::CsvCell writes it: quoted when it holds a comma,
+// a quote, a tab or a line break; a leading "'" when a spreadsheet would run
+// it as a formula (it begins with "=", "+", "-", "@", a tab or a CR).
 std::string CsvField(const std::string& text);
 
 // Lines of text in aligned columns, two spaces apart.

@@ -124,7 +124,11 @@ int RunHistory(const Options& options)
             Warn("w dzienniku nie ma zmian z przebiegu " + options.UndoRun.toStdString());
             return kExitUsage;
         }
-        text = journal::UndoPlanText(devices);
+        const journal::UndoPlan plan = journal::MakeUndoPlan(devices);
+        std::string ignored;
+        for (const journal::LeftOutDevice& device : plan.LeftOut) // its device bytes escaped already
+            Output(stderr, "muxconfig: " + journal::LeftOutWarning(device) + "\n", ignored);
+        text = plan.Text;
     }
     std::string error;
     if (!Output(stdout, text, error)) {

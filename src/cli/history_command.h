@@ -19,7 +19,8 @@ namespace cli {
 std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Format format);
 
 // Prints the history (--mac: of one device; --undo RUN: the undo plan of
-// that run instead). 0, 1 when the journal or standard output failed, 2 when
+// that run instead, each device it leaves out as a comment warned about on
+// stderr). 0, 1 when the journal or standard output failed, 2 when
 // the journal has no change of RUN.
 int RunHistory(const Options& options);
 

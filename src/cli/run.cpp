@@ -8,6 +8,7 @@
 #include "cli/exit_status.h"
 #include "cli/history_command.h"
 #include "cli/subcommands.h"
+#include "cli/terminal_text.h"
 #include "net/socket_layer.h"
 #include "protocol/socket_error_text.h"
 
@@ -60,7 +61,7 @@ int Run(int argc, char** argv)
         names.push_back(name.toStdString());
     const checks::InterfaceChoice choice = checks::ChooseInterfaces(names);
     if (!choice.Selection) {
-        std::fprintf(stderr, "muxconfig: %s\n", choice.Error.c_str());
+        std::fprintf(stderr, "muxconfig: %s\n", ShownText(choice.Error).c_str()); // names as typed, escapes too
         return kExitUsage;
     }
     options.Selection = *choice.Selection;

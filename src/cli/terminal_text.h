@@ -2,7 +2,8 @@
 // Text for the operator's terminal (table output, stderr messages): any host
 // on the segment can put bytes into a device's reply, so control characters
 // are shown as \xNN instead of reaching the terminal. A backslash is shown as
-// \\, so the result reads back unambiguously. CSV and JSON stay exact.
+// \\, so the result reads back unambiguously. JSON stays exact, CSV too
+// but for formula-like cells (cli/device_output.h: CsvField).
 #pragma once
 #include <string>
 

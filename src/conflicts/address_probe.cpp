@@ -2,15 +2,18 @@
 #include "conflicts/address_probe.h"
 
 #include "conflicts/arping_outcome.h"
+#include "conflicts/descriptor_budget.h"
 #include "conflicts/probe_texts.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <ifaddrs.h>
 #include <map>
 #include <memory>
@@ -65,63 +68,136 @@ std::optional<std::string> RefusalOf(const ProbeTarget& target, const InterfaceF
 struct Probe {
     ProbeTarget target;
     QProcess process;
+    QDeadlineTimer deadline;
+    std::optional<QString> startFailure; // set by the process's handler, looked at by the run
     std::optional<ProbeResult> result;
 };
 
-void Start(Probe& probe, const ProbeSettings& settings, int& pending)
+void Connect(Probe& probe)
+{
+    QObject::connect(&probe.process, &QProcess::errorOccurred, &probe.process, [&probe](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            probe.startFailure = probe.process.errorString();
+    });
+    QObject::connect(
+        &probe.process, &QProcess::finished, &probe.process, [&probe](int exitCode, QProcess::ExitStatus status) {
+            probe.result = status == QProcess::CrashExit
+                ? NotChecked(texts::ProgramCrashed())
+                : ArpingOutcome(probe.target.Address, exitCode, probe.process.readAllStandardOutput().toStdString(),
+                                probe.process.readAllStandardError().toStdString());
+        });
+}
+
+void Start(Probe& probe, const ProbeSettings& settings)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C"); // the output is parsed
     probe.process.setProcessEnvironment(environment);
-    auto settle = [&probe, &pending](ProbeResult result) {
-        if (probe.result)
-            return;
-        probe.result = std::move(result);
-        --pending;
-    };
-    QObject::connect(&probe.process, &QProcess::errorOccurred, &probe.process,
-                     [&probe, &settings, settle](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart)
-                             settle(NotChecked(texts::ProgramDidNotStart(settings.Program,
-                                                                         probe.process.errorString().toStdString())));
-                     });
-    QObject::connect(&probe.process, &QProcess::finished, &probe.process,
-                     [&probe, settle](int exitCode, QProcess::ExitStatus status) {
-                         if (status == QProcess::CrashExit) {
-                             settle(NotChecked(texts::ProgramCrashed()));
-                             return;
-                         }
-                         settle(ArpingOutcome(probe.target.Address, exitCode,
-                                              probe.process.readAllStandardOutput().toStdString(),
-                                              probe.process.readAllStandardError().toStdString()));
-                     });
-    ++pending;
+    probe.process.setStandardInputFile(QProcess::nullDevice()); // one pipe less
+    probe.startFailure.reset();
+    probe.deadline = QDeadlineTimer(settings.Limit);
     probe.process.start(QString::fromStdString(settings.Program),
                         {"-D", "-I", QString::fromStdString(probe.target.InterfaceName), "-c",
                          QString::number(settings.Probes), "-w", QString::number(settings.DeadlineSeconds),
                          QString::fromStdString(probe.target.Address)});
 }
 
-// Runs the event loop until no probe is pending or the deadline passes.
-// Passes of processEvents rather than a nested QEventLoop: after
-// QCoreApplication::exit a nested exec() would return at once.
-void WaitFor(const int& pending, const QDeadlineTimer& deadline)
+// Whether a start failed for want of descriptors: Qt's text then has the
+// system's, or (from a later call's errno) another and no descriptors left.
+bool ShortOfDescriptors(const QString& failure)
 {
-    QTimer wakeUp;
-    wakeUp.setSingleShot(true);
-    while (pending > 0 && !deadline.hasExpired()) {
-        if (!wakeUp.isActive())
-            wakeUp.start(static_cast<int>(deadline.remainingTime()));
+    for (const int error : {EMFILE, ENFILE})
+        if (failure.contains(QString::fromLocal8Bit(std::strerror(error))))
+            return true;
+    return TooFewToStart(CurrentDescriptorBudget());
+}
+
+// Runs the probes as many at a time as the descriptor limit lets (all at
+// once when it lets), starting the next as soon as one ends.
+class ProbeRun {
+public:
+    ProbeRun(const std::vector<std::unique_ptr<Probe>>& probes, const ProbeSettings& settings)
+        : settings_(settings),
+          room_(ProbesThatFit(CurrentDescriptorBudget()))
+    {
+        for (const auto& probe : probes)
+            waiting_.push_back(probe.get());
+    }
+
+    void Run()
+    {
+        while (!waiting_.empty() || !running_.empty()) {
+            while (!waiting_.empty() && running_.size() < room_) {
+                Start(*waiting_.front(), settings_);
+                running_.push_back(waiting_.front());
+                waiting_.pop_front();
+            }
+            if (running_.empty()) { // not even one fits
+                Settle(*waiting_.front(), texts::TooFewDescriptors(CurrentDescriptorBudget().Limit));
+                waiting_.pop_front();
+                continue;
+            }
+            if (std::erase_if(running_, [this](Probe* probe) { return Ended(*probe); }) == 0)
+                WaitForNews();
+        }
+    }
+
+private:
+    static void Settle(Probe& probe, std::string reason) { probe.result = NotChecked(std::move(reason)); }
+
+    // One pass of the event loop: until something happens or the first
+    // deadline of a running probe passes. Passes of processEvents rather
+    // than a nested QEventLoop: after QCoreApplication::exit a nested exec()
+    // would return at once.
+    void WaitForNews()
+    {
+        qint64 first = running_.front()->deadline.remainingTime();
+        for (const Probe* probe : running_)
+            first = std::min(first, probe->deadline.remainingTime());
+        QTimer wakeUp;
+        wakeUp.setSingleShot(true);
+        wakeUp.start(static_cast<int>(first));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-}
+
+    // Whether `probe` is done running: its result, a start that failed
+    // (for want of descriptors it waits for another to end), its deadline.
+    bool Ended(Probe& probe)
+    {
+        if (probe.result) {
+            probe.process.close(); // its descriptors, for the next one
+            return true;
+        }
+        if (probe.startFailure) {
+            if (!ShortOfDescriptors(*probe.startFailure))
+                Settle(probe, texts::ProgramDidNotStart(settings_.Program, probe.startFailure->toStdString()));
+            else if (running_.size() > 1) {
+                room_ = running_.size() - 1;
+                waiting_.push_front(&probe);
+            } else
+                Settle(probe, texts::TooFewDescriptors(CurrentDescriptorBudget().Limit));
+            return true;
+        }
+        if (!probe.deadline.hasExpired())
+            return false;
+        QObject::disconnect(&probe.process, nullptr, nullptr, nullptr);
+        probe.process.kill();
+        probe.process.waitForFinished(1000);
+        Settle(probe, texts::ProgramTooSlow(std::chrono::ceil<std::chrono::seconds>(settings_.Limit).count()));
+        return true;
+    }
+
+    const ProbeSettings& settings_;
+    std::size_t room_;
+    std::deque<Probe*> waiting_;
+    std::vector<Probe*> running_;
+};
 
 } // namespace
 
 std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets, const ProbeSettings& settings)
 {
     std::vector<ProbeResult> results(targets.size());
-    int pending = 0; // outlives the processes, whose handlers count it down
     const InterfaceFlags interfaces = ReadInterfaceFlags();
     std::vector<std::unique_ptr<Probe>> probes;
     std::map<std::pair<std::string, std::string>, std::size_t> probeOfQuestion;
@@ -136,29 +212,24 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets,
         if (added) {
             probes.push_back(std::make_unique<Probe>());
             probes.back()->target = targets[i];
+            Connect(*probes.back());
         }
         probeOfTarget[i] = known->second;
     }
 
-    const QDeadlineTimer deadline(settings.Limit);
-    for (const auto& probe : probes)
-        Start(*probe, settings, pending);
-    WaitFor(pending, deadline);
-    for (const auto& probe : probes) {
-        if (probe->result)
-            continue;
-        QObject::disconnect(&probe->process, nullptr, nullptr, nullptr);
-        probe->process.kill();
-        probe->process.waitForFinished(1000);
-        probe->result =
-            NotChecked(texts::ProgramTooSlow(std::chrono::ceil<std::chrono::seconds>(settings.Limit).count()));
-    }
+    ProbeRun(probes, settings).Run();
 
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (probeOfTarget[i])
             results[i] = *probes[*probeOfTarget[i]]->result;
     }
     return results;
+}
+
+std::size_t CountNotChecked(const std::vector<ProbeResult>& results)
+{
+    return std::size_t(std::count_if(results.begin(), results.end(),
+                                     [](const ProbeResult& result) { return result.State == ProbeState::NotChecked; }));
 }
 
 } // namespace conflicts

@@ -2,7 +2,8 @@
 // Asks the segment whether anyone holds an address before a device is given
 // it: an ARP probe as RFC 5227 defines it (sender address 0.0.0.0, so it
 // works for addresses outside the workstation's own subnets), sent by
-// iputils' `arping -D`, one process per address, all at once.
+// iputils' `arping -D`, one process per address, all at once when the
+// process's file descriptor limit lets them run side by side.
 #pragma once
 
 #include <chrono>
@@ -32,17 +33,24 @@ struct ProbeSettings {
     std::string Program = "arping"; // looked up in PATH unless it holds a '/'
     int Probes = 2;                 // probes sent, one a second (arping -c)
     int DeadlineSeconds = 2;        // arping gives up after this (arping -w)
-    // A probe still running this long after the start is stopped and its
-    // address not checked.
+    // A probe still running this long after its own start is stopped and
+    // its address not checked.
     std::chrono::milliseconds Limit{5000};
 };
 
-// Probes every target at once and returns one result per target, in order.
-// All probes take about one probe's time (settings.DeadlineSeconds) whatever
-// their number. While it waits it runs the Qt event loop (passes of
-// processEvents), so a window keeps painting; the caller disables whatever
-// must not be clicked meanwhile. Needs a QCoreApplication. Never throws for
-// a probe that cannot run: that target is NotChecked.
+// Probes every target and returns one result per target, in order. The
+// probes run side by side, so all take about one probe's time
+// (settings.DeadlineSeconds) whatever their number, as long as the file
+// descriptor limit (RLIMIT_NOFILE) has room for them all; otherwise as many
+// run at a time as it has room for (an arping process holds four), the next
+// starting as soon as one ends. While it waits it runs the Qt event loop
+// (passes of processEvents), so a window keeps painting; the caller disables
+// whatever must not be clicked meanwhile. Needs a QCoreApplication. Never
+// throws and prints nothing for a probe that cannot run: that target is
+// NotChecked with the reason, a lack of descriptors named as such.
 std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets, const ProbeSettings& settings = {});
+
+// How many of `results` are NotChecked: addresses nobody has vouched for.
+std::size_t CountNotChecked(const std::vector<ProbeResult>& results);
 
 } // namespace conflicts

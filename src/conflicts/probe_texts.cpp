@@ -24,6 +24,12 @@ std::string ProgramDidNotStart(const std::string& program, const std::string& er
     return "nie można uruchomić programu „" + program + "” z pakietu iputils-arping (" + error + ")";
 }
 
+std::string TooFewDescriptors(int limit)
+{
+    return "za mało wolnych deskryptorów plików, by uruchomić program arping (limit " + std::to_string(limit) +
+        ", ulimit -n)";
+}
+
 std::string ProgramFailed(const std::string& detail) { return "program arping zgłosił błąd: " + detail; }
 
 std::string ProgramCrashed() { return "program arping przerwał pracę"; }

@@ -12,6 +12,7 @@ std::string InterfaceDown(const std::string& name);
 std::string InterfaceWithoutLink(const std::string& name);
 std::string InterfacesUnreadable(const std::string& error);
 std::string ProgramDidNotStart(const std::string& program, const std::string& error);
+std::string TooFewDescriptors(int limit);
 std::string ProgramFailed(const std::string& detail);
 std::string ProgramCrashed();
 std::string ProgramTooSlow(long long seconds);

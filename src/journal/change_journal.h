@@ -10,7 +10,9 @@
 //   journal.End(begun.Change, "verified", "");
 //
 // A journal that cannot be written never stops a change: Begin and End
-// report the failure and never throw.
+// report the failure and never throw. A record that could not be written
+// whole leaves the file as it was (journal/durable_file.h: AppendLine), and
+// a journal directory others can reach is never written into.
 #pragma once
 #include "journal/file_status.h"
 #include "journal/journal_records.h"

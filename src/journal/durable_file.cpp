@@ -1,23 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "journal/durable_file.h"
 
+#include "journal/own_directory.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace journal {
 
 namespace {
 
-std::string ParentOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 // Closes the descriptor on every way out.
 class Descriptor {
@@ -59,14 +57,38 @@ bool WriteAll(int fd, const std::string& text)
     return true;
 }
 
-// A new file's name reaches the disk only with its directory.
-int OpenForAppending(const std::string& path, bool& created)
+// Opens the file `name` in the directory `directory` for appending, creating
+// it (mode 0600) when it is missing. A symbolic link in its place is never
+// followed (ELOOP): the records would land in whatever it points to.
+int OpenForAppending(int directory, const std::string& name, bool& created)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    constexpr int kFlags = O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC;
+    const int fd = ::openat(directory, name.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
     created = fd >= 0;
     if (fd >= 0 || errno != EEXIST)
         return fd;
-    return ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    return ::openat(directory, name.c_str(), kFlags);
+}
+
+int LockExclusively(int fd)
+{
+    int result = 0;
+    while ((result = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    return result;
+}
+
+// Writes `text` at the end of `fd` (`length` bytes long) and fsyncs it. When
+// either fails, the file is cut back to `length`: a record that did not
+// reach the disk whole leaves no torn line behind.
+FileStatus AppendDurably(int fd, off_t length, const std::string& text, const std::string& path)
+{
+    if (WriteAll(fd, text) && ::fsync(fd) == 0)
+        return {};
+    FileStatus failed = FailureOf(errno, path);
+    if (::ftruncate(fd, length) != 0 || ::fsync(fd) != 0)
+        failed.Text += "; nie cofnięto niepełnego zapisu: " + std::system_category().message(errno);
+    return failed;
 }
 
 FileStatus SyncDirectory(const std::string& directory)
@@ -88,6 +110,14 @@ FileStatus Finish(Descriptor& fd, const std::string& text, const std::string& pa
 
 } // namespace
 
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 FileStatus MakeDirectories(const std::string& directory)
 {
     for (std::size_t at = 1; at <= directory.size(); ++at) {
@@ -102,25 +132,40 @@ FileStatus MakeDirectories(const std::string& directory)
 
 FileStatus AppendLine(const std::string& path, const std::string& line)
 {
-    const std::string directory = ParentOf(path);
+    const std::string directory = DirectoryOf(path);
     if (FileStatus made = MakeDirectories(directory); !made.Ok())
         return made;
+    int directoryFd = -1;
+    if (FileStatus own = OpenOwnDirectory(directory, directoryFd); !own.Ok())
+        return own;
+    Descriptor folder(directoryFd);
     bool created = false;
-    Descriptor fd(OpenForAppending(path, created));
-    if (fd.Get() < 0)
+    Descriptor fd(OpenForAppending(folder.Get(), NameOf(path), created));
+    // Another run appending at the same time must not have its record cut
+    // away by this one's rollback.
+    if (fd.Get() < 0 || LockExclusively(fd.Get()) != 0)
         return FailureOf(errno, path);
-    std::string text = line + '\n';
     struct stat file {};
-    char last = '\n';
     if (::fstat(fd.Get(), &file) != 0)
         return FailureOf(errno, path);
+    if (!S_ISREG(file.st_mode))
+        return {EINVAL, "to nie jest zwykły plik", path};
+    std::string text = line + '\n';
+    char last = '\n';
     if (file.st_size > 0 && ::pread(fd.Get(), &last, 1, file.st_size - 1) != 1)
         return FailureOf(errno, path);
     if (last != '\n')
         text.insert(text.begin(), '\n');
-    if (FileStatus written = Finish(fd, text, path); !written.Ok())
+    if (FileStatus written = AppendDurably(fd.Get(), file.st_size, text, path); !written.Ok())
         return written;
-    return created ? SyncDirectory(directory) : FileStatus{};
+    // The record is on the disk; a failing close still says something went wrong.
+    if (fd.Close() != 0)
+        return FailureOf(errno, path);
+    // A new file's name reaches the disk only with its directory; some file
+    // systems cannot sync a directory (EINVAL).
+    if (created && ::fsync(folder.Get()) != 0 && errno != EINVAL)
+        return FailureOf(errno, directory);
+    return {};
 }
 
 FileStatus WriteWholeFile(const std::string& path, const std::string& content)
@@ -139,7 +184,7 @@ FileStatus WriteWholeFile(const std::string& path, const std::string& content)
             return FailureOf(errno, path);
         if (FileStatus written = Finish(fd, content, path); !written.Ok())
             return written;
-        return SyncDirectory(ParentOf(path));
+        return SyncDirectory(DirectoryOf(path));
     }
     std::string temporary = path + ".XXXXXX";
     Descriptor fd(::mkstemp(temporary.data()));
@@ -153,7 +198,7 @@ FileStatus WriteWholeFile(const std::string& path, const std::string& content)
         ::unlink(temporary.c_str());
         return written;
     }
-    return SyncDirectory(ParentOf(path));
+    return SyncDirectory(DirectoryOf(path));
 }
 
 } // namespace journal

@@ -15,8 +15,12 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
-# FILE holds a line matching PATTERN; "nothing": FILE is empty.
-holds() { if [[ $2 == nothing ]]; then [[ ! -s $1 ]]; else grep -q -- "$2" "$1"; fi; }
+# FILE holds a line matching PATTERN; "nothing": FILE is empty. Either way
+# it is UTF-8 with no control character but the line break: safe on a terminal.
+holds() {
+    iconv -f UTF-8 -t UTF-8 "$1" >/dev/null 2>&1 && ! LC_ALL=C.UTF-8 grep -qP '[\x{0}-\x{9}\x{b}-\x{1f}\x{7f}-\x{9f}]' "$1" &&
+        if [[ $2 == nothing ]]; then [[ ! -s $1 ]]; else grep -q -- "$2" "$1"; fi
+}
 # expect STATUS STDERR-PATTERN STDOUT-PATTERN -- ARGUMENTS... [< input]
 expect() {
     local status=$1 err=$2 out=$3
@@ -43,5 +47,13 @@ expect 0 nothing 'plan poprawny' -- check - <"$work/good.csv"
 expect 2 'plik większy niż 1 MiB' nothing -- check /dev/zero
 expect 2 'plik większy niż 1 MiB' nothing -- apply /dev/zero
 expect 2 'No such file' nothing -- check "$work/missing.csv"
+# Control bytes (C0, DEL, C1 raw and as UTF-8) in a plan, its path and an interface name reach the terminal escaped.
+printf 'mac,address,mask\n00:0E:C6:4A:10:03\x1b[2J\x7f\x9b\xc2\x9b,10.0.0.5/\x1b]0;x\x07,\n' >"$work/c1.csv"
+expect 2 'MAC "00:0E:C6:4A:10:03\\\\x1b\[2J\\\\x7f\\x9b\\x9b"' nothing -- check "$work/c1.csv"
+expect 2 'prefiksu /\\x1b\]0;x\\x07 ' nothing -- check "$work/c1.csv"
+expect 2 'x\\x1b\[2J\\x9b.csv: No such file' nothing -- check "$work/x"$'\x1b[2J\xc2\x9b'.csv
+cp "$work/good.csv" "$work/ok"$'\xc2\x9b'.csv
+expect 0 nothing 'ok\\x9b.csv: plan poprawny' -- check "$work/ok"$'\xc2\x9b'.csv
+expect 2 'o nazwie "\\x1b\[31m\\x9b"' nothing -- --interface $'\x1b[31m\xc2\x9b' list
 echo "$failures failed"
 ((failures == 0))

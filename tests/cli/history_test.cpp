@@ -90,10 +90,14 @@ TEST_F(HistoryTest, UndoPrintsThePlanThatPutsARunsDevicesBack)
 {
     const MuxconfigRun run = History({"--undo", "R1"});
     EXPECT_EQ(run.status, 0) << run.err;
+    // A MAC text no plan can name is left out as a comment, and said so.
+    const std::string why = "\"00:0E:C6:4A:10:02\\x1b\": to nie jest adres MAC (12 cyfr szesnastkowych), plan go nie "
+                            "przywróci; adres sprzed zmiany \"192.168.1.20\", maska \"255.255.255.0\"";
     EXPECT_EQ(run.out,
               "mac,address,mask\n"
-              "00:0E:C6:4A:10:01,192.168.1.10,255.255.255.0\n"
-              "00:0E:C6:4A:10:02\x1b,192.168.1.20,255.255.255.0\n");
+              "00:0E:C6:4A:10:01,192.168.1.10,255.255.255.0\n# " +
+                  why + "\n");
+    EXPECT_EQ(run.err, "muxconfig: plan cofnięcia: urządzenie " + why + " (w planie jako komentarz #)\n");
     const MuxconfigRun unknown = History({"--undo", "R9"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "muxconfig: w dzienniku nie ma zmian z przebiegu R9\n");

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Control characters from devices never reach the terminal as they are;
-// the machine formats stay exact.
+// the machine formats stay exact, but for CSV cells a spreadsheet would run
+// as formulas.
+#include "cli/csv_records.h"
 #include "cli/device_output.h"
+#include "cli/history_command.h"
 #include "cli/result_output.h"
 #include "cli/terminal_text.h"
+#include "journal/undo_plan.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -75,6 +80,43 @@ TEST(ResultSummary, NamesEveryCountThatIsNotZero)
                              "adresy niesprawdzone 1"})
         EXPECT_NE(summary.find(part), std::string::npos) << part << " in " << summary;
     EXPECT_EQ(summary.find("MAC w dwóch miejscach"), std::string::npos) << summary;
+}
+
+TEST(CsvCells, FormulasFromDevicesAreNeutralisedInEveryCsvAndExactInJson)
+{
+    // a device's text, its cell
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"=HYPERLINK(\"http://x/\",\"a, b\")", "'=HYPERLINK(\"http://x/\",\"a, b\")"},
+        {"+1+cmd|' /C calc'!A0", "'+1+cmd|' /C calc'!A0"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"\t=1", "'\t=1"},
+        {"\r=1", "'\r=1"},
+        {"a=1,\n=2", "a=1,\n=2"},
+        {"'=1", "'=1"},
+    };
+    for (const auto& [text, cell] : rows) {
+        protocol::DeviceRow device;
+        device.Mac = text;
+        const cli::ChangeResult result{2, "MAC", "10.0.0.8", "255.0.0.0", text, "", "", cli::Outcome::Refused, text};
+        const journal::BeginRecord begin{"R/1", "R", "t", "u", "h", {"eth0", text, "", "", "", ""}};
+        // each writer's CSV of the text, and the column it is in
+        const std::vector<std::pair<std::string, std::size_t>> writers{
+            {cli::FormatDevices({{device}, {}, {}}, cli::Format::Csv), 2},
+            {cli::FormatResultLine(result, cli::Format::Csv), 5},
+            {cli::FormatHistory({{begin, std::nullopt}}, cli::Format::Csv), 5}};
+        for (const auto& [csv, column] : writers) {
+            const cli::CsvReading reading = cli::ReadCsvRecords(csv, ',');
+            ASSERT_FALSE(reading.Records.empty()) << csv;
+            ASSERT_GT(reading.Records.back().Fields.size(), column) << csv;
+            EXPECT_EQ(reading.Records.back().Fields[column], cell);
+        }
+        // An undo plan has no MAC cell but a MAC's: such a text stays in its comments.
+        EXPECT_EQ(cli::ReadCsvRecords(journal::UndoPlanText({{text, "10.0.0.8", "255.0.0.0"}}), ',').Records.size(),
+                  1u);
+        EXPECT_EQ(nlohmann::json::parse(cli::FormatDevices({{device}, {}, {}}, cli::Format::Json))["devices"][0]["mac"],
+                  text);
+    }
 }
 
 } // namespace

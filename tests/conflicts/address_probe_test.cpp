@@ -9,9 +9,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sys/resource.h>
 
 using conflicts::ProbeResult;
 using conflicts::ProbeTarget;
@@ -152,4 +154,38 @@ TEST(AddressProbeLan, AllProbesRunAtOnce)
         EXPECT_EQ(result.State, State::Free) << Describe(result);
     const int found = std::system(("grep -qx -- '-D -I mux0 -c 2 -w 2 10.9.0.20' " + started + "/*").c_str());
     EXPECT_EQ(found, 0) << "arping -D on the interface, 2 probes within 2 s";
+}
+
+TEST(AddressProbeLan, ADescriptorLimitRunsProbesInTurnsAndNamesAShortageSilently)
+{
+    MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("10.30.0.1", "00:11:22:33:44:01"),
+                                             MuxSimProcess::Device("10.30.0.2", "00:11:22:33:44:02")}));
+    std::vector<ProbeTarget> targets;
+    for (int i = 1; i <= 12; ++i)
+        targets.push_back({"mux0", "10.30.0." + std::to_string(i)});
+    conflicts::ProbeSettings settings;
+    settings.Probes = 1;
+    settings.DeadlineSeconds = 1;
+    static std::vector<std::string> messages;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { messages.push_back(text.toStdString()); });
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &original), 0);
+    // spare descriptors: 52 let four probes run at a time, 6 none
+    for (const auto& [spare, notChecked] : std::vector<std::pair<rlim_t, std::size_t>>{{52, 0}, {6, 12}}) {
+        const auto open = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+        const rlimit lowered{open - 1 + spare, original.rlim_max};
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+        const auto results = conflicts::ProbeAddresses(targets, settings);
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &original), 0);
+        ASSERT_EQ(results.size(), targets.size());
+        EXPECT_EQ(conflicts::CountNotChecked(results), notChecked) << spare << ": " << Describe(results.back());
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            const State expected = notChecked ? State::NotChecked : i < 2 ? State::Taken : State::Free;
+            EXPECT_EQ(results[i].State, expected) << spare << " " << targets[i].Address << ": " << Describe(results[i]);
+            EXPECT_EQ(results[i].Reason.find("za mało wolnych deskryptorów plików") == 0, notChecked > 0);
+        }
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(messages, std::vector<std::string>{}) << "Qt said nothing on stderr";
 }

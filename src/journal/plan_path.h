@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "journal/file_status.h"
+
+#include <string>
+
+namespace journal {
+
+// Whether an undo plan can be written to `path` now, as WriteUndoPlan writes
+// it: for a run to check before its first datagram, so a plan that cannot
+// be saved stops the run while nothing has changed yet. The path must not
+// be a directory; its directory must exist and be writable (an existing
+// plan is replaced through a temporary file beside it; in a sticky
+// directory only a file of the user's own can be). A terminal or a pipe
+// already there must be writable. Nothing is created.
+FileStatus CheckPlanPath(const std::string& path);
+
+} // namespace journal
