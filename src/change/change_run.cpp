@@ -213,10 +213,17 @@ bool ChangeRun::WriteUndoPlan()
         frontEnd_.Warn("plan niczego nie zmienia: " + settings_.UndoPlanPath + " pozostawiono bez zmian");
         return true;
     }
-    const journal::FileStatus status = journal::WriteUndoPlan(settings_.UndoPlanPath, devices);
-    if (!status.Ok())
+    const journal::UndoPlan plan = journal::MakeUndoPlan(devices);
+    const journal::FileStatus status = journal::WriteUndoPlan(settings_.UndoPlanPath, plan);
+    if (!status.Ok()) {
         frontEnd_.Warn(journal::WarningText(status) + "; nic nie zmieniono");
-    return status.Ok();
+        return false;
+    }
+    // What the plan cannot put back (an old mask that could not be read...)
+    // is in it as comments to complete; the operator hears of each.
+    for (const journal::LeftOutDevice& device : plan.LeftOut)
+        frontEnd_.Warn(journal::LeftOutWarning(device));
+    return true;
 }
 
 void ChangeRun::ChangeAll()

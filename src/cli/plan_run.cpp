@@ -9,6 +9,7 @@
 #include "cli/stop_signals.h"
 #include "cli/terminal_text.h"
 #include "journal/change_journal.h"
+#include "journal/plan_path.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -71,6 +72,13 @@ int RunPlan(const std::vector<PlanLine>& lines, const Options& options)
     if (const std::optional<std::string> error = OutputUnusable(STDOUT_FILENO)) {
         Warn(OutputFailure(*error).what() + std::string("; nic nie wysłano"));
         return kExitFailure;
+    }
+    if (!options.UndoPlan.isEmpty() && !options.DryRun) {
+        const journal::FileStatus status = journal::CheckPlanPath(options.UndoPlan.toStdString());
+        if (!status.Ok()) {
+            Warn(journal::WarningText(status) + "; nic nie wysłano");
+            return kExitUsage;
+        }
     }
     EngineSession session(!options.Quiet && isatty(STDERR_FILENO) == 1, options.Selection);
     PlanFrontEnd frontEnd(options, session);

@@ -65,25 +65,45 @@ TEST(CliSafety, AnUndoPlanPutsTheDevicesBack)
 {
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    // C's mask answer carries a line of its own, aimed at a device the run never touches.
+    const std::string hostileMask = "255.255.255.0\n" + kB + ",192.168.1.77,255.255.255.0";
     MuxSimProcess sim(
-        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kA), MuxSimProcess::Device("10.0.0.7", kB)}));
+        MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kA), MuxSimProcess::Device("10.0.0.7", kB),
+                               MuxSimProcess::Device("192.168.1.20", "0.14.198.74.16.9",
+                                                     {{"faults", {{"replies", {{"GNM", "A" + hostileMask}}}}}})}));
     const QString plan = state.filePath("plan.csv"), undo = state.filePath("undo.csv");
     std::ofstream(plan.toStdString()) << "mac,address,mask\n"
                                       << kA << ",192.168.1.11,255.255.0.0\n"
-                                      << kB << ",10.0.0.8,255.0.0.0\n";
+                                      << kB << ",10.0.0.8,255.0.0.0\n"
+                                      << "0.14.198.74.16.9,192.168.1.21,255.255.0.0\n";
+    const std::size_t before = sim.Received().size();
+    const MuxconfigRun unwritable = RunMuxconfig({"apply", plan, "--undo-plan", "/nonexistent/undo.csv"});
+    EXPECT_EQ(unwritable.status, 2) << unwritable.err;
+    EXPECT_NE(unwritable.err.find("nic nie wysłano"), std::string::npos) << unwritable.err;
+    EXPECT_EQ(sim.Received().size(), before);
+
     const MuxconfigRun run = RunMuxconfig({"apply", plan, "--undo-plan", undo, "--detailed-exitcode"});
-    EXPECT_EQ(run.status, 4) << run.out << run.err;
+    EXPECT_EQ(run.status, 3) << run.out << run.err; // C's mask never reads back as set
+    EXPECT_NE(run.err.find("plan cofnięcia: urządzenie 00:0E:C6:4A:10:09"), std::string::npos) << run.err;
     std::stringstream written;
     written << std::ifstream(undo.toStdString()).rdbuf();
-    EXPECT_EQ(written.str(),
-              "mac,address,mask\n" + kA + ",192.168.1.10,255.255.255.0\n" + kB + ",10.0.0.7,255.255.255.0\n");
+    EXPECT_EQ(written.str().rfind(
+                  "mac,address,mask\n" + kA + ",192.168.1.10,255.255.255.0\n" + kB + ",10.0.0.7,255.255.255.0\n#", 0),
+              0u)
+        << written.str();
+    EXPECT_EQ(written.str().find("\n" + kB + ",192.168.1.77"), std::string::npos) << written.str();
 
     const MuxconfigRun back = RunMuxconfig({"apply", undo, "--format", "jsonl"});
     EXPECT_EQ(back.status, 0) << back.out << back.err;
     EXPECT_NE(back.out.find("\"summary\""), std::string::npos);
-    const MuxconfigRun again = RunMuxconfig({"apply", undo, "--detailed-exitcode"});
+    // A re-run that changes nothing keeps the good undo plan it was given.
+    const MuxconfigRun again = RunMuxconfig({"apply", undo, "--detailed-exitcode", "--undo-plan", undo});
     EXPECT_EQ(again.status, 0) << "nothing left to do: " << again.out;
     EXPECT_NE(again.out.find("bez zmian"), std::string::npos);
+    EXPECT_NE(again.err.find("pozostawiono bez zmian"), std::string::npos) << again.err;
+    std::stringstream kept;
+    kept << std::ifstream(undo.toStdString()).rdbuf();
+    EXPECT_EQ(kept.str(), written.str());
 }
 
 } // namespace
