@@ -5,10 +5,11 @@
 #include "muxconfig_run.h"
 #include "muxsim_process.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -47,11 +48,9 @@ TEST(CliOutput, AFailingStandardOutputEndsTheRunLikeASignal)
                                              MuxSimProcess::Device("192.168.1.12", "0.14.198.74.16.3")}));
     QTemporaryDir state;
     const QString plan = state.filePath(QStringLiteral("plan.csv"));
-    QFile file(plan);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("0.14.198.74.16.1,192.168.1.50,255.255.255.0\n0.14.198.74.16.2,192.168.1.51,255.255.255.0\n"
-               "0.14.198.74.16.3,192.168.1.52,255.255.255.0\n");
-    file.close();
+    std::ofstream(plan.toStdString()) << "0.14.198.74.16.1,192.168.1.50,255.255.255.0\n"
+                                         "0.14.198.74.16.2,192.168.1.51,255.255.255.0\n"
+                                         "0.14.198.74.16.3,192.168.1.52,255.255.255.0\n";
     const QStringList env{"env", "XDG_STATE_HOME=" + state.path(), "bash", "-c"};
 
     const MuxconfigRun full = RunMuxconfig({"apply", plan}, env + QStringList{"exec \"$0\" \"$@\" > /dev/full"});
