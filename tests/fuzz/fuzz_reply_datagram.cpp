@@ -216,7 +216,7 @@ void CheckDiscovery(Run& run, const Model& model, const DiscoveryResult& found, 
         FUZZ_CHECK(row.Port == r.port && row.FlagE == r.flagE && row.Address == r.address &&
                        row.Interface == r.interface,
                    "the row of \"" + Escaped(row.Mac) + "\" is not its first discovery reply");
-        FUZZ_CHECK((row.Image == DeviceRow::kImageLetterE) == row.FlagE, "the E mark");
+        FUZZ_CHECK((row.Image == DeviceRow::kImageLetterE) == (row.FlagE && row.MacAlsoAt.empty()), "the E mark");
     }
     std::size_t unlisted = 0;
     for (const UnreadDevice& device : found.Unread) {
