@@ -98,7 +98,14 @@ TEST(CsvCells, FormulasFromDevicesAreNeutralisedInEveryCsvAndExactInJson)
     for (const auto& [text, cell] : rows) {
         protocol::DeviceRow device;
         device.Mac = text;
-        const cli::ChangeResult result{2, "MAC", "10.0.0.8", "255.0.0.0", text, "", "", cli::Outcome::Refused, text};
+        cli::ChangeResult result;
+        result.LineNumber = 2;
+        result.Mac = "MAC";
+        result.Address = "10.0.0.8";
+        result.Mask = "255.0.0.0";
+        result.OldAddress = text;
+        result.Outcome = cli::Outcome::Refused;
+        result.Detail = text;
         const journal::BeginRecord begin{"R/1", "R", "t", "u", "h", {"eth0", text, "", "", "", ""}};
         // each writer's CSV of the text, and the column it is in
         const std::vector<std::pair<std::string, std::size_t>> writers{
