@@ -178,7 +178,7 @@ int RunEngine(double durationS)
     std::map<int, long long> socketErrors;
     long long failures = 0, unhandled = 0;
     std::string lastFailure;
-    net::SocketLayer::instance().OnUnhandledException = [&](const std::exception& e) {
+    net::SocketLayer::Instance().OnUnhandledException = [&](const std::exception& e) {
         ++unhandled;
         lastFailure = e.what();
     };

@@ -17,7 +17,7 @@ using namespace nettest;
 
 namespace {
 
-net::EndpointRouter& Router() { return net::SocketLayer::instance().Router(); }
+net::EndpointRouter& Router() { return net::SocketLayer::Instance().Router(); }
 
 // Collects the messages that reach OnMessage.
 struct Recorder {
@@ -194,7 +194,7 @@ TEST(Readiness, NotificationForAClosedSocketIsNotHandled)
 
 TEST(Readiness, ErrorFromADataHandlerDoesNotStopTheLoop)
 {
-    auto& layer = net::SocketLayer::instance();
+    auto& layer = net::SocketLayer::Instance();
     auto previous = layer.OnUnhandledException;
     std::vector<std::string> unhandled;
     layer.OnUnhandledException = [&](const std::exception& error) { unhandled.push_back(error.what()); };

@@ -14,7 +14,7 @@ using namespace nettest;
 
 namespace {
 
-int Workers() { return net::SocketLayer::instance().RunningLookupWorkers(); }
+int Workers() { return net::SocketLayer::Instance().RunningLookupWorkers(); }
 
 struct Failure {
     int32_t code;

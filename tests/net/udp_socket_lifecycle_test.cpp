@@ -139,7 +139,7 @@ TEST_F(Lifecycle, StoredBoundBindsWhenLoaded)
 
 TEST(SocketList, HoldsTheLiveSockets)
 {
-    auto& list = net::SocketLayer::instance().SocketList();
+    auto& list = net::SocketLayer::Instance().SocketList();
     std::size_t before = list.Count();
     auto socket = std::make_unique<net::TUDPSocket>();
     EXPECT_EQ(list.Count(), before + 1);
@@ -167,24 +167,24 @@ TEST(IsIPAddress, DottedTextOnly)
 
 TEST(ResolvePort, DigitsNamesAndEmpty)
 {
-    EXPECT_EQ(net::ResolvePort("", net::kProtocolUdp).port, 0);
-    EXPECT_EQ(net::ResolvePort("65535", net::kProtocolUdp).port, 65535);
-    EXPECT_EQ(net::ResolvePort("65537", net::kProtocolUdp).port, 1); // low 16 bits
-    EXPECT_EQ(net::ResolvePort("99999999999999999999", net::kProtocolUdp).port,
+    EXPECT_EQ(net::ResolvePort("", net::kProtocolUdp).Port, 0);
+    EXPECT_EQ(net::ResolvePort("65535", net::kProtocolUdp).Port, 65535);
+    EXPECT_EQ(net::ResolvePort("65537", net::kProtocolUdp).Port, 1); // low 16 bits
+    EXPECT_EQ(net::ResolvePort("99999999999999999999", net::kProtocolUdp).Port,
               65535); // 99999999999999999999 mod 65536
     net::ResolvedPort unknown = net::ResolvePort("no-such-service", net::kProtocolUdp);
-    EXPECT_EQ(unknown.errorCode, 11004);
-    EXPECT_EQ(unknown.port, 0);
+    EXPECT_EQ(unknown.ErrorCode, 11004);
+    EXPECT_EQ(unknown.Port, 0);
     net::ResolvedPort negative = net::ResolvePort("-5", net::kProtocolUdp);
-    EXPECT_NE(negative.errorCode, 0);
+    EXPECT_NE(negative.ErrorCode, 0);
     // A known name followed by a NUL and more is not that name.
-    ASSERT_NE(net::ResolvePort("domain", net::kProtocolUdp).port, 0);
+    ASSERT_NE(net::ResolvePort("domain", net::kProtocolUdp).Port, 0);
     net::ResolvedPort cut = net::ResolvePort(std::string("domain\0x", 8), net::kProtocolUdp);
-    EXPECT_EQ(cut.errorCode, 11004);
-    EXPECT_EQ(cut.port, 0);
+    EXPECT_EQ(cut.ErrorCode, 11004);
+    EXPECT_EQ(cut.Port, 0);
     net::HostResolution host = net::LookupHostName(std::string("localhost\0x", 11));
-    EXPECT_EQ(host.errorCode, 11001);
-    EXPECT_TRUE(host.addresses.empty());
+    EXPECT_EQ(host.ErrorCode, 11001);
+    EXPECT_TRUE(host.Addresses.empty());
 }
 
 } // namespace
