@@ -26,8 +26,8 @@
 namespace {
 
 struct Case {
-    int changed = 1;
-    int devices = 10;
+    int Changed = 1;
+    int Devices = 10;
 };
 
 std::vector<Case> Cases(const QString& text)
@@ -37,24 +37,24 @@ std::vector<Case> Cases(const QString& text)
         const QStringList parts = item.split(QLatin1Char('/'));
         bool changedOk = false, devicesOk = false;
         const Case one{parts.value(0).toInt(&changedOk), parts.value(1).toInt(&devicesOk)};
-        if (parts.size() != 2 || !changedOk || !devicesOk || one.changed < 1 || one.changed > one.devices ||
-            one.devices > 255)
+        if (parts.size() != 2 || !changedOk || !devicesOk || one.Changed < 1 || one.Changed > one.Devices ||
+            one.Devices > 255)
             throw std::runtime_error("--cases: K/N with 1 <= K <= N <= 255, not " + item.toStdString());
         cases.push_back(one);
     }
     return cases;
 }
 
-// `muxconfig apply` of the first `changed` devices of the fleet; wall time in seconds.
+// `muxconfig apply` of the first `Changed` devices of the fleet; wall time in seconds.
 double MeasureApply(const Case& one, const QString& program)
 {
     QTemporaryDir directory;
-    bench::LanProgram sim({bench::MuxSimProgram(), "--config", bench::WriteSimulatedFleet(one.devices, directory)},
+    bench::LanProgram sim({bench::MuxSimProgram(), "--config", bench::WriteSimulatedFleet(one.Devices, directory)},
                           "the simulated devices");
     const QString plan = directory.filePath(QStringLiteral("plan.csv"));
     {
         std::ofstream out(plan.toStdString());
-        for (int i = 0; i < one.changed; ++i) {
+        for (int i = 0; i < one.Changed; ++i) {
             char mac[32];
             std::snprintf(mac, sizeof mac, "00-20-4A-00-%02X-%02X", i / 256, i % 256);
             out << mac << ",10.1." << i / 200 << '.' << 10 + i % 200 << ",255.0.0.0\n";
@@ -68,7 +68,7 @@ double MeasureApply(const Case& one, const QString& program)
         throw std::runtime_error("muxconfig apply did not end");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const auto summary = nlohmann::json::parse(muxconfig.readAllStandardOutput().toStdString())["summary"];
-    if (summary["verified"] != one.changed)
+    if (summary["verified"] != one.Changed)
         throw std::runtime_error("muxconfig apply: " + summary.dump());
     return seconds;
 }
@@ -97,8 +97,8 @@ int main(int argc, char** argv)
         std::printf("|--------:|--------:|--------------------:|---------------------------:|\n");
         std::fflush(stdout);
         for (const Case& one : Cases(parser.value(cases))) {
-            std::printf("| %7d | %7d | %19.1f | %26.1f |\n", one.changed, one.devices,
-                        MeasureApply(one, parser.value(program)), 5.0 + 2.5 * one.changed);
+            std::printf("| %7d | %7d | %19.1f | %26.1f |\n", one.Changed, one.Devices,
+                        MeasureApply(one, parser.value(program)), 5.0 + 2.5 * one.Changed);
             std::fflush(stdout);
         }
         return 0;

@@ -35,11 +35,11 @@
 namespace {
 
 struct Measurement {
-    int devices = 0;
-    int listed = 0;
-    double wallMs = 0;
-    double cpuMs = 0;
-    long peakRssKiB = 0;
+    int Devices = 0;
+    int Listed = 0;
+    double WallMs = 0;
+    double CpuMs = 0;
+    long PeakRssKiB = 0;
 };
 
 double CpuMilliseconds()
@@ -83,25 +83,25 @@ Measurement MeasureOneCycle(int count)
     EngineRig<> rig;
     const double cpuBefore = CpuMilliseconds();
     const auto start = std::chrono::steady_clock::now();
-    const protocol::DiscoveryResult found = rig.session.Discover();
+    const protocol::DiscoveryResult found = rig.Session.Discover();
     const auto end = std::chrono::steady_clock::now();
     const double cpuAfter = CpuMilliseconds();
 
     Measurement m;
-    m.devices = count;
-    m.listed = int(found.Rows.size());
-    m.wallMs = std::chrono::duration<double, std::milli>(end - start).count();
-    m.cpuMs = cpuAfter - cpuBefore;
-    m.peakRssKiB = PeakRssKiB();
-    rig.transport.Terminate();
+    m.Devices = count;
+    m.Listed = int(found.Rows.size());
+    m.WallMs = std::chrono::duration<double, std::milli>(end - start).count();
+    m.CpuMs = cpuAfter - cpuBefore;
+    m.PeakRssKiB = PeakRssKiB();
+    rig.Transport.Terminate();
     return m;
 }
 
 int RunChild(int count)
 {
     const Measurement m = MeasureOneCycle(count);
-    std::printf("%d %d %.1f %.1f %ld\n", m.devices, m.listed, m.wallMs, m.cpuMs, m.peakRssKiB);
-    return m.listed == count ? 0 : 1;
+    std::printf("%d %d %.1f %.1f %ld\n", m.Devices, m.Listed, m.WallMs, m.CpuMs, m.PeakRssKiB);
+    return m.Listed == count ? 0 : 1;
 }
 
 int RunAll(const std::vector<int>& counts, const QString& self)
@@ -123,18 +123,18 @@ int RunAll(const std::vector<int>& counts, const QString& self)
         }
         Measurement m;
         std::istringstream line(child.readAllStandardOutput().toStdString());
-        line >> m.devices >> m.listed >> m.wallMs >> m.cpuMs >> m.peakRssKiB;
+        line >> m.Devices >> m.Listed >> m.WallMs >> m.CpuMs >> m.PeakRssKiB;
         if (!line) {
             std::fprintf(stderr, "the run with %d devices printed no result\n", count);
             status = 1;
             continue;
         }
         const double floorMs = protocol::kCollectionWindowMs + count * protocol::kSelectionPauseMs;
-        std::printf("| %7d | %6d | %9.0f | %10.0f | %20.2f | %8.1f | %8.2f%% | %14.1f |\n", m.devices, m.listed,
-                    m.wallMs, floorMs, (m.wallMs - floorMs) / count, m.cpuMs, 100.0 * m.cpuMs / m.wallMs,
-                    m.peakRssKiB / 1024.0);
+        std::printf("| %7d | %6d | %9.0f | %10.0f | %20.2f | %8.1f | %8.2f%% | %14.1f |\n", m.Devices, m.Listed,
+                    m.WallMs, floorMs, (m.WallMs - floorMs) / count, m.CpuMs, 100.0 * m.CpuMs / m.WallMs,
+                    m.PeakRssKiB / 1024.0);
         std::fflush(stdout);
-        if (m.listed != count || child.exitCode() != 0)
+        if (m.Listed != count || child.exitCode() != 0)
             status = 1;
     }
     return status;

@@ -12,11 +12,11 @@
 template <class TransportType = protocol::SocketTransport> struct EngineRig {
     EngineRig()
     {
-        session.SetFailureHandler([](int32_t code, const std::string& description) {
+        Session.SetFailureHandler([](int32_t code, const std::string& description) {
             std::fprintf(stderr, "socket failure %d: %s\n", static_cast<int>(code), description.c_str());
         });
     }
 
-    TransportType transport;
-    protocol::DeviceSession session{transport};
+    TransportType Transport;
+    protocol::DeviceSession Session{Transport};
 };

@@ -41,9 +41,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Device {
-    std::string mac;
-    std::string address;
-    std::string newAddress;
+    std::string Mac;
+    std::string Address;
+    std::string NewAddress;
 };
 
 std::vector<Device> Fleet(int count)
@@ -62,7 +62,7 @@ QString WriteSimConfig(const std::vector<Device>& fleet, const QTemporaryDir& di
 {
     nlohmann::json devices = nlohmann::json::array();
     for (const Device& device : fleet)
-        devices.push_back({{"ip", device.address}, {"mac", device.mac}, {"mask", "255.0.0.0"}});
+        devices.push_back({{"ip", device.Address}, {"mac", device.Mac}, {"mask", "255.0.0.0"}});
     const QString path = directory.filePath(QStringLiteral("devices.json"));
     std::ofstream(path.toStdString()) << nlohmann::json{{"devices", devices}}.dump() << "\n";
     return path;
@@ -80,7 +80,7 @@ double MeasureApply(const std::vector<Device>& fleet)
     {
         std::ofstream out(plan.toStdString());
         for (const Device& device : fleet)
-            out << device.mac << ',' << device.newAddress << ",255.255.0.0\n";
+            out << device.Mac << ',' << device.NewAddress << ",255.255.0.0\n";
     }
     QProcess muxconfig;
     muxconfig.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -96,8 +96,8 @@ double MeasureApply(const std::vector<Device>& fleet)
 }
 
 struct WindowPath {
-    double seconds = 0;
-    int measuredDevices = 0;
+    double Seconds = 0;
+    int MeasuredDevices = 0;
 };
 
 // The window's path for the first `measured` devices, extrapolated to all.
@@ -109,21 +109,21 @@ WindowPath MeasureWindowPath(const std::vector<Device>& fleet, int measured)
     EngineRig<> rig;
 
     const auto start = Clock::now();
-    std::vector<protocol::DeviceRow> rows = rig.session.Discover().Rows;
+    std::vector<protocol::DeviceRow> rows = rig.Session.Discover().Rows;
     const double firstRefresh = Seconds(start);
     const auto changesStart = Clock::now();
     for (int i = 0; i < measured; ++i) {
         const Device& device = fleet[std::size_t(i)];
         const auto row = std::find_if(rows.begin(), rows.end(),
-                                      [&](const protocol::DeviceRow& listed) { return listed.Mac == device.mac; });
-        if (row == rows.end() || !rig.session.Change(*row, device.newAddress, "255.255.0.0").Ok())
-            throw std::runtime_error("the change of " + device.mac + " failed");
+                                      [&](const protocol::DeviceRow& listed) { return listed.Mac == device.Mac; });
+        if (row == rows.end() || !rig.Session.Change(*row, device.NewAddress, "255.255.0.0").Ok())
+            throw std::runtime_error("the change of " + device.Mac + " failed");
         protocol::ProcessEventsUntil(QDeadlineTimer(protocol::kPauseAfterChangeMs, Qt::PreciseTimer),
                                      [] { return false; });
-        rows = rig.session.Discover().Rows;
+        rows = rig.Session.Discover().Rows;
     }
     const double perDevice = Seconds(changesStart) / measured;
-    rig.transport.Terminate();
+    rig.Transport.Terminate();
     return {firstRefresh + perDevice * double(fleet.size()), measured};
 }
 
@@ -164,11 +164,11 @@ int main(int argc, char** argv)
             const std::vector<Device> fleet = Fleet(count);
             const double apply = MeasureApply(fleet);
             const WindowPath window = MeasureWindowPath(fleet, count <= fullUpTo ? count : std::min(sampled, count));
-            const std::string measuredOn = window.measuredDevices == count
+            const std::string measuredOn = window.MeasuredDevices == count
                 ? "all " + std::to_string(count) + " devices"
-                : "first refresh + " + std::to_string(window.measuredDevices) + " devices, extrapolated";
-            std::printf("| %7d | %19.1f | %15.1f | %-40s | %5.1f |\n", count, apply, window.seconds, measuredOn.c_str(),
-                        window.seconds / apply);
+                : "first refresh + " + std::to_string(window.MeasuredDevices) + " devices, extrapolated";
+            std::printf("| %7d | %19.1f | %15.1f | %-40s | %5.1f |\n", count, apply, window.Seconds, measuredOn.c_str(),
+                        window.Seconds / apply);
             std::fflush(stdout);
         }
         return 0;

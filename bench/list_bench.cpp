@@ -27,8 +27,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Listing {
-    double seconds = 0;
-    std::size_t devices = 0;
+    double Seconds = 0;
+    std::size_t Devices = 0;
 };
 
 Listing MeasureList(int count, bool quick)
@@ -74,8 +74,8 @@ int main(int argc, char** argv)
         for (const int count : bench::DeviceCounts(parser.value(devices))) {
             const Listing full = MeasureList(count, false);
             const Listing quick = MeasureList(count, true);
-            std::printf("| %7d | %8.1f | %16.1f | %14zu / %zu |\n", count, full.seconds, quick.seconds, full.devices,
-                        quick.devices);
+            std::printf("| %7d | %8.1f | %16.1f | %14zu / %zu |\n", count, full.Seconds, quick.Seconds, full.Devices,
+                        quick.Devices);
             std::fflush(stdout);
         }
     } catch (const std::exception& error) {

@@ -126,11 +126,11 @@ void ReceiveBurst(bool receiveBuffer, int count)
     double cpu = CpuSeconds();
     auto start = Clock::now();
     // Batches that fit the kernel's default receive buffer, so none is dropped.
-    constexpr int batch = 100;
-    for (int sent = 0; sent < count; sent += batch) {
-        for (int i = 0; i < batch; ++i)
+    constexpr int kBatch = 100;
+    for (int sent = 0; sent < count; sent += kBatch) {
+        for (int i = 0; i < kBatch; ++i)
             sendto(sender, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-        RunUntil([&] { return got >= sent + batch; }, 5000);
+        RunUntil([&] { return got >= sent + kBatch; }, 5000);
     }
     double wall = std::chrono::duration<double>(Clock::now() - start).count();
     cpu = CpuSeconds() - cpu;

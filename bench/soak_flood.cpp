@@ -61,7 +61,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 struct WellBehaved {
-    std::string ip, mac, mask;
+    std::string Ip, Mac, Mask;
 };
 
 const std::vector<WellBehaved> kDevices = {
@@ -71,10 +71,10 @@ const std::vector<WellBehaved> kDevices = {
 };
 
 struct Options {
-    double durationS = 60;
-    int rate = 1000;
-    int sources = 300;
-    int seed = 1;
+    double DurationS = 60;
+    int Rate = 1000;
+    int Sources = 300;
+    int Seed = 1;
 };
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -128,47 +128,47 @@ std::map<std::string, long long> UdpCounters()
 // datagram it is handed, with their times.
 class WatchedTransport : public protocol::SocketTransport {
 public:
-    struct Sent {
-        Clock::time_point at;
-        std::string command;
+    struct SentCommand {
+        Clock::time_point At;
+        std::string Command;
     };
-    std::vector<Sent> sent;
-    long long delivered = 0;
+    std::vector<SentCommand> Sent;
+    long long Delivered = 0;
 
     void SetReceiver(Receiver receiver) override
     {
         protocol::SocketTransport::SetReceiver(receiver
                                                    ? Receiver([this, receiver](const protocol::Datagram& datagram) {
-                                                         ++delivered;
+                                                         ++Delivered;
                                                          receiver(datagram);
                                                      })
                                                    : Receiver());
     }
     protocol::SendResult Broadcast(const protocol::Route& route, const std::string& command, PortForm form) override
     {
-        sent.push_back({Clock::now(), command});
+        Sent.push_back({Clock::now(), command});
         return protocol::SocketTransport::Broadcast(route, command, form);
     }
 };
 
 struct Floor {
-    double ms = 0;
-    long long pauses = 0;
-    long long deadlines = 0;
+    double Ms = 0;
+    long long Pauses = 0;
+    long long Deadlines = 0;
 };
 
 // What the protocol's waits explain of a cycle that sent `sent` and ended at `end`.
-Floor FloorOf(const std::vector<WatchedTransport::Sent>& sent, Clock::time_point end)
+Floor FloorOf(const std::vector<WatchedTransport::SentCommand>& sent, Clock::time_point end)
 {
     Floor floor;
     const std::string login = std::string(protocol::kLoginCommand) + protocol::kDevicePassword;
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const bool last = i + 1 == sent.size();
-        const double gap = Ms((last ? end : sent[i + 1].at) - sent[i].at);
-        const bool paused = !last && sent[i].command[0] == 'W' && sent[i + 1].command == login;
-        floor.pauses += paused ? 1 : 0;
-        floor.deadlines += !paused && gap >= 1900 ? 1 : 0;
-        floor.ms += std::min(gap, double(protocol::kReplyTimeoutMs) + (paused ? protocol::kSelectionPauseMs : 0));
+        const double gap = Ms((last ? end : sent[i + 1].At) - sent[i].At);
+        const bool paused = !last && sent[i].Command[0] == 'W' && sent[i + 1].Command == login;
+        floor.Pauses += paused ? 1 : 0;
+        floor.Deadlines += !paused && gap >= 1900 ? 1 : 0;
+        floor.Ms += std::min(gap, double(protocol::kReplyTimeoutMs) + (paused ? protocol::kSelectionPauseMs : 0));
     }
     return floor;
 }
@@ -178,7 +178,7 @@ int RunEngine(double durationS)
     std::map<int, long long> socketErrors;
     long long failures = 0, unhandled = 0;
     std::string lastFailure;
-    net::SocketLayer::instance().OnUnhandledException = [&](const std::exception& e) {
+    net::SocketLayer::Instance().OnUnhandledException = [&](const std::exception& e) {
         ++unhandled;
         lastFailure = e.what();
     };
@@ -188,37 +188,37 @@ int RunEngine(double durationS)
     long long deliveredBefore = 0;
     auto newRig = [&] {
         if (rig)
-            deliveredBefore += rig->transport.delivered;
+            deliveredBefore += rig->Transport.Delivered;
         rig.reset();
         rig = std::make_unique<EngineRig<WatchedTransport>>();
-        net::TUDPSocket& socket = rig->transport.CommandSocket();
+        net::TUDPSocket& socket = rig->Transport.CommandSocket();
         socket.OnError = [&, transportsOwn = socket.OnError](net::ASocket& s) {
             ++socketErrors[s.ErrorCode()];
             transportsOwn(s);
         };
-        rig->session.SetFailureHandler([&](int32_t code, const std::string& description) {
+        rig->Session.SetFailureHandler([&](int32_t code, const std::string& description) {
             ++failures;
             lastFailure = std::to_string(code) + " " + description;
         });
     };
     newRig();
-    auto reads = [&] { return deliveredBefore + rig->transport.delivered; };
+    auto reads = [&] { return deliveredBefore + rig->Transport.Delivered; };
 
     const auto udpBefore = UdpCounters();
     const Clock::time_point start = Clock::now();
     const double cpuStart = CpuMs();
     for (int cycle = 1; Ms(Clock::now() - start) < durationS * 1000; ++cycle) {
-        if (rig->session.Abandoned())
+        if (rig->Session.Abandoned())
             newRig();
         const Clock::time_point cycleStart = Clock::now();
         const long long readsBefore = reads();
         const auto errorsBefore = socketErrors;
         const long long failuresBefore = failures;
-        rig->transport.sent.clear();
+        rig->Transport.Sent.clear();
 
-        const protocol::DiscoveryResult result = rig->session.Discover();
+        const protocol::DiscoveryResult result = rig->Session.Discover();
         const Clock::time_point cycleEnd = Clock::now();
-        const Floor floor = FloorOf(rig->transport.sent, cycleEnd);
+        const Floor floor = FloorOf(rig->Transport.Sent, cycleEnd);
 
         // The found set: every device recorded in the window was either
         // listed or reported unread.
@@ -234,8 +234,8 @@ int RunEngine(double durationS)
         }
         int foundWell = 0, listedWell = 0;
         for (const WellBehaved& device : kDevices) {
-            foundWell += found.count(device.mac + "@" + device.ip) ? 1 : 0;
-            listedWell += listed.count(device.mac) ? 1 : 0;
+            foundWell += found.count(device.Mac + "@" + device.Ip) ? 1 : 0;
+            listedWell += listed.count(device.Mac) ? 1 : 0;
         }
         long long errors10040 = socketErrors[10040] - (errorsBefore.count(10040) ? errorsBefore.at(10040) : 0);
         long long otherErrors = 0;
@@ -247,9 +247,9 @@ int RunEngine(double durationS)
         json line = {{"cycle", cycle},
                      {"ms", Ms(cycleEnd - cycleStart)},
                      {"recorded", recorded},
-                     {"pauses", floor.pauses},
-                     {"deadlines", floor.deadlines},
-                     {"floor_ms", floor.ms},
+                     {"pauses", floor.Pauses},
+                     {"deadlines", floor.Deadlines},
+                     {"floor_ms", floor.Ms},
                      {"floor_n_ms", 2000.0 + 500.0 * recorded},
                      {"found_well", foundWell},
                      {"listed_well", listedWell},
@@ -265,7 +265,7 @@ int RunEngine(double durationS)
         std::printf("%s\n", line.dump().c_str());
         std::fflush(stdout);
     }
-    rig->transport.Terminate();
+    rig->Transport.Terminate();
 
     const auto udpAfter = UdpCounters();
     json done = {{"done", true}, {"reads", reads()}, {"unhandled", unhandled}, {"last_error", lastFailure}};
@@ -302,19 +302,19 @@ int RunSoak(const Options& options, const QString& self)
         throw std::runtime_error("no temporary directory");
     json devices = json::array();
     for (const WellBehaved& d : kDevices)
-        devices.push_back({{"ip", d.ip}, {"mac", d.mac}, {"mask", d.mask}});
+        devices.push_back({{"ip", d.Ip}, {"mac", d.Mac}, {"mask", d.Mask}});
     const QString config = directory.filePath("devices.json");
     std::ofstream(config.toStdString()) << json{{"devices", devices}}.dump(2) << "\n";
 
     bench::LanProgram fleet({bench::MuxSimProgram(), "--config", config}, "the well-behaved devices");
     bench::LanProgram flood({bench::MuxSimProgram(), "--flood", "--target", "192.168.1.1:1153", "--rate",
-                             QString::number(options.rate), "--duration", QString::number(options.durationS + 900),
-                             "--sources", QString::number(options.sources), "--seed", QString::number(options.seed)},
+                             QString::number(options.Rate), "--duration", QString::number(options.DurationS + 900),
+                             "--sources", QString::number(options.Sources), "--seed", QString::number(options.Seed)},
                             "the flood");
 
     QProcess engine;
     engine.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    engine.start(self, {"--engine", QString::number(options.durationS)});
+    engine.start(self, {"--engine", QString::number(options.DurationS)});
     const Clock::time_point start = Clock::now();
     std::vector<json> cycles;
     json done;
@@ -360,8 +360,8 @@ int RunSoak(const Options& options, const QString& self)
     };
     auto mib = [](const json& c, const char* key) { return c[key].get<long>() / 1024.0; };
 
-    std::printf("Flood: %d datagrams/s from %d source addresses for %.0f s; %zu well-behaved devices\n\n", options.rate,
-                options.sources, wallS, kDevices.size());
+    std::printf("Flood: %d datagrams/s from %d source addresses for %.0f s; %zu well-behaved devices\n\n", options.Rate,
+                options.Sources, wallS, kDevices.size());
     std::printf("| Figure | Value |\n|---|---|\n");
     std::printf("| Discovery cycles run | %zu |\n", cycles.size());
     std::printf("| Datagrams sent by the flood | %s |\n", field(floodCounts, "sent").c_str());
@@ -429,10 +429,10 @@ int main(int argc, char** argv)
                                   QString::fromLatin1(valueName), defaultText);
     };
     const QCommandLineOption duration =
-        valueOption("duration", "S", "Length of the soak in seconds", defaults.durationS);
-    const QCommandLineOption rate = valueOption("rate", "N", "Flood datagrams per second", defaults.rate);
-    const QCommandLineOption sources = valueOption("sources", "N", "Source addresses of the flood", defaults.sources);
-    const QCommandLineOption seed = valueOption("seed", "N", "Seed of the flood's sequence", defaults.seed);
+        valueOption("duration", "S", "Length of the soak in seconds", defaults.DurationS);
+    const QCommandLineOption rate = valueOption("rate", "N", "Flood datagrams per second", defaults.Rate);
+    const QCommandLineOption sources = valueOption("sources", "N", "Source addresses of the flood", defaults.Sources);
+    const QCommandLineOption seed = valueOption("seed", "N", "Seed of the flood's sequence", defaults.Seed);
     // The parent starts itself with --engine S as the child that runs the engine.
     QCommandLineOption engine(QStringLiteral("engine"), QStringLiteral("Run the engine for S seconds."),
                               QStringLiteral("S"));
@@ -447,10 +447,10 @@ int main(int argc, char** argv)
         if (parser.isSet(engine))
             return RunEngine(bench::NumberValue(parser, engine, 0.0, 1e6));
         Options options;
-        options.durationS = bench::NumberValue(parser, duration, 1.0, 1e6);
-        options.rate = bench::NumberValue(parser, rate, 1, 1000000);
-        options.sources = bench::NumberValue(parser, sources, 1, 100000);
-        options.seed = bench::NumberValue(parser, seed, 0, std::numeric_limits<int>::max());
+        options.DurationS = bench::NumberValue(parser, duration, 1.0, 1e6);
+        options.Rate = bench::NumberValue(parser, rate, 1, 1000000);
+        options.Sources = bench::NumberValue(parser, sources, 1, 100000);
+        options.Seed = bench::NumberValue(parser, seed, 0, std::numeric_limits<int>::max());
         return RunSoak(options, QCoreApplication::applicationFilePath());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "soak_flood: %s\n", e.what());

@@ -53,14 +53,14 @@ SocketLayer::~SocketLayer()
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-SocketLayer& SocketLayer::instance()
+SocketLayer& SocketLayer::Instance()
 {
     if (!theLayer)
         throw ESockException("WSAStartup - Could Not Initialize WinSock");
     return *theLayer;
 }
 
-bool SocketLayer::exists() { return theLayer != nullptr; }
+bool SocketLayer::Exists() { return theLayer != nullptr; }
 
 int SocketLayer::RunningLookupWorkers() const { return channel_->RunningWorkers(); }
 

@@ -24,8 +24,8 @@ public:
     SocketLayer(const SocketLayer&) = delete;
     SocketLayer& operator=(const SocketLayer&) = delete;
 
-    static SocketLayer& instance();
-    static bool exists();
+    static SocketLayer& Instance();
+    static bool Exists();
 
     // Errors that leave a socket notification handler end here instead of
     // escaping into Qt. Default: print to stderr.

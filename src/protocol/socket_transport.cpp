@@ -36,8 +36,8 @@ SocketTransport::SocketTransport(net::InterfaceSelection interfaces) : interface
     socket_.OnError = [this](net::ASocket& socket) { OnError(socket); };
     // A failure raised inside a socket notification ends the device work as
     // a socket failure does, instead of escaping into Qt.
-    if (net::SocketLayer::exists())
-        net::SocketLayer::instance().OnUnhandledException = [this](const std::exception& error) {
+    if (net::SocketLayer::Exists())
+        net::SocketLayer::Instance().OnUnhandledException = [this](const std::exception& error) {
             if (failure_)
                 failure_(0, error.what());
         };
@@ -47,8 +47,8 @@ SocketTransport::~SocketTransport()
 {
     socket_.OnDataAvailable = nullptr;
     socket_.OnError = nullptr;
-    if (net::SocketLayer::exists())
-        net::SocketLayer::instance().OnUnhandledException = nullptr;
+    if (net::SocketLayer::Exists())
+        net::SocketLayer::Instance().OnUnhandledException = nullptr;
     socket_.Terminate();
 }
 

@@ -17,12 +17,12 @@ namespace widgets {
 
 namespace {
 
-bool isSectionCharacter(QChar c) { return c >= u'0' && c <= u'9'; }
+bool IsSectionCharacter(QChar c) { return c >= u'0' && c <= u'9'; }
 
-bool holdsDigit(const QString& text) { return std::any_of(text.begin(), text.end(), isSectionCharacter); }
+bool HoldsDigit(const QString& text) { return std::any_of(text.begin(), text.end(), IsSectionCharacter); }
 
 // Keys that type no character: the field edits with them as usual.
-bool isCharacterlessKey(int key)
+bool IsCharacterlessKey(int key)
 {
     switch (key) {
     case Qt::Key_Left:
@@ -42,7 +42,7 @@ bool isCharacterlessKey(int key)
 }
 
 // Ctrl with a letter or one of @ [ \ ] ^ _ types a control character.
-bool typesControlCharacter(int key)
+bool TypesControlCharacter(int key)
 {
     switch (key) {
     case Qt::Key_At:
@@ -66,7 +66,7 @@ enum class KeyVerdict {
 
 // Refused are all typed characters other than digits, "." and Backspace,
 // control characters included, and with them the clipboard shortcuts.
-KeyVerdict judgeKey(const QKeyEvent& event)
+KeyVerdict JudgeKey(const QKeyEvent& event)
 {
     if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Copy) || event.matches(QKeySequence::Cut))
         return KeyVerdict::Refuse;
@@ -76,12 +76,12 @@ KeyVerdict judgeKey(const QKeyEvent& event)
     const bool alt = event.modifiers() & (Qt::AltModifier | Qt::MetaModifier);
     if (key == Qt::Key_Escape)
         return KeyVerdict::Refuse; // types character 27
-    if (control && !alt && typesControlCharacter(key))
+    if (control && !alt && TypesControlCharacter(key))
         return KeyVerdict::Refuse;
     // Return and Enter belong to the window (its default button).
     if (!control && (key == Qt::Key_Return || key == Qt::Key_Enter))
         return KeyVerdict::Edit;
-    if (isCharacterlessKey(key) || (key == Qt::Key_Backspace && !control))
+    if (IsCharacterlessKey(key) || (key == Qt::Key_Backspace && !control))
         return KeyVerdict::Edit;
     // Alt and Meta combinations are window shortcuts and mnemonics.
     if (alt && !control)
@@ -89,7 +89,7 @@ KeyVerdict judgeKey(const QKeyEvent& event)
 
     const QString text = event.text();
     for (const QChar c : text)
-        if (!isSectionCharacter(c))
+        if (!IsSectionCharacter(c))
             return KeyVerdict::Refuse;
     return KeyVerdict::Edit; // also modifier keys alone and other keys without a character
 }
@@ -130,11 +130,11 @@ void TIPMaskEdit::keyPressEvent(QKeyEvent* event)
     // one holds a digit, and otherwise does nothing.
     if (event->text() == QStringLiteral(".") && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         event->accept();
-        if (holdsDigit(text()))
+        if (HoldsDigit(text()))
             emit nextFieldWanted(this);
         return;
     }
-    switch (judgeKey(*event)) {
+    switch (JudgeKey(*event)) {
     case KeyVerdict::Edit: QLineEdit::keyPressEvent(event); return;
     case KeyVerdict::EditWithoutText: {
         QKeyEvent textless(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
@@ -158,7 +158,7 @@ void TIPMaskEdit::inputMethodEvent(QInputMethodEvent* event)
     for (const QChar c : committed) {
         if (c == u'.')
             continue; // a dot only ever moves between fields
-        if (isSectionCharacter(c))
+        if (IsSectionCharacter(c))
             kept.append(c);
         else
             beep_();

@@ -9,7 +9,7 @@ namespace widgets {
 
 namespace {
 
-int digitValue(QChar c, int base)
+int DigitValue(QChar c, int base)
 {
     const char16_t u = c.unicode();
     int value = -1;
@@ -22,7 +22,7 @@ int digitValue(QChar c, int base)
     return value < base ? value : -1;
 }
 
-bool isHexMark(QChar c) { return c == u'x' || c == u'X'; }
+bool IsHexMark(QChar c) { return c == u'x' || c == u'X'; }
 
 } // namespace
 
@@ -37,10 +37,10 @@ std::optional<qint32> TrySectionNumber(QStringView text)
     bool negative = false;
     if (i < end) {
         const QChar c = text[i];
-        if (c == u'$' || isHexMark(c)) {
+        if (c == u'$' || IsHexMark(c)) {
             base = 16;
             ++i;
-        } else if (c == u'0' && i + 1 < end && isHexMark(text[i + 1])) {
+        } else if (c == u'0' && i + 1 < end && IsHexMark(text[i + 1])) {
             base = 16;
             i += 2;
         } else if (c == u'-') {
@@ -56,7 +56,7 @@ std::optional<qint32> TrySectionNumber(QStringView text)
     const qint64 limit = negative ? qint64{2147483648} : qint64{2147483647};
     qint64 value = 0;
     for (; i < end; ++i) {
-        const int digit = digitValue(text[i], base);
+        const int digit = DigitValue(text[i], base);
         if (digit < 0)
             return std::nullopt;
         value = value * base + digit;

@@ -90,9 +90,9 @@ void CheckResolvePort(const std::string& text, uint8_t protocol)
         else
             expectedCode = net::WSANO_DATA;
     }
-    FUZZ_CHECK(real.errorCode == expectedCode && real.port == expectedPort,
+    FUZZ_CHECK(real.ErrorCode == expectedCode && real.Port == expectedPort,
                "ResolvePort(\"" + Escaped(text) + "\", " + std::to_string(protocol) + ") gave port " +
-                   std::to_string(real.port) + " code " + std::to_string(real.errorCode) + ", expected port " +
+                   std::to_string(real.Port) + " code " + std::to_string(real.ErrorCode) + ", expected port " +
                    std::to_string(expectedPort) + " code " + std::to_string(expectedCode));
 }
 

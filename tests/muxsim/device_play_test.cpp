@@ -46,9 +46,9 @@ TEST(MuxSimCommand, ParsesEveryCommandAndRejectsNearMisses)
     EXPECT_EQ(ParseCommand("SNM255.0.0.0").Argument, "255.0.0.0");
     EXPECT_EQ(ParseCommand("SNM").Kind, CommandKind::SetMask);
     EXPECT_EQ(ParseCommand("Amac/QOVUT/1.2.3.4").Argument, "mac/QOVUT/1.2.3.4");
-    for (std::string_view near_miss : std::initializer_list<std::string_view>{"XX", "x", "EE", "GNMx", "GN", "GDNN",
-                                                                              std::string_view("X\0", 2), "\xff"})
-        EXPECT_EQ(ParseCommand(near_miss).Kind, CommandKind::Unknown) << near_miss;
+    for (std::string_view nearMiss : std::initializer_list<std::string_view>{"XX", "x", "EE", "GNMx", "GN", "GDNN",
+                                                                             std::string_view("X\0", 2), "\xff"})
+        EXPECT_EQ(ParseCommand(nearMiss).Kind, CommandKind::Unknown) << nearMiss;
 }
 
 TEST(MuxSimBytes, JsonTextCarriesEveryByteAndAddressesAreStrict)
@@ -106,7 +106,7 @@ TEST(MuxSimConfig, ReadsDevicesFaultsAndReplyForms)
 
 TEST(MuxSimConfig, RejectsBadConfigsNamingTheField)
 {
-    auto error_of = [](const char* text) -> std::string {
+    auto errorOf = [](const char* text) -> std::string {
         try {
             DevicesFromJson(json::parse(text));
         } catch (const ConfigError& error) {
@@ -114,30 +114,30 @@ TEST(MuxSimConfig, RejectsBadConfigsNamingTheField)
         }
         return "(accepted)";
     };
-    EXPECT_NE(error_of(R"({"devices": [{"mac": "A"}]})").find("needs \"ip\""), std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4"}]})").find("needs \"mac\""), std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.400", "mac": "A"}]})").find("devices[0].ip"), std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "\u0105"}]})").find("U+00FF"), std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "colour": 1}]})").find("colour"),
+    EXPECT_NE(errorOf(R"({"devices": [{"mac": "A"}]})").find("needs \"ip\""), std::string::npos);
+    EXPECT_NE(errorOf(R"({"devices": [{"ip": "1.2.3.4"}]})").find("needs \"mac\""), std::string::npos);
+    EXPECT_NE(errorOf(R"({"devices": [{"ip": "1.2.3.400", "mac": "A"}]})").find("devices[0].ip"), std::string::npos);
+    EXPECT_NE(errorOf(R"({"devices": [{"ip": "1.2.3.4", "mac": "\u0105"}]})").find("U+00FF"), std::string::npos);
+    EXPECT_NE(errorOf(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "colour": 1}]})").find("colour"),
               std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"ZZ": "C"}}}]})")
+    EXPECT_NE(errorOf(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"ZZ": "C"}}}]})")
                   .find("replies.ZZ"),
               std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"X": {"size": 70000}}}}]})")
+    EXPECT_NE(errorOf(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"X": {"size": 70000}}}}]})")
                   .find("65507"),
               std::string::npos);
-    EXPECT_NE(error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"delay_ms": -1}}]})").find("delay_ms"),
+    EXPECT_NE(errorOf(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"delay_ms": -1}}]})").find("delay_ms"),
               std::string::npos);
     EXPECT_NE(
-        error_of(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "restart_seconds": 601}]})").find("restart_seconds"),
+        errorOf(R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "restart_seconds": 601}]})").find("restart_seconds"),
         std::string::npos);
     EXPECT_NE(
-        error_of(
+        errorOf(
             R"({"devices": [{"ip": "1.2.3.4", "mac": "A", "faults": {"replies": {"X": {"text": "A", "hex": "41"}}}}]})")
             .find("only one"),
         std::string::npos);
-    EXPECT_NE(error_of(R"([1])").find("object"), std::string::npos);
-    EXPECT_EQ(error_of(R"({})"), "(accepted)");
+    EXPECT_NE(errorOf(R"([1])").find("object"), std::string::npos);
+    EXPECT_EQ(errorOf(R"({})"), "(accepted)");
 }
 
 TEST(MuxSimConfig, DeviceShorthand)
@@ -191,9 +191,9 @@ TEST(MuxSimPlay, SessionRulesForTwoDevices)
     play.Take("WBB", std::nullopt);
     EXPECT_FALSE(play.Devices()[0].Selected);
     EXPECT_FALSE(play.Devices()[0].LoggedIn);
-    const Outcome mask_b = play.Take("GNM", std::nullopt);
-    ASSERT_EQ(mask_b.Replies.size(), 1u);
-    EXPECT_EQ(mask_b.Replies[0].Payload, "D") << "BB is selected but not logged in";
+    const Outcome maskB = play.Take("GNM", std::nullopt);
+    ASSERT_EQ(maskB.Replies.size(), 1u);
+    EXPECT_EQ(maskB.Replies[0].Payload, "D") << "BB is selected but not logged in";
 }
 
 TEST(MuxSimPlay, AssignByMacWorksWithoutSessionAndChecksItsFields)

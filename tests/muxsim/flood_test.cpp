@@ -18,8 +18,8 @@ using nlohmann::json;
 namespace {
 
 struct CommandResult {
-    int exit_code = -1;
-    std::string output;
+    int ExitCode = -1;
+    std::string Output;
 };
 
 // Runs a shell command line and returns its exit code and stdout.
@@ -31,9 +31,9 @@ CommandResult RunCommand(const std::string& command)
         return result;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.output.append(buffer, n);
+        result.Output.append(buffer, n);
     const int status = pclose(pipe);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 
@@ -50,27 +50,27 @@ TEST(MuxSimFloodGenerator, MixesEveryKindFromDistinctPrivateSources)
     EXPECT_EQ(distinct.size(), 300u);
     for (unsigned source : generator.Sources()) {
         const unsigned host = ntohl(source);
-        const bool private_range = (host >> 24) == 10 || (host >> 20) == 0xAC1 || (host >> 16) == 0xC0A8;
-        EXPECT_TRUE(private_range) << host;
+        const bool privateRange = (host >> 24) == 10 || (host >> 20) == 0xAC1 || (host >> 16) == 0xC0A8;
+        EXPECT_TRUE(privateRange) << host;
         EXPECT_NE(source, target);
         EXPECT_NE(source, inet_addr("192.168.1.0"));
         EXPECT_NE(source, inet_addr("192.168.1.255"));
     }
     std::set<std::string_view> kinds;
-    std::size_t empty = 0, large = 0, looks_like_reply = 0;
+    std::size_t empty = 0, large = 0, looksLikeReply = 0;
     for (int i = 0; i < 3000; ++i) {
         const auto datagram = generator.Next();
         kinds.insert(datagram.Kind);
         ASSERT_LE(datagram.Payload.size(), muxsim::FloodGenerator::kLargestPayload);
         empty += datagram.Payload.empty();
         large += datagram.Payload.size() > 4096;
-        looks_like_reply +=
+        looksLikeReply +=
             !datagram.Payload.empty() && std::string("ACDF").find(datagram.Payload[0]) != std::string::npos;
     }
     EXPECT_EQ(kinds.size(), muxsim::FloodGenerator::Kinds().size());
     EXPECT_GT(empty, 100u);
     EXPECT_GT(large, 50u);
-    EXPECT_GT(looks_like_reply, 1000u);
+    EXPECT_GT(looksLikeReply, 1000u);
 }
 
 TEST(MuxSimFlood, FloodsTheWorkstationWhileDevicesStillAnswer)
@@ -80,7 +80,7 @@ TEST(MuxSimFlood, FloodsTheWorkstationWhileDevicesStillAnswer)
                       {"--flood", "--rate", "400", "--duration", "1.5", "--sources", "200", "--seed", "3"});
     client.Broadcast("X");
     std::set<std::string> sources;
-    std::size_t received = 0, empty = 0, large = 0, good_answers = 0;
+    std::size_t received = 0, empty = 0, large = 0, goodAnswers = 0;
     const auto deadline = std::chrono::steady_clock::now() + 4s;
     while (std::chrono::steady_clock::now() < deadline) {
         const auto reply = client.Receive(500ms);
@@ -90,10 +90,10 @@ TEST(MuxSimFlood, FloodsTheWorkstationWhileDevicesStillAnswer)
             continue;
         }
         ++received;
-        sources.insert(reply->from);
-        empty += reply->payload.empty();
-        large += reply->payload.size() > 4096;
-        good_answers += reply->from == "192.168.5.5" && reply->payload == "AGOOD/1001/000";
+        sources.insert(reply->From);
+        empty += reply->Payload.empty();
+        large += reply->Payload.size() > 4096;
+        goodAnswers += reply->From == "192.168.5.5" && reply->Payload == "AGOOD/1001/000";
     }
     ASSERT_TRUE(sim.WaitForLog([](const json& entry) { return entry["event"] == "flood_summary"; }));
     json summary;
@@ -108,7 +108,7 @@ TEST(MuxSimFlood, FloodsTheWorkstationWhileDevicesStillAnswer)
     EXPECT_GE(sent, 500u);
     EXPECT_LE(sent, 601u);
     EXPECT_LE(summary["failed"].get<std::size_t>(), sent / 20) << summary.dump();
-    EXPECT_EQ(good_answers, 1u) << "the device answered once amid the flood";
+    EXPECT_EQ(goodAnswers, 1u) << "the device answered once amid the flood";
     EXPECT_GE(received, sent / 2) << "most of the flood reached the workstation";
     EXPECT_GE(sources.size(), 150u);
     EXPECT_GT(empty, 0u);
@@ -120,14 +120,14 @@ TEST(MuxSimFlood, FloodsTheWorkstationWhileDevicesStillAnswer)
 
 TEST(MuxSimFlood, FloodAloneEndsByItselfAndReportsItsCounts)
 {
-    const char* exec_prefix = std::getenv("MUXLAN_EXEC");
-    ASSERT_NE(exec_prefix, nullptr) << "run under scripts/netlab";
+    const char* execPrefix = std::getenv("MUXLAN_EXEC");
+    ASSERT_NE(execPrefix, nullptr) << "run under scripts/netlab";
     LanClient client;
-    const auto result = RunCommand(std::string(exec_prefix) + " " + Muxsim() + " --flood --count 50 --rate 2000");
-    EXPECT_EQ(result.exit_code, 0) << result.output;
-    const auto at = result.output.find("flood: ");
-    ASSERT_NE(at, std::string::npos) << result.output;
-    const json summary = json::parse(result.output.substr(at + 7, result.output.find('\n', at) - at - 7));
+    const auto result = RunCommand(std::string(execPrefix) + " " + Muxsim() + " --flood --count 50 --rate 2000");
+    EXPECT_EQ(result.ExitCode, 0) << result.Output;
+    const auto at = result.Output.find("flood: ");
+    ASSERT_NE(at, std::string::npos) << result.Output;
+    const json summary = json::parse(result.Output.substr(at + 7, result.Output.find('\n', at) - at - 7));
     EXPECT_EQ(summary["sent"], 50);
     EXPECT_EQ(summary["finished"], true);
     EXPECT_EQ(client.Collect(300ms).size(), 50u);
@@ -136,13 +136,13 @@ TEST(MuxSimFlood, FloodAloneEndsByItselfAndReportsItsCounts)
 TEST(MuxSimFlood, RefusesPublicTargetsAndStrayOptions)
 {
     // These fail while reading the command line, before any socket exists.
-    auto public_target = RunCommand(Muxsim() + " --flood --target 8.8.8.8:53");
-    EXPECT_EQ(public_target.exit_code, 2);
-    EXPECT_NE(public_target.output.find("private-range"), std::string::npos) << public_target.output;
+    auto publicTarget = RunCommand(Muxsim() + " --flood --target 8.8.8.8:53");
+    EXPECT_EQ(publicTarget.ExitCode, 2);
+    EXPECT_NE(publicTarget.Output.find("private-range"), std::string::npos) << publicTarget.Output;
     auto stray = RunCommand(Muxsim() + " --rate 5 --device 10.0.0.1,AA");
-    EXPECT_EQ(stray.exit_code, 2);
-    EXPECT_NE(stray.output.find("belong to --flood"), std::string::npos) << stray.output;
-    auto bad_rate = RunCommand(Muxsim() + " --flood --rate lots");
-    EXPECT_EQ(bad_rate.exit_code, 2);
-    EXPECT_NE(bad_rate.output.find("--rate"), std::string::npos) << bad_rate.output;
+    EXPECT_EQ(stray.ExitCode, 2);
+    EXPECT_NE(stray.Output.find("belong to --flood"), std::string::npos) << stray.Output;
+    auto badRate = RunCommand(Muxsim() + " --flood --rate lots");
+    EXPECT_EQ(badRate.ExitCode, 2);
+    EXPECT_NE(badRate.Output.find("--rate"), std::string::npos) << badRate.Output;
 }

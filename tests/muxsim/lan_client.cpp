@@ -19,7 +19,7 @@ namespace {
 
 } // namespace
 
-LanClient::LanClient(unsigned short local_port)
+LanClient::LanClient(unsigned short localPort)
 {
     fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0)
@@ -31,7 +31,7 @@ LanClient::LanClient(unsigned short local_port)
     setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_port = htons(local_port);
+    local.sin_port = htons(localPort);
     if (bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
         Fail("bind");
 }

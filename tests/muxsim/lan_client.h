@@ -12,15 +12,15 @@
 #include <vector>
 
 struct LanReply {
-    std::string payload;
-    std::string from; // sender address, dotted decimal
-    unsigned short port = 0;
-    std::chrono::steady_clock::time_point at;
+    std::string Payload;
+    std::string From; // sender address, dotted decimal
+    unsigned short Port = 0;
+    std::chrono::steady_clock::time_point At;
 };
 
 class LanClient {
 public:
-    explicit LanClient(unsigned short local_port = 1153);
+    explicit LanClient(unsigned short localPort = 1153);
     ~LanClient();
     LanClient(const LanClient&) = delete;
     LanClient& operator=(const LanClient&) = delete;

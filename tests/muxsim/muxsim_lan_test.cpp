@@ -54,7 +54,7 @@ std::vector<std::string> PayloadsOf(const std::vector<LanReply>& replies)
 {
     std::vector<std::string> payloads;
     for (const auto& reply : replies)
-        payloads.push_back(reply.payload);
+        payloads.push_back(reply.Payload);
     return payloads;
 }
 
@@ -62,7 +62,7 @@ std::multiset<std::string> SendersOf(const std::vector<LanReply>& replies)
 {
     std::multiset<std::string> senders;
     for (const auto& reply : replies)
-        senders.insert(reply.from);
+        senders.insert(reply.From);
     return senders;
 }
 
@@ -82,7 +82,7 @@ TEST(MuxSimLan, DiscoveryIsAnsweredByEveryDeviceFromItsOwnAddress)
     const auto replies = exchange.Ask("X");
     ASSERT_EQ(replies.size(), 4u);
     for (const auto& reply : replies)
-        EXPECT_EQ(reply.port, 65535);
+        EXPECT_EQ(reply.Port, 65535);
     EXPECT_EQ(SendersOf(replies),
               (std::multiset<std::string>{"192.168.1.10", "10.20.30.40", "172.16.5.5", "10.9.9.9"}));
     std::vector<std::string> sorted = PayloadsOf(replies);
@@ -100,8 +100,8 @@ TEST(MuxSimLan, DiscoveryIsAnsweredByEveryDeviceFromItsOwnAddress)
     EXPECT_TRUE(logged[0]["device"].is_null()) << "several devices took it";
     for (const auto& reply : logged[0]["replies"])
         EXPECT_EQ(reply["to"], reply["from"] == "10.9.9.9" ? "255.255.255.255:1153" : "192.168.1.1:1153");
-    const auto logged_replies = MuxSimProcess::ReplyPayloads(logged[0]);
-    EXPECT_NE(std::find(logged_replies.begin(), logged_replies.end(), "Am\xe9\xff/1001/000"), logged_replies.end());
+    const auto loggedReplies = MuxSimProcess::ReplyPayloads(logged[0]);
+    EXPECT_NE(std::find(loggedReplies.begin(), loggedReplies.end(), "Am\xe9\xff/1001/000"), loggedReplies.end());
     EXPECT_EQ(sim.Stop(), 0);
 }
 
@@ -115,23 +115,23 @@ TEST(MuxSimLan, SelectionLoginAndSessionRules)
 
     auto replies = exchange.Ask("WBB");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload, "A");
-    EXPECT_EQ(replies[0].from, "10.0.0.2");
+    EXPECT_EQ(replies[0].Payload, "A");
+    EXPECT_EQ(replies[0].From, "10.0.0.2");
     EXPECT_EQ(PayloadsOf(exchange.Ask("GNM")), Payloads{"D"}) << "not logged in";
     EXPECT_EQ(PayloadsOf(exchange.Ask("LWRONG")), Payloads{"D"});
     EXPECT_EQ(PayloadsOf(exchange.Ask("LQOVUT")), Payloads{"A"});
     replies = exchange.Ask("GNM");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload, "A255.0.0.0");
-    EXPECT_EQ(replies[0].from, "10.0.0.2");
+    EXPECT_EQ(replies[0].Payload, "A255.0.0.0");
+    EXPECT_EQ(replies[0].From, "10.0.0.2");
 
     // Selecting the other device ends BB's session.
     EXPECT_EQ(PayloadsOf(exchange.Ask("WAA")), Payloads{"A"});
     EXPECT_EQ(PayloadsOf(exchange.Ask("LQOVUT")), Payloads{"A"});
     replies = exchange.Ask("GDN");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload, "A7");
-    EXPECT_EQ(replies[0].from, "192.168.1.10");
+    EXPECT_EQ(replies[0].Payload, "A7");
+    EXPECT_EQ(replies[0].From, "192.168.1.10");
     EXPECT_EQ(PayloadsOf(exchange.Ask("BOGUS")), Payloads{"C"}) << "unknown command, selected device";
     EXPECT_EQ(PayloadsOf(exchange.Ask("E")), Payloads{"A"});
     EXPECT_TRUE(exchange.Ask("GNM").empty()) << "the session has ended";
@@ -158,12 +158,12 @@ TEST(MuxSimLan, MaskAndAddressChangesTakeEffectAndAreLogged)
     EXPECT_EQ(PayloadsOf(exchange.Ask("AAA/QOVUT/10.1.2")), Payloads{"C"});
     auto replies = exchange.Ask("AAA/QOVUT/10.1.2.3");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload, "A");
-    EXPECT_EQ(replies[0].from, "192.168.1.50") << "acknowledged from the old address";
+    EXPECT_EQ(replies[0].Payload, "A");
+    EXPECT_EQ(replies[0].From, "192.168.1.50") << "acknowledged from the old address";
     replies = exchange.Ask("X");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].from, "10.1.2.3");
-    EXPECT_EQ(replies[0].payload, "AAA/1001/000");
+    EXPECT_EQ(replies[0].From, "10.1.2.3");
+    EXPECT_EQ(replies[0].Payload, "AAA/1001/000");
 
     const auto masks = sim.StateChanges("mask");
     ASSERT_EQ(masks.size(), 1u);
@@ -206,19 +206,19 @@ TEST(MuxSimLan, FaultsShapeTheAnswers)
     exchange.Ask("LQOVUT");
     auto replies = exchange.Ask("GNM");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload.size(), 40u);
+    EXPECT_EQ(replies[0].Payload.size(), 40u);
     const auto logged = sim.ReceivedWithPayload("GNM").back();
-    EXPECT_EQ(MuxSimProcess::ReplyPayloads(logged), Payloads{replies[0].payload}) << "the log has the exact bytes";
+    EXPECT_EQ(MuxSimProcess::ReplyPayloads(logged), Payloads{replies[0].Payload}) << "the log has the exact bytes";
     replies = exchange.Ask("GDN");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload, "") << "an empty datagram";
+    EXPECT_EQ(replies[0].Payload, "") << "an empty datagram";
     replies = exchange.Ask("E");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].payload.size(), 5000u);
-    EXPECT_EQ(replies[0].payload.substr(0, 3), "Axx");
+    EXPECT_EQ(replies[0].Payload.size(), 5000u);
+    EXPECT_EQ(replies[0].Payload.substr(0, 3), "Axx");
     replies = exchange.Ask("GNM");
     ASSERT_EQ(replies.size(), 1u) << "an overridden E leaves the session open";
-    EXPECT_EQ(replies[0].payload.size(), 40u);
+    EXPECT_EQ(replies[0].Payload.size(), 40u);
     EXPECT_EQ(sim.Stop(), 0);
 }
 
@@ -231,20 +231,20 @@ TEST(MuxSimLan, LateRepliesLeaveAfterTheirDelay)
              {{"faults",
                {{"replies", {{"X", json::object({{"delay_ms", 0}})}, {"W", json::object({{"delay_ms", 400}})}}}}}})}));
     LanClient client;
-    const auto sent_at = std::chrono::steady_clock::now();
+    const auto sentAt = std::chrono::steady_clock::now();
     client.Broadcast("X");
     const auto replies = client.Collect(1500ms);
     ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[0].from, "192.168.1.21");
-    EXPECT_EQ(replies[1].from, "192.168.1.20");
-    EXPECT_GE(replies[1].at - sent_at, 500ms);
+    EXPECT_EQ(replies[0].From, "192.168.1.21");
+    EXPECT_EQ(replies[1].From, "192.168.1.20");
+    EXPECT_GE(replies[1].At - sentAt, 500ms);
 
-    const auto select_at = std::chrono::steady_clock::now();
+    const auto selectAt = std::chrono::steady_clock::now();
     client.Broadcast("WQUICK");
     const auto selected = client.Receive(2000ms);
     ASSERT_TRUE(selected);
-    EXPECT_EQ(selected->payload, "A");
-    EXPECT_GE(selected->at - select_at, 300ms);
+    EXPECT_EQ(selected->Payload, "A");
+    EXPECT_GE(selected->At - selectAt, 300ms);
     EXPECT_TRUE(sim.WaitForLog([](const json& entry) { return entry["event"] == "sent"; }, 2));
     const auto received = sim.Received();
     ASSERT_EQ(received.size(), 2u);
@@ -291,7 +291,7 @@ TEST(MuxSimLan, DatagramToOneAddressIsHeardOnlyThere)
     Exchange exchange(sim);
     const auto replies = exchange.AskAt("192.168.2.40", "X");
     ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0].from, "192.168.2.40");
+    EXPECT_EQ(replies[0].From, "192.168.2.40");
     EXPECT_EQ(sim.Received().back()["to"], "192.168.2.40");
     EXPECT_EQ(sim.Stop(), 0);
 }

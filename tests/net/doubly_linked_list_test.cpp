@@ -8,22 +8,22 @@
 namespace {
 
 struct Counted : net::TDoublyLinkedString {
-    Counted(std::string value, int& alive) : TDoublyLinkedString(std::move(value)), alive(alive) { ++alive; }
-    ~Counted() override { --alive; }
-    int& alive;
+    Counted(std::string value, int& alive) : TDoublyLinkedString(std::move(value)), Alive(alive) { ++alive; }
+    ~Counted() override { --Alive; }
+    int& Alive;
 };
 
-using List = net::TDoublyLinkedList<Counted>;
+using CountedList = net::TDoublyLinkedList<Counted>;
 
-std::string Forward(const List& list)
+std::string Forward(const CountedList& list)
 {
     std::string out;
-    for (Counted* item = list.Head(); item; item = List::NextOf(item))
+    for (Counted* item = list.Head(); item; item = CountedList::NextOf(item))
         out += item->Value;
     return out;
 }
 
-std::string Backward(const List& list)
+std::string Backward(const CountedList& list)
 {
     std::string out;
     for (auto* item = list.Tail(); item; item = static_cast<Counted*>(item->Prev()))
@@ -32,28 +32,28 @@ std::string Backward(const List& list)
 }
 
 struct LinkedList : ::testing::Test {
-    int alive = 0;
-    List list;
-    Counted* Add(const char* value) { return list.Append(std::make_unique<Counted>(value, alive)); }
+    int Alive = 0;
+    CountedList List;
+    Counted* Add(const char* value) { return List.Append(std::make_unique<Counted>(value, Alive)); }
 };
 
 TEST_F(LinkedList, UnlinkHandsTheItemBack)
 {
-    EXPECT_TRUE(list.IsEmpty());
+    EXPECT_TRUE(List.IsEmpty());
     Add("a");
     Counted* b = Add("b");
     Add("c");
-    EXPECT_EQ(list.Count(), 3u);
-    EXPECT_EQ(Forward(list), "abc");
-    EXPECT_EQ(Backward(list), "cba");
-    std::unique_ptr<Counted> taken = list.Unlink(b);
+    EXPECT_EQ(List.Count(), 3u);
+    EXPECT_EQ(Forward(List), "abc");
+    EXPECT_EQ(Backward(List), "cba");
+    std::unique_ptr<Counted> taken = List.Unlink(b);
     ASSERT_EQ(taken.get(), b);
-    EXPECT_EQ(Forward(list), "ac");
-    EXPECT_EQ(Backward(list), "ca");
-    EXPECT_EQ(alive, 3);
+    EXPECT_EQ(Forward(List), "ac");
+    EXPECT_EQ(Backward(List), "ca");
+    EXPECT_EQ(Alive, 3);
     // It can join another list; this one no longer knows it.
-    EXPECT_EQ(list.Unlink(b), nullptr);
-    List other;
+    EXPECT_EQ(List.Unlink(b), nullptr);
+    CountedList other;
     other.Append(std::move(taken));
     EXPECT_EQ(Forward(other), "b");
 }
@@ -64,43 +64,43 @@ TEST_F(LinkedList, DeleteRemoveHeadAndClearFreeItems)
     Add("b");
     Counted* c = Add("c");
     Add("d");
-    list.Delete(c);
-    EXPECT_EQ(alive, 3);
-    EXPECT_EQ(Forward(list), "abd");
-    std::unique_ptr<Counted> head = list.RemoveHead();
+    List.Delete(c);
+    EXPECT_EQ(Alive, 3);
+    EXPECT_EQ(Forward(List), "abd");
+    std::unique_ptr<Counted> head = List.RemoveHead();
     EXPECT_EQ(head.get(), a);
-    EXPECT_EQ(Forward(list), "bd");
-    EXPECT_EQ(Backward(list), "db");
+    EXPECT_EQ(Forward(List), "bd");
+    EXPECT_EQ(Backward(List), "db");
     head.reset();
-    EXPECT_EQ(alive, 2);
-    list.Clear();
-    EXPECT_EQ(alive, 0);
-    EXPECT_TRUE(list.IsEmpty());
-    EXPECT_EQ(list.Head(), nullptr);
-    EXPECT_EQ(list.Tail(), nullptr);
-    EXPECT_EQ(list.RemoveHead(), nullptr);
+    EXPECT_EQ(Alive, 2);
+    List.Clear();
+    EXPECT_EQ(Alive, 0);
+    EXPECT_TRUE(List.IsEmpty());
+    EXPECT_EQ(List.Head(), nullptr);
+    EXPECT_EQ(List.Tail(), nullptr);
+    EXPECT_EQ(List.RemoveHead(), nullptr);
 }
 
 TEST_F(LinkedList, ItemsOfAnotherListAreLeftAlone)
 {
-    List other;
-    Counted* foreign = other.Append(std::make_unique<Counted>("x", alive));
+    CountedList other;
+    Counted* foreign = other.Append(std::make_unique<Counted>("x", Alive));
     Add("a");
-    EXPECT_EQ(list.Unlink(foreign), nullptr);
-    list.Delete(foreign);
+    EXPECT_EQ(List.Unlink(foreign), nullptr);
+    List.Delete(foreign);
     EXPECT_EQ(Forward(other), "x");
-    EXPECT_EQ(list.Count(), 1u);
+    EXPECT_EQ(List.Count(), 1u);
 }
 
 TEST_F(LinkedList, LongListIsFreedWithoutDeepRecursion)
 {
     {
-        List big;
+        CountedList big;
         for (int i = 0; i < 300000; ++i)
-            big.Append(std::make_unique<Counted>("", alive));
-        EXPECT_EQ(alive, 300000);
+            big.Append(std::make_unique<Counted>("", Alive));
+        EXPECT_EQ(Alive, 300000);
     }
-    EXPECT_EQ(alive, 0);
+    EXPECT_EQ(Alive, 0);
 }
 
 } // namespace

@@ -17,15 +17,15 @@ using namespace nettest;
 
 namespace {
 
-net::EndpointRouter& Router() { return net::SocketLayer::instance().Router(); }
+net::EndpointRouter& Router() { return net::SocketLayer::Instance().Router(); }
 
 // Collects the messages that reach OnMessage.
 struct Recorder {
-    std::vector<uint32_t> messages;
+    std::vector<uint32_t> Messages;
     void Attach(net::TWindowHandle& handle)
     {
         handle.OnMessage = [this](uint32_t message, uint32_t wParam, uint32_t, bool& handled) {
-            messages.push_back(message * 100 + wParam);
+            Messages.push_back(message * 100 + wParam);
             handled = true;
             return 7;
         };
@@ -57,7 +57,7 @@ TEST(Endpoint, NotificationsArriveOneByOneInPostedOrder)
     Recorder recorder;
     std::vector<uint32_t> nested;
     handle.OnMessage = [&](uint32_t message, uint32_t wParam, uint32_t, bool& handled) {
-        recorder.messages.push_back(message * 100 + wParam);
+        recorder.Messages.push_back(message * 100 + wParam);
         // A nested loop inside a handler goes on with the next ones, in order.
         if (wParam == 1)
             RunLoopFor(20);
@@ -66,8 +66,8 @@ TEST(Endpoint, NotificationsArriveOneByOneInPostedOrder)
     };
     for (uint32_t i = 1; i <= 4; ++i)
         Router().Post(handle.GetWindowHandle(), {2000, i, 0});
-    ASSERT_TRUE(RunLoopUntil([&] { return recorder.messages.size() == 4; }));
-    EXPECT_EQ(recorder.messages, (std::vector<uint32_t>{200001, 200002, 200003, 200004}));
+    ASSERT_TRUE(RunLoopUntil([&] { return recorder.Messages.size() == 4; }));
+    EXPECT_EQ(recorder.Messages, (std::vector<uint32_t>{200001, 200002, 200003, 200004}));
 }
 
 TEST(Endpoint, NotificationForDestroyedObjectIsDropped)
@@ -81,9 +81,9 @@ TEST(Endpoint, NotificationForDestroyedObjectIsDropped)
     Router().Post(gone->GetWindowHandle(), {3000, 1, 0});
     Router().Post(alive.GetWindowHandle(), {3000, 2, 0});
     gone.reset();
-    ASSERT_TRUE(RunLoopUntil([&] { return !aliveRecorder.messages.empty(); }));
-    EXPECT_TRUE(goneRecorder.messages.empty());
-    EXPECT_EQ(aliveRecorder.messages, std::vector<uint32_t>{300002});
+    ASSERT_TRUE(RunLoopUntil([&] { return !aliveRecorder.Messages.empty(); }));
+    EXPECT_TRUE(goneRecorder.Messages.empty());
+    EXPECT_EQ(aliveRecorder.Messages, std::vector<uint32_t>{300002});
 }
 
 TEST(Endpoint, ErrorsInOnMessageGoToOnExceptionOrAreDropped)
@@ -144,10 +144,10 @@ TEST(Timer, WhileLoadingOnlyTheFlagIsStored)
 
 // Counts the write notifications that reach the socket.
 struct CountingSocket : net::TUDPSocket {
-    int writeEvents = 0;
+    int WriteEvents = 0;
     void HandleWriteReady() override
     {
-        ++writeEvents;
+        ++WriteEvents;
         TUDPSocket::HandleWriteReady();
     }
 };
@@ -162,7 +162,7 @@ TEST(Readiness, NotificationForAReusedDescriptorIsDropped)
     socket.SetBound(true); // closes it; the new socket gets the same number
     ASSERT_EQ(socket.SocketHandle(), first);
     RunLoopFor(50);
-    EXPECT_EQ(socket.writeEvents, 1);
+    EXPECT_EQ(socket.WriteEvents, 1);
     EXPECT_TRUE(socket.WriteReady());
 }
 
@@ -194,7 +194,7 @@ TEST(Readiness, NotificationForAClosedSocketIsNotHandled)
 
 TEST(Readiness, ErrorFromADataHandlerDoesNotStopTheLoop)
 {
-    auto& layer = net::SocketLayer::instance();
+    auto& layer = net::SocketLayer::Instance();
     auto previous = layer.OnUnhandledException;
     std::vector<std::string> unhandled;
     layer.OnUnhandledException = [&](const std::exception& error) { unhandled.push_back(error.what()); };

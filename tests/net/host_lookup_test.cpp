@@ -14,29 +14,29 @@ using namespace nettest;
 
 namespace {
 
-int Workers() { return net::SocketLayer::instance().RunningLookupWorkers(); }
+int Workers() { return net::SocketLayer::Instance().RunningLookupWorkers(); }
 
 struct Failure {
-    int32_t code;
-    std::string addr;
-    uint16_t port;
-    std::string host;
-    std::string portText;
-    std::string data;
+    int32_t Code;
+    std::string Addr;
+    uint16_t Port;
+    std::string Host;
+    std::string PortText;
+    std::string Data;
 };
 
 struct NamedSends : ::testing::Test {
-    std::unique_ptr<net::TUDPSocket> socket = std::make_unique<net::TUDPSocket>();
-    RawUdp peer{40061, "127.0.0.1"};
-    std::vector<Failure> failures;
+    std::unique_ptr<net::TUDPSocket> Socket = std::make_unique<net::TUDPSocket>();
+    RawUdp Peer{40061, "127.0.0.1"};
+    std::vector<Failure> Failures;
 
     NamedSends()
     {
-        socket->SetLocalPort("40060");
-        socket->OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr addr, uint16_t port,
+        Socket->SetLocalPort("40060");
+        Socket->OnSendFailed = [this](net::AUDPSocket&, int32_t code, in_addr addr, uint16_t port,
                                       const std::string& host, const std::string& portText, const char* data,
                                       int32_t size) {
-            failures.push_back({code, Dotted(addr), port, host, portText, std::string(data, size)});
+            Failures.push_back({code, Dotted(addr), port, host, portText, std::string(data, size)});
         };
     }
     ~NamedSends() override
@@ -47,80 +47,80 @@ struct NamedSends : ::testing::Test {
 
 TEST_F(NamedSends, DottedAddressSendsAtOnceWithoutALookup)
 {
-    socket->SetUseSendBuffer(false);
-    socket->SendPacketToHost("127.0.0.1", "40061", "dotted");
-    EXPECT_TRUE(socket->PendingLookups().empty());
+    Socket->SetUseSendBuffer(false);
+    Socket->SendPacketToHost("127.0.0.1", "40061", "dotted");
+    EXPECT_TRUE(Socket->PendingLookups().empty());
     EXPECT_EQ(Workers(), 0);
-    auto datagram = peer.Receive(1000);
+    auto datagram = Peer.Receive(1000);
     ASSERT_TRUE(datagram);
-    EXPECT_EQ(datagram->data, "dotted");
-    EXPECT_EQ(ntohs(datagram->from.sin_port), 40060);
+    EXPECT_EQ(datagram->Data, "dotted");
+    EXPECT_EQ(ntohs(datagram->From.sin_port), 40060);
 }
 
 TEST_F(NamedSends, NameIsLookedUpThenTheDatagramLeaves)
 {
-    socket->SendPacketToHost("muxpeer.test", "40061", "by name");
-    ASSERT_EQ(socket->PendingLookups().size(), 1u);
-    ASSERT_EQ(socket->SendBuffer().Count(), 1u);
-    EXPECT_TRUE(socket->SendBuffer().Head()->AwaitingLookup);
+    Socket->SendPacketToHost("muxpeer.test", "40061", "by name");
+    ASSERT_EQ(Socket->PendingLookups().size(), 1u);
+    ASSERT_EQ(Socket->SendBuffer().Count(), 1u);
+    EXPECT_TRUE(Socket->SendBuffer().Head()->AwaitingLookup);
     // The answer can only come through the loop.
-    EXPECT_FALSE(peer.Receive(100));
-    ASSERT_TRUE(RunLoopUntil([&] { return socket->PendingLookups().empty(); }));
-    auto datagram = peer.Receive(2000);
+    EXPECT_FALSE(Peer.Receive(100));
+    ASSERT_TRUE(RunLoopUntil([&] { return Socket->PendingLookups().empty(); }));
+    auto datagram = Peer.Receive(2000);
     ASSERT_TRUE(datagram);
-    EXPECT_EQ(datagram->data, "by name");
-    EXPECT_TRUE(socket->SendBuffer().IsEmpty());
-    EXPECT_TRUE(failures.empty());
+    EXPECT_EQ(datagram->Data, "by name");
+    EXPECT_TRUE(Socket->SendBuffer().IsEmpty());
+    EXPECT_TRUE(Failures.empty());
 }
 
 TEST_F(NamedSends, LaterPlainSendsDoNotWaitForALookup)
 {
-    socket->SetBound(true);
-    ASSERT_TRUE(RunLoopUntil([&] { return socket->WriteReady(); }));
-    socket->SendPacketToHost("muxpeer.test", "40061", "named");
-    socket->SendPacketTo(Address("127.0.0.1"), 40061, "plain");
-    auto first = peer.Receive(1000);
+    Socket->SetBound(true);
+    ASSERT_TRUE(RunLoopUntil([&] { return Socket->WriteReady(); }));
+    Socket->SendPacketToHost("muxpeer.test", "40061", "named");
+    Socket->SendPacketTo(Address("127.0.0.1"), 40061, "plain");
+    auto first = Peer.Receive(1000);
     ASSERT_TRUE(first);
-    EXPECT_EQ(first->data, "plain");
-    ASSERT_TRUE(RunLoopUntil([&] { return socket->PendingLookups().empty(); }));
-    auto second = peer.Receive(2000);
+    EXPECT_EQ(first->Data, "plain");
+    ASSERT_TRUE(RunLoopUntil([&] { return Socket->PendingLookups().empty(); }));
+    auto second = Peer.Receive(2000);
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->data, "named");
+    EXPECT_EQ(second->Data, "named");
 }
 
 TEST_F(NamedSends, UnknownNameFailsTheSendAndSendsNothing)
 {
-    socket->SendPacketToHost("nosuch.test", "40061", "lost");
-    ASSERT_TRUE(RunLoopUntil([&] { return !failures.empty(); }));
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].code, 11001);
-    EXPECT_EQ(failures[0].addr, "0.0.0.0");
-    EXPECT_EQ(failures[0].port, 40061);
-    EXPECT_EQ(failures[0].host, "nosuch.test");
-    EXPECT_EQ(failures[0].portText, "40061");
-    EXPECT_EQ(failures[0].data, "lost");
-    EXPECT_TRUE(socket->SendBuffer().IsEmpty());
-    EXPECT_TRUE(socket->PendingLookups().empty());
-    EXPECT_FALSE(peer.Receive(200));
+    Socket->SendPacketToHost("nosuch.test", "40061", "lost");
+    ASSERT_TRUE(RunLoopUntil([&] { return !Failures.empty(); }));
+    ASSERT_EQ(Failures.size(), 1u);
+    EXPECT_EQ(Failures[0].Code, 11001);
+    EXPECT_EQ(Failures[0].Addr, "0.0.0.0");
+    EXPECT_EQ(Failures[0].Port, 40061);
+    EXPECT_EQ(Failures[0].Host, "nosuch.test");
+    EXPECT_EQ(Failures[0].PortText, "40061");
+    EXPECT_EQ(Failures[0].Data, "lost");
+    EXPECT_TRUE(Socket->SendBuffer().IsEmpty());
+    EXPECT_TRUE(Socket->PendingLookups().empty());
+    EXPECT_FALSE(Peer.Receive(200));
 }
 
 TEST_F(NamedSends, AnEmptyHostFailsTheSendAndKeepsNothing)
 {
-    socket->SendPacketToHost("", "40061", "lost");
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].code, 11001);
-    EXPECT_TRUE(socket->SendBuffer().IsEmpty());
-    EXPECT_TRUE(socket->PendingLookups().empty());
+    Socket->SendPacketToHost("", "40061", "lost");
+    ASSERT_EQ(Failures.size(), 1u);
+    EXPECT_EQ(Failures[0].Code, 11001);
+    EXPECT_TRUE(Socket->SendBuffer().IsEmpty());
+    EXPECT_TRUE(Socket->PendingLookups().empty());
 }
 
 TEST_F(NamedSends, UnknownServiceIsNotSentToPortZero)
 {
-    socket->SetUseSendBuffer(false);
-    socket->SendPacketToHost("127.0.0.1", "no-such-service", "lost");
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].code, 11004);
-    EXPECT_EQ(failures[0].addr, "127.0.0.1");
-    EXPECT_EQ(failures[0].portText, "no-such-service");
+    Socket->SetUseSendBuffer(false);
+    Socket->SendPacketToHost("127.0.0.1", "no-such-service", "lost");
+    ASSERT_EQ(Failures.size(), 1u);
+    EXPECT_EQ(Failures[0].Code, 11004);
+    EXPECT_EQ(Failures[0].Addr, "127.0.0.1");
+    EXPECT_EQ(Failures[0].PortText, "no-such-service");
 }
 
 TEST(HostLookup, StartRules)
@@ -158,14 +158,14 @@ TEST(HostLookup, StartRules)
 // With a name server that never answers, the worker stays in the resolver
 // until its timeout (2 s).
 struct BlockedResolver : NamedSends {
-    RawUdp silentNameServer{53, "127.0.0.1"};
+    RawUdp SilentNameServer{53, "127.0.0.1"};
 
     void StartBlockedLookup()
     {
-        socket->SendPacketToHost("slow.test", "40061", "never");
-        ASSERT_EQ(socket->PendingLookups().size(), 1u);
+        Socket->SendPacketToHost("slow.test", "40061", "never");
+        ASSERT_EQ(Socket->PendingLookups().size(), 1u);
         RunLoopFor(100);
-        ASSERT_TRUE(silentNameServer.Receive(2000)) << "the resolver did not ask the silent server";
+        ASSERT_TRUE(SilentNameServer.Receive(2000)) << "the resolver did not ask the silent server";
         ASSERT_EQ(Workers(), 1);
     }
 };
@@ -174,35 +174,35 @@ TEST_F(BlockedResolver, AnswerArrivesAfterTheResolverTimeout)
 {
     auto start = std::chrono::steady_clock::now();
     StartBlockedLookup();
-    ASSERT_TRUE(RunLoopUntil([&] { return !failures.empty(); }, 10000));
+    ASSERT_TRUE(RunLoopUntil([&] { return !Failures.empty(); }, 10000));
     EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
-    EXPECT_EQ(failures[0].host, "slow.test");
-    EXPECT_NE(failures[0].code, 0);
+    EXPECT_EQ(Failures[0].Host, "slow.test");
+    EXPECT_NE(Failures[0].Code, 0);
 }
 
 TEST_F(BlockedResolver, ClosingDoesNotWaitAndDropsTheAnswer)
 {
     StartBlockedLookup();
     auto start = std::chrono::steady_clock::now();
-    socket->Close();
+    Socket->Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    EXPECT_TRUE(socket->PendingLookups().empty());
+    EXPECT_TRUE(Socket->PendingLookups().empty());
     EXPECT_EQ(Workers(), 1); // still inside the resolver, detached
     ASSERT_TRUE(RunLoopUntil([] { return Workers() == 0; }, 10000));
     RunLoopFor(50);
-    EXPECT_TRUE(failures.empty());
-    EXPECT_FALSE(peer.Receive(0));
+    EXPECT_TRUE(Failures.empty());
+    EXPECT_FALSE(Peer.Receive(0));
 }
 
 TEST_F(BlockedResolver, DestroyingTheSocketDoesNotWait)
 {
     StartBlockedLookup();
     auto start = std::chrono::steady_clock::now();
-    socket.reset();
+    Socket.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     ASSERT_TRUE(RunLoopUntil([] { return Workers() == 0; }, 10000));
     RunLoopFor(50);
-    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(Failures.empty());
 }
 
 TEST_F(BlockedResolver, DestroyedLookupNeverCompletes)
@@ -212,7 +212,7 @@ TEST_F(BlockedResolver, DestroyedLookupNeverCompletes)
     lookup->SetHost("other-slow.test");
     lookup->OnComplete = [&](net::TSocketHostLookup&) { completed = true; };
     lookup->Start();
-    ASSERT_TRUE(silentNameServer.Receive(3000));
+    ASSERT_TRUE(SilentNameServer.Receive(3000));
     lookup.reset();
     ASSERT_TRUE(RunLoopUntil([] { return Workers() == 0; }, 10000));
     RunLoopFor(50);

@@ -75,8 +75,8 @@ public:
             throw std::runtime_error("RawUdp: send failed");
     }
     struct Datagram {
-        std::string data;
-        sockaddr_in from;
+        std::string Data;
+        sockaddr_in From;
     };
     std::optional<Datagram> Receive(int timeoutMs)
     {
@@ -84,12 +84,12 @@ public:
         if (poll(&waiting, 1, timeoutMs) <= 0)
             return std::nullopt;
         Datagram datagram{std::string(70000, '\0'), {}};
-        socklen_t length = sizeof datagram.from;
-        ssize_t n = recvfrom(fd_, datagram.data.data(), datagram.data.size(), 0,
-                             reinterpret_cast<sockaddr*>(&datagram.from), &length);
+        socklen_t length = sizeof datagram.From;
+        ssize_t n = recvfrom(fd_, datagram.Data.data(), datagram.Data.size(), 0,
+                             reinterpret_cast<sockaddr*>(&datagram.From), &length);
         if (n < 0)
             return std::nullopt;
-        datagram.data.resize(static_cast<std::size_t>(n));
+        datagram.Data.resize(static_cast<std::size_t>(n));
         return datagram;
     }
 

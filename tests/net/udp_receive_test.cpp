@@ -13,143 +13,143 @@ using namespace nettest;
 namespace {
 
 struct Received {
-    bool got;
-    std::string data;
-    std::string from;
-    uint16_t port;
-    int32_t errorCode;
+    bool Got;
+    std::string Data;
+    std::string From;
+    uint16_t Port;
+    int32_t ErrorCode;
 };
 
 struct Receiver : ::testing::Test {
-    net::TUDPSocket socket;
-    RawUdp peer;
-    std::vector<Received> received;
-    int errorsSeen = 0;
+    net::TUDPSocket Socket;
+    RawUdp Peer;
+    std::vector<::Received> Received;
+    int ErrorsSeen = 0;
 
     Receiver()
     {
-        socket.SetLocalPort("40001");
-        socket.SetUseReceiveBuffer(false);
-        socket.SetUseSendBuffer(false);
-        socket.OnError = [this](net::ASocket&) { ++errorsSeen; };
-        socket.OnDataAvailable = [this](net::AUDPSocket& sender) {
+        Socket.SetLocalPort("40001");
+        Socket.SetUseReceiveBuffer(false);
+        Socket.SetUseSendBuffer(false);
+        Socket.OnError = [this](net::ASocket&) { ++ErrorsSeen; };
+        Socket.OnDataAvailable = [this](net::AUDPSocket& sender) {
             std::string data = "stale";
             sockaddr_in from{};
             bool got = sender.ReadPacket(data, from);
-            received.push_back({got, data, Dotted(from.sin_addr), ntohs(from.sin_port), sender.ErrorCode()});
+            Received.push_back({got, data, Dotted(from.sin_addr), ntohs(from.sin_port), sender.ErrorCode()});
         };
-        socket.SetBound(true);
+        Socket.SetBound(true);
     }
 
     bool WaitForReads(std::size_t count)
     {
-        return RunLoopUntil([&] { return received.size() >= count; });
+        return RunLoopUntil([&] { return Received.size() >= count; });
     }
 };
 
 TEST_F(Receiver, DatagramArrivesWithItsSender)
 {
-    peer.SendTo("127.0.0.1", 40001, "R1 hello");
+    Peer.SendTo("127.0.0.1", 40001, "R1 hello");
     ASSERT_TRUE(WaitForReads(1));
-    EXPECT_TRUE(received[0].got);
-    EXPECT_EQ(received[0].data, "R1 hello");
-    EXPECT_EQ(received[0].from, "127.0.0.1");
-    EXPECT_EQ(received[0].port, peer.Port());
-    EXPECT_EQ(received[0].errorCode, 0);
+    EXPECT_TRUE(Received[0].Got);
+    EXPECT_EQ(Received[0].Data, "R1 hello");
+    EXPECT_EQ(Received[0].From, "127.0.0.1");
+    EXPECT_EQ(Received[0].Port, Peer.Port());
+    EXPECT_EQ(Received[0].ErrorCode, 0);
 }
 
 TEST_F(Receiver, EachWaitingDatagramGetsItsOwnNotification)
 {
     for (const char* text : {"one", "two", "three"})
-        peer.SendTo("127.0.0.1", 40001, text);
+        Peer.SendTo("127.0.0.1", 40001, text);
     ASSERT_TRUE(WaitForReads(3));
     RunLoopFor(50);
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0].data, "one");
-    EXPECT_EQ(received[1].data, "two");
-    EXPECT_EQ(received[2].data, "three");
+    ASSERT_EQ(Received.size(), 3u);
+    EXPECT_EQ(Received[0].Data, "one");
+    EXPECT_EQ(Received[1].Data, "two");
+    EXPECT_EQ(Received[2].Data, "three");
 }
 
 TEST_F(Receiver, FullSizeDatagramIsWholeAndOneByteMoreIsTruncated)
 {
     std::string full(4096, 'a');
     full.back() = 'z';
-    peer.SendTo("127.0.0.1", 40001, full);
+    Peer.SendTo("127.0.0.1", 40001, full);
     ASSERT_TRUE(WaitForReads(1));
-    EXPECT_EQ(received[0].data, full);
-    EXPECT_EQ(errorsSeen, 0);
+    EXPECT_EQ(Received[0].Data, full);
+    EXPECT_EQ(ErrorsSeen, 0);
 
     std::string oversized(4097, 'b');
-    peer.SendTo("127.0.0.1", 40001, oversized);
+    Peer.SendTo("127.0.0.1", 40001, oversized);
     ASSERT_TRUE(WaitForReads(2));
-    EXPECT_TRUE(received[1].got);
-    EXPECT_EQ(received[1].data, oversized.substr(0, 4096));
-    EXPECT_EQ(received[1].errorCode, 10040);
-    EXPECT_EQ(errorsSeen, 1);
-    EXPECT_EQ(socket.ErrorDescription(), "Packet truncated: Buffer too small");
+    EXPECT_TRUE(Received[1].Got);
+    EXPECT_EQ(Received[1].Data, oversized.substr(0, 4096));
+    EXPECT_EQ(Received[1].ErrorCode, 10040);
+    EXPECT_EQ(ErrorsSeen, 1);
+    EXPECT_EQ(Socket.ErrorDescription(), "Packet truncated: Buffer too small");
 }
 
 TEST_F(Receiver, EmptyDatagramIsDeliveredAsEmptyData)
 {
-    peer.SendTo("127.0.0.1", 40001, "");
+    Peer.SendTo("127.0.0.1", 40001, "");
     ASSERT_TRUE(WaitForReads(1));
-    EXPECT_TRUE(received[0].got);
-    EXPECT_EQ(received[0].data, "");
-    EXPECT_EQ(received[0].port, peer.Port());
+    EXPECT_TRUE(Received[0].Got);
+    EXPECT_EQ(Received[0].Data, "");
+    EXPECT_EQ(Received[0].Port, Peer.Port());
 }
 
 TEST_F(Receiver, NothingWaitingIsFalseWithoutError)
 {
     std::string data = "stale";
     sockaddr_in from{};
-    EXPECT_FALSE(socket.ReadPacket(data, from));
+    EXPECT_FALSE(Socket.ReadPacket(data, from));
     EXPECT_EQ(data, "");
-    EXPECT_EQ(socket.ErrorCode(), 0);
-    EXPECT_EQ(errorsSeen, 0);
+    EXPECT_EQ(Socket.ErrorCode(), 0);
+    EXPECT_EQ(ErrorsSeen, 0);
 }
 
 TEST_F(Receiver, ComponentSendsAnEmptyDatagram)
 {
-    socket.SendPacketTo(Address("127.0.0.1"), peer.Port(), "");
-    auto datagram = peer.Receive(2000);
+    Socket.SendPacketTo(Address("127.0.0.1"), Peer.Port(), "");
+    auto datagram = Peer.Receive(2000);
     ASSERT_TRUE(datagram);
-    EXPECT_EQ(datagram->data, "");
-    EXPECT_EQ(ntohs(datagram->from.sin_port), 40001);
+    EXPECT_EQ(datagram->Data, "");
+    EXPECT_EQ(ntohs(datagram->From.sin_port), 40001);
 }
 
 TEST_F(Receiver, UnreadDatagramDoesNotMakeTheLoopSpin)
 {
     // An owner that does not read gets one notification, not one per loop turn.
     int notifications = 0;
-    socket.OnDataAvailable = [&](net::AUDPSocket&) { ++notifications; };
-    peer.SendTo("127.0.0.1", 40001, "left unread");
+    Socket.OnDataAvailable = [&](net::AUDPSocket&) { ++notifications; };
+    Peer.SendTo("127.0.0.1", 40001, "left unread");
     ASSERT_TRUE(RunLoopUntil([&] { return notifications > 0; }));
     RunLoopFor(200);
     EXPECT_EQ(notifications, 1);
     // Reading re-arms the watch: the next datagram is announced again.
     std::string data;
     sockaddr_in from{};
-    ASSERT_TRUE(socket.ReadPacket(data, from));
+    ASSERT_TRUE(Socket.ReadPacket(data, from));
     EXPECT_EQ(data, "left unread");
-    peer.SendTo("127.0.0.1", 40001, "next");
+    Peer.SendTo("127.0.0.1", 40001, "next");
     EXPECT_TRUE(RunLoopUntil([&] { return notifications == 2; }));
 }
 
 TEST_F(Receiver, NestedLoopInOnErrorKeepsEachDatagramIntact)
 {
     // The operator's error box runs a nested loop inside OnError.
-    socket.OnError = [this](net::ASocket&) {
-        ++errorsSeen;
+    Socket.OnError = [this](net::ASocket&) {
+        ++ErrorsSeen;
         RunLoopFor(50);
     };
     std::string oversized(5000, 'o');
-    peer.SendTo("127.0.0.1", 40001, oversized);
-    peer.SendTo("127.0.0.1", 40001, "after");
+    Peer.SendTo("127.0.0.1", 40001, oversized);
+    Peer.SendTo("127.0.0.1", 40001, "after");
     ASSERT_TRUE(WaitForReads(2));
-    EXPECT_EQ(received[0].data, oversized.substr(0, 4096));
-    EXPECT_EQ(received[0].errorCode, 10040);
-    EXPECT_EQ(received[1].data, "after");
-    EXPECT_EQ(errorsSeen, 1);
+    EXPECT_EQ(Received[0].Data, oversized.substr(0, 4096));
+    EXPECT_EQ(Received[0].ErrorCode, 10040);
+    EXPECT_EQ(Received[1].Data, "after");
+    EXPECT_EQ(ErrorsSeen, 1);
 }
 
 TEST(OwnerEndsTheSocket, FromInsideItsHandlers)

@@ -23,123 +23,123 @@ sockaddr_in LocalName(int fd)
 }
 
 struct Lifecycle : ::testing::Test {
-    net::TUDPSocket socket;
-    std::vector<int32_t> errors;
-    RawUdp peer;
+    net::TUDPSocket Socket;
+    std::vector<int32_t> Errors;
+    RawUdp Peer;
 
     Lifecycle()
     {
-        socket.SetUseSendBuffer(false);
-        socket.OnError = [this](net::ASocket& s) { errors.push_back(s.ErrorCode()); };
+        Socket.SetUseSendBuffer(false);
+        Socket.OnError = [this](net::ASocket& s) { Errors.push_back(s.ErrorCode()); };
     }
 };
 
 TEST_F(Lifecycle, BindsAtTheFirstSendWithTheLastPortSet)
 {
-    socket.SetLocalPort("1154");
-    EXPECT_EQ(socket.SocketHandle(), -1);
-    EXPECT_FALSE(socket.IsBound());
-    socket.SetLocalPort("1153");
-    EXPECT_EQ(socket.SocketHandle(), -1);
-    EXPECT_EQ(socket.LocalPort(), "1153");
-    socket.SendPacketTo(Address("127.0.0.1"), peer.Port(), "first");
-    ASSERT_NE(socket.SocketHandle(), -1);
-    sockaddr_in name = LocalName(socket.SocketHandle());
+    Socket.SetLocalPort("1154");
+    EXPECT_EQ(Socket.SocketHandle(), -1);
+    EXPECT_FALSE(Socket.IsBound());
+    Socket.SetLocalPort("1153");
+    EXPECT_EQ(Socket.SocketHandle(), -1);
+    EXPECT_EQ(Socket.LocalPort(), "1153");
+    Socket.SendPacketTo(Address("127.0.0.1"), Peer.Port(), "first");
+    ASSERT_NE(Socket.SocketHandle(), -1);
+    sockaddr_in name = LocalName(Socket.SocketHandle());
     EXPECT_EQ(ntohs(name.sin_port), 1153);
     EXPECT_EQ(name.sin_addr.s_addr, htonl(INADDR_ANY));
-    EXPECT_NE(socket.WindowHandle(), 0u);
-    auto datagram = peer.Receive(2000);
+    EXPECT_NE(Socket.WindowHandle(), 0u);
+    auto datagram = Peer.Receive(2000);
     ASSERT_TRUE(datagram);
-    EXPECT_EQ(ntohs(datagram->from.sin_port), 1153);
+    EXPECT_EQ(ntohs(datagram->From.sin_port), 1153);
 }
 
 TEST_F(Lifecycle, SamePortAgainKeepsTheBinding)
 {
-    socket.SetLocalPort("1153");
-    socket.SetBound(true);
-    int fd = socket.SocketHandle();
-    socket.SetLocalPort("1153");
-    EXPECT_TRUE(socket.IsBound());
-    socket.SendPacketTo(Address("127.0.0.1"), peer.Port(), "x");
-    EXPECT_EQ(socket.SocketHandle(), fd);
+    Socket.SetLocalPort("1153");
+    Socket.SetBound(true);
+    int fd = Socket.SocketHandle();
+    Socket.SetLocalPort("1153");
+    EXPECT_TRUE(Socket.IsBound());
+    Socket.SendPacketTo(Address("127.0.0.1"), Peer.Port(), "x");
+    EXPECT_EQ(Socket.SocketHandle(), fd);
 }
 
 TEST_F(Lifecycle, NewPortRebindsAtTheNextSend)
 {
-    socket.SetLocalPort("40020");
-    socket.SetBound(true);
-    socket.SetLocalPort("40021");
-    EXPECT_FALSE(socket.IsBound());
-    socket.SendPacketTo(Address("127.0.0.1"), peer.Port(), "x");
-    EXPECT_EQ(ntohs(LocalName(socket.SocketHandle()).sin_port), 40021);
+    Socket.SetLocalPort("40020");
+    Socket.SetBound(true);
+    Socket.SetLocalPort("40021");
+    EXPECT_FALSE(Socket.IsBound());
+    Socket.SendPacketTo(Address("127.0.0.1"), Peer.Port(), "x");
+    EXPECT_EQ(ntohs(LocalName(Socket.SocketHandle()).sin_port), 40021);
     // The old port is free again.
     EXPECT_NO_THROW(RawUdp(40020));
 }
 
 TEST_F(Lifecycle, LocalHostChoosesTheAddress)
 {
-    socket.SetLocalHost("127.0.0.1");
-    socket.SetLocalPort("40022");
-    socket.SetBound(true);
-    EXPECT_EQ(Dotted(LocalName(socket.SocketHandle()).sin_addr), "127.0.0.1");
+    Socket.SetLocalHost("127.0.0.1");
+    Socket.SetLocalPort("40022");
+    Socket.SetBound(true);
+    EXPECT_EQ(Dotted(LocalName(Socket.SocketHandle()).sin_addr), "127.0.0.1");
 }
 
 TEST_F(Lifecycle, PortTakenFailsTheBind)
 {
     RawUdp holder(1153);
-    socket.SetLocalPort("1153");
+    Socket.SetLocalPort("1153");
     try {
-        socket.BroadcastPacket(65535, "X");
+        Socket.BroadcastPacket(65535, "X");
         FAIL() << "the bind did not raise";
     } catch (const net::EWinSock& error) {
         EXPECT_STREQ(error.what(), "Socket bind failed: Address in use");
     }
-    EXPECT_EQ(socket.ErrorCode(), 10048);
-    EXPECT_EQ(errors, std::vector<int32_t>{10048});
-    EXPECT_FALSE(socket.IsBound());
+    EXPECT_EQ(Socket.ErrorCode(), 10048);
+    EXPECT_EQ(Errors, std::vector<int32_t>{10048});
+    EXPECT_FALSE(Socket.IsBound());
 }
 
 TEST_F(Lifecycle, AfterTerminateSendsReportTheClosedHandle)
 {
-    socket.SetLocalPort("40023");
-    socket.SetBound(true);
-    socket.Terminate();
-    EXPECT_TRUE(socket.Terminated());
-    EXPECT_EQ(socket.SocketHandle(), -1);
-    EXPECT_TRUE(socket.IsBound()); // it never reopens itself
-    EXPECT_THROW(socket.SendPacketTo(Address("127.0.0.1"), peer.Port(), "x"), net::EWinSock);
-    EXPECT_EQ(socket.ErrorCode(), 10038);
-    EXPECT_EQ(socket.ErrorDescription(), "Send failed: Socket operation on non-socket or not connected");
+    Socket.SetLocalPort("40023");
+    Socket.SetBound(true);
+    Socket.Terminate();
+    EXPECT_TRUE(Socket.Terminated());
+    EXPECT_EQ(Socket.SocketHandle(), -1);
+    EXPECT_TRUE(Socket.IsBound()); // it never reopens itself
+    EXPECT_THROW(Socket.SendPacketTo(Address("127.0.0.1"), Peer.Port(), "x"), net::EWinSock);
+    EXPECT_EQ(Socket.ErrorCode(), 10038);
+    EXPECT_EQ(Socket.ErrorDescription(), "Send failed: Socket operation on non-socket or not connected");
 }
 
 TEST_F(Lifecycle, OnlyUdpIsAllowed)
 {
-    EXPECT_NO_THROW(socket.SetProtocol(net::kProtocolUdp));
+    EXPECT_NO_THROW(Socket.SetProtocol(net::kProtocolUdp));
     try {
-        socket.SetProtocol(net::kProtocolTcp);
+        Socket.SetProtocol(net::kProtocolTcp);
         FAIL() << "no error";
     } catch (const net::EWinSock& error) {
         EXPECT_STREQ(error.what(), "AUDPSocket.SetProtocol: Only UDP allowed here");
     }
-    EXPECT_EQ(socket.ErrorCode(), 20004);
-    EXPECT_EQ(socket.Protocol(), net::kProtocolUdp);
+    EXPECT_EQ(Socket.ErrorCode(), 20004);
+    EXPECT_EQ(Socket.Protocol(), net::kProtocolUdp);
 }
 
 TEST_F(Lifecycle, StoredBoundBindsWhenLoaded)
 {
-    socket.BeginLoading();
-    socket.SetLocalPort("40024");
-    socket.SetBound(true);
-    EXPECT_TRUE(socket.GetBound());
-    EXPECT_EQ(socket.SocketHandle(), -1);
-    socket.Loaded();
-    EXPECT_TRUE(socket.GetBound());
-    EXPECT_EQ(ntohs(LocalName(socket.SocketHandle()).sin_port), 40024);
+    Socket.BeginLoading();
+    Socket.SetLocalPort("40024");
+    Socket.SetBound(true);
+    EXPECT_TRUE(Socket.GetBound());
+    EXPECT_EQ(Socket.SocketHandle(), -1);
+    Socket.Loaded();
+    EXPECT_TRUE(Socket.GetBound());
+    EXPECT_EQ(ntohs(LocalName(Socket.SocketHandle()).sin_port), 40024);
 }
 
 TEST(SocketList, HoldsTheLiveSockets)
 {
-    auto& list = net::SocketLayer::instance().SocketList();
+    auto& list = net::SocketLayer::Instance().SocketList();
     std::size_t before = list.Count();
     auto socket = std::make_unique<net::TUDPSocket>();
     EXPECT_EQ(list.Count(), before + 1);
@@ -167,24 +167,24 @@ TEST(IsIPAddress, DottedTextOnly)
 
 TEST(ResolvePort, DigitsNamesAndEmpty)
 {
-    EXPECT_EQ(net::ResolvePort("", net::kProtocolUdp).port, 0);
-    EXPECT_EQ(net::ResolvePort("65535", net::kProtocolUdp).port, 65535);
-    EXPECT_EQ(net::ResolvePort("65537", net::kProtocolUdp).port, 1); // low 16 bits
-    EXPECT_EQ(net::ResolvePort("99999999999999999999", net::kProtocolUdp).port,
+    EXPECT_EQ(net::ResolvePort("", net::kProtocolUdp).Port, 0);
+    EXPECT_EQ(net::ResolvePort("65535", net::kProtocolUdp).Port, 65535);
+    EXPECT_EQ(net::ResolvePort("65537", net::kProtocolUdp).Port, 1); // low 16 bits
+    EXPECT_EQ(net::ResolvePort("99999999999999999999", net::kProtocolUdp).Port,
               65535); // 99999999999999999999 mod 65536
     net::ResolvedPort unknown = net::ResolvePort("no-such-service", net::kProtocolUdp);
-    EXPECT_EQ(unknown.errorCode, 11004);
-    EXPECT_EQ(unknown.port, 0);
+    EXPECT_EQ(unknown.ErrorCode, 11004);
+    EXPECT_EQ(unknown.Port, 0);
     net::ResolvedPort negative = net::ResolvePort("-5", net::kProtocolUdp);
-    EXPECT_NE(negative.errorCode, 0);
+    EXPECT_NE(negative.ErrorCode, 0);
     // A known name followed by a NUL and more is not that name.
-    ASSERT_NE(net::ResolvePort("domain", net::kProtocolUdp).port, 0);
+    ASSERT_NE(net::ResolvePort("domain", net::kProtocolUdp).Port, 0);
     net::ResolvedPort cut = net::ResolvePort(std::string("domain\0x", 8), net::kProtocolUdp);
-    EXPECT_EQ(cut.errorCode, 11004);
-    EXPECT_EQ(cut.port, 0);
+    EXPECT_EQ(cut.ErrorCode, 11004);
+    EXPECT_EQ(cut.Port, 0);
     net::HostResolution host = net::LookupHostName(std::string("localhost\0x", 11));
-    EXPECT_EQ(host.errorCode, 11001);
-    EXPECT_TRUE(host.addresses.empty());
+    EXPECT_EQ(host.ErrorCode, 11001);
+    EXPECT_TRUE(host.Addresses.empty());
 }
 
 } // namespace

@@ -9,7 +9,7 @@ using namespace widgets;
 
 namespace {
 
-QStringList sectionTexts(const TRIPEdit& control)
+QStringList SectionTexts(const TRIPEdit& control)
 {
     QStringList texts;
     for (int n = 1; n <= 4; ++n)
@@ -22,16 +22,16 @@ struct ChangeCounter {
     explicit ChangeCounter(const TRIPEdit& control)
     {
         for (int n = 1; n <= 4; ++n)
-            spies.push_back(std::make_unique<QSignalSpy>(control.Section(n), &QLineEdit::textChanged));
+            Spies.push_back(std::make_unique<QSignalSpy>(control.Section(n), &QLineEdit::textChanged));
     }
-    int count() const
+    int Count() const
     {
         int total = 0;
-        for (const auto& spy : spies)
+        for (const auto& spy : Spies)
             total += static_cast<int>(spy->count());
         return total;
     }
-    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    std::vector<std::unique_ptr<QSignalSpy>> Spies;
 };
 
 } // namespace
@@ -40,7 +40,7 @@ TEST(RIPEditAddress, ReadAndWriteFormsOf192_168_1_10)
 {
     TRIPEdit control;
     control.setIPString("192.168.1.10");
-    EXPECT_EQ(sectionTexts(control), QStringList({"192", "168", "1", "10"}));
+    EXPECT_EQ(SectionTexts(control), QStringList({"192", "168", "1", "10"}));
     EXPECT_EQ(control.IPAddress(), 0xC0A8010Au);
     EXPECT_EQ(control.FIPAddress(), 0x0A01A8C0u);
     EXPECT_EQ(control.IP1Sec(), 192);
@@ -55,8 +55,8 @@ TEST(RIPEditAddress, TextWriteFollowsInetAddrRules)
 {
     TRIPEdit control;
     const struct {
-        const char* written;
-        const char* shown;
+        const char* Written;
+        const char* Shown;
     } cases[] = {
         {"abc", "255.255.255.255"},
         {"192.168.001.010", "192.168.1.8"}, // a leading zero makes a part octal
@@ -69,8 +69,8 @@ TEST(RIPEditAddress, TextWriteFollowsInetAddrRules)
         {" ", "255.255.255.255"},
     };
     for (const auto& c : cases) {
-        control.setIPString(QString::fromUtf8(c.written));
-        EXPECT_EQ(control.IPString(), c.shown) << c.written;
+        control.setIPString(QString::fromUtf8(c.Written));
+        EXPECT_EQ(control.IPString(), c.Shown) << c.Written;
     }
 }
 
@@ -82,7 +82,7 @@ TEST(RIPEditAddress, StoredSettingsOnAFreshControlChangeNothing)
         control.setIPSec(n, 0);
     control.setIPAddress(0);
     control.setIPString("0.0.0.0");
-    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(changes.Count(), 0);
     EXPECT_EQ(control.IPString(), "0.0.0.0");
 }
 
@@ -97,7 +97,7 @@ TEST(RIPEditAddress, WriteOfTheRememberedAddressIsSkippedEvenAfterAFieldWasEmpti
     ChangeCounter changes(control);
     control.setIPAddress(0x0A01A8C0u);
     control.setIPString("192.168.1.10");
-    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(changes.Count(), 0);
     EXPECT_EQ(control.IPString(), "192..1.10");
 
     control.setIPString("192.168.1.11"); // another address writes every section
@@ -159,37 +159,37 @@ TEST(RIPEditAddress, SectionTestHasNoLowerBoundAndCountsNonNumbersAsZero)
 
 TEST_F(ShownControl, WritingAMaskLeavesTheFocusInTheLastField)
 {
-    other->setFocus();
-    control->setIPString("255.255.255.0");
-    EXPECT_EQ(focused(), field(4));
-    EXPECT_EQ(control->IPString(), "255.255.255.0");
-    EXPECT_EQ(control->FIPAddress(), 0x00FFFFFFu);
+    other_->setFocus();
+    control_->setIPString("255.255.255.0");
+    EXPECT_EQ(Focused(), Field(4));
+    EXPECT_EQ(control_->IPString(), "255.255.255.0");
+    EXPECT_EQ(control_->FIPAddress(), 0x00FFFFFFu);
 }
 
 TEST_F(ShownControl, ProgramWritesIntoAHiddenOrDisabledControlLeaveTheFocusAndRememberTheAddress)
 {
-    other->setFocus();
-    control->hide();
-    control->setIPString("192.168.1.100");
-    EXPECT_EQ(focused(), other);
-    EXPECT_EQ(control->FIPAddress(), 0x6401A8C0u);
-    control->setIPString("192.168.1.0"); // must not be taken for the address already held
-    EXPECT_EQ(control->IPString(), "192.168.1.0");
+    other_->setFocus();
+    control_->hide();
+    control_->setIPString("192.168.1.100");
+    EXPECT_EQ(Focused(), other_);
+    EXPECT_EQ(control_->FIPAddress(), 0x6401A8C0u);
+    control_->setIPString("192.168.1.0"); // must not be taken for the address already held
+    EXPECT_EQ(control_->IPString(), "192.168.1.0");
 
-    control->show();
-    control->setEnabled(false);
-    control->setIPString("10.200.200.200");
-    EXPECT_EQ(focused(), other);
-    EXPECT_EQ(control->IPString(), "10.200.200.200");
-    EXPECT_EQ(control->FIPAddress(), 0xC8C8C80Au);
+    control_->show();
+    control_->setEnabled(false);
+    control_->setIPString("10.200.200.200");
+    EXPECT_EQ(Focused(), other_);
+    EXPECT_EQ(control_->IPString(), "10.200.200.200");
+    EXPECT_EQ(control_->FIPAddress(), 0xC8C8C80Au);
 }
 
 TEST_F(ShownControl, WritingTheTextASectionShowsRunsNoChangeReaction)
 {
-    control->setIPString("255.1.1.1"); // three digits in field 1 pass the focus on
-    enter(3);
-    control->setIP1Sec(255);
-    EXPECT_EQ(focused(), field(3));
-    control->setIP1Sec(254);
-    EXPECT_EQ(focused(), field(2));
+    control_->setIPString("255.1.1.1"); // three digits in field 1 pass the focus on
+    Enter(3);
+    control_->setIP1Sec(255);
+    EXPECT_EQ(Focused(), Field(3));
+    control_->setIP1Sec(254);
+    EXPECT_EQ(Focused(), Field(2));
 }

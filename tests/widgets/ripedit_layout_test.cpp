@@ -65,30 +65,30 @@ TEST(RIPEditLayout, FixedPitchFaceFitsThreeCharactersInAField)
 
 TEST_F(ShownControl, TabWalksTheFieldsInOrderSelectingAndAClickDoesNotSelect)
 {
-    enter(1);
+    Enter(1);
     for (int n = 2; n <= 4; ++n) {
-        QTest::keyClick(focused(), Qt::Key_Tab);
-        EXPECT_EQ(focused(), field(n));
-        EXPECT_EQ(field(n)->selectedText(), "0"); // tabbing in selects the text
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(Focused(), Field(n));
+        EXPECT_EQ(Field(n)->selectedText(), "0"); // tabbing in selects the text
     }
-    QTest::keyClick(focused(), Qt::Key_Tab);
-    EXPECT_EQ(focused(), other);
-    QTest::keyClick(focused(), Qt::Key_Backtab);
-    EXPECT_EQ(focused(), field(4));
-    EXPECT_EQ(beeps, 0);
+    QTest::keyClick(Focused(), Qt::Key_Tab);
+    EXPECT_EQ(Focused(), other_);
+    QTest::keyClick(Focused(), Qt::Key_Backtab);
+    EXPECT_EQ(Focused(), Field(4));
+    EXPECT_EQ(beeps_, 0);
 
-    QTest::mouseClick(field(3), Qt::LeftButton, {}, field(3)->rect().center());
-    EXPECT_EQ(focused(), field(3));
-    EXPECT_FALSE(field(3)->hasSelectedText());
+    QTest::mouseClick(Field(3), Qt::LeftButton, {}, Field(3)->rect().center());
+    EXPECT_EQ(Focused(), Field(3));
+    EXPECT_FALSE(Field(3)->hasSelectedText());
 }
 
 TEST_F(ShownControl, DeletingTheControlWithAFocusedBadSectionIsQuiet)
 {
-    enter(2);
-    QTest::keyClicks(field(2), "999");
-    ASSERT_EQ(focused(), field(2));
-    delete control;
-    control = nullptr;
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_TRUE(focused() == nullptr || focused() == other || focused() == &window);
+    Enter(2);
+    QTest::keyClicks(Field(2), "999");
+    ASSERT_EQ(Focused(), Field(2));
+    delete control_;
+    control_ = nullptr;
+    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_TRUE(Focused() == nullptr || Focused() == other_ || Focused() == &window_);
 }

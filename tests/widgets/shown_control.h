@@ -16,33 +16,33 @@ class ShownControl : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        window.resize(320, 60);
-        control = new widgets::TRIPEdit(&window);
-        control->move(10, 10);
-        other = new QLineEdit(&window);
-        other->setGeometry(160, 10, 100, 22);
-        control->setBeeper([this] { ++beeps; });
-        control->setMessageBox([this](const QString& text) { messages << text; });
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        window_.resize(320, 60);
+        control_ = new widgets::TRIPEdit(&window_);
+        control_->move(10, 10);
+        other_ = new QLineEdit(&window_);
+        other_->setGeometry(160, 10, 100, 22);
+        control_->setBeeper([this] { ++beeps_; });
+        control_->setMessageBox([this](const QString& text) { messages_ << text; });
+        window_.show();
+        window_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     }
 
-    widgets::TIPMaskEdit* field(int position) const { return control->Section(position); }
-    static QWidget* focused() { return QApplication::focusWidget(); }
+    widgets::TIPMaskEdit* Field(int position) const { return control_->Section(position); }
+    static QWidget* Focused() { return QApplication::focusWidget(); }
 
     // Tab into a field: it gets the focus with its whole text selected.
-    void enter(int position)
+    void Enter(int position)
     {
-        if (focused() == field(position))
-            other->setFocus(Qt::TabFocusReason);
-        field(position)->setFocus(Qt::TabFocusReason);
-        ASSERT_EQ(focused(), field(position));
+        if (Focused() == Field(position))
+            other_->setFocus(Qt::TabFocusReason);
+        Field(position)->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(Focused(), Field(position));
     }
 
-    QWidget window;
-    widgets::TRIPEdit* control = nullptr;
-    QLineEdit* other = nullptr;
-    int beeps = 0;
-    QStringList messages;
+    QWidget window_;
+    widgets::TRIPEdit* control_ = nullptr;
+    QLineEdit* other_ = nullptr;
+    int beeps_ = 0;
+    QStringList messages_;
 };

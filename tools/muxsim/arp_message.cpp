@@ -11,9 +11,9 @@ constexpr char kEthernetIPv4Header[] = {0x00, 0x01, 0x08, 0x00, 6, 4};
 constexpr unsigned char kRequest = 1;
 constexpr unsigned char kReply = 2;
 
-void PutAddress(std::string& packet, unsigned network_order)
+void PutAddress(std::string& packet, unsigned networkOrder)
 {
-    packet.append(reinterpret_cast<const char*>(&network_order), 4);
+    packet.append(reinterpret_cast<const char*>(&networkOrder), 4);
 }
 
 } // namespace

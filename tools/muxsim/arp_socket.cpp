@@ -33,9 +33,8 @@ std::optional<ArpFrame> ArpSocket::Receive(int& error)
     for (;;) {
         char buffer[1500];
         sockaddr_ll from{};
-        socklen_t from_length = sizeof from;
-        const ssize_t length =
-            recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &from_length);
+        socklen_t fromLength = sizeof from;
+        const ssize_t length = recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (length < 0) {
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
                 error = errno;
@@ -47,12 +46,12 @@ std::optional<ArpFrame> ArpSocket::Receive(int& error)
     }
 }
 
-int ArpSocket::Send(int interface_index, const EthernetAddress& destination, std::string_view packet)
+int ArpSocket::Send(int interfaceIndex, const EthernetAddress& destination, std::string_view packet)
 {
     sockaddr_ll to{};
     to.sll_family = AF_PACKET;
     to.sll_protocol = htons(ETH_P_ARP);
-    to.sll_ifindex = interface_index;
+    to.sll_ifindex = interfaceIndex;
     to.sll_halen = static_cast<unsigned char>(destination.size());
     std::memcpy(to.sll_addr, destination.data(), destination.size());
     if (sendto(fd_, packet.data(), packet.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to) < 0)

@@ -33,7 +33,7 @@ public:
 
     // Sends `packet` in an ARP frame to `destination` through the interface;
     // 0 or the errno.
-    int Send(int interface_index, const EthernetAddress& destination, std::string_view packet);
+    int Send(int interfaceIndex, const EthernetAddress& destination, std::string_view packet);
 
 private:
     int fd_ = -1;

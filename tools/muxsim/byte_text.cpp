@@ -44,12 +44,12 @@ std::optional<std::string> Utf8ToBytes(std::string_view utf8)
 
 std::string ToHex(std::string_view bytes)
 {
-    static constexpr char digits[] = "0123456789abcdef";
+    static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(bytes.size() * 2);
     for (unsigned char byte : bytes) {
-        hex.push_back(digits[byte >> 4]);
-        hex.push_back(digits[byte & 0x0F]);
+        hex.push_back(kDigits[byte >> 4]);
+        hex.push_back(kDigits[byte & 0x0F]);
     }
     return hex;
 }
@@ -91,10 +91,10 @@ std::optional<unsigned> ParseIPv4(std::string_view text)
     return address.s_addr;
 }
 
-std::string FormatIPv4(unsigned network_order)
+std::string FormatIPv4(unsigned networkOrder)
 {
     in_addr address{};
-    address.s_addr = network_order;
+    address.s_addr = networkOrder;
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &address, text, sizeof text);
     return text;

@@ -19,7 +19,7 @@ std::optional<std::string> FromHex(std::string_view hex);
 
 // Strict dotted-decimal IPv4 text ("10.0.0.1"); the value is in network order.
 std::optional<unsigned> ParseIPv4(std::string_view text);
-std::string FormatIPv4(unsigned network_order);
+std::string FormatIPv4(unsigned networkOrder);
 
 // "number text" of an errno value, as every socket failure is reported.
 std::string ErrnoText(int error);

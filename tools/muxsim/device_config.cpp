@@ -16,11 +16,11 @@ constexpr std::size_t kMaxDatagram = 65507;
 constexpr int kMaxDelayMs = 600000;
 constexpr double kMaxRestartSeconds = 600;
 
-using json = nlohmann::json;
+using Json = nlohmann::json;
 
 [[noreturn]] void Fail(const std::string& where, const std::string& what) { throw ConfigError(where + ": " + what); }
 
-std::string BytesField(const json& value, const std::string& where)
+std::string BytesField(const Json& value, const std::string& where)
 {
     if (value.is_number_integer())
         return value.dump();
@@ -32,7 +32,7 @@ std::string BytesField(const json& value, const std::string& where)
     return *bytes;
 }
 
-std::string AddressField(const json& value, const std::string& where)
+std::string AddressField(const Json& value, const std::string& where)
 {
     const std::string text = BytesField(value, where);
     if (!ParseIPv4(text))
@@ -40,21 +40,21 @@ std::string AddressField(const json& value, const std::string& where)
     return text;
 }
 
-int DelayField(const json& value, const std::string& where)
+int DelayField(const Json& value, const std::string& where)
 {
     if (!value.is_number_integer() || value.get<long long>() < 0 || value.get<long long>() > kMaxDelayMs)
         Fail(where, "must be a whole number of milliseconds from 0 to " + std::to_string(kMaxDelayMs));
     return value.get<int>();
 }
 
-int RestartField(const json& value, const std::string& where)
+int RestartField(const Json& value, const std::string& where)
 {
     if (!value.is_number() || !(value.get<double>() >= 0) || value.get<double>() > kMaxRestartSeconds)
         Fail(where, "must be a number of seconds from 0 to " + std::to_string(static_cast<int>(kMaxRestartSeconds)));
     return static_cast<int>(value.get<double>() * 1000 + 0.5);
 }
 
-std::size_t SizeField(const json& value, const std::string& where)
+std::size_t SizeField(const Json& value, const std::string& where)
 {
     if (!value.is_number_integer() || value.get<long long>() < 0 ||
         value.get<long long>() > static_cast<long long>(kMaxDatagram))
@@ -62,14 +62,14 @@ std::size_t SizeField(const json& value, const std::string& where)
     return value.get<std::size_t>();
 }
 
-bool BoolField(const json& value, const std::string& where)
+bool BoolField(const Json& value, const std::string& where)
 {
     if (!value.is_boolean())
         Fail(where, "must be true or false");
     return value.get<bool>();
 }
 
-ReplySpec ReplySpecFromJson(const json& value, const std::string& where)
+ReplySpec ReplySpecFromJson(const Json& value, const std::string& where)
 {
     ReplySpec spec;
     if (value.is_null()) {
@@ -147,7 +147,7 @@ const std::set<std::string, std::less<>>& CommandNames()
     return names;
 }
 
-Faults FaultsFromJson(const json& value, const std::string& where)
+Faults FaultsFromJson(const Json& value, const std::string& where)
 {
     if (!value.is_object())
         Fail(where, "must be an object");
@@ -174,7 +174,7 @@ Faults FaultsFromJson(const json& value, const std::string& where)
         }
     }
     if (value.contains("replies")) {
-        const json& replies = value["replies"];
+        const Json& replies = value["replies"];
         if (!replies.is_object())
             Fail(where + ".replies", "must be an object keyed by command");
         for (const auto& [name, field] : replies.items()) {
@@ -186,7 +186,7 @@ Faults FaultsFromJson(const json& value, const std::string& where)
     return faults;
 }
 
-DeviceConfig DeviceFromJson(const json& value, const std::string& where)
+DeviceConfig DeviceFromJson(const Json& value, const std::string& where)
 {
     if (!value.is_object())
         Fail(where, "must be an object");
@@ -225,7 +225,7 @@ DeviceConfig DeviceFromJson(const json& value, const std::string& where)
     return device;
 }
 
-HostConfig HostFromJson(const json& value, const std::string& where)
+HostConfig HostFromJson(const Json& value, const std::string& where)
 {
     if (!value.is_object())
         Fail(where, "must be an object");
@@ -251,12 +251,12 @@ HostConfig HostFromJson(const json& value, const std::string& where)
 
 } // namespace
 
-std::vector<HostConfig> HostsFromJson(const json& config)
+std::vector<HostConfig> HostsFromJson(const Json& config)
 {
     std::vector<HostConfig> hosts;
     if (!config.is_object() || !config.contains("hosts"))
         return hosts;
-    const json& list = config["hosts"];
+    const Json& list = config["hosts"];
     if (!list.is_array())
         Fail("config.hosts", "must be an array");
     for (std::size_t i = 0; i < list.size(); ++i)
@@ -274,7 +274,7 @@ HostConfig HostFromShorthand(std::string_view text)
                         where);
 }
 
-std::vector<DeviceConfig> DevicesFromJson(const json& config)
+std::vector<DeviceConfig> DevicesFromJson(const Json& config)
 {
     if (!config.is_object())
         Fail("config", "must be a JSON object");
@@ -285,7 +285,7 @@ std::vector<DeviceConfig> DevicesFromJson(const json& config)
     std::vector<DeviceConfig> devices;
     if (!config.contains("devices"))
         return devices;
-    const json& list = config["devices"];
+    const Json& list = config["devices"];
     if (!list.is_array())
         Fail("config.devices", "must be an array");
     for (std::size_t i = 0; i < list.size(); ++i)
@@ -306,8 +306,8 @@ DeviceConfig DeviceFromShorthand(std::string_view text)
     }
     if (parts.size() < 2)
         Fail(where, "needs at least IP,MAC");
-    json device = {{"ip", BytesToUtf8(parts[0])}, {"mac", BytesToUtf8(parts[1])}};
-    json faults = json::object();
+    Json device = {{"ip", BytesToUtf8(parts[0])}, {"mac", BytesToUtf8(parts[1])}};
+    Json faults = Json::object();
     for (std::size_t i = 2; i < parts.size(); ++i) {
         const std::string_view part = parts[i];
         const auto equals = part.find('=');

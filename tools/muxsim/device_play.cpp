@@ -147,9 +147,9 @@ void DevicePlay::Act(std::size_t index, const Command& command, Outcome& outcome
         }
         // The acknowledgement still leaves from the old address.
         Answer(index, "A", spec, outcome);
-        std::string new_address(address);
-        outcome.Changes.push_back({index, "address", config.IP, new_address});
-        config.IP = std::move(new_address);
+        std::string newAddress(address);
+        outcome.Changes.push_back({index, "address", config.IP, newAddress});
+        config.IP = std::move(newAddress);
         if (device.LoggedIn)
             device.Changed = true;
         return;
@@ -202,13 +202,13 @@ void DevicePlay::SetSelected(std::size_t index, bool selected, Outcome& outcome)
     device.Selected = selected;
 }
 
-void DevicePlay::SetLoggedIn(std::size_t index, bool logged_in, Outcome& outcome)
+void DevicePlay::SetLoggedIn(std::size_t index, bool loggedIn, Outcome& outcome)
 {
     DeviceState& device = devices_[index];
-    if (device.LoggedIn == logged_in)
+    if (device.LoggedIn == loggedIn)
         return;
-    outcome.Changes.push_back({index, "logged_in", BoolText(device.LoggedIn), BoolText(logged_in)});
-    device.LoggedIn = logged_in;
+    outcome.Changes.push_back({index, "logged_in", BoolText(device.LoggedIn), BoolText(loggedIn)});
+    device.LoggedIn = loggedIn;
     device.Changed = false; // a change belongs to the session it was made in
 }
 

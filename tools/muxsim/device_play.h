@@ -58,7 +58,7 @@ private:
     void Act(std::size_t index, const Command& command, Outcome& outcome);
     void Answer(std::size_t index, std::string text, const ReplySpec* spec, Outcome& outcome);
     void SetSelected(std::size_t index, bool selected, Outcome& outcome);
-    void SetLoggedIn(std::size_t index, bool logged_in, Outcome& outcome);
+    void SetLoggedIn(std::size_t index, bool loggedIn, Outcome& outcome);
     std::string Garbage(std::size_t length);
 
     std::vector<DeviceState> devices_;

@@ -61,15 +61,15 @@ std::optional<EthernetAddress> ParseDecimalEthernetAddress(std::string_view text
     return address;
 }
 
-EthernetAddress EthernetAddressOf(std::string_view mac_text)
+EthernetAddress EthernetAddressOf(std::string_view macText)
 {
-    if (const auto parsed = ParseEthernetAddress(mac_text))
+    if (const auto parsed = ParseEthernetAddress(macText))
         return *parsed;
-    if (const auto parsed = ParseDecimalEthernetAddress(mac_text))
+    if (const auto parsed = ParseDecimalEthernetAddress(macText))
         return *parsed;
     // FNV-1a over the text; 02 marks a locally administered unicast address.
     std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : mac_text) {
+    for (const char c : macText) {
         hash ^= static_cast<std::uint8_t>(c);
         hash *= 1099511628211ull;
     }

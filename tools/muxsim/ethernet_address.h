@@ -23,7 +23,7 @@ std::optional<EthernetAddress> ParseDecimalEthernetAddress(std::string_view text
 // A device's MAC text as its Ethernet address when it reads as one (hex or
 // decimal); any other text (the protocol's MAC is just bytes) gets a stable,
 // locally administered address derived from it.
-EthernetAddress EthernetAddressOf(std::string_view mac_text);
+EthernetAddress EthernetAddressOf(std::string_view macText);
 
 // "00:11:22:33:44:55"
 std::string FormatEthernetAddress(const EthernetAddress& address);

@@ -14,9 +14,9 @@ namespace {
 
 constexpr std::uint64_t kBurst = 2000;
 
-bool IsPrivateOrLoopback(unsigned network_order)
+bool IsPrivateOrLoopback(unsigned networkOrder)
 {
-    const unsigned host = ntohl(network_order);
+    const unsigned host = ntohl(networkOrder);
     return (host >> 24) == 10 || (host >> 24) == 127 || (host >> 20) == ((172u << 4) | 1u) ||
         (host >> 16) == ((192u << 8) | 168u);
 }

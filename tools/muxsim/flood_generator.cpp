@@ -17,8 +17,8 @@ constexpr std::string_view kOversized = "oversized_reply";
 constexpr std::string_view kText = "text";
 
 struct Weighted {
-    std::string_view kind;
-    unsigned weight;
+    std::string_view Kind;
+    unsigned Weight;
 };
 
 // Mostly small datagrams, so a high rate stays cheap for the sender; a few
@@ -51,7 +51,7 @@ const std::vector<std::string_view>& FloodGenerator::Kinds()
     static const std::vector<std::string_view> kinds = [] {
         std::vector<std::string_view> all;
         for (const auto& entry : kMix)
-            all.push_back(entry.kind);
+            all.push_back(entry.Kind);
         return all;
     }();
     return kinds;
@@ -149,15 +149,15 @@ FloodDatagram FloodGenerator::Next()
 {
     unsigned total = 0;
     for (const auto& entry : kMix)
-        total += entry.weight;
+        total += entry.Weight;
     unsigned pick = static_cast<unsigned>(Uniform(0, total - 1));
-    std::string_view kind = kMix.back().kind;
+    std::string_view kind = kMix.back().Kind;
     for (const auto& entry : kMix) {
-        if (pick < entry.weight) {
-            kind = entry.kind;
+        if (pick < entry.Weight) {
+            kind = entry.Kind;
             break;
         }
-        pick -= entry.weight;
+        pick -= entry.Weight;
     }
     FloodDatagram datagram;
     datagram.Kind = kind;

@@ -41,7 +41,7 @@ template <typename Number> Number ParseNumber(std::string_view text, const char*
 
 Options ParseCommandLine(int argc, char** argv)
 {
-    static const option long_options[] = {
+    static const option longOptions[] = {
         {"config", required_argument, nullptr, kConfig},
         {"device", required_argument, nullptr, kDevice},
         {"host", required_argument, nullptr, kHost},
@@ -61,13 +61,13 @@ Options ParseCommandLine(int argc, char** argv)
     };
     Options options;
     FloodOptions flood;
-    bool flood_wanted = false;
-    bool flood_option_seen = false;
+    bool floodWanted = false;
+    bool floodOptionSeen = false;
     optind = 0;
     opterr = 0;
     for (;;) {
         const int previous = optind;
-        const int id = getopt_long(argc, argv, "h", long_options, nullptr);
+        const int id = getopt_long(argc, argv, "h", longOptions, nullptr);
         if (id == -1)
             break;
         const std::string_view value = optarg ? optarg : "";
@@ -79,30 +79,30 @@ Options ParseCommandLine(int argc, char** argv)
         case kReadyFile: options.ReadyFile = optarg; break;
         case kPort: options.Port = ParseNumber<unsigned short>(value, "port", 1, 65535); break;
         case kSeed: options.Seed = ParseNumber<std::uint64_t>(value, "seed", 0, UINT64_MAX); break;
-        case kFlood: flood_wanted = true; break;
+        case kFlood: floodWanted = true; break;
         case kTarget:
             flood.Target = optarg;
-            flood_option_seen = true;
+            floodOptionSeen = true;
             break;
         case kRate:
             flood.Rate = ParseNumber<double>(value, "rate", 0.1, 1e6);
-            flood_option_seen = true;
+            floodOptionSeen = true;
             break;
         case kDuration:
             flood.DurationS = ParseNumber<double>(value, "duration", 0.001, 3600);
-            flood_option_seen = true;
+            floodOptionSeen = true;
             break;
         case kCount:
             flood.Count = ParseNumber<std::uint64_t>(value, "count", 0, UINT64_MAX);
-            flood_option_seen = true;
+            floodOptionSeen = true;
             break;
         case kSources:
             flood.Sources = ParseNumber<unsigned>(value, "sources", 1, 100000);
-            flood_option_seen = true;
+            floodOptionSeen = true;
             break;
         case kFloodPort:
             flood.Port = ParseNumber<unsigned short>(value, "flood-port", 0, 65535);
-            flood_option_seen = true;
+            floodOptionSeen = true;
             break;
         case 'h':
         case kHelp: options.Help = true; break;
@@ -114,9 +114,9 @@ Options ParseCommandLine(int argc, char** argv)
     }
     if (optind < argc)
         throw UsageError(std::string("unexpected argument: ") + argv[optind]);
-    if (flood_option_seen && !flood_wanted)
+    if (floodOptionSeen && !floodWanted)
         throw UsageError("--target, --rate, --duration, --count, --sources and --flood-port belong to --flood");
-    if (flood_wanted)
+    if (floodWanted)
         options.Flood = flood;
     return options;
 }

@@ -19,7 +19,7 @@
 namespace muxsim {
 namespace {
 
-using json = nlohmann::ordered_json;
+using Json = nlohmann::ordered_json;
 
 constexpr unsigned short kWorkstationPort = 1153;
 
@@ -32,7 +32,7 @@ sigset_t StopSignals()
     return signals;
 }
 
-json DeviceJson(const DeviceState& device)
+Json DeviceJson(const DeviceState& device)
 {
     const DeviceConfig& config = device.Config;
     return {{"ip", config.IP},
@@ -61,9 +61,9 @@ sockaddr_in ReplyTarget(const PlannedReply& reply, const sockaddr_in& sender)
     return everyone;
 }
 
-json HostJson(const HostConfig& host) { return {{"ip", host.IP}, {"mac", host.Mac}}; }
+Json HostJson(const HostConfig& host) { return {{"ip", host.IP}, {"mac", host.Mac}}; }
 
-void PutPayload(json& entry, std::string_view payload)
+void PutPayload(Json& entry, std::string_view payload)
 {
     entry["len"] = payload.size();
     entry["payload"] = BytesToUtf8(payload);
@@ -130,12 +130,12 @@ double Simulator::Elapsed() const
 
 void Simulator::AnnounceReady()
 {
-    json devices = json::array();
+    Json devices = Json::array();
     if (play_) {
         for (const DeviceState& device : play_->Devices())
             devices.push_back(DeviceJson(device));
     }
-    json hosts = json::array();
+    Json hosts = Json::array();
     for (const HostConfig& host : settings_.Hosts)
         hosts.push_back(HostJson(host));
     log_.Write({{"t", Elapsed()},
@@ -144,7 +144,7 @@ void Simulator::AnnounceReady()
                 {"devices", devices},
                 {"hosts", hosts},
                 {"transparent", socket_ && socket_->Transparent()},
-                {"arp", arp_ ? json(true) : json(arpError_)},
+                {"arp", arp_ ? Json(true) : Json(arpError_)},
                 {"pid", getpid()}});
     if (!settings_.ReadyFile.empty())
         WriteFileAtomically(settings_.ReadyFile, "ready\n");
@@ -158,8 +158,8 @@ int Simulator::PollTimeout() const
     for (const auto& restart : restarts_)
         next = next ? std::min(*next, restart.first) : restart.first;
     if (flood_) {
-        if (const auto flood_next = flood_->NextDue(Clock::now()))
-            next = next ? std::min(*next, *flood_next) : *flood_next;
+        if (const auto floodNext = flood_->NextDue(Clock::now()))
+            next = next ? std::min(*next, *floodNext) : *floodNext;
         else if (!floodReported_)
             return 0;
     }
@@ -247,10 +247,10 @@ int Simulator::Run()
 void Simulator::ReportFlood()
 {
     floodReported_ = true;
-    json summary = flood_->Summary(Clock::now());
+    Json summary = flood_->Summary(Clock::now());
     std::printf("flood: %s\n", summary.dump().c_str());
     std::fflush(stdout);
-    json line = {{"t", Elapsed()}};
+    Json line = {{"t", Elapsed()}};
     line.update(summary);
     log_.Write(line);
 }
@@ -261,19 +261,19 @@ void Simulator::HandleDatagram(const Datagram& datagram)
     const Outcome outcome = play_->Take(datagram.Payload, datagram.Destination);
     const auto& devices = play_->Devices();
 
-    json entry = {{"t", Elapsed()},
+    Json entry = {{"t", Elapsed()},
                   {"event", "received"},
                   {"from", FormatEndpoint(datagram.Sender)},
-                  {"to", datagram.Destination ? json(FormatIPv4(*datagram.Destination)) : json(nullptr)}};
+                  {"to", datagram.Destination ? Json(FormatIPv4(*datagram.Destination)) : Json(nullptr)}};
     PutPayload(entry, datagram.Payload);
     entry["command"] = CommandName(outcome.Command);
-    json takers = json::array();
+    Json takers = Json::array();
     for (std::size_t index : outcome.Takers)
         takers.push_back(BytesToUtf8(devices[index].Config.Mac));
-    entry["device"] = takers.size() == 1 ? takers[0] : json(nullptr);
+    entry["device"] = takers.size() == 1 ? takers[0] : Json(nullptr);
     entry["devices"] = takers;
 
-    json replies = json::array();
+    Json replies = Json::array();
     for (const PlannedReply& reply : outcome.Replies) {
         const unsigned from = ParseIPv4(reply.From).value_or(0);
         const sockaddr_in to = ReplyTarget(reply, datagram.Sender);
@@ -281,7 +281,7 @@ void Simulator::HandleDatagram(const Datagram& datagram)
         // route alone it would take the device address's interface, loopback.
         const int interface = reply.ToBroadcast ? datagram.InterfaceIndex : 0;
         if (reply.DelayMs > 0) {
-            json planned = {{"device", BytesToUtf8(devices[reply.Device].Config.Mac)},
+            Json planned = {{"device", BytesToUtf8(devices[reply.Device].Config.Mac)},
                             {"from", reply.From},
                             {"to", FormatEndpoint(to)},
                             {"delay_ms", reply.DelayMs}};
@@ -291,7 +291,7 @@ void Simulator::HandleDatagram(const Datagram& datagram)
                            interface, reply.Payload});
             continue;
         }
-        json sent = SendReply(reply.Device, from, to, interface, reply.Payload);
+        Json sent = SendReply(reply.Device, from, to, interface, reply.Payload);
         sent["delay_ms"] = 0;
         replies.push_back(std::move(sent));
     }
@@ -306,7 +306,7 @@ void Simulator::HandleDatagram(const Datagram& datagram)
 
 void Simulator::LogChange(const StateChange& change)
 {
-    json line = {{"t", Elapsed()},
+    Json line = {{"t", Elapsed()},
                  {"event", "state"},
                  {"device", BytesToUtf8(play_->Devices()[change.Device].Config.Mac)},
                  {"field", change.Field}};
@@ -336,9 +336,9 @@ void Simulator::HandleArp(const ArpFrame& frame)
     const auto request = ParseArpRequest(frame.Packet);
     if (!request)
         return;
-    json answers = json::array();
-    auto answer = [&](const std::string& mac_text, json holder) {
-        const EthernetAddress mac = EthernetAddressOf(mac_text);
+    Json answers = Json::array();
+    auto answer = [&](const std::string& macText, Json holder) {
+        const EthernetAddress mac = EthernetAddressOf(macText);
         holder["mac"] = FormatEthernetAddress(mac);
         if (const int error = arp_->Send(frame.InterfaceIndex, request->SenderHardware, ArpReply(*request, mac));
             error != 0) {
@@ -363,10 +363,10 @@ void Simulator::HandleArp(const ArpFrame& frame)
                 {"answers", std::move(answers)}});
 }
 
-json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& to, int interface,
+Json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& to, int interface,
                           const std::string& payload)
 {
-    json sent = {{"device", BytesToUtf8(play_->Devices()[device].Config.Mac)},
+    Json sent = {{"device", BytesToUtf8(play_->Devices()[device].Config.Mac)},
                  {"from", FormatIPv4(from)},
                  {"to", FormatEndpoint(to)}};
     PutPayload(sent, payload);
@@ -382,7 +382,7 @@ json Simulator::SendReply(std::size_t device, unsigned from, const sockaddr_in& 
 void Simulator::SendDueReplies()
 {
     while (auto reply = delayed_.PopDue(Clock::now())) {
-        json line = SendReply(reply->Device, reply->From, reply->To, reply->Interface, reply->Payload);
+        Json line = SendReply(reply->Device, reply->From, reply->To, reply->Interface, reply->Payload);
         line["t"] = Elapsed();
         line["event"] = "sent";
         log_.Write(line);

@@ -90,7 +90,7 @@ std::optional<Datagram> UdpSocket::Receive(int& error)
     return datagram;
 }
 
-int UdpSocket::SendFrom(unsigned source, const sockaddr_in& target, std::string_view payload, int interface_index)
+int UdpSocket::SendFrom(unsigned source, const sockaddr_in& target, std::string_view payload, int interfaceIndex)
 {
     iovec data{const_cast<char*>(payload.data()), payload.size()};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
@@ -106,7 +106,7 @@ int UdpSocket::SendFrom(unsigned source, const sockaddr_in& target, std::string_
     header->cmsg_type = IP_PKTINFO;
     header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
     in_pktinfo info{};
-    info.ipi_ifindex = interface_index;
+    info.ipi_ifindex = interfaceIndex;
     info.ipi_spec_dst.s_addr = source;
     std::memcpy(CMSG_DATA(header), &info, sizeof info);
     if (sendmsg(fd_, &message, MSG_NOSIGNAL) < 0)

@@ -42,7 +42,7 @@ public:
 
     // Sends from `source` (network order) to `target`, out through
     // `interface_index` (0: as the routes say); 0 or the errno.
-    int SendFrom(unsigned source, const sockaddr_in& target, std::string_view payload, int interface_index = 0);
+    int SendFrom(unsigned source, const sockaddr_in& target, std::string_view payload, int interfaceIndex = 0);
 
 private:
     int fd_ = -1;

@@ -12,8 +12,8 @@ class QObject;
 namespace net {
 
 enum ComponentStateFlag : uint8_t {
-    csLoading = 1,
-    csDesigning = 2,
+    kLoading = 1,
+    kDesigning = 2,
 };
 
 class TComponent {
@@ -28,13 +28,13 @@ public:
     void SetName(const std::string& name) { name_ = name; }
 
     uint8_t ComponentState() const { return state_; }
-    bool IsLoading() const { return state_ & csLoading; }
-    bool IsDesigning() const { return state_ & csDesigning; }
-    void SetDesigning(bool value) { value ? state_ |= csDesigning : state_ &= ~csDesigning; }
+    bool IsLoading() const { return state_ & kLoading; }
+    bool IsDesigning() const { return state_ & kDesigning; }
+    void SetDesigning(bool value) { value ? state_ |= kDesigning : state_ &= ~kDesigning; }
 
     // Reading stored properties: BeginLoading, the setters, then Loaded.
-    void BeginLoading() { state_ |= csLoading; }
-    virtual void Loaded() { state_ &= ~csLoading; }
+    void BeginLoading() { state_ |= kLoading; }
+    virtual void Loaded() { state_ &= ~kLoading; }
 
 private:
     QObject* owner_;

@@ -16,17 +16,17 @@ namespace {
 
 class NotificationEvent final : public QEvent {
 public:
-    NotificationEvent(QEvent::Type type, EndpointHandle endpoint, const Notification& notification,
+    NotificationEvent(QEvent::Type type, EndpointHandle endpoint, const net::Notification& notification,
                       uint64_t watchGeneration)
         : QEvent(type),
-          endpoint(endpoint),
-          notification(notification),
-          watchGeneration(watchGeneration)
+          Endpoint(endpoint),
+          Notification(notification),
+          WatchGeneration(watchGeneration)
     {
     }
-    EndpointHandle endpoint;
-    Notification notification;
-    uint64_t watchGeneration;
+    EndpointHandle Endpoint;
+    net::Notification Notification;
+    uint64_t WatchGeneration;
 };
 
 } // namespace
@@ -122,24 +122,24 @@ void EndpointRouter::Deliver(EndpointHandle endpoint, const Notification& notifi
     if (it == endpoints_.end())
         return; // detached: nothing handles it
     TWindowHandle* target = it->second;
-    Trap([&] { target->MessageProc(notification.message, notification.wParam, notification.lParam); });
+    Trap([&] { target->MessageProc(notification.Message, notification.WParam, notification.LParam); });
 }
 
 bool EndpointRouter::event(QEvent* event)
 {
     if (event->type() == notificationEventType_) {
         const auto& posted = *static_cast<NotificationEvent*>(event);
-        const Notification& n = posted.notification;
-        if (posted.watchGeneration == 0) {
-            Deliver(posted.endpoint, n);
+        const Notification& n = posted.Notification;
+        if (posted.WatchGeneration == 0) {
+            Deliver(posted.Endpoint, n);
             return true;
         }
-        int fd = static_cast<int>(n.wParam);
-        if (!watches_ || !watches_->IsCurrent(fd, posted.watchGeneration))
+        int fd = static_cast<int>(n.WParam);
+        if (!watches_ || !watches_->IsCurrent(fd, posted.WatchGeneration))
             return true; // the descriptor was closed or re-bound meanwhile
-        Deliver(posted.endpoint, n);
-        if (n.lParam & kSocketEventRead)
-            watches_->ReadDelivered(fd, posted.watchGeneration);
+        Deliver(posted.Endpoint, n);
+        if (n.LParam & kSocketEventRead)
+            watches_->ReadDelivered(fd, posted.WatchGeneration);
         return true;
     }
     if (event->type() == callEventType_) {

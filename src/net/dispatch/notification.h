@@ -21,9 +21,9 @@ inline constexpr uint32_t kSocketEventWrite = 2;
 inline constexpr uint32_t kTimerId = 1;
 
 struct Notification {
-    uint32_t message = 0;
-    uint32_t wParam = 0;
-    uint32_t lParam = 0;
+    uint32_t Message = 0;
+    uint32_t WParam = 0;
+    uint32_t LParam = 0;
 };
 
 } // namespace net

@@ -8,12 +8,12 @@
 namespace net {
 
 struct ReadinessWatches::Entry {
-    EndpointHandle endpoint = 0;
-    uint64_t generation = 0;
-    std::unique_ptr<QSocketNotifier> read;
-    std::unique_ptr<QSocketNotifier> write;
-    bool readPending = false;     // a read notification is queued or being handled
-    bool readSincePosted = false; // the socket was read since it was posted
+    EndpointHandle Endpoint = 0;
+    uint64_t Generation = 0;
+    std::unique_ptr<QSocketNotifier> Read;
+    std::unique_ptr<QSocketNotifier> Write;
+    bool ReadPending = false;     // a read notification is queued or being handled
+    bool ReadSincePosted = false; // the socket was read since it was posted
 };
 
 ReadinessWatches::ReadinessWatches(EndpointRouter& router) : router_(router) {}
@@ -24,18 +24,18 @@ void ReadinessWatches::Watch(EndpointHandle endpoint, int fd, uint32_t events)
 {
     Unwatch(fd);
     auto watch = std::make_unique<Entry>();
-    watch->endpoint = endpoint;
-    watch->generation = ++lastGeneration_;
-    uint64_t generation = watch->generation;
+    watch->Endpoint = endpoint;
+    watch->Generation = ++lastGeneration_;
+    uint64_t generation = watch->Generation;
     if (events & kSocketEventRead) {
-        watch->read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        QObject::connect(watch->read.get(), &QSocketNotifier::activated, watch->read.get(),
+        watch->Read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(watch->Read.get(), &QSocketNotifier::activated, watch->Read.get(),
                          [this, fd, generation] { OnReadable(fd, generation); });
     }
     if (events & kSocketEventWrite) {
-        watch->write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-        watch->write->setEnabled(false);
-        QObject::connect(watch->write.get(), &QSocketNotifier::activated, watch->write.get(),
+        watch->Write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+        watch->Write->setEnabled(false);
+        QObject::connect(watch->Write.get(), &QSocketNotifier::activated, watch->Write.get(),
                          [this, fd, generation] { OnWritable(fd, generation); });
     }
     watches_[fd] = std::move(watch);
@@ -48,7 +48,7 @@ void ReadinessWatches::Unwatch(int fd) { watches_.erase(fd); }
 void ReadinessWatches::DropEndpoint(EndpointHandle endpoint)
 {
     for (auto it = watches_.begin(); it != watches_.end();) {
-        if (it->second->endpoint == endpoint)
+        if (it->second->Endpoint == endpoint)
             it = watches_.erase(it);
         else
             ++it;
@@ -58,7 +58,7 @@ void ReadinessWatches::DropEndpoint(EndpointHandle endpoint)
 ReadinessWatches::Entry* ReadinessWatches::Find(int fd, uint64_t generation) const
 {
     auto it = watches_.find(fd);
-    if (it == watches_.end() || it->second->generation != generation)
+    if (it == watches_.end() || it->second->Generation != generation)
         return nullptr;
     return it->second.get();
 }
@@ -68,8 +68,8 @@ bool ReadinessWatches::IsCurrent(int fd, uint64_t generation) const { return Fin
 void ReadinessWatches::RequestWriteNotification(int fd)
 {
     auto it = watches_.find(fd);
-    if (it != watches_.end() && it->second->write)
-        it->second->write->setEnabled(true);
+    if (it != watches_.end() && it->second->Write)
+        it->second->Write->setEnabled(true);
 }
 
 void ReadinessWatches::PostRead(int fd)
@@ -77,30 +77,30 @@ void ReadinessWatches::PostRead(int fd)
     auto it = watches_.find(fd);
     if (it == watches_.end())
         return;
-    router_.Post(it->second->endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventRead},
-                 it->second->generation);
+    router_.Post(it->second->Endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventRead},
+                 it->second->Generation);
 }
 
 void ReadinessWatches::NoteReceive(int fd)
 {
     auto it = watches_.find(fd);
-    if (it == watches_.end() || !it->second->read)
+    if (it == watches_.end() || !it->second->Read)
         return;
     Entry& watch = *it->second;
-    if (watch.readPending)
-        watch.readSincePosted = true;
+    if (watch.ReadPending)
+        watch.ReadSincePosted = true;
     else
-        watch.read->setEnabled(true);
+        watch.Read->setEnabled(true);
 }
 
 void ReadinessWatches::ReadDelivered(int fd, uint64_t generation)
 {
     Entry* watch = Find(fd, generation);
-    if (!watch || !watch->readPending)
+    if (!watch || !watch->ReadPending)
         return;
-    watch->readPending = false;
-    if (watch->readSincePosted && watch->read)
-        watch->read->setEnabled(true);
+    watch->ReadPending = false;
+    if (watch->ReadSincePosted && watch->Read)
+        watch->Read->setEnabled(true);
 }
 
 void ReadinessWatches::OnReadable(int fd, uint64_t generation)
@@ -108,10 +108,10 @@ void ReadinessWatches::OnReadable(int fd, uint64_t generation)
     Entry* watch = Find(fd, generation);
     if (!watch)
         return;
-    watch->read->setEnabled(false);
-    watch->readPending = true;
-    watch->readSincePosted = false;
-    router_.Post(watch->endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventRead}, generation);
+    watch->Read->setEnabled(false);
+    watch->ReadPending = true;
+    watch->ReadSincePosted = false;
+    router_.Post(watch->Endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventRead}, generation);
 }
 
 void ReadinessWatches::OnWritable(int fd, uint64_t generation)
@@ -119,8 +119,8 @@ void ReadinessWatches::OnWritable(int fd, uint64_t generation)
     Entry* watch = Find(fd, generation);
     if (!watch)
         return;
-    watch->write->setEnabled(false);
-    router_.Post(watch->endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventWrite}, generation);
+    watch->Write->setEnabled(false);
+    router_.Post(watch->Endpoint, {kMsgSocketEvent, static_cast<uint32_t>(fd), kSocketEventWrite}, generation);
 }
 
 } // namespace net

@@ -24,21 +24,21 @@ EndpointHandle TWindowHandle::GetWindowHandle()
 
 EndpointHandle TWindowHandle::AllocateWindowHandle()
 {
-    if (!SocketLayer::exists())
+    if (!SocketLayer::Exists())
         throw EWindowHandle("Window class registration failed: Windows error #" + std::to_string(ENXIO));
     // Endpoints live on the loop's thread; another thread cannot have one.
     auto* app = QCoreApplication::instance();
     if (!app || app->thread() != QThread::currentThread())
         throw EWindowHandle("Window handle allocation failed: Windows error #" + std::to_string(EPERM));
-    return SocketLayer::instance().Router().Attach(*this);
+    return SocketLayer::Instance().Router().Attach(*this);
 }
 
 void TWindowHandle::DestroyWindowHandle()
 {
     if (handle_ == 0)
         return;
-    if (SocketLayer::exists())
-        SocketLayer::instance().Router().Detach(handle_);
+    if (SocketLayer::Exists())
+        SocketLayer::Instance().Router().Detach(handle_);
     handle_ = 0;
 }
 
@@ -86,13 +86,13 @@ bool TTimerHandle::StartTimer()
 {
     if (interval_ <= 0)
         return false;
-    return SocketLayer::instance().Router().StartTimer(GetWindowHandle(), kTimerId, interval_);
+    return SocketLayer::Instance().Router().StartTimer(GetWindowHandle(), kTimerId, interval_);
 }
 
 void TTimerHandle::StopTimer()
 {
-    if (WindowHandle() != 0 && SocketLayer::exists())
-        SocketLayer::instance().Router().StopTimer(WindowHandle(), kTimerId);
+    if (WindowHandle() != 0 && SocketLayer::Exists())
+        SocketLayer::Instance().Router().StopTimer(WindowHandle(), kTimerId);
 }
 
 void TTimerHandle::SetTimerActive(bool value)

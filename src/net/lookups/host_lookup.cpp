@@ -11,21 +11,21 @@
 
 namespace net {
 
-// Shared by the worker and the main thread. `lookup` is only touched on the
-// main thread, and only while `cancelled` is false.
+// Shared by the worker and the main thread. `Lookup` is only touched on the
+// main thread, and only while `Cancelled` is false.
 struct TThreadHostLookupThread::HandOver {
-    std::mutex lock;
-    std::condition_variable changed;
-    bool cancelled = false;
-    bool handedOver = false;
-    TSocketHostLookup* lookup = nullptr;
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Cancelled = false;
+    bool HandedOver = false;
+    TSocketHostLookup* Lookup = nullptr;
 
     void Cancel()
     {
-        std::lock_guard guard(lock);
-        cancelled = true;
-        lookup = nullptr;
-        changed.notify_all();
+        std::lock_guard guard(Lock);
+        Cancelled = true;
+        Lookup = nullptr;
+        Changed.notify_all();
     }
 
     // On the main thread.
@@ -33,19 +33,19 @@ struct TThreadHostLookupThread::HandOver {
     {
         TSocketHostLookup* target = nullptr;
         {
-            std::lock_guard guard(lock);
-            if (cancelled)
+            std::lock_guard guard(Lock);
+            if (Cancelled)
                 return;
-            target = lookup;
+            target = Lookup;
         }
         target->Complete(std::move(result));
     }
 
     void Finished()
     {
-        std::lock_guard guard(lock);
-        handedOver = true;
-        changed.notify_all();
+        std::lock_guard guard(Lock);
+        HandedOver = true;
+        Changed.notify_all();
     }
 };
 
@@ -57,8 +57,8 @@ void RunWorker(std::shared_ptr<TThreadHostLookupThread::HandOver> handOver, std:
     HostResolution result = LookupHostName(host);
     bool cancelled = false;
     {
-        std::lock_guard guard(handOver->lock);
-        cancelled = handOver->cancelled;
+        std::lock_guard guard(handOver->Lock);
+        cancelled = handOver->Cancelled;
     }
     // Posted without holding the hand-over lock: the channel takes its own,
     // and the main thread takes the hand-over lock while it holds others.
@@ -67,8 +67,8 @@ void RunWorker(std::shared_ptr<TThreadHostLookupThread::HandOver> handOver, std:
         channel->Post([handOver, result] { handOver->Deliver(result); }, [handOver] { handOver->Finished(); })) {
         // Synchronous hand-over: wait until the main thread has run the
         // completion (or dropped it, or the lookup was cancelled).
-        std::unique_lock guard(handOver->lock);
-        handOver->changed.wait(guard, [&] { return handOver->handedOver || handOver->cancelled; });
+        std::unique_lock guard(handOver->Lock);
+        handOver->Changed.wait(guard, [&] { return handOver->HandedOver || handOver->Cancelled; });
     }
     channel->WorkerEnded();
 }
@@ -79,7 +79,7 @@ TThreadHostLookupThread::TThreadHostLookupThread(TSocketHostLookup& lookup, cons
                                                  std::shared_ptr<MainThreadChannel> channel)
     : handOver_(std::make_shared<HandOver>())
 {
-    handOver_->lookup = &lookup;
+    handOver_->Lookup = &lookup;
     channel->WorkerStarted();
     try {
         std::thread(RunWorker, handOver_, host, channel).detach();
@@ -102,7 +102,7 @@ void TSocketHostLookup::Start()
     worker_.reset();
     errorCode_ = 0;
     addresses_.clear();
-    worker_ = std::make_unique<TThreadHostLookupThread>(*this, host_, SocketLayer::instance().Channel());
+    worker_ = std::make_unique<TThreadHostLookupThread>(*this, host_, SocketLayer::Instance().Channel());
     state_ = HostLookupState::InProgress;
 }
 
@@ -115,8 +115,8 @@ void TSocketHostLookup::Cancel()
 
 void TSocketHostLookup::Complete(HostResolution result)
 {
-    errorCode_ = result.errorCode;
-    addresses_ = std::move(result.addresses);
+    errorCode_ = result.ErrorCode;
+    addresses_ = std::move(result.Addresses);
     state_ = HostLookupState::Completed;
     // The handler may free this lookup: call it from a copy, touch nothing after.
     auto handler = OnComplete;

@@ -42,7 +42,7 @@ HostResolution LookupHostName(const std::string& name)
     // The resolver reads a C string: a name with a NUL in it would be looked
     // up as its part before the NUL.
     if (name.find('\0') != std::string::npos) {
-        result.errorCode = WSAHOST_NOT_FOUND;
+        result.ErrorCode = WSAHOST_NOT_FOUND;
         return result;
     }
     addrinfo hints{};
@@ -51,32 +51,32 @@ HostResolution LookupHostName(const std::string& name)
     addrinfo* list = nullptr;
     int rc = getaddrinfo(name.c_str(), nullptr, &hints, &list);
     if (rc != 0) {
-        result.errorCode = WinSockErrorFromAddrInfo(rc, errno);
+        result.ErrorCode = WinSockErrorFromAddrInfo(rc, errno);
         return result;
     }
     for (addrinfo* ai = list; ai; ai = ai->ai_next) {
         if (ai->ai_family != AF_INET || !ai->ai_addr)
             continue;
         in_addr a = reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr;
-        bool seen = std::any_of(result.addresses.begin(), result.addresses.end(),
+        bool seen = std::any_of(result.Addresses.begin(), result.Addresses.end(),
                                 [&](const in_addr& b) { return b.s_addr == a.s_addr; });
         if (!seen)
-            result.addresses.push_back(a);
+            result.Addresses.push_back(a);
     }
     freeaddrinfo(list);
-    if (result.addresses.empty())
-        result.errorCode = WSANO_DATA;
+    if (result.Addresses.empty())
+        result.ErrorCode = WSANO_DATA;
     return result;
 }
 
 ResolvedHost ResolveHost(const std::string& text)
 {
     ResolvedHost result;
-    if (IsIPAddress(text, result.address))
+    if (IsIPAddress(text, result.Address))
         return result;
     HostResolution found = LookupHostName(text);
-    result.errorCode = found.errorCode;
-    result.address.s_addr = found.addresses.empty() ? INADDR_NONE : found.addresses.front().s_addr;
+    result.ErrorCode = found.ErrorCode;
+    result.Address.s_addr = found.Addresses.empty() ? INADDR_NONE : found.Addresses.front().s_addr;
     return result;
 }
 
@@ -89,12 +89,12 @@ ResolvedPort ResolvePort(const std::string& text, uint8_t protocol)
         uint32_t value = 0;
         for (char c : text)
             value = (value * 10 + static_cast<uint32_t>(c - '0')) & 0xFFFF;
-        result.port = static_cast<uint16_t>(value);
+        result.Port = static_cast<uint16_t>(value);
         return result;
     }
     // A NUL would cut the name short for the lookup: no service has one.
     if (text.find('\0') != std::string::npos) {
-        result.errorCode = WSANO_DATA;
+        result.ErrorCode = WSANO_DATA;
         return result;
     }
     servent entry{};
@@ -103,10 +103,10 @@ ResolvedPort ResolvePort(const std::string& text, uint8_t protocol)
     const char* proto = protocol == kProtocolUdp ? "udp" : "tcp";
     if (getservbyname_r(text.c_str(), proto, &entry, buffer, sizeof buffer, &found) != 0 || !found) {
         // WinSock answers an unknown service with "valid name, no data".
-        result.errorCode = WSANO_DATA;
+        result.ErrorCode = WSANO_DATA;
         return result;
     }
-    result.port = ntohs(static_cast<uint16_t>(found->s_port));
+    result.Port = ntohs(static_cast<uint16_t>(found->s_port));
     return result;
 }
 

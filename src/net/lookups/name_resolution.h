@@ -20,22 +20,22 @@ inline constexpr uint8_t kProtocolUdp = 1;
 bool IsIPAddress(const std::string& text, in_addr& address);
 
 struct HostResolution {
-    int32_t errorCode = 0;  // WinSock number, 0 = found
-    TInAddrArray addresses; // in the resolver's order, duplicates removed
+    int32_t ErrorCode = 0;  // WinSock number, 0 = found
+    TInAddrArray Addresses; // in the resolver's order, duplicates removed
 };
 // A blocking lookup of a host name (no dotted-address shortcut).
 HostResolution LookupHostName(const std::string& name);
 
 struct ResolvedHost {
-    int32_t errorCode = 0;
-    in_addr address{}; // all ones when nothing was found
+    int32_t ErrorCode = 0;
+    in_addr Address{}; // all ones when nothing was found
 };
 // A dotted address as is, else the first address of a blocking lookup.
 ResolvedHost ResolveHost(const std::string& text);
 
 struct ResolvedPort {
-    int32_t errorCode = 0;
-    uint16_t port = 0; // host byte order
+    int32_t ErrorCode = 0;
+    uint16_t Port = 0; // host byte order
 };
 // Empty text is port 0; digits are the number (its low 16 bits); anything
 // else is a service name looked up for "udp" or "tcp".

@@ -13,13 +13,13 @@
 
 namespace net {
 
-ASocket::ASocket(QObject* owner) : TTimerHandle(owner) { SocketLayer::instance().SocketList().Add(this); }
+ASocket::ASocket(QObject* owner) : TTimerHandle(owner) { SocketLayer::Instance().SocketList().Add(this); }
 
 ASocket::~ASocket()
 {
     ASocket::Close();
-    if (SocketLayer::exists())
-        SocketLayer::instance().SocketList().Remove(this);
+    if (SocketLayer::Exists())
+        SocketLayer::Instance().SocketList().Remove(this);
 }
 
 void ASocket::SetProtocol(uint8_t protocol)
@@ -120,8 +120,8 @@ void ASocket::CloseHandle()
     int old = handle_;
     handle_ = -1;
     // The watch goes first: the number may be reused as soon as it is closed.
-    if (SocketLayer::exists())
-        SocketLayer::instance().Watches().Unwatch(old);
+    if (SocketLayer::Exists())
+        SocketLayer::Instance().Watches().Unwatch(old);
     ::close(old);
 }
 

@@ -63,7 +63,7 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
     } while (count < 0 && errno == EINTR);
     int savedErrno = errno;
     if (SocketHandle() != -1)
-        SocketLayer::instance().Watches().NoteReceive(SocketHandle());
+        SocketLayer::Instance().Watches().NoteReceive(SocketHandle());
     if (count >= 0) {
         from = sender;
         arrivalInterface = ArrivalInterfaceOf(message);
@@ -131,7 +131,7 @@ void AUDPSocket::HandleReadEvent()
     // that reads one datagram per OnDataAvailable gets another call for the
     // next one; an owner that did not read is not called again and again.
     if (!alive.expired() && packetsRead_ != readBefore && !receiveBuffer_.IsEmpty() && SocketHandle() != -1)
-        SocketLayer::instance().Watches().PostRead(SocketHandle());
+        SocketLayer::Instance().Watches().PostRead(SocketHandle());
 }
 
 // Up to the buffer's limit, and at most kMaxDrainPerNotification datagrams per

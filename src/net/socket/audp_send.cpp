@@ -79,7 +79,7 @@ bool AUDPSocket::SendNow(const sockaddr_in& to, const std::string& data, int32_t
         if (error == WSAEWOULDBLOCK) {
             SetWriteReady(false);
             if (SocketHandle() != -1)
-                SocketLayer::instance().Watches().RequestWriteNotification(SocketHandle());
+                SocketLayer::Instance().Watches().RequestWriteNotification(SocketHandle());
         }
         return false;
     }
@@ -152,9 +152,9 @@ void AUDPSocket::BroadcastPacket(const std::string& port, const std::string& dat
 {
     EnsureBound();
     ResolvedPort resolved = ResolvePort(port, kProtocolUdp);
-    if (resolved.errorCode != 0)
-        RaiseLastError("Error resolving port", resolved.errorCode);
-    SendPacketTo(AllOnes(), resolved.port, data);
+    if (resolved.ErrorCode != 0)
+        RaiseLastError("Error resolving port", resolved.ErrorCode);
+    SendPacketTo(AllOnes(), resolved.Port, data);
 }
 
 void AUDPSocket::BroadcastPacketThrough(uint32_t interfaceIndex, uint16_t portNum, const std::string& data)
@@ -167,9 +167,9 @@ void AUDPSocket::BroadcastPacketThrough(uint32_t interfaceIndex, const std::stri
 {
     EnsureBound();
     ResolvedPort resolved = ResolvePort(port, kProtocolUdp);
-    if (resolved.errorCode != 0)
-        RaiseLastError("Error resolving port", resolved.errorCode);
-    SendPacketVia(AllOnes(), resolved.port, data, interfaceIndex);
+    if (resolved.ErrorCode != 0)
+        RaiseLastError("Error resolving port", resolved.ErrorCode);
+    SendPacketVia(AllOnes(), resolved.Port, data, interfaceIndex);
 }
 
 void AUDPSocket::FlushSendBuffer()
@@ -226,11 +226,11 @@ void AUDPSocket::HostResolved(int32_t errorCode, const std::string& host, in_add
         ResolvedPort port = ResolvePort(item->Port, kProtocolUdp);
         try {
             if (errorCode != 0)
-                FireSendFailed(errorCode, in_addr{}, port.port, host, item->Port, item->Value);
-            else if (port.errorCode != 0) // never send a datagram to a port we could not resolve
-                FireSendFailed(port.errorCode, address, 0, host, item->Port, item->Value);
+                FireSendFailed(errorCode, in_addr{}, port.Port, host, item->Port, item->Value);
+            else if (port.ErrorCode != 0) // never send a datagram to a port we could not resolve
+                FireSendFailed(port.ErrorCode, address, 0, host, item->Port, item->Value);
             else
-                SendPacketTo(address, port.port, item->Value);
+                SendPacketTo(address, port.Port, item->Value);
         } catch (...) {
             // One refused datagram must not strand the others of this host.
             if (!firstError)

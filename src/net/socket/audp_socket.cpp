@@ -92,13 +92,13 @@ void AUDPSocket::Bind()
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     if (!LocalHost().empty()) {
         ResolvedHost host = ResolveHost(LocalHost());
-        if (host.errorCode == 0)
-            address.sin_addr = host.address;
+        if (host.ErrorCode == 0)
+            address.sin_addr = host.Address;
     }
     if (!LocalPort().empty()) {
         ResolvedPort port = ResolvePort(LocalPort(), Protocol());
-        if (port.errorCode == 0)
-            address.sin_port = htons(port.port);
+        if (port.ErrorCode == 0)
+            address.sin_port = htons(port.Port);
     }
     if (SocketHandle() == -1) {
         int type = Protocol() == kProtocolUdp ? SOCK_DGRAM : SOCK_STREAM;
@@ -114,7 +114,7 @@ void AUDPSocket::Bind()
     int flags = fcntl(SocketHandle(), F_GETFL);
     if (flags < 0 || fcntl(SocketHandle(), F_SETFL, flags | O_NONBLOCK) < 0)
         RaiseLastError("Asynchronous mode not set");
-    SocketLayer::instance().Watches().Watch(GetWindowHandle(), SocketHandle(), GetAsyncEvents());
+    SocketLayer::Instance().Watches().Watch(GetWindowHandle(), SocketHandle(), GetAsyncEvents());
     if (broadcastOption_)
         ApplyBroadcastOption(true);
 }
