@@ -10,8 +10,8 @@ namespace {
 QString Latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
 struct Mark {
-    const char* shortText;
-    const char* reason;
+    const char* ShortText;
+    const char* Reason;
 };
 
 const Mark kFlagE{"znacznik E", "Urządzenie zgłasza znacznik E."};
@@ -45,7 +45,7 @@ QStringList RowMarks(const protocol::DeviceRow& row)
 {
     QStringList texts;
     for (const Mark* mark : MarksOf(row))
-        texts << QString::fromUtf8(mark->shortText);
+        texts << QString::fromUtf8(mark->ShortText);
     return texts;
 }
 
@@ -53,7 +53,7 @@ QStringList RowReasons(const protocol::DeviceRow& row)
 {
     QStringList texts;
     for (const Mark* mark : MarksOf(row))
-        texts << QString::fromUtf8(mark->reason);
+        texts << QString::fromUtf8(mark->Reason);
     return texts;
 }
 

@@ -110,8 +110,8 @@ void TForm1::RefreshList()
         return;
     refreshing_ = true;
     struct RefreshFlag {
-        bool& flag;
-        ~RefreshFlag() { flag = false; }
+        bool& Flag;
+        ~RefreshFlag() { Flag = false; }
     } refreshFlag{refreshing_};
 
     ReleaseFocusBeforeDisabling({bPobierzIP, bZmienIP, lvIP});

@@ -59,9 +59,9 @@ nlohmann::ordered_json NormalizedMac(const std::string& mac)
 // One device as the machine formats show it; unread ones (selection or
 // login refused) with what is known.
 struct Shown {
-    const protocol::DeviceRow* row = nullptr;
-    std::string mac, address, interface;
-    const ReadFailure* failure = nullptr;
+    const protocol::DeviceRow* Row = nullptr;
+    std::string Mac, Address, Interface;
+    const ReadFailure* Failure = nullptr;
 };
 
 std::vector<Shown> Everything(const Discovery& discovery)
@@ -86,23 +86,23 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
     if (format == Format::Json || format == Format::Jsonl) {
         nlohmann::ordered_json devices = nlohmann::ordered_json::array();
         for (const Shown& one : shown) {
-            const protocol::DeviceRow* row = one.row;
+            const protocol::DeviceRow* row = one.Row;
             const std::optional<long> port = row ? PortNumber(row->Port) : std::nullopt;
             nlohmann::ordered_json device{
-                {"address", Latin1ToUtf8(one.address)},
+                {"address", Latin1ToUtf8(one.Address)},
                 {"mask", row && !masksUnknown ? nlohmann::ordered_json(Latin1ToUtf8(row->Mask)) : nullptr},
-                {"mac", Latin1ToUtf8(one.mac)},
-                {"mac_normalized", NormalizedMac(one.mac)},
+                {"mac", Latin1ToUtf8(one.Mac)},
+                {"mac_normalized", NormalizedMac(one.Mac)},
                 {"port", port ? nlohmann::ordered_json(*port) : nullptr},
-                {"interface", Latin1ToUtf8(one.interface)},
+                {"interface", Latin1ToUtf8(one.Interface)},
                 {"flag_e", row && row->FlagE},
                 {"read_ok", row && row->ReadOk && !masksUnknown},
                 {"listed", row != nullptr},
                 {"address_shared", row && row->AddressShared},
                 {"mac_also_at", row && !row->MacAlsoAt.empty() ? nlohmann::ordered_json(row->MacAlsoAt) : nullptr}};
-            if (one.failure != nullptr) {
-                device["reason"] = protocol::StatusCode(one.failure->Status);
-                device["reason_text"] = protocol::StatusText(one.failure->Status);
+            if (one.Failure != nullptr) {
+                device["reason"] = protocol::StatusCode(one.Failure->Status);
+                device["reason_text"] = protocol::StatusText(one.Failure->Status);
             } else if (masksUnknown) {
                 device["reason"] = "not_read";
                 device["reason_text"] = "nie odczytano (--quick)";
@@ -122,18 +122,18 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
         std::string text =
             "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,mac_also_at\n";
         for (const Shown& one : shown) {
-            const protocol::DeviceRow* row = one.row;
+            const protocol::DeviceRow* row = one.Row;
             const std::optional<long> port = row ? PortNumber(row->Port) : std::nullopt;
-            text += CsvField(Latin1ToUtf8(one.address)) + ',' +
+            text += CsvField(Latin1ToUtf8(one.Address)) + ',' +
                 (row && !masksUnknown ? CsvField(Latin1ToUtf8(row->Mask)) : std::string()) + ',' +
-                CsvField(Latin1ToUtf8(one.mac)) + ',' + (port ? std::to_string(*port) : std::string()) + ',' +
+                CsvField(Latin1ToUtf8(one.Mac)) + ',' + (port ? std::to_string(*port) : std::string()) + ',' +
                 (row && row->FlagE ? "true" : "false") + ',' +
                 (row && row->ReadOk && !masksUnknown ? "true" : "false") + ',' +
-                (row && row->AddressShared ? "true" : "false") + ',' + CsvField(Latin1ToUtf8(one.interface)) + ',' +
-                (one.failure        ? protocol::StatusCode(one.failure->Status)
+                (row && row->AddressShared ? "true" : "false") + ',' + CsvField(Latin1ToUtf8(one.Interface)) + ',' +
+                (one.Failure        ? protocol::StatusCode(one.Failure->Status)
                      : masksUnknown ? "not_read"
                                     : "") +
-                ',' + checks::CanonicalMac(one.mac).value_or("") + ',' +
+                ',' + checks::CanonicalMac(one.Mac).value_or("") + ',' +
                 CsvField(row ? row->MacAlsoAt : std::string()) + '\n';
         }
         return text;

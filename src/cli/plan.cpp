@@ -18,8 +18,8 @@ namespace {
 enum Column { kMac, kAddress, kMask, kColumnCount };
 
 struct ColumnName {
-    const char* name;
-    Column column;
+    const char* Name;
+    cli::Column Column;
 };
 
 constexpr std::array<ColumnName, 12> kColumnNames{{
@@ -71,15 +71,15 @@ std::optional<Column> ColumnOf(const std::string& title)
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     for (const ColumnName& name : kColumnNames)
-        if (lower == name.name)
-            return name.column;
+        if (lower == name.Name)
+            return name.Column;
     return std::nullopt;
 }
 
 // Where each column is: from a header, or the header-less mac,address,mask.
 struct Layout {
-    std::array<int, kColumnCount> index{0, 1, 2};
-    bool fromHeader = false;
+    std::array<int, kColumnCount> Index{0, 1, 2};
+    bool FromHeader = false;
 };
 
 // The header's layout, or nothing when the record names no known column
@@ -87,25 +87,25 @@ struct Layout {
 std::optional<Layout> HeaderLayout(const CsvRecord& record, std::vector<std::string>& errors)
 {
     Layout layout;
-    layout.index.fill(-1);
-    layout.fromHeader = true;
+    layout.Index.fill(-1);
+    layout.FromHeader = true;
     bool known = false;
     for (std::size_t at = 0; at < record.Fields.size(); ++at) {
         const std::optional<Column> column = ColumnOf(record.Fields[at]);
         if (!column)
             continue;
         known = true;
-        if (layout.index[*column] >= 0)
+        if (layout.Index[*column] >= 0)
             errors.push_back(
                 LineError(record.LineNumber, "kolumna " + Shown(record.Fields[at]) + " drugi raz w nagłówku"));
         else
-            layout.index[*column] = static_cast<int>(at);
+            layout.Index[*column] = static_cast<int>(at);
     }
     if (!known)
         return std::nullopt;
-    if (layout.index[kMac] < 0)
+    if (layout.Index[kMac] < 0)
         errors.push_back(LineError(record.LineNumber, "w nagłówku brak kolumny adresu MAC (mac lub adres mac)"));
-    if (layout.index[kAddress] < 0)
+    if (layout.Index[kAddress] < 0)
         errors.push_back(LineError(record.LineNumber, "w nagłówku brak kolumny adresu (address, adres lub adres ip)"));
     return layout;
 }
@@ -175,13 +175,13 @@ void PlanReader::Read(const CsvRecord& record, const Layout& layout)
     const int number = record.LineNumber;
     std::vector<std::string>& errors = plan_.Errors;
     const std::size_t errorsBefore = errors.size();
-    if (!layout.fromHeader && record.Fields.size() != 3) {
+    if (!layout.FromHeader && record.Fields.size() != 3) {
         errors.push_back(LineError(number, "oczekiwano trzech pól: mac,adres,maska"));
         return;
     }
     std::array<std::string, kColumnCount> fields;
     for (int column = 0; column < kColumnCount; ++column) {
-        const int index = layout.index[column];
+        const int index = layout.Index[column];
         if (index < 0)
             continue;
         if (static_cast<std::size_t>(index) >= record.Fields.size()) {

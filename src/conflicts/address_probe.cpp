@@ -25,8 +25,8 @@ namespace {
 
 // Interface name -> flags (IFF_UP, IFF_RUNNING...), or why they are unknown.
 struct InterfaceFlags {
-    std::map<std::string, unsigned> byName;
-    std::optional<std::string> error;
+    std::map<std::string, unsigned> ByName;
+    std::optional<std::string> Error;
 };
 
 InterfaceFlags ReadInterfaceFlags()
@@ -35,11 +35,11 @@ InterfaceFlags ReadInterfaceFlags()
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) {
         const int error = errno;
-        flags.error = std::to_string(error) + " " + std::strerror(error);
+        flags.Error = std::to_string(error) + " " + std::strerror(error);
         return flags;
     }
     for (const ifaddrs* entry = list; entry; entry = entry->ifa_next)
-        flags.byName[entry->ifa_name] = entry->ifa_flags;
+        flags.ByName[entry->ifa_name] = entry->ifa_flags;
     freeifaddrs(list);
     return flags;
 }
@@ -52,10 +52,10 @@ std::optional<std::string> RefusalOf(const ProbeTarget& target, const InterfaceF
     in_addr parsed{};
     if (inet_pton(AF_INET, target.Address.c_str(), &parsed) != 1)
         return texts::BadAddress(target.Address);
-    if (interfaces.error)
-        return texts::InterfacesUnreadable(*interfaces.error);
-    const auto found = interfaces.byName.find(target.InterfaceName);
-    if (found == interfaces.byName.end())
+    if (interfaces.Error)
+        return texts::InterfacesUnreadable(*interfaces.Error);
+    const auto found = interfaces.ByName.find(target.InterfaceName);
+    if (found == interfaces.ByName.end())
         return texts::NoSuchInterface(target.InterfaceName);
     if (!(found->second & IFF_UP))
         return texts::InterfaceDown(target.InterfaceName);
@@ -66,25 +66,25 @@ std::optional<std::string> RefusalOf(const ProbeTarget& target, const InterfaceF
 
 // One arping process; targets asking the same question share it.
 struct Probe {
-    ProbeTarget target;
-    QProcess process;
-    QDeadlineTimer deadline;
-    std::optional<QString> startFailure; // set by the process's handler, looked at by the run
-    std::optional<ProbeResult> result;
+    ProbeTarget Target;
+    QProcess Process;
+    QDeadlineTimer Deadline;
+    std::optional<QString> StartFailure; // set by the process's handler, looked at by the run
+    std::optional<ProbeResult> Result;
 };
 
 void Connect(Probe& probe)
 {
-    QObject::connect(&probe.process, &QProcess::errorOccurred, &probe.process, [&probe](QProcess::ProcessError error) {
+    QObject::connect(&probe.Process, &QProcess::errorOccurred, &probe.Process, [&probe](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            probe.startFailure = probe.process.errorString();
+            probe.StartFailure = probe.Process.errorString();
     });
     QObject::connect(
-        &probe.process, &QProcess::finished, &probe.process, [&probe](int exitCode, QProcess::ExitStatus status) {
-            probe.result = status == QProcess::CrashExit
+        &probe.Process, &QProcess::finished, &probe.Process, [&probe](int exitCode, QProcess::ExitStatus status) {
+            probe.Result = status == QProcess::CrashExit
                 ? NotChecked(texts::ProgramCrashed())
-                : ArpingOutcome(probe.target.Address, exitCode, probe.process.readAllStandardOutput().toStdString(),
-                                probe.process.readAllStandardError().toStdString());
+                : ArpingOutcome(probe.Target.Address, exitCode, probe.Process.readAllStandardOutput().toStdString(),
+                                probe.Process.readAllStandardError().toStdString());
         });
 }
 
@@ -92,14 +92,14 @@ void Start(Probe& probe, const ProbeSettings& settings)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C"); // the output is parsed
-    probe.process.setProcessEnvironment(environment);
-    probe.process.setStandardInputFile(QProcess::nullDevice()); // one pipe less
-    probe.startFailure.reset();
-    probe.deadline = QDeadlineTimer(settings.Limit);
-    probe.process.start(QString::fromStdString(settings.Program),
-                        {"-D", "-I", QString::fromStdString(probe.target.InterfaceName), "-c",
+    probe.Process.setProcessEnvironment(environment);
+    probe.Process.setStandardInputFile(QProcess::nullDevice()); // one pipe less
+    probe.StartFailure.reset();
+    probe.Deadline = QDeadlineTimer(settings.Limit);
+    probe.Process.start(QString::fromStdString(settings.Program),
+                        {"-D", "-I", QString::fromStdString(probe.Target.InterfaceName), "-c",
                          QString::number(settings.Probes), "-w", QString::number(settings.DeadlineSeconds),
-                         QString::fromStdString(probe.target.Address)});
+                         QString::fromStdString(probe.Target.Address)});
 }
 
 // Whether a start failed for want of descriptors: Qt's text then has the
@@ -143,7 +143,7 @@ public:
     }
 
 private:
-    static void Settle(Probe& probe, std::string reason) { probe.result = NotChecked(std::move(reason)); }
+    static void Settle(Probe& probe, std::string reason) { probe.Result = NotChecked(std::move(reason)); }
 
     // One pass of the event loop: until something happens or the first
     // deadline of a running probe passes. Passes of processEvents rather
@@ -151,9 +151,9 @@ private:
     // would return at once.
     void WaitForNews()
     {
-        qint64 first = running_.front()->deadline.remainingTime();
+        qint64 first = running_.front()->Deadline.remainingTime();
         for (const Probe* probe : running_)
-            first = std::min(first, probe->deadline.remainingTime());
+            first = std::min(first, probe->Deadline.remainingTime());
         QTimer wakeUp;
         wakeUp.setSingleShot(true);
         wakeUp.start(static_cast<int>(first));
@@ -164,13 +164,13 @@ private:
     // (for want of descriptors it waits for another to end), its deadline.
     bool Ended(Probe& probe)
     {
-        if (probe.result) {
-            probe.process.close(); // its descriptors, for the next one
+        if (probe.Result) {
+            probe.Process.close(); // its descriptors, for the next one
             return true;
         }
-        if (probe.startFailure) {
-            if (!ShortOfDescriptors(*probe.startFailure))
-                Settle(probe, texts::ProgramDidNotStart(settings_.Program, probe.startFailure->toStdString()));
+        if (probe.StartFailure) {
+            if (!ShortOfDescriptors(*probe.StartFailure))
+                Settle(probe, texts::ProgramDidNotStart(settings_.Program, probe.StartFailure->toStdString()));
             else if (running_.size() > 1) {
                 room_ = running_.size() - 1;
                 waiting_.push_front(&probe);
@@ -178,11 +178,11 @@ private:
                 Settle(probe, texts::TooFewDescriptors(CurrentDescriptorBudget().Limit));
             return true;
         }
-        if (!probe.deadline.hasExpired())
+        if (!probe.Deadline.hasExpired())
             return false;
-        QObject::disconnect(&probe.process, nullptr, nullptr, nullptr);
-        probe.process.kill();
-        probe.process.waitForFinished(1000);
+        QObject::disconnect(&probe.Process, nullptr, nullptr, nullptr);
+        probe.Process.kill();
+        probe.Process.waitForFinished(1000);
         Settle(probe, texts::ProgramTooSlow(std::chrono::ceil<std::chrono::seconds>(settings_.Limit).count()));
         return true;
     }
@@ -211,7 +211,7 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets,
             probeOfQuestion.try_emplace({targets[i].InterfaceName, targets[i].Address}, probes.size());
         if (added) {
             probes.push_back(std::make_unique<Probe>());
-            probes.back()->target = targets[i];
+            probes.back()->Target = targets[i];
             Connect(*probes.back());
         }
         probeOfTarget[i] = known->second;
@@ -221,7 +221,7 @@ std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets,
 
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (probeOfTarget[i])
-            results[i] = *probes[*probeOfTarget[i]]->result;
+            results[i] = *probes[*probeOfTarget[i]]->Result;
     }
     return results;
 }

@@ -20,7 +20,7 @@ namespace {
 TEST(MainWindowAccessibility, NamesAndUnclippedTextsWithoutOverlap)
 {
     RunningProgram program; // without the device protocol: shown, it sends nothing
-    TForm1& form = program.form;
+    TForm1& form = program.Form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     const auto told = [](QWidget* control) {

@@ -31,7 +31,7 @@ TEST(MainWindowChange, ARejectedAddressOnlyShowsItsMessage)
     ASSERT_TRUE(window.Show());
     QTest::keyClick(window.List(), Qt::Key_Down);
     ASSERT_EQ(window.SelectedRow(), 1);
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
 
     for (const char* rejected : {"127.0.0.1", "192.168.1.0", "224.0.0.1"}) {
         window.Type(window.AddressEdit(), QString::fromLatin1(rejected));
@@ -41,7 +41,7 @@ TEST(MainWindowChange, ARejectedAddressOnlyShowsItsMessage)
         EXPECT_EQ(window.AddressEdit()->IPString(), QString::fromLatin1(rejected)) << "the typed value stays";
     }
     EXPECT_EQ(window.Messages(), std::vector<std::string>(3, "Adres IP poza dozwolonym zakresem"));
-    EXPECT_EQ(window.sim.Received().size(), before) << "nothing was sent";
+    EXPECT_EQ(window.Sim.Received().size(), before) << "nothing was sent";
     EXPECT_EQ(window.List()->topLevelItemCount(), 2);
     EXPECT_EQ(window.SelectedRow(), 1);
 }
@@ -56,13 +56,13 @@ TEST(MainWindowChange, ASuccessfulChangePausesThenTheDeviceAnswersFromItsNewAddr
 
     window.Type(window.AddressEdit(), "172.16.5.9");
     window.Type(window.MaskEdit(), "255.255.0.0");
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     window.SetButton()->click();
     ASSERT_TRUE(window.WaitForRefreshes(2));
 
-    const auto received = window.sim.Received();
+    const auto received = window.Sim.Received();
     EXPECT_EQ(Sim::PayloadBytes(received.at(before)), "WMAC-10");
-    EXPECT_EQ(window.sim.CountReceived("AMAC-10/QOVUT/172.16.5.9"), 3u) << "an accepted assign is sent on every try";
+    EXPECT_EQ(window.Sim.CountReceived("AMAC-10/QOVUT/172.16.5.9"), 3u) << "an accepted assign is sent on every try";
     const double closing = FirstAfter(received, before, "E");
     const double nextDiscovery = FirstAfter(received, before, "X");
     ASSERT_GT(closing, 0);
@@ -99,14 +99,14 @@ TEST(MainWindowChange, AFailedChangeShowsItsMessageAndRefreshesAtOnce)
         Sim::Config({Sim::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"A", "C"}}}}}})}));
     ASSERT_TRUE(window.Show());
     window.Type(window.AddressEdit(), "192.168.1.11");
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     window.SetButton()->click();
     ASSERT_TRUE(window.WaitForRefreshes(2));
 
     EXPECT_EQ(window.Messages(), std::vector<std::string>{"Niewłaściwa nazwa/parametr funkcji."});
-    const auto received = window.sim.Received();
-    EXPECT_EQ(window.sim.CountReceived("AMAC-10/QOVUT/192.168.1.11"), 3u);
-    EXPECT_EQ(window.sim.CountReceived("E"), 0u) << "a failed change sends no closing command";
+    const auto received = window.Sim.Received();
+    EXPECT_EQ(window.Sim.CountReceived("AMAC-10/QOVUT/192.168.1.11"), 3u);
+    EXPECT_EQ(window.Sim.CountReceived("E"), 0u) << "a failed change sends no closing command";
     double lastAssign = 0;
     for (std::size_t n = before; n < received.size(); ++n)
         if (Sim::PayloadBytes(received[n]).rfind("AMAC-10", 0) == 0)
@@ -121,10 +121,10 @@ TEST(MainWindowChange, NoRowSelectedMeansNothingToChange)
     ASSERT_TRUE(window.Show());
     window.List()->clearSelection();
     const QString shown = window.AddressEdit()->IPString();
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     window.SetButton()->click();
     QTest::qWait(300);
-    EXPECT_EQ(window.sim.Received().size(), before);
+    EXPECT_EQ(window.Sim.Received().size(), before);
     EXPECT_EQ(window.AddressEdit()->IPString(), shown);
     EXPECT_TRUE(window.Messages().empty());
 }
@@ -135,14 +135,14 @@ TEST(MainWindowChange, AnUnknownMaskShowsAsZerosAndOnlyARealMaskIsSent)
         Sim::Config({Sim::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", "A"}}}}}})}));
     ASSERT_TRUE(window.Show());
     EXPECT_EQ(window.MaskEdit()->IPString(), QStringLiteral("0.0.0.0"));
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     for (const char* mask : {"0.0.0.0", "255.0.255.0", "255.255.255.255"}) {
         window.MaskEdit()->setIPString(QString::fromLatin1(mask));
         window.SetButton()->click();
     }
     QTest::qWait(300);
     EXPECT_EQ(window.Messages(), std::vector<std::string>(3, "Niewłaściwa maska podsieci"));
-    EXPECT_EQ(window.sim.Received().size(), before) << "nothing was sent";
+    EXPECT_EQ(window.Sim.Received().size(), before) << "nothing was sent";
 }
 
 // During "Ustaw" the cursor is busy and clicks on the (disabled) list do not
@@ -159,7 +159,7 @@ TEST(MainWindowChange, TheWindowShowsAChangeAtWork)
     Qt::CursorShape cursor = Qt::ArrowCursor;
     QString shown;
     QTimer::singleShot(500, [&] {
-        cursor = window.form.cursor().shape();
+        cursor = window.Form.cursor().shape();
         window.AddressEdit()->setIPString(QStringLiteral("192.168.1.99"));
         clickRow1(Qt::LeftButton);
         shown = window.AddressEdit()->IPString();

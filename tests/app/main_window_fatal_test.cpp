@@ -25,17 +25,17 @@ TEST(MainWindowFatal, ALocalPortTakenEndsTheProgramWithTheGeneralAdvice)
     local.sin_port = htons(1153);
     ASSERT_EQ(bind(squatter, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
 
-    window.form.show();
-    ASSERT_TRUE(RunLoopUntil([&] { return window.form.EndRequested(); }, 5000));
+    window.Form.show();
+    ASSERT_TRUE(RunLoopUntil([&] { return window.Form.EndRequested(); }, 5000));
     QTest::qWait(2500);
     close(squatter);
 
-    ASSERT_EQ(window.messages.socketErrors.size(), 1u);
-    const QString text = window.messages.socketErrors.front();
+    ASSERT_EQ(window.Recorder.SocketErrors.size(), 1u);
+    const QString text = window.Recorder.SocketErrors.front();
     EXPECT_TRUE(text.contains("\rNumer błędu: 10048\r")) << text.toStdString();
     EXPECT_TRUE(text.contains("\rOpis błędu:  Socket bind failed: Address in use\r")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("\rSprawdź czy sieć lokalna jest dostępna\ri prawidłowo skonfigurowana.\r"));
-    EXPECT_TRUE(window.sim.Received().empty());
+    EXPECT_TRUE(window.Sim.Received().empty());
     EXPECT_TRUE(window.Messages().empty());
 }
 
@@ -49,8 +49,8 @@ TEST(MainWindowFatal, AnOversizedDatagramIsDroppedAndTheProgramGoesOn)
               {MuxSimProcess::Device("192.168.1.10", "MAC-10", {{"faults", {{"replies", {{"GNM", oversized}}}}}}),
                MuxSimProcess::Device("192.168.1.20", "MAC-BIG", {{"faults", {{"replies", {{"X", oversized}}}}}})}}});
     ASSERT_TRUE(window.Show());
-    EXPECT_FALSE(window.form.EndRequested());
-    EXPECT_TRUE(window.messages.socketErrors.empty());
+    EXPECT_FALSE(window.Form.EndRequested());
+    EXPECT_TRUE(window.Recorder.SocketErrors.empty());
     EXPECT_EQ(window.RowTexts(2), std::vector<std::string>{"MAC-10"});
     EXPECT_EQ(window.RowTexts(1), std::vector<std::string>{""});
 }
@@ -58,7 +58,7 @@ TEST(MainWindowFatal, AnOversizedDatagramIsDroppedAndTheProgramGoesOn)
 TEST(MainWindowFatal, ASendFailureDuringTheLoginShowsOneBoxAndSendsNothingMore)
 {
     SimulatedLanWindow window(Json{{"devices", {MuxSimProcess::Device("192.168.1.10", "MAC-10")}}});
-    TForm1& form = window.form;
+    TForm1& form = window.Form;
     ASSERT_TRUE(window.Show());
     ASSERT_EQ(window.List()->topLevelItemCount(), 1);
 
@@ -69,13 +69,13 @@ TEST(MainWindowFatal, ASendFailureDuringTheLoginShowsOneBoxAndSendsNothingMore)
         socket.SetBroadcastOption(false);
         deliver(sender);
     };
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     window.SetButton()->click();
     QTest::qWait(3000);
 
     EXPECT_TRUE(form.EndRequested());
-    ASSERT_EQ(window.messages.socketErrors.size(), 1u);
-    const QString text = window.messages.socketErrors.front();
+    ASSERT_EQ(window.Recorder.SocketErrors.size(), 1u);
+    const QString text = window.Recorder.SocketErrors.front();
     EXPECT_TRUE(text.contains("\rNumer błędu: 10013\r")) << text.toStdString();
     EXPECT_TRUE(text.contains("Opis błędu:  Send failed: Socket permission denied\r")) << text.toStdString();
     EXPECT_EQ(window.PayloadsSince(before), std::vector<std::string>{"WMAC-10"});

@@ -24,7 +24,7 @@ TEST(MainWindowKeyboard, ListAddressMaskUstawAndRefreshWithoutFocusHops)
     SimulatedLanWindow window(
         MuxSimProcess::Config({MuxSimProcess::Device("172.16.100.10", "MAC-10", {{"mask", "255.255.0.0"}}),
                                MuxSimProcess::Device("192.168.1.20", "MAC-20")}));
-    TForm1& form = window.form;
+    TForm1& form = window.Form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     ASSERT_TRUE(window.WaitForRefreshes(1));
@@ -57,7 +57,7 @@ TEST(MainWindowKeyboard, ListAddressMaskUstawAndRefreshWithoutFocusHops)
         EXPECT_EQ(heard.join('|').toStdString(), "-|Lista multiplekserów") << "no stop in the address fields";
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     }
-    EXPECT_EQ(window.sim.CountReceived("AMAC-10/QOVUT/172.16.5.9"), 3u);
+    EXPECT_EQ(window.Sim.CountReceived("AMAC-10/QOVUT/172.16.5.9"), 3u);
     EXPECT_EQ(window.RowTexts(0), (std::vector<std::string>{"192.168.1.20", "172.16.5.9"}));
 }
 

@@ -17,7 +17,7 @@ namespace {
 TEST(MainWindowLayout, ControlsStandWhereTheFormPutsThem)
 {
     RunningProgram program;
-    TForm1& form = program.form;
+    TForm1& form = program.Form;
     EXPECT_EQ(program.Frame()->geometry(), QRect(0, 8, 353, 273));
     EXPECT_EQ(program.List()->geometry(), QRect(19, 20, 316, 161));
     EXPECT_EQ(program.Headings()->pos(), QPoint(8, 192));
@@ -38,7 +38,7 @@ TEST(MainWindowLayout, ControlsStandWhereTheFormPutsThem)
 TEST(MainWindowLayout, TextsAreSetAtCreation)
 {
     RunningProgram program;
-    TForm1& form = program.form;
+    TForm1& form = program.Form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Konfiguracja multipleksera LAN (v1.10)"));
     EXPECT_EQ(program.RefreshButton()->text(), QStringLiteral("Odśwież listę"));
     EXPECT_EQ(program.SetButton()->text(), QStringLiteral("Ustaw"));
@@ -55,7 +55,7 @@ TEST(MainWindowLayout, TextsAreSetAtCreation)
 TEST(MainWindowLayout, StartStateBeforeTheFirstRefresh)
 {
     RunningProgram program;
-    TForm1& form = program.form;
+    TForm1& form = program.Form;
     EXPECT_EQ(program.AddressEdit()->IPString(), QStringLiteral("0.0.0.0"));
     EXPECT_EQ(program.MaskEdit()->IPString(), QStringLiteral("0.0.0.0"));
     EXPECT_EQ(program.PortBox()->value(), 1001);

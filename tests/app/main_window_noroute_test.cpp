@@ -16,12 +16,12 @@ TEST(MainWindowNoRoute, AnUnreachableNetworkEndsTheProgramWithTheAddressAdvice)
     ASSERT_EQ(unshare(CLONE_NEWNET), 0) << "needs root or a user namespace";
 
     RunningProgram program;
-    program.form.show();
-    ASSERT_TRUE(RunLoopUntil([&] { return program.form.EndRequested(); }, 5000));
+    program.Form.show();
+    ASSERT_TRUE(RunLoopUntil([&] { return program.Form.EndRequested(); }, 5000));
     QTest::qWait(300);
 
-    ASSERT_EQ(program.messages.socketErrors.size(), 1u);
-    const QString text = program.messages.socketErrors.front();
+    ASSERT_EQ(program.Recorder.SocketErrors.size(), 1u);
+    const QString text = program.Recorder.SocketErrors.front();
     EXPECT_TRUE(text.contains("\rNumer błędu: 10051\r")) << text.toStdString();
     EXPECT_TRUE(text.contains("\rOpis błędu:  Send failed: The network is unreachable\r")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("\rSprawdź czy komputer posiada stały adres IP\ri czy lokalna sieć komputerowa jest "

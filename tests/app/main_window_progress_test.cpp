@@ -24,11 +24,11 @@ public:
             return false;
         const std::string told =
             QAccessible::queryAccessibleInterface(list_)->text(QAccessible::Description).toStdString();
-        if (told_.empty() ? !told.empty() : told_.back() != told)
-            told_.push_back(told);
+        if (Told.empty() ? !told.empty() : Told.back() != told)
+            Told.push_back(told);
         return false;
     }
-    std::vector<std::string> told_;
+    std::vector<std::string> Told;
 
 private:
     QTreeWidget* list_;
@@ -54,7 +54,7 @@ TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
     bool searchDrawn = false; // the empty list, 1 s into the collection window
     QTimer::singleShot(1000, [&] { searchDrawn = DrawsSomething(list->viewport()); });
     ASSERT_TRUE(window.Show());
-    const std::vector<std::string>& toldDescriptions = painted.told_;
+    const std::vector<std::string>& toldDescriptions = painted.Told;
 
     ASSERT_EQ(toldDescriptions.size(), 6u);
     EXPECT_EQ(toldDescriptions[0], "Szukam multiplekserów…");
@@ -75,7 +75,7 @@ TEST(MainWindowProgress, RefreshAndChangeAreNarratedAndMarkedRowsSayWhy)
         << "the reason, then the interface the device answered on";
 
     // "Ustaw" on the first row: the list names the device while it is changed.
-    painted.told_.clear();
+    painted.Told.clear();
     window.SetButton()->click();
     ASSERT_TRUE(window.WaitForRefreshes(2));
     ASSERT_GE(toldDescriptions.size(), 3u);

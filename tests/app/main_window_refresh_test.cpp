@@ -23,9 +23,9 @@ TEST(MainWindowRefresh, AnEmptyLanLeavesOnlyTheListAndTheRefreshButton)
     EXPECT_TRUE(window.Headings()->isHidden());
     EXPECT_TRUE(window.SetButton()->isHidden());
     EXPECT_TRUE(window.RefreshButton()->isVisible());
-    EXPECT_EQ(window.form.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(window.Form.cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(window.Messages().empty());
-    EXPECT_EQ(window.sim.ReceivedPayloads(), std::vector<std::string>{"X"});
+    EXPECT_EQ(window.Sim.ReceivedPayloads(), std::vector<std::string>{"X"});
 }
 
 TEST(MainWindowRefresh, RowZeroIsSelectedAndShownAndTheKeyboardMovesTheFields)
@@ -47,9 +47,9 @@ TEST(MainWindowRefresh, RowZeroIsSelectedAndShownAndTheKeyboardMovesTheFields)
     EXPECT_TRUE(window.SetButton()->isVisible());
 
     struct Shown {
-        const char* address;
-        const char* mask;
-        int port;
+        const char* Address;
+        const char* Mask;
+        int Port;
     };
     const Shown expected[] = {{"192.168.1.40", "255.255.255.0", 1001},
                               {"192.168.1.30", "255.255.0.0", 1001},
@@ -59,9 +59,9 @@ TEST(MainWindowRefresh, RowZeroIsSelectedAndShownAndTheKeyboardMovesTheFields)
         if (row > 0)
             QTest::keyClick(window.List(), Qt::Key_Down);
         EXPECT_EQ(window.SelectedRow(), row);
-        EXPECT_EQ(window.AddressEdit()->IPString().toStdString(), expected[row].address) << row;
-        EXPECT_EQ(window.MaskEdit()->IPString().toStdString(), expected[row].mask) << row;
-        EXPECT_EQ(window.PortBox()->value(), expected[row].port) << row;
+        EXPECT_EQ(window.AddressEdit()->IPString().toStdString(), expected[row].Address) << row;
+        EXPECT_EQ(window.MaskEdit()->IPString().toStdString(), expected[row].Mask) << row;
+        EXPECT_EQ(window.PortBox()->value(), expected[row].Port) << row;
         EXPECT_FALSE(window.PortBox()->isEnabled());
     }
     QTest::keyClick(window.List(), Qt::Key_Home);
@@ -85,7 +85,7 @@ TEST(MainWindowRefresh, RowsLeadToTheirDevicesWhenAnEarlierDeviceWasDropped)
     EXPECT_EQ(window.PortBox()->value(), 1010);
 
     // "Ustaw" with the fields unchanged names the device of the selected row.
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     window.SetButton()->click();
     ASSERT_TRUE(window.WaitForRefreshes(2));
     std::vector<std::string> change = window.PayloadsSince(before);
@@ -118,21 +118,21 @@ TEST(MainWindowRefresh, ControlsAreDisabledAndTheCursorIsBusyDuringARefresh)
 
     // Look at the window from inside the refresh, during the collection window.
     struct Seen {
-        bool refreshEnabled = true, changeEnabled = true, listEnabled = true;
-        Qt::CursorShape cursor = Qt::ArrowCursor;
+        bool RefreshEnabled = true, ChangeEnabled = true, ListEnabled = true;
+        Qt::CursorShape Cursor = Qt::ArrowCursor;
     } seen;
     QTimer::singleShot(1000, [&] {
         seen = {window.RefreshButton()->isEnabled(), window.SetButton()->isEnabled(), window.List()->isEnabled(),
-                window.form.cursor().shape()};
+                window.Form.cursor().shape()};
     });
     window.RefreshButton()->click();
-    EXPECT_FALSE(seen.refreshEnabled);
-    EXPECT_FALSE(seen.changeEnabled);
-    EXPECT_FALSE(seen.listEnabled);
-    EXPECT_EQ(seen.cursor, Qt::WaitCursor);
+    EXPECT_FALSE(seen.RefreshEnabled);
+    EXPECT_FALSE(seen.ChangeEnabled);
+    EXPECT_FALSE(seen.ListEnabled);
+    EXPECT_EQ(seen.Cursor, Qt::WaitCursor);
     EXPECT_TRUE(window.RefreshButton()->isEnabled());
-    EXPECT_EQ(window.form.cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(window.sim.CountReceived("X"), 2u);
+    EXPECT_EQ(window.Form.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(window.Sim.CountReceived("X"), 2u);
 }
 
 TEST(MainWindowRefresh, ALateDiscoveryReplyLeavesTheIdleListEnabled)
@@ -153,12 +153,12 @@ TEST(MainWindowRefresh, OnlyTheFirstDisplayRefreshes)
     // Coming back from another program, from a message box, or from the
     // task bar activates or shows the window again: no refresh.
     QEvent activate(QEvent::WindowActivate);
-    QCoreApplication::sendEvent(&window.form, &activate);
-    window.form.showMinimized();
-    window.form.showNormal();
-    window.form.activateWindow();
+    QCoreApplication::sendEvent(&window.Form, &activate);
+    window.Form.showMinimized();
+    window.Form.showNormal();
+    window.Form.activateWindow();
     QTest::qWait(2500);
-    EXPECT_EQ(window.sim.CountReceived("X"), 1u);
+    EXPECT_EQ(window.Sim.CountReceived("X"), 1u);
 }
 
 TEST(MainWindowRefresh, EnterPressesTheDefaultButtonWhereverTheFocusIs)

@@ -13,7 +13,7 @@
 namespace {
 
 using Json = nlohmann::json;
-using Sim = MuxSimProcess;
+using MuxSim = MuxSimProcess;
 const std::string kA = "00:0E:C6:00:00:0A";
 const std::string kB = "00:0E:C6:00:00:0B";
 
@@ -30,43 +30,43 @@ std::vector<std::string> JournalLines()
 }
 
 struct Conflict {
-    QString address;
-    std::string box;
+    QString Address;
+    std::string Box;
 };
 
 TEST(MainWindowSafety, AnAddressInUseIsRefusedBeforeAnythingIsSentAndTheOwnAddressIsNone)
 {
-    Json fleet = Sim::Config({Sim::Device("192.168.1.10", kA), Sim::Device("192.168.1.20", kB)});
+    Json fleet = MuxSim::Config({MuxSim::Device("192.168.1.10", kA), MuxSim::Device("192.168.1.20", kB)});
     fleet["hosts"] = Json::array({{{"ip", "192.168.1.40"}, {"mac", "00:11:22:33:44:55"}}});
     SimulatedLanWindow window(fleet);
     ASSERT_TRUE(window.Show());
     window.Select(1);
     ASSERT_EQ(window.RowTexts(2).at(1), kA);
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     const Conflict conflicts[] = {
         {"192.168.1.20", "adres 192.168.1.20 ma już multiplekser " + kB},
         {"192.168.1.1", "adres 192.168.1.1 jest adresem tego komputera"},
         {"192.168.1.40", "adres 192.168.1.40 jest zajęty: odpowiada na niego 00:11:22:33:44:55"},
     };
     for (const Conflict& conflict : conflicts) {
-        window.messages.plain.clear();
-        window.Type(window.AddressEdit(), conflict.address);
+        window.Recorder.Plain.clear();
+        window.Type(window.AddressEdit(), conflict.Address);
         window.SetButton()->click();
         EXPECT_EQ(window.Messages(),
-                  std::vector<std::string>{"Adres IP jest zajęty: " + conflict.box + ". Nic nie wysłano."});
-        EXPECT_EQ(window.PayloadsSince(before), std::vector<std::string>{}) << conflict.box;
+                  std::vector<std::string>{"Adres IP jest zajęty: " + conflict.Box + ". Nic nie wysłano."});
+        EXPECT_EQ(window.PayloadsSince(before), std::vector<std::string>{}) << conflict.Box;
     }
 
     // Its own address again with a new mask, then a free address: both go through, into the journal.
-    window.messages.plain.clear();
+    window.Recorder.Plain.clear();
     window.Type(window.AddressEdit(), "192.168.1.10");
     window.Type(window.MaskEdit(), "255.255.0.0");
     window.SetButton()->click();
     window.Select(1);
     window.Type(window.AddressEdit(), "192.168.1.11");
     window.SetButton()->click();
-    EXPECT_EQ(window.sim.CountReceived("SNM255.255.0.0"), 2u) << "the mask goes with each change";
-    EXPECT_EQ(window.sim.CountReceived("A" + kA + "/QOVUT/192.168.1.11"), 3u);
+    EXPECT_EQ(window.Sim.CountReceived("SNM255.255.0.0"), 2u) << "the mask goes with each change";
+    EXPECT_EQ(window.Sim.CountReceived("A" + kA + "/QOVUT/192.168.1.11"), 3u);
     EXPECT_EQ(window.RowTexts(0), (std::vector<std::string>{"192.168.1.20", "192.168.1.11"}));
     EXPECT_EQ(window.Messages(), std::vector<std::string>{});
     EXPECT_EQ(
@@ -80,8 +80,8 @@ TEST(MainWindowSafety, AnAddressInUseIsRefusedBeforeAnythingIsSentAndTheOwnAddre
 TEST(MainWindowSafety, OneMacInTwoPlacesIsListedOnceMarkedAndNeverChanged)
 {
     const std::string twin = "0.1.2.3.4.5", padded = "000.014.198.074.016.002";
-    SimulatedLanWindow window(Sim::Config({Sim::Device("192.168.1.35", twin), Sim::Device("10.0.0.35", twin),
-                                           Sim::Device("192.168.1.32", padded, {{"reply_to_broadcast", true}})}));
+    SimulatedLanWindow window(MuxSim::Config({MuxSim::Device("192.168.1.35", twin), MuxSim::Device("10.0.0.35", twin),
+                                              MuxSim::Device("192.168.1.32", padded, {{"reply_to_broadcast", true}})}));
     ASSERT_TRUE(window.Show());
     ASSERT_EQ(window.RowTexts(2), (std::vector<std::string>{twin, padded}));
     const QTreeWidgetItem* marked = window.List()->topLevelItem(0);
@@ -98,7 +98,7 @@ TEST(MainWindowSafety, OneMacInTwoPlacesIsListedOnceMarkedAndNeverChanged)
     EXPECT_EQ(field->data(0, Qt::AccessibleTextRole).toString().toStdString(), "192.168.1.32, MAC " + padded);
 
     window.Type(window.AddressEdit(), "192.168.1.45");
-    const std::size_t before = window.sim.Received().size();
+    const std::size_t before = window.Sim.Received().size();
     window.SetButton()->click();
     QTest::qWait(300);
     EXPECT_EQ(window.Messages(),
@@ -112,17 +112,17 @@ TEST(MainWindowSafety, OneMacInTwoPlacesIsListedOnceMarkedAndNeverChanged)
 // A workstation with "eth" and "wifi", each on a segment of its own
 // (scripts/netlab's split topology): "eth" is deleted under the window.
 struct SplitLan : SimulatedLanWindow {
-    SplitLan() : SimulatedLanWindow(Sim::Config({Sim::Device("192.168.1.40", "MAC-A")})) {}
-    Sim wifi{Sim::Config({Sim::Device("172.16.5.5", "MAC-B"), Sim::Device("192.168.7.30", "MAC-D")}),
-             {},
-             "MUXLAN_WIFI_EXEC"};
+    SplitLan() : SimulatedLanWindow(MuxSim::Config({MuxSim::Device("192.168.1.40", "MAC-A")})) {}
+    MuxSim Wifi{MuxSim::Config({MuxSim::Device("172.16.5.5", "MAC-B"), MuxSim::Device("192.168.7.30", "MAC-D")}),
+                {},
+                "MUXLAN_WIFI_EXEC"};
     static int DeleteEth() { return std::system("ip link del eth"); }
     void ExpectTheWifiFleetListedAndNoFailure()
     {
         EXPECT_EQ(RowTexts(2), (std::vector<std::string>{"MAC-D", "MAC-B"}));
         EXPECT_EQ(RowTexts(1), (std::vector<std::string>(2, "255.255.255.0")));
-        EXPECT_FALSE(form.EndRequested());
-        EXPECT_EQ(messages.socketErrors, std::vector<QString>{});
+        EXPECT_FALSE(Form.EndRequested());
+        EXPECT_EQ(Recorder.SocketErrors, std::vector<QString>{});
     }
 };
 
@@ -139,7 +139,7 @@ TEST(InterfaceLost, BeforeUstawTheChangeStopsWithAPlainBoxAndLaterRefreshesWork)
                                        "jest niedostępny. Zmiana nie została wykonana."});
     lan.ExpectTheWifiFleetListedAndNoFailure();
     lan.RefreshButton()->click();
-    EXPECT_TRUE(lan.wifi.WaitForPayload("X", 3));
+    EXPECT_TRUE(lan.Wifi.WaitForPayload("X", 3));
     lan.ExpectTheWifiFleetListedAndNoFailure();
 }
 

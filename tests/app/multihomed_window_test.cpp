@@ -28,18 +28,18 @@ TEST(TwoInterfaces, TheFleetBehindEthIsListedAndWifiAloneFindsNone)
     Sim sim(Sim::Config({Sim::Device("192.168.1.40", "MAC-IN"), Sim::Device("10.1.2.20", "MAC-OUT")}));
     {
         RunningProgram program;
-        program.form.show();
+        program.Form.show();
         ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
         EXPECT_EQ(program.RowTexts(2), (std::vector<std::string>{"MAC-IN", "MAC-OUT"}));
         EXPECT_EQ(Tooltips(program), (std::vector<std::string>(2, "Interfejs: eth")));
         EXPECT_EQ(sim.CountReceived("WMAC-IN"), 1u);
         EXPECT_EQ(sim.CountReceived("WMAC-OUT"), 1u);
-        program.form.close();
+        program.Form.close();
         ASSERT_TRUE(sim.WaitForPayload("E", 2));
     }
     const std::size_t before = sim.Received().size();
     RunningProgram wifiOnly(*checks::ChooseInterfaces({"wifi"}).Selection);
-    wifiOnly.form.show();
+    wifiOnly.Form.show();
     QTest::qWait(3000);
     EXPECT_TRUE(wifiOnly.RefreshButton()->isEnabled());
     EXPECT_EQ(wifiOnly.List()->topLevelItemCount(), 0);
@@ -61,7 +61,7 @@ TEST(SplitFleet, BothHalvesAreListedAndAChangeStaysOnItsSegment)
     SimulatedLanWindow window(Sim::Config({Sim::Device("192.168.1.40", "MAC-A"), Sim::Device("10.1.2.20", "MAC-C")}));
     Sim wifi(Sim::Config({Sim::Device("172.16.5.5", "MAC-B"), Sim::Device("192.168.7.30", "MAC-D")}), {},
              "MUXLAN_WIFI_EXEC");
-    const Sim& eth = window.sim;
+    const Sim& eth = window.Sim;
     ASSERT_TRUE(window.Show());
     ASSERT_TRUE(wifi.WaitForPayload("X"));
     EXPECT_EQ(window.RowTexts(2), (std::vector<std::string>{"MAC-A", "MAC-D", "MAC-C", "MAC-B"}));
@@ -92,12 +92,12 @@ TEST(SameSegment, EachDeviceHearsEachOfItsCommandsOnce)
                          Sim::Device("10.1.2.20", "MAC-C", {{"mask", "255.0.0.0"}})}));
     {
         RunningProgram program;
-        program.form.show();
+        program.Form.show();
         ASSERT_TRUE(WaitForRefreshes(program, sim, 2)); // one "X" per interface
         EXPECT_EQ(program.RowTexts(1), (std::vector<std::string>{"255.255.255.0", "255.255.0.0", "255.0.0.0"}));
         for (int row = 0; row < 3; ++row)
             EXPECT_TRUE(program.List()->topLevelItem(row)->icon(0).isNull()) << "read correctly: row " << row;
-        program.form.close();
+        program.Form.close();
     }
     EXPECT_EQ(sim.CountReceived("X"), 2u);
     for (const char* mac : {"MAC-A", "MAC-B", "MAC-C"})

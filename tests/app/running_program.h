@@ -24,31 +24,31 @@
 
 class RecordingMessages : public app::WindowMessages {
 public:
-    void ShowMessage(const std::string& text) override { plain.push_back(text); }
-    void ShowSocketErrorBox(const QString& text) override { socketErrors.push_back(text); }
+    void ShowMessage(const std::string& text) override { Plain.push_back(text); }
+    void ShowSocketErrorBox(const QString& text) override { SocketErrors.push_back(text); }
 
-    std::vector<std::string> plain;
-    std::vector<QString> socketErrors;
+    std::vector<std::string> Plain;
+    std::vector<QString> SocketErrors;
 };
 
 // Points the change journal at a directory of the test's own, before the
 // window opens its journal.
 struct TemporaryStateHome {
-    TemporaryStateHome() { qputenv("XDG_STATE_HOME", directory.path().toUtf8()); }
-    QTemporaryDir directory;
+    TemporaryStateHome() { qputenv("XDG_STATE_HOME", Directory.path().toUtf8()); }
+    QTemporaryDir Directory;
 };
 
 struct RunningProgram {
-    explicit RunningProgram(net::InterfaceSelection interfaces = {}) : form(messages, std::move(interfaces)) {}
+    explicit RunningProgram(net::InterfaceSelection interfaces = {}) : Form(Recorder, std::move(interfaces)) {}
 
-    TemporaryStateHome stateHome;
-    RecordingMessages messages;
-    app::TForm1 form;
-    protocol::DeviceSession& session = form.Session();
+    TemporaryStateHome StateHome;
+    RecordingMessages Recorder;
+    app::TForm1 Form;
+    protocol::DeviceSession& Session = Form.Session();
 
     template <class Widget> Widget* Find(const char* objectName) const
     {
-        auto* widget = form.findChild<Widget*>(QString::fromLatin1(objectName));
+        auto* widget = Form.findChild<Widget*>(QString::fromLatin1(objectName));
         if (widget == nullptr)
             throw std::logic_error(std::string("the window has no control named ") + objectName);
         return widget;
@@ -62,7 +62,7 @@ struct RunningProgram {
     QLabel* Headings() const { return Find<QLabel>("Label2"); }
     QFrame* Frame() const { return Find<QFrame>("Bevel1"); }
 
-    const std::vector<std::string>& Messages() const { return messages.plain; }
+    const std::vector<std::string>& Messages() const { return Recorder.Plain; }
 
     std::vector<std::string> RowTexts(int column) const
     {

@@ -20,8 +20,8 @@ inline bool WaitForRefreshes(const RunningProgram& program, const MuxSimProcess&
 }
 
 struct SimulatedFleet {
-    explicit SimulatedFleet(const nlohmann::json& fleet) : sim(fleet) {}
-    MuxSimProcess sim;
+    explicit SimulatedFleet(const nlohmann::json& fleet) : Sim(fleet) {}
+    MuxSimProcess Sim;
 };
 
 // The simulator, started with `fleet` (muxsim's JSON config), and the program
@@ -37,17 +37,17 @@ public:
     // Shows the window and waits until its first refresh is over.
     bool Show()
     {
-        form.show();
+        Form.show();
         return WaitForRefreshes(1);
     }
     bool WaitForRefreshes(std::size_t refreshes, int timeoutMs = 30000) const
     {
-        return ::WaitForRefreshes(*this, sim, refreshes, timeoutMs);
+        return ::WaitForRefreshes(*this, Sim, refreshes, timeoutMs);
     }
     // What the simulator received from entry `from` on.
     std::vector<std::string> PayloadsSince(std::size_t from) const
     {
-        const std::vector<std::string> payloads = sim.ReceivedPayloads();
+        const std::vector<std::string> payloads = Sim.ReceivedPayloads();
         return {payloads.begin() + long(std::min(from, payloads.size())), payloads.end()};
     }
 };

@@ -21,10 +21,10 @@ constexpr const char* kMac = "0.14.198.74.16.1";
 
 class RecordingFrontEnd : public change::FrontEnd {
 public:
-    void Report(const change::ChangeResult& result) override { reports.push_back(result); }
-    void Warn(const std::string& text) override { warnings.push_back(text); }
-    std::vector<change::ChangeResult> reports;
-    std::vector<std::string> warnings;
+    void Report(const change::ChangeResult& result) override { Reports.push_back(result); }
+    void Warn(const std::string& text) override { Warnings.push_back(text); }
+    std::vector<change::ChangeResult> Reports;
+    std::vector<std::string> Warnings;
 };
 
 FakeDevice Device(const std::string& mac, const std::string& address, std::map<std::string, std::string> replies = {})
@@ -37,14 +37,14 @@ FakeDevice Device(const std::string& mac, const std::string& address, std::map<s
 }
 
 struct Row {
-    const char* name;
-    std::vector<FakeDevice> fleet;
-    change::PlanLine line;
-    Outcome outcome;
-    const char* detail; // a part of the result's detail
-    bool assignSent;
-    Ms restart{0}; // the first device restarts this long after its change
-    bool refuseUnchecked = false;
+    const char* Name;
+    std::vector<FakeDevice> Fleet;
+    change::PlanLine Line;
+    change::Outcome Outcome;
+    const char* Detail; // a part of the result's detail
+    bool AssignSent;
+    Ms Restart{0}; // the first device restarts this long after its change
+    bool RefuseUnchecked = false;
 };
 
 // One row a line reads as a table.
@@ -93,34 +93,34 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
 {
     const Row& row = GetParam();
     FakeTransport transport;
-    FakeFleet fleet(transport, row.fleet);
-    fleet.devices[0].RestartAfterChange = row.restart;
+    FakeFleet fleet(transport, row.Fleet);
+    fleet.Devices[0].RestartAfterChange = row.Restart;
     protocol::DeviceSession session(transport);
     QTemporaryDir directory;
     journal::ChangeJournal journal(directory.filePath("journal.jsonl").toStdString());
     RecordingFrontEnd frontEnd;
     change::RunSettings settings;
-    settings.RefuseUnchecked = row.refuseUnchecked;
+    settings.RefuseUnchecked = row.RefuseUnchecked;
     // The fake fleet answers on no known interface: no probe can run, every
     // new address is unchecked (and goes on unless that refuses it).
     settings.Probes.Program = "/bin/true";
     change::ChangeRun run(session, journal, frontEnd, settings);
 
-    const std::vector<change::ChangeResult> results = run.Run({row.line});
+    const std::vector<change::ChangeResult> results = run.Run({row.Line});
 
     ASSERT_EQ(results.size(), 1u);
     const change::ChangeResult& result = results[0];
-    EXPECT_EQ(result.Outcome, row.outcome) << change::MachineName(result.Outcome) << ": " << result.Detail;
-    EXPECT_NE(result.Detail.find(row.detail), std::string::npos) << result.Detail;
-    EXPECT_EQ(frontEnd.reports.back().Outcome, result.Outcome);
+    EXPECT_EQ(result.Outcome, row.Outcome) << change::MachineName(result.Outcome) << ": " << result.Detail;
+    EXPECT_NE(result.Detail.find(row.Detail), std::string::npos) << result.Detail;
+    EXPECT_EQ(frontEnd.Reports.back().Outcome, result.Outcome);
     const std::vector<std::string> commands = transport.Commands();
     const bool assigned =
         std::any_of(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("A", 0) == 0; });
-    EXPECT_EQ(assigned, row.assignSent);
+    EXPECT_EQ(assigned, row.AssignSent);
     // Only the planned device is ever read, and commands carry its own MAC text.
     const auto ownText = [&](const std::string& text) {
-        return std::any_of(row.fleet.begin(), row.fleet.end(), [&](const FakeDevice& device) {
-            return text.rfind(device.Mac, 0) == 0 && checks::SameMac(device.Mac, row.line.Mac) &&
+        return std::any_of(row.Fleet.begin(), row.Fleet.end(), [&](const FakeDevice& device) {
+            return text.rfind(device.Mac, 0) == 0 && checks::SameMac(device.Mac, row.Line.Mac) &&
                 (text.size() == device.Mac.size() || text[device.Mac.size()] == '/');
         });
     };
@@ -134,15 +134,15 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
         EXPECT_EQ(result.MacNormalized, "00:0E:C6:4A:10:01");
     }
     const journal::JournalContents written = journal::ReadJournal(journal.Path());
-    ASSERT_EQ(written.Changes.size(), row.assignSent ? 1u : 0u);
-    if (row.assignSent) {
+    ASSERT_EQ(written.Changes.size(), row.AssignSent ? 1u : 0u);
+    if (row.AssignSent) {
         ASSERT_TRUE(written.Changes[0].End.has_value());
         EXPECT_EQ(written.Changes[0].End->Outcome, change::MachineName(result.Outcome));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ChangeRunRules, testing::ValuesIn(kRows),
-                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.Name); });
 
 // A stop between two lines: the device in hand ends as it answers, the next
 // is not attempted, and every journal record begun is closed.
@@ -156,7 +156,7 @@ TEST(ChangeRunStop, NoNewChangeStartsAndEveryRecordIsClosed)
     struct StopAfterFirst : RecordingFrontEnd {
         bool StopRequested() const override
         {
-            return std::any_of(reports.begin(), reports.end(),
+            return std::any_of(Reports.begin(), Reports.end(),
                                [](const change::ChangeResult& r) { return r.Outcome == Outcome::Changed; });
         }
     } frontEnd;
@@ -179,10 +179,10 @@ TEST(ChangeRunStop, NoNewChangeStartsAndEveryRecordIsClosed)
 TEST(ChangeVerification, SaysOnlyWhatTheAnswerShows)
 {
     struct Now {
-        const char* address;
-        const char* mask; // "": it could not be read
-        Outcome outcome;
-        const char* detail;
+        const char* Address;
+        const char* Mask; // "": it could not be read
+        change::Outcome Outcome;
+        const char* Detail;
     };
     // clang-format off
     const std::vector<Now> rows = {
@@ -201,11 +201,11 @@ TEST(ChangeVerification, SaysOnlyWhatTheAnswerShows)
         result.OldAddress = "192.168.1.10";
         result.OldMask = "255.255.255.0";
         protocol::DeviceRow now;
-        now.Address = row.address;
-        now.Mask = row.mask;
+        now.Address = row.Address;
+        now.Mask = row.Mask;
         change::JudgeVerification(result, &now);
-        EXPECT_EQ(result.Outcome, row.outcome) << row.address << " " << row.mask;
-        EXPECT_NE(result.Detail.find(row.detail), std::string::npos) << result.Detail;
+        EXPECT_EQ(result.Outcome, row.Outcome) << row.Address << " " << row.Mask;
+        EXPECT_NE(result.Detail.find(row.Detail), std::string::npos) << result.Detail;
     }
 }
 

@@ -11,19 +11,19 @@ namespace {
 TEST(DottedAddress, ReadsFourDecimalPartsIntoTheCanonicalText)
 {
     const struct {
-        std::string text;
-        uint32_t value;
-        const char* canonical;
+        std::string Text;
+        uint32_t Value;
+        const char* Canonical;
     } rows[] = {
         {"192.168.1.50", 0xC0A80132, "192.168.1.50"},       {"192.168.001.050", 0xC0A80132, "192.168.1.50"},
         {"010.000.000.001", 0x0A000001, "10.0.0.1"},        {"0.0.0.0", 0, "0.0.0.0"},
         {"255.255.255.255", 0xFFFFFFFF, "255.255.255.255"},
     };
     for (const auto& row : rows) {
-        const auto parsed = checks::ParseDottedAddress(row.text);
-        ASSERT_TRUE(parsed) << row.text;
-        EXPECT_EQ(parsed->Value, row.value) << row.text;
-        EXPECT_EQ(parsed->Text, row.canonical) << row.text;
+        const auto parsed = checks::ParseDottedAddress(row.Text);
+        ASSERT_TRUE(parsed) << row.Text;
+        EXPECT_EQ(parsed->Value, row.Value) << row.Text;
+        EXPECT_EQ(parsed->Text, row.Canonical) << row.Text;
         EXPECT_EQ(checks::ParseDottedAddress(parsed->Text)->Text, parsed->Text);
     }
 }
@@ -61,9 +61,9 @@ TEST(NewSettings, RefusesWithTheTextOfTheFirstBrokenRule)
     const std::string address = checks::kAddressRefused, mask = checks::kMaskRefused,
                       network = checks::kNetworkAddressRefused, broadcast = checks::kBroadcastAddressRefused;
     const struct {
-        const char* address;
-        const char* mask;
-        std::string refusal;
+        const char* Address;
+        const char* Mask;
+        std::string Refusal;
     } rows[] = {
         {"0xC0A8013C", "255.255.255.0", address},
         {"192.168.12.21 #old", "255.255.255.0", address},
@@ -79,17 +79,17 @@ TEST(NewSettings, RefusesWithTheTextOfTheFirstBrokenRule)
         {"10.7.255.255", "255.252.0.0", broadcast},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(checks::RefusalOfNewSettings(row.address, row.mask).value_or("none"), row.refusal)
-            << row.address << " " << row.mask;
+        EXPECT_EQ(checks::RefusalOfNewSettings(row.Address, row.Mask).value_or("none"), row.Refusal)
+            << row.Address << " " << row.Mask;
 }
 
 TEST(NewSettings, PassesWithCanonicalTexts)
 {
     const struct {
-        const char* address;
-        const char* mask;
-        const char* canonicalAddress;
-        const char* canonicalMask;
+        const char* Address;
+        const char* Mask;
+        const char* CanonicalAddress;
+        const char* CanonicalMask;
     } rows[] = {
         {"192.168.001.050", "255.255.255.000", "192.168.1.50", "255.255.255.0"},
         {"192.168.1.126", "255.255.255.128", "192.168.1.126", "255.255.255.128"},
@@ -98,12 +98,12 @@ TEST(NewSettings, PassesWithCanonicalTexts)
         {"172.16.4.1", "255.255.252.0", "172.16.4.1", "255.255.252.0"},
     };
     for (const auto& row : rows) {
-        const checks::JudgedSettings judged = checks::JudgeNewSettings(row.address, row.mask);
-        EXPECT_FALSE(judged.Refusal) << row.address << ": " << judged.Refusal.value_or("");
-        EXPECT_EQ(judged.Address, row.canonicalAddress);
-        EXPECT_EQ(judged.Mask, row.canonicalMask);
-        EXPECT_EQ(checks::DottedText(judged.AddressValue), row.canonicalAddress);
-        EXPECT_EQ(checks::DottedText(judged.MaskValue), row.canonicalMask);
+        const checks::JudgedSettings judged = checks::JudgeNewSettings(row.Address, row.Mask);
+        EXPECT_FALSE(judged.Refusal) << row.Address << ": " << judged.Refusal.value_or("");
+        EXPECT_EQ(judged.Address, row.CanonicalAddress);
+        EXPECT_EQ(judged.Mask, row.CanonicalMask);
+        EXPECT_EQ(checks::DottedText(judged.AddressValue), row.CanonicalAddress);
+        EXPECT_EQ(checks::DottedText(judged.MaskValue), row.CanonicalMask);
     }
 }
 

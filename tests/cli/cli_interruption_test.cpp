@@ -54,12 +54,12 @@ public:
             else
                 summary = line;
         }
-        err = process_.readAllStandardError().toStdString();
+        Err = process_.readAllStandardError().toStdString();
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
 
     QProcess& Process() { return process_; }
-    std::string err;
+    std::string Err;
 
 private:
     QProcess process_;
@@ -89,7 +89,7 @@ TEST(CliInterruption, AnInterfaceThatGoesAwayFailsTheDevicesBehindItAndTheRunGoe
 
     // The first device's result is printed before the second change is done.
     const Json first = plan.NextLine();
-    ASSERT_TRUE(first.is_object()) << plan.err;
+    ASSERT_TRUE(first.is_object()) << plan.Err;
     EXPECT_EQ(first.value("mac", ""), kMacs[0]);
     EXPECT_EQ(first.value("result", ""), "changed");
     EXPECT_EQ(AssignsTo(sim, kMacs[1]), 0u);
@@ -97,7 +97,7 @@ TEST(CliInterruption, AnInterfaceThatGoesAwayFailsTheDevicesBehindItAndTheRunGoe
 
     std::map<std::string, std::string> results;
     Json summary;
-    EXPECT_EQ(plan.Finish(results, summary), 3) << plan.err;
+    EXPECT_EQ(plan.Finish(results, summary), 3) << plan.Err;
     EXPECT_EQ(results[kMacs[0]], "unverified") << "its interface is gone, the verifying discovery ran on wifi";
     for (std::size_t n = 1; n < kMacs.size(); ++n)
         EXPECT_EQ(results[kMacs[n]], "interface_gone") << kMacs[n];
@@ -119,7 +119,7 @@ TEST(CliInterruption, ASignalStopsAfterTheDeviceInHandWithEveryLineAccounted)
 
     std::map<std::string, std::string> results;
     Json summary;
-    EXPECT_EQ(plan.Finish(results, summary), 128 + SIGTERM) << plan.err;
+    EXPECT_EQ(plan.Finish(results, summary), 128 + SIGTERM) << plan.Err;
     EXPECT_EQ(results[kMacs[0]], "unverified");
     EXPECT_EQ(results[kMacs[1]], "unverified") << "the device in hand was finished";
     EXPECT_GT(AssignsTo(sim, kMacs[1]), 0u);

@@ -48,10 +48,10 @@ TEST(CliSet, ChangesExactlyTheNamedDeviceAndVerifiesIt)
                                              MuxSimProcess::Device("192.168.1.20", "00:0E:C6:00:00:0B"),
                                              MuxSimProcess::Device("10.0.0.7", "00:0E:C6:00:00:0C")}));
     const MuxconfigRun run = RunMuxconfig({"set", "00:0E:C6:00:00:0B", "192.168.1.77", "255.255.0.0"});
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.Status, 0) << run.Err;
     // The change's own result at once, then what the verifying discovery found.
     const std::string line = "00:0E:C6:00:00:0B 192.168.1.20/255.255.255.0 -> 192.168.1.77/255.255.0.0: ";
-    EXPECT_EQ(run.out, line + "zmieniono, sprawdzam\n" + line + "zmieniono i potwierdzono\n");
+    EXPECT_EQ(run.Out, line + "zmieniono, sprawdzam\n" + line + "zmieniono i potwierdzono\n");
     EXPECT_EQ(Changes(sim, "address"), (Changed{{"00:0E:C6:00:00:0B", "192.168.1.77"}}));
     EXPECT_EQ(Changes(sim, "mask"), (Changed{{"00:0E:C6:00:00:0B", "255.255.0.0"}}));
     EXPECT_EQ(sim.CountReceived("X"), 2u); // the discovery and the verifying one
@@ -74,16 +74,16 @@ TEST(CliApply, ReportsEveryPlanLineAndEndsWith3WhenSomeFail)
                                   "00:0E:C6:00:00:0C; 10.0.0.8 ;/8;\r\n");
 
     const MuxconfigRun dry = RunMuxconfig({"apply", path, "--dry-run", "--format", "csv"});
-    EXPECT_EQ(dry.status, 3);
-    EXPECT_NE(dry.out.find("3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,planned,,192.168.1.10,255.255.255.0,mux0,"
+    EXPECT_EQ(dry.Status, 3);
+    EXPECT_NE(dry.Out.find("3,00:0E:C6:00:00:0A,192.168.1.50,255.255.255.0,planned,,192.168.1.10,255.255.255.0,mux0,"
                            "00:0E:C6:00:00:0A\n"),
               std::string::npos)
-        << dry.out;
+        << dry.Out;
     EXPECT_TRUE(Changes(sim, "address").empty());
 
     const MuxconfigRun run = RunMuxconfig({"apply", path, "--format", "csv"});
-    EXPECT_EQ(run.status, 3) << run.err;
-    EXPECT_EQ(run.out,
+    EXPECT_EQ(run.Status, 3) << run.Err;
+    EXPECT_EQ(run.Out,
               // A plan again: one line a device, with its final outcome.
               "line,mac,address,mask,result,detail,old_address,old_mask,interface,mac_normalized\n"
               "4,00:0E:C6:00:00:99,192.168.1.51,255.255.255.0,not_found,,,,,00:0E:C6:00:00:99\n"
@@ -108,17 +108,17 @@ TEST(CliApply, APlanOrSettingsErrorSendsNothing)
                                   "00:0E:C6:00:00:0A,192.168.1.50,255.0.255.0\n"
                                   "00:0E:C6:00:00:0C,192.168.1.60\n");
     const MuxconfigRun run = RunMuxconfig({"apply", path});
-    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.Status, 2);
     for (const char* error : {": wiersz 2: Adres IP poza dozwolonym zakresem", ": wiersz 3: Niewłaściwa maska podsieci",
                               ": wiersz 3: adres MAC 00:0E:C6:00:00:0A już w wierszu 1",
                               ": wiersz 3: adres 192.168.1.50 już w wierszu 1", ": wiersz 4: oczekiwano trzech pól"})
-        EXPECT_NE(run.err.find(error), std::string::npos) << error << "\n" << run.err;
+        EXPECT_NE(run.Err.find(error), std::string::npos) << error << "\n" << run.Err;
 
     const MuxconfigRun badMask = RunMuxconfig({"set", "00:0E:C6:00:00:0A", "192.168.1.50", "255.255.255.255"});
-    EXPECT_EQ(badMask.status, 2);
-    EXPECT_EQ(badMask.err, "muxconfig: Niewłaściwa maska podsieci\n");
-    EXPECT_EQ(RunMuxconfig({"set", "00:0E:C6:00:00:0A", "192.168.1.50"}).status, 2);
-    EXPECT_EQ(RunMuxconfig({"apply", "/nonexistent/plan.csv"}).status, 2);
+    EXPECT_EQ(badMask.Status, 2);
+    EXPECT_EQ(badMask.Err, "muxconfig: Niewłaściwa maska podsieci\n");
+    EXPECT_EQ(RunMuxconfig({"set", "00:0E:C6:00:00:0A", "192.168.1.50"}).Status, 2);
+    EXPECT_EQ(RunMuxconfig({"apply", "/nonexistent/plan.csv"}).Status, 2);
 
     QTest::qWait(300);
     EXPECT_TRUE(sim.Received().empty());
@@ -151,7 +151,7 @@ Json FieldFleet()
 }
 
 struct FieldSet {
-    std::string named, own, oldAddress, newAddress;
+    std::string Named, Own, OldAddress, NewAddress;
 };
 
 TEST(CliField, DevicesNamedInAnySpellingAreChangedInTheirOwnTextAndVerified)
@@ -168,42 +168,42 @@ TEST(CliField, DevicesNamedInAnySpellingAreChangedInTheirOwnTextAndVerified)
     for (const FieldSet& c : cases) {
         const std::size_t from = sim.Received().size();
         const MuxconfigRun run =
-            RunMuxconfig({"set", QString::fromStdString(c.named), QString::fromStdString(c.newAddress), "255.255.0.0"});
-        EXPECT_EQ(run.status, 0) << run.out << run.err;
-        EXPECT_NE(run.out.find(c.own + " " + c.oldAddress + "/255.255.255.0 -> " + c.newAddress +
+            RunMuxconfig({"set", QString::fromStdString(c.Named), QString::fromStdString(c.NewAddress), "255.255.0.0"});
+        EXPECT_EQ(run.Status, 0) << run.Out << run.Err;
+        EXPECT_NE(run.Out.find(c.Own + " " + c.OldAddress + "/255.255.255.0 -> " + c.NewAddress +
                                "/255.255.0.0: zmieniono i potwierdzono\n"),
                   std::string::npos)
-            << run.out;
+            << run.Out;
         EXPECT_EQ(NamingPayloads(sim, from),
-                  (std::set<std::string>{"W" + c.own, "A" + c.own + "/QOVUT/" + c.newAddress, "SNM255.255.0.0"}));
+                  (std::set<std::string>{"W" + c.Own, "A" + c.Own + "/QOVUT/" + c.NewAddress, "SNM255.255.0.0"}));
     }
 
     // Its MAC answers from two addresses: read, then refused with both named, nothing changed.
     const std::size_t from = sim.Received().size();
     const MuxconfigRun twin = RunMuxconfig({"set", "00-0E-C6-4A-10-05", "192.168.1.45", "255.255.0.0"});
-    EXPECT_EQ(twin.status, 3);
+    EXPECT_EQ(twin.Status, 3);
     for (const char* said : {"MAC w dwóch miejscach", "192.168.1.35", "10.0.0.35", "nie rozróżni"})
-        EXPECT_NE(twin.out.find(said), std::string::npos) << said << "\n" << twin.out;
+        EXPECT_NE(twin.Out.find(said), std::string::npos) << said << "\n" << twin.Out;
     EXPECT_EQ(NamingPayloads(sim, from), std::set<std::string>{"W" + kTwin});
 
     // The listing as a plan, readdressed by hand (the twins left out), reaches every device.
     const MuxconfigRun listed = RunMuxconfig({"list", "--format", "csv"});
-    EXPECT_EQ(listed.status, 0) << listed.err;
-    std::istringstream rows(listed.out);
+    EXPECT_EQ(listed.Status, 0) << listed.Err;
+    std::istringstream rows(listed.Out);
     std::string plan, row;
     for (std::getline(rows, plan); std::getline(rows, row);)
         if (row.rfind("192.168.1.4", 0) == 0)
             plan += "\n192.168.1.5" + row.substr(11);
     QTemporaryFile planFile;
     const MuxconfigRun applied = RunMuxconfig({"apply", PlanFile(planFile, plan), "--format", "csv"});
-    EXPECT_EQ(applied.status, 0) << applied.out << applied.err;
-    EXPECT_NE(applied.out.find(",000.014.198.074.016.002,192.168.1.52,255.255.0.0,verified,"), std::string::npos)
-        << applied.out;
+    EXPECT_EQ(applied.Status, 0) << applied.Out << applied.Err;
+    EXPECT_NE(applied.Out.find(",000.014.198.074.016.002,192.168.1.52,255.255.0.0,verified,"), std::string::npos)
+        << applied.Out;
     Changed expected;
     for (const FieldSet& c : cases)
-        expected.emplace_back(c.own, c.newAddress);
+        expected.emplace_back(c.Own, c.NewAddress);
     for (auto c = std::rbegin(cases); c != std::rend(cases); ++c) // the listing's order
-        expected.emplace_back(c->own, "192.168.1.5" + c->newAddress.substr(11));
+        expected.emplace_back(c->Own, "192.168.1.5" + c->NewAddress.substr(11));
     EXPECT_EQ(Changes(sim, "address"), expected);
 }
 
@@ -211,10 +211,10 @@ TEST(CliField, DevicesNamedInAnySpellingAreChangedInTheirOwnTextAndVerified)
 // directory, the probe by arping through its file capability. An arping
 // without the capability leaves the address unchecked and the change goes on.
 struct UserRun {
-    QStringList arguments;
-    bool bareArping;
-    int status;
-    std::string said;
+    QStringList Arguments;
+    bool BareArping;
+    int Status;
+    std::string Said;
 };
 
 TEST(CliOrdinaryUser, ListsAndChangesWithTheProbeOrWithoutIt)
@@ -247,11 +247,11 @@ TEST(CliOrdinaryUser, ListsAndChangesWithTheProbeOrWithoutIt)
         QStringList prefix = asNobody;
         prefix << "env"
                << "HOME=" + home.path() << "XDG_STATE_HOME=" + home.path();
-        if (r.bareArping)
+        if (r.BareArping)
             prefix << "PATH=" + bare + ":" + qEnvironmentVariable("PATH");
-        const MuxconfigRun run = RunMuxconfig(r.arguments, prefix);
-        EXPECT_EQ(run.status, r.status) << r.arguments.join(' ').toStdString() << "\n" << run.out << run.err;
-        EXPECT_NE(run.out.find(r.said), std::string::npos) << r.said << "\n" << run.out;
+        const MuxconfigRun run = RunMuxconfig(r.Arguments, prefix);
+        EXPECT_EQ(run.Status, r.Status) << r.Arguments.join(' ').toStdString() << "\n" << run.Out << run.Err;
+        EXPECT_NE(run.Out.find(r.Said), std::string::npos) << r.Said << "\n" << run.Out;
     }
 }
 
@@ -259,12 +259,12 @@ TEST(CliNetwork, AnUnreachableNetworkEndsWithStatus1AndTheWindowsErrorText)
 {
     // A namespace of its own with no interface up: the first broadcast fails.
     const MuxconfigRun run = RunMuxconfig({"list", "--format", "json"}, {"unshare", "--net"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.out.empty()) << run.out;
-    EXPECT_NE(run.err.find("Numer błędu: 10051\nOpis błędu:  Send failed: The network is unreachable\n"
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Out.empty()) << run.Out;
+    EXPECT_NE(run.Err.find("Numer błędu: 10051\nOpis błędu:  Send failed: The network is unreachable\n"
                            "Sprawdź czy komputer posiada stały adres IP"),
               std::string::npos)
-        << run.err;
+        << run.Err;
 }
 
 } // namespace

@@ -17,21 +17,21 @@ TEST(CliOutput, ListShowsADevicesEscapeSequenceEscapedAndCsvExact)
 {
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC\x1b]0;owned\x07")}));
     const MuxconfigRun table = RunMuxconfig({"list"});
-    EXPECT_EQ(table.status, 0) << table.err;
-    EXPECT_NE(table.out.find("MAC\\x1b]0;owned\\x07"), std::string::npos) << table.out;
-    EXPECT_EQ(table.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(table.Status, 0) << table.Err;
+    EXPECT_NE(table.Out.find("MAC\\x1b]0;owned\\x07"), std::string::npos) << table.Out;
+    EXPECT_EQ(table.Out.find('\x1b'), std::string::npos);
     const MuxconfigRun csv = RunMuxconfig({"list", "--format", "csv"});
-    EXPECT_NE(csv.out.find(",MAC\x1b]0;owned\x07,"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.Out.find(",MAC\x1b]0;owned\x07,"), std::string::npos) << csv.Out;
 }
 
 TEST(CliOutput, ListToAFullStandardOutputEndsWithStatus1AfterTheClosingCommands)
 {
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", "MAC-A")}));
     const MuxconfigRun run = RunMuxconfig({"list"}, {"sh", "-c", "exec \"$0\" \"$@\" > /dev/full"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("muxconfig: nie zapisano wyniku na standardowe wyjście: No space left on device"),
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("muxconfig: nie zapisano wyniku na standardowe wyjście: No space left on device"),
               std::string::npos)
-        << run.err;
+        << run.Err;
     EXPECT_EQ(sim.CountReceived("E"), 1u);
 }
 
@@ -54,14 +54,14 @@ TEST(CliOutput, AFailingStandardOutputEndsTheRunLikeASignal)
     const QStringList env{"env", "XDG_STATE_HOME=" + state.path(), "bash", "-c"};
 
     const MuxconfigRun full = RunMuxconfig({"apply", plan}, env + QStringList{"exec \"$0\" \"$@\" > /dev/full"});
-    EXPECT_EQ(full.status, 1);
-    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
+    EXPECT_EQ(full.Status, 1);
+    EXPECT_NE(full.Err.find("No space left on device"), std::string::npos) << full.Err;
     EXPECT_TRUE(sim.Received().empty());
 
     const MuxconfigRun gone =
         RunMuxconfig({"apply", plan}, env + QStringList{"\"$0\" \"$@\" | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"});
-    EXPECT_EQ(gone.status, 1);
-    EXPECT_NE(gone.err.find("Broken pipe"), std::string::npos) << gone.err;
+    EXPECT_EQ(gone.Status, 1);
+    EXPECT_NE(gone.Err.find("Broken pipe"), std::string::npos) << gone.Err;
     // The reader leaves after the first line: the second device may be in
     // hand by then, the third is never started.
     EXPECT_GT(sim.CountReceived("A0.14.198.74.16.1/QOVUT/192.168.1.50"), 0u);

@@ -28,11 +28,11 @@ Json Fleet()
 }
 
 struct SetCase {
-    std::string mac, address, mask;
-    int status;
-    std::string result; // what the table line says
+    std::string Mac, Address, Mask;
+    int Status;
+    std::string Result; // what the table line says
     std::size_t
-        selections; // "W"+MAC on the wire: 1 is the discovery's read alone; 3 adds the change and the verifying read
+        Selections; // "W"+MAC on the wire: 1 is the discovery's read alone; 3 adds the change and the verifying read
 };
 
 TEST(CliSafety, AddressesInUseAreRefusedBeforeAnythingIsSentAndAMaskRefusalIsPartial)
@@ -49,16 +49,16 @@ TEST(CliSafety, AddressesInUseAreRefusedBeforeAnythingIsSentAndAMaskRefusalIsPar
     for (const SetCase& c : cases) {
         MuxSimProcess sim(Fleet());
         const MuxconfigRun run = RunMuxconfig(
-            {"set", QString::fromStdString(c.mac), QString::fromStdString(c.address), QString::fromStdString(c.mask)});
-        EXPECT_EQ(run.status, c.status) << c.address << run.err;
-        EXPECT_NE(run.out.find(c.result), std::string::npos) << run.out;
-        EXPECT_EQ(sim.CountReceived("W" + c.mac), c.selections) << c.address;
+            {"set", QString::fromStdString(c.Mac), QString::fromStdString(c.Address), QString::fromStdString(c.Mask)});
+        EXPECT_EQ(run.Status, c.Status) << c.Address << run.Err;
+        EXPECT_NE(run.Out.find(c.Result), std::string::npos) << run.Out;
+        EXPECT_EQ(sim.CountReceived("W" + c.Mac), c.Selections) << c.Address;
     }
     // Only the partial change reached the journal, with its old and new settings and outcome.
     const MuxconfigRun history = RunMuxconfig({"history", "--format", "csv"});
-    EXPECT_NE(history.out.find(kB + ",192.168.1.20,255.255.255.0,192.168.1.21,255.255.0.0,partial"), std::string::npos)
-        << history.out;
-    EXPECT_EQ(history.out.find(kA), std::string::npos) << "nothing was sent to A";
+    EXPECT_NE(history.Out.find(kB + ",192.168.1.20,255.255.255.0,192.168.1.21,255.255.0.0,partial"), std::string::npos)
+        << history.Out;
+    EXPECT_EQ(history.Out.find(kA), std::string::npos) << "nothing was sent to A";
 }
 
 TEST(CliSafety, AnUndoPlanPutsTheDevicesBack)
@@ -78,13 +78,13 @@ TEST(CliSafety, AnUndoPlanPutsTheDevicesBack)
                                       << "0.14.198.74.16.9,192.168.1.21,255.255.0.0\n";
     const std::size_t before = sim.Received().size();
     const MuxconfigRun unwritable = RunMuxconfig({"apply", plan, "--undo-plan", "/nonexistent/undo.csv"});
-    EXPECT_EQ(unwritable.status, 2) << unwritable.err;
-    EXPECT_NE(unwritable.err.find("nic nie wysłano"), std::string::npos) << unwritable.err;
+    EXPECT_EQ(unwritable.Status, 2) << unwritable.Err;
+    EXPECT_NE(unwritable.Err.find("nic nie wysłano"), std::string::npos) << unwritable.Err;
     EXPECT_EQ(sim.Received().size(), before);
 
     const MuxconfigRun run = RunMuxconfig({"apply", plan, "--undo-plan", undo, "--detailed-exitcode"});
-    EXPECT_EQ(run.status, 3) << run.out << run.err; // C's mask never reads back as set
-    EXPECT_NE(run.err.find("plan cofnięcia: urządzenie 00:0E:C6:4A:10:09"), std::string::npos) << run.err;
+    EXPECT_EQ(run.Status, 3) << run.Out << run.Err; // C's mask never reads back as set
+    EXPECT_NE(run.Err.find("plan cofnięcia: urządzenie 00:0E:C6:4A:10:09"), std::string::npos) << run.Err;
     std::stringstream written;
     written << std::ifstream(undo.toStdString()).rdbuf();
     EXPECT_EQ(written.str().rfind(
@@ -94,13 +94,13 @@ TEST(CliSafety, AnUndoPlanPutsTheDevicesBack)
     EXPECT_EQ(written.str().find("\n" + kB + ",192.168.1.77"), std::string::npos) << written.str();
 
     const MuxconfigRun back = RunMuxconfig({"apply", undo, "--format", "jsonl"});
-    EXPECT_EQ(back.status, 0) << back.out << back.err;
-    EXPECT_NE(back.out.find("\"summary\""), std::string::npos);
+    EXPECT_EQ(back.Status, 0) << back.Out << back.Err;
+    EXPECT_NE(back.Out.find("\"summary\""), std::string::npos);
     // A re-run that changes nothing keeps the good undo plan it was given.
     const MuxconfigRun again = RunMuxconfig({"apply", undo, "--detailed-exitcode", "--undo-plan", undo});
-    EXPECT_EQ(again.status, 0) << "nothing left to do: " << again.out;
-    EXPECT_NE(again.out.find("bez zmian"), std::string::npos);
-    EXPECT_NE(again.err.find("pozostawiono bez zmian"), std::string::npos) << again.err;
+    EXPECT_EQ(again.Status, 0) << "nothing left to do: " << again.Out;
+    EXPECT_NE(again.Out.find("bez zmian"), std::string::npos);
+    EXPECT_NE(again.Err.find("pozostawiono bez zmian"), std::string::npos) << again.Err;
     std::stringstream kept;
     kept << std::ifstream(undo.toStdString()).rdbuf();
     EXPECT_EQ(kept.str(), written.str());

@@ -43,11 +43,11 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     {
         MuxSimProcess sim(DemoFleet());
         RunningProgram program;
-        program.form.show();
+        program.Form.show();
         ASSERT_TRUE(WaitForRefreshes(program, sim, 1));
         for (int column = 0; column < 3; ++column)
             windowRows.push_back(program.RowTexts(column));
-        program.form.close();
+        program.Form.close();
         ASSERT_TRUE(sim.WaitForPayload("E", windowRows[0].size()));
         windowPayloads = sim.ReceivedPayloads();
         windowCollection = CollectionWindowMs(sim);
@@ -60,9 +60,9 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     EXPECT_NEAR(CollectionWindowMs(sim), windowCollection, 300.0);
 
     // The login-refusing device is not listed and is named on stderr: status 3.
-    EXPECT_EQ(json.status, 3);
-    EXPECT_NE(json.err.find("0.14.198.74.16.8 (192.168.1.30): Brak dostępu"), std::string::npos) << json.err;
-    const Json document = Json::parse(json.out);
+    EXPECT_EQ(json.Status, 3);
+    EXPECT_NE(json.Err.find("0.14.198.74.16.8 (192.168.1.30): Brak dostępu"), std::string::npos) << json.Err;
+    const Json document = Json::parse(json.Out);
     EXPECT_EQ(document["format_version"], 2);
     Json rows = Json::array();
     for (const Json& device : document["devices"]) {
@@ -90,7 +90,7 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     }
 
     const MuxconfigRun csv = RunMuxconfig({"list", "--format", "csv", "--quiet"});
-    const std::vector<std::string> csvLines = Lines(csv.out);
+    const std::vector<std::string> csvLines = Lines(csv.Out);
     ASSERT_EQ(csvLines.size(), rows.size() + 2);
     EXPECT_EQ(csvLines[0],
               "address,mask,mac,port,flag_e,read_ok,address_shared,interface,reason,mac_normalized,"
@@ -105,15 +105,15 @@ TEST(CliList, MatchesTheWindowsRefreshOnTheWireAndInEveryFormat)
     }
 
     const MuxconfigRun table = RunMuxconfig({"list"});
-    const std::vector<std::string> tableLines = Lines(table.out);
+    const std::vector<std::string> tableLines = Lines(table.Out);
     ASSERT_EQ(tableLines.size(), rows.size() + 1);
     const std::size_t macColumn = tableLines[0].find("Adres MAC");
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const std::string mac = rows[row]["mac"];
         EXPECT_EQ(tableLines[row + 1].substr(macColumn, mac.size() + 1), mac + " ") << tableLines[row + 1];
     }
-    EXPECT_EQ(csv.status, 3);
-    EXPECT_EQ(table.status, 3);
+    EXPECT_EQ(csv.Status, 3);
+    EXPECT_EQ(table.Status, 3);
 }
 
 // A device that takes its new address but refuses the mask, changed once
@@ -130,11 +130,11 @@ TEST(CliWindowJournal, AMaskRefusedAfterTheAddressIsPartialFromBothFrontEnds)
     EXPECT_EQ(window.Messages(),
               std::vector<std::string>{"Niewłaściwa nazwa/parametr funkcji.\nAdres IP został "
                                        "zmieniony, ale maska podsieci nie."});
-    window.form.close(); // port 1153 is the command line's now
+    window.Form.close(); // port 1153 is the command line's now
     const MuxconfigRun run = RunMuxconfig({"set", "00:0E:C6:4A:10:0A", "192.168.1.12", "255.255.0.0"});
-    EXPECT_EQ(run.status, 3) << run.out << run.err;
+    EXPECT_EQ(run.Status, 3) << run.Out << run.Err;
 
-    const std::string history = RunMuxconfig({"history", "--format", "csv"}).out; // the window's state directory
+    const std::string history = RunMuxconfig({"history", "--format", "csv"}).Out; // the window's state directory
     for (const char* change : {",192.168.1.10,255.255.255.0,192.168.1.11,255.255.0.0,partial",
                                ",192.168.1.11,255.255.255.0,192.168.1.12,255.255.0.0,partial"})
         EXPECT_NE(history.find(mac + change), std::string::npos) << change << "\n" << history;

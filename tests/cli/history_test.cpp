@@ -50,9 +50,9 @@ protected:
 TEST_F(HistoryTest, ShowsEveryChangeNewestLastInEachForm)
 {
     const MuxconfigRun csv = History({"--format", "csv"});
-    EXPECT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.Status, 0) << csv.Err;
     const std::string common = "2024-07-01T14:00:00+02:00,R1,jan,kasa1,eth0,";
-    EXPECT_EQ(csv.out,
+    EXPECT_EQ(csv.Out,
               "time,run,user,host,interface,mac,old_address,old_mask,new_address,new_mask,outcome,detail\n" + common +
                   "00:0E:C6:4A:10:01,192.168.1.10,255.255.255.0,192.168.1.11,255.255.0.0,verified,\"x, y\"\n" + common +
                   "00:0E:C6:4A:10:02\x1b,192.168.1.20,255.255.255.0,192.168.1.21,255.255.0.0,refused,\"x, y\"\n" +
@@ -61,53 +61,53 @@ TEST_F(HistoryTest, ShowsEveryChangeNewestLastInEachForm)
                   "2024-07-01T14:00:00+02:00,R2,jan,kasa1,eth0,"
                   "00:0E:C6:4A:10:01,192.168.1.12,255.255.255.0,192.168.1.13,255.255.0.0,unfinished,\n");
 
-    const nlohmann::json json = nlohmann::json::parse(History({"--format", "json"}).out);
+    const nlohmann::json json = nlohmann::json::parse(History({"--format", "json"}).Out);
     ASSERT_EQ(json.size(), 4u);
     EXPECT_EQ(json[3]["outcome"], "unfinished");
     EXPECT_EQ(json[1]["mac"], "00:0E:C6:4A:10:02\x1b");
 
     const MuxconfigRun table = History({});
-    EXPECT_EQ(table.out.rfind("Czas  ", 0), 0u) << table.out;
-    EXPECT_NE(table.out.find("00:0E:C6:4A:10:02\\x1b"), std::string::npos);
-    EXPECT_NE(table.out.find("niedokończona"), std::string::npos);
-    EXPECT_EQ(table.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(table.Out.rfind("Czas  ", 0), 0u) << table.Out;
+    EXPECT_NE(table.Out.find("00:0E:C6:4A:10:02\\x1b"), std::string::npos);
+    EXPECT_NE(table.Out.find("niedokończona"), std::string::npos);
+    EXPECT_EQ(table.Out.find('\x1b'), std::string::npos);
 }
 
 TEST_F(HistoryTest, FiltersByMacWhateverItsCaseAndSeparators)
 {
     for (const char* mac : {"00-0e-c6-4a-10-01", "000e.c64a.1001", "00:0E:C6:4A:10:01"}) {
         const MuxconfigRun run = History({"--format", "json", "--mac", mac});
-        const nlohmann::json json = nlohmann::json::parse(run.out);
+        const nlohmann::json json = nlohmann::json::parse(run.Out);
         ASSERT_EQ(json.size(), 3u) << mac;
         for (const auto& change : json)
             EXPECT_EQ(change["mac"], "00:0E:C6:4A:10:01");
     }
-    EXPECT_EQ(History({"--format", "csv", "--mac", "00:0E:C6:4A:10:09"}).out,
+    EXPECT_EQ(History({"--format", "csv", "--mac", "00:0E:C6:4A:10:09"}).Out,
               "time,run,user,host,interface,mac,old_address,old_mask,new_address,new_mask,outcome,detail\n");
 }
 
 TEST_F(HistoryTest, UndoPrintsThePlanThatPutsARunsDevicesBack)
 {
     const MuxconfigRun run = History({"--undo", "R1"});
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.Status, 0) << run.Err;
     // A MAC text no plan can name is left out as a comment, and said so.
     const std::string why = "\"00:0E:C6:4A:10:02\\x1b\": to nie jest adres MAC (12 cyfr szesnastkowych), plan go nie "
                             "przywróci; adres sprzed zmiany \"192.168.1.20\", maska \"255.255.255.0\"";
-    EXPECT_EQ(run.out,
+    EXPECT_EQ(run.Out,
               "mac,address,mask\n"
               "00:0E:C6:4A:10:01,192.168.1.10,255.255.255.0\n# " +
                   why + "\n");
-    EXPECT_EQ(run.err, "muxconfig: plan cofnięcia: urządzenie " + why + " (w planie jako komentarz #)\n");
+    EXPECT_EQ(run.Err, "muxconfig: plan cofnięcia: urządzenie " + why + " (w planie jako komentarz #)\n");
     const MuxconfigRun unknown = History({"--undo", "R9"});
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.err, "muxconfig: w dzienniku nie ma zmian z przebiegu R9\n");
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_EQ(unknown.Err, "muxconfig: w dzienniku nie ma zmian z przebiegu R9\n");
 }
 
 TEST_F(HistoryTest, AFullStandardOutputEndsWithStatus1AndSaysSo)
 {
     const MuxconfigRun run = History({}, " > /dev/full");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "muxconfig: nie zapisano wyniku na standardowe wyjście: No space left on device (błąd 28)\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "muxconfig: nie zapisano wyniku na standardowe wyjście: No space left on device (błąd 28)\n");
 }
 
 } // namespace

@@ -8,9 +8,9 @@
 #include <string>
 
 struct MuxconfigRun {
-    int status = -1;
-    std::string out;
-    std::string err;
+    int Status = -1;
+    std::string Out;
+    std::string Err;
 };
 
 // `prefix`: a command that runs the program, e.g. {"unshare", "--net"}.

@@ -56,8 +56,8 @@ TEST(PlanReading, DialectsGiveTheSameCanonicalLines)
 TEST(PlanReading, ErrorsNameTheirLine)
 {
     const struct {
-        std::string text;
-        std::vector<std::string> errors;
+        std::string Text;
+        std::vector<std::string> Errors;
     } rows[] = {
         {"MAC-A,192.168.1.50,255.255.255.0\n000ec64a1003,192.168.1.51,255.255.255.0\n"
          "00:0E:C6:4A:10:03,192.168.001.051,255.255.255.0\n",
@@ -86,7 +86,7 @@ TEST(PlanReading, ErrorsNameTheirLine)
         {std::string(cli::kMaxPlanBytes + 1, '#'), {"plik większy niż 1 MiB to nie plan"}},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(cli::ParsePlan(row.text).Errors, row.errors) << row.text.substr(0, 200);
+        EXPECT_EQ(cli::ParsePlan(row.Text).Errors, row.Errors) << row.Text.substr(0, 200);
 }
 
 } // namespace

@@ -12,10 +12,10 @@ namespace {
 using conflicts::IntendedChange;
 
 struct Row {
-    const char* name;
-    std::vector<IntendedChange> changes;
-    std::vector<bool> refused; // by change
-    const char* message;       // a part of the first refused change's message
+    const char* Name;
+    std::vector<IntendedChange> Changes;
+    std::vector<bool> Refused; // by change
+    const char* Message;       // a part of the first refused change's message
 };
 
 // One row a line reads as a table.
@@ -57,19 +57,19 @@ TEST_P(JudgeConflicts, RefusesWhatIsHeldAndOnlyThat)
     settings.Program = program.toStdString();
 
     const std::vector<conflicts::ConflictVerdict> verdicts =
-        conflicts::JudgeConflicts(row.changes, kAnswered, settings);
+        conflicts::JudgeConflicts(row.Changes, kAnswered, settings);
 
-    ASSERT_EQ(verdicts.size(), row.changes.size());
+    ASSERT_EQ(verdicts.size(), row.Changes.size());
     for (std::size_t n = 0; n < verdicts.size(); ++n) {
-        EXPECT_EQ(verdicts[n].Refused, row.refused[n]) << n << ": " << verdicts[n].Message;
+        EXPECT_EQ(verdicts[n].Refused, row.Refused[n]) << n << ": " << verdicts[n].Message;
         EXPECT_TRUE(verdicts[n].Checked) << verdicts[n].Message;
     }
-    if (row.refused[0]) {
-        EXPECT_NE(verdicts[0].Message.find(row.message), std::string::npos) << verdicts[0].Message;
+    if (row.Refused[0]) {
+        EXPECT_NE(verdicts[0].Message.find(row.Message), std::string::npos) << verdicts[0].Message;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Changes, JudgeConflicts, testing::ValuesIn(kRows),
-                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -37,10 +37,10 @@ TEST(ArpingOutcome, ExitStatusAndOutputDecide)
     const std::string free = "ARPING 10.0.0.7 from 0.0.0.0 mux0\nSent 2 probes (2 broadcast(s))\n"
                              "Received 0 response(s)\n";
     struct Row {
-        int status;
-        std::string output, errors;
-        State state;
-        std::string macOrReason;
+        int Status;
+        std::string Output, Errors;
+        conflicts::ProbeState State;
+        std::string MacOrReason;
     };
     const std::vector<Row> rows = {
         {1, taken, "", State::Taken, "00:1a:22:33:44:5f"},
@@ -54,9 +54,9 @@ TEST(ArpingOutcome, ExitStatusAndOutputDecide)
         {2, "", "", State::NotChecked, "kod wyjścia 2"},
     };
     for (const Row& row : rows) {
-        const ProbeResult result = conflicts::ArpingOutcome("10.0.0.7", row.status, row.output, row.errors);
-        EXPECT_EQ(result.State, row.state) << row.output << row.errors;
-        EXPECT_NE((row.state == State::Taken ? result.Mac : result.Reason).find(row.macOrReason), std::string::npos)
+        const ProbeResult result = conflicts::ArpingOutcome("10.0.0.7", row.Status, row.Output, row.Errors);
+        EXPECT_EQ(result.State, row.State) << row.Output << row.Errors;
+        EXPECT_NE((row.State == State::Taken ? result.Mac : result.Reason).find(row.MacOrReason), std::string::npos)
             << Describe(result);
     }
 }
@@ -81,9 +81,9 @@ TEST(AddressProbeLan, DevicesAndHostsAreTakenOthersFreeOrNotChecked)
                     "ip link set probe1 up"),
         0);
     struct Row {
-        ProbeTarget target;
-        State state;
-        std::string macOrReason;
+        ProbeTarget Target;
+        conflicts::ProbeState State;
+        std::string MacOrReason;
     };
     const std::vector<Row> rows = {
         {{"mux0", "10.0.0.7"}, State::Taken, "00:11:22:33:44:55"},
@@ -98,7 +98,7 @@ TEST(AddressProbeLan, DevicesAndHostsAreTakenOthersFreeOrNotChecked)
     };
     std::vector<ProbeTarget> targets;
     for (const Row& row : rows)
-        targets.push_back(row.target);
+        targets.push_back(row.Target);
 
     int ticks = 0;
     QTimer ticker;
@@ -109,9 +109,9 @@ TEST(AddressProbeLan, DevicesAndHostsAreTakenOthersFreeOrNotChecked)
 
     ASSERT_EQ(results.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(results[i].State, rows[i].state) << rows[i].target.Address << ": " << Describe(results[i]);
-        const std::string& text = rows[i].state == State::Taken ? results[i].Mac : results[i].Reason;
-        EXPECT_NE(text.find(rows[i].macOrReason), std::string::npos) << Describe(results[i]);
+        EXPECT_EQ(results[i].State, rows[i].State) << rows[i].Target.Address << ": " << Describe(results[i]);
+        const std::string& text = rows[i].State == State::Taken ? results[i].Mac : results[i].Reason;
+        EXPECT_NE(text.find(rows[i].MacOrReason), std::string::npos) << Describe(results[i]);
     }
     EXPECT_EQ(sim.Stop(), 0);
     std::system("ip link del probe0; ip link del probe1");

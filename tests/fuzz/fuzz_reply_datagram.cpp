@@ -54,8 +54,8 @@ std::pmr::memory_resource* CheckMemory()
 }
 
 struct Recorded {
-    std::string mac, port, address, interface;
-    bool flagE = false;
+    std::string Mac, Port, Address, Interface;
+    bool FlagE = false;
 };
 
 // Sort key: the address's octets o1.o2.o3.o4 as the signed value o4 o3 o2 o1;
@@ -70,16 +70,16 @@ int32_t Key(const std::string& address)
 
 // What one collection window recorded, from the datagrams it was handed.
 struct Model {
-    bool restricted = false, routed = false;
-    std::pmr::vector<Recorded> order{CheckMemory()};                                // in the order recorded
-    std::pmr::unordered_map<std::string_view, std::size_t> position{CheckMemory()}; // MAC -> its place in order
+    bool Restricted = false, Routed = false;
+    std::pmr::vector<Recorded> Order{CheckMemory()};                                // in the order recorded
+    std::pmr::unordered_map<std::string_view, std::size_t> Position{CheckMemory()}; // MAC -> its place in order
 
-    Model() { order.reserve(DeviceTable::kSlots); } // the views in position stay valid
+    Model() { Order.reserve(DeviceTable::kSlots); } // the views in position stay valid
 
     // "A" MAC "/" port "/" flags ["/" ...], each field up to the next "/".
     void Take(const Datagram& d)
     {
-        if (d.Text.empty() || d.Text[0] != 'A' || (restricted && d.Interface != 3))
+        if (d.Text.empty() || d.Text[0] != 'A' || (Restricted && d.Interface != 3))
             return;
         std::string_view fields[3];
         std::string_view rest = std::string_view(d.Text).substr(1);
@@ -88,12 +88,12 @@ struct Model {
             field = rest.substr(0, slash);
             rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
         }
-        if (fields[0].empty() || position.count(fields[0]) || order.size() == DeviceTable::kSlots)
+        if (fields[0].empty() || Position.count(fields[0]) || Order.size() == DeviceTable::kSlots)
             return;
         const bool flagE = fields[2].size() >= 3 && fields[2][2] == 'E';
-        order.push_back(
-            {std::string(fields[0]), std::string(fields[1]), d.Sender, routed && d.Interface == 3 ? "eth" : "", flagE});
-        position.emplace(order.back().mac, order.size() - 1);
+        Order.push_back(
+            {std::string(fields[0]), std::string(fields[1]), d.Sender, Routed && d.Interface == 3 ? "eth" : "", flagE});
+        Position.emplace(Order.back().Mac, Order.size() - 1);
     }
 };
 
@@ -102,14 +102,14 @@ struct Model {
 // to the model of that window.
 class WatchedTransport : public FakeTransport {
 public:
-    Model* window = nullptr;
-    std::size_t windowSends = 0; // commands sent when the window is open
+    Model* Window = nullptr;
+    std::size_t WindowSends = 0; // commands sent when the window is open
 
     void SetReceiver(Receiver receiver) override
     {
         FakeTransport::SetReceiver(receiver ? Receiver([this, receiver](const Datagram& datagram) {
-            if (window != nullptr && sent.size() == windowSends)
-                window->Take(datagram);
+            if (Window != nullptr && Sent.size() == WindowSends)
+                Window->Take(datagram);
             receiver(datagram);
         })
                                             : Receiver());
@@ -135,30 +135,30 @@ const Datagram& CrowdReply(int n)
 }
 
 struct Run {
-    WatchedTransport transport;
-    FakeFleet fleet{transport};
-    DeviceSession session{transport};
-    std::function<void(FakeTransport&, const std::string&)> answer = transport.onBroadcast;
-    std::multimap<std::size_t, std::pair<Ms, Datagram>> arrivals; // by the send they follow
-    int abandonAtSend = -1;
-    int crowd = 0; // devices that answer only "X", enough to fill the table
-    int failures = 0;
-    std::vector<DeviceRow> rows;
-    bool restricted = false, routed = false;
-    std::size_t stoppedAt = SIZE_MAX; // commands sent when the work ended
+    WatchedTransport Transport;
+    FakeFleet Fleet{Transport};
+    DeviceSession Session{Transport};
+    std::function<void(FakeTransport&, const std::string&)> Answer = Transport.OnBroadcast;
+    std::multimap<std::size_t, std::pair<Ms, Datagram>> Arrivals; // by the send they follow
+    int AbandonAtSend = -1;
+    int Crowd = 0; // devices that answer only "X", enough to fill the table
+    int Failures = 0;
+    std::vector<DeviceRow> Rows;
+    bool Restricted = false, Routed = false;
+    std::size_t StoppedAt = SIZE_MAX; // commands sent when the work ended
 
     Run()
     {
-        session.SetFailureHandler([this](int32_t, const std::string&) { ++failures; });
-        transport.onBroadcast = [this](FakeTransport& t, const std::string& command) {
-            answer(t, command);
-            for (int n = 0; command == "X" && n < crowd; ++n)
+        Session.SetFailureHandler([this](int32_t, const std::string&) { ++Failures; });
+        Transport.OnBroadcast = [this](FakeTransport& t, const std::string& command) {
+            Answer(t, command);
+            for (int n = 0; command == "X" && n < Crowd; ++n)
                 t.Schedule(Ms(2), CrowdReply(n));
-            const std::size_t index = transport.sent.size() - 1;
-            for (auto [at, end] = arrivals.equal_range(index); at != end; ++at)
+            const std::size_t index = Transport.Sent.size() - 1;
+            for (auto [at, end] = Arrivals.equal_range(index); at != end; ++at)
                 t.Schedule(at->second.first, at->second.second);
-            if (int(index) == abandonAtSend)
-                session.Abandon();
+            if (int(index) == AbandonAtSend)
+                Session.Abandon();
         };
     }
 };
@@ -167,7 +167,7 @@ Datagram NextDatagram(FuzzedDataProvider& in, const Run& run)
 {
     Datagram d;
     const uint8_t shape = in.ConsumeIntegral<uint8_t>();
-    const auto& devices = run.fleet.devices;
+    const auto& devices = run.Fleet.Devices;
     switch (shape % 4) {
     case 0: d.Sender = devices.empty() ? "" : devices[in.ConsumeIntegral<uint8_t>() % devices.size()].Address; break;
     case 1: d.Sender = in.ConsumeRandomLengthString(20); break;
@@ -198,42 +198,42 @@ FakeDevice NextDevice(FuzzedDataProvider& in, int number)
 
 void CheckDiscovery(Run& run, const Model& model, const DiscoveryResult& found, DiscoveryDepth depth)
 {
-    if (run.session.Abandoned()) {
+    if (run.Session.Abandoned()) {
         FUZZ_CHECK(!found.Finished && found.Rows.empty(), "an ended session listed devices");
         return;
     }
     FUZZ_CHECK(found.Finished, "an unfinished discovery without an Abandon");
     FUZZ_CHECK(found.Rows.size() <= DeviceTable::kSlots, "more than 255 rows");
-    std::pmr::vector<bool> listed(model.order.size(), false, CheckMemory());
+    std::pmr::vector<bool> listed(model.Order.size(), false, CheckMemory());
     std::pmr::vector<std::size_t> rowPositions(CheckMemory());
     for (const DeviceRow& row : found.Rows) {
-        const auto recorded = model.position.find(row.Mac);
-        FUZZ_CHECK(recorded != model.position.end(), "\"" + Escaped(row.Mac) + "\" listed but never recorded");
+        const auto recorded = model.Position.find(row.Mac);
+        FUZZ_CHECK(recorded != model.Position.end(), "\"" + Escaped(row.Mac) + "\" listed but never recorded");
         FUZZ_CHECK(!listed[recorded->second], "the MAC \"" + Escaped(row.Mac) + "\" is listed twice");
         listed[recorded->second] = true;
         rowPositions.push_back(recorded->second);
-        const Recorded& r = model.order[recorded->second];
-        FUZZ_CHECK(row.Port == r.port && row.FlagE == r.flagE && row.Address == r.address &&
-                       row.Interface == r.interface,
+        const Recorded& r = model.Order[recorded->second];
+        FUZZ_CHECK(row.Port == r.Port && row.FlagE == r.FlagE && row.Address == r.Address &&
+                       row.Interface == r.Interface,
                    "the row of \"" + Escaped(row.Mac) + "\" is not its first discovery reply");
         FUZZ_CHECK((row.Image == DeviceRow::kImageLetterE) == (row.FlagE && row.MacAlsoAt.empty()), "the E mark");
     }
     std::size_t unlisted = 0;
     for (const UnreadDevice& device : found.Unread) {
-        const auto recorded = model.position.find(device.Mac);
-        FUZZ_CHECK(recorded != model.position.end() && device.Listed == listed[recorded->second],
+        const auto recorded = model.Position.find(device.Mac);
+        FUZZ_CHECK(recorded != model.Position.end() && device.Listed == listed[recorded->second],
                    "unread \"" + Escaped(device.Mac) + "\"");
         unlisted += device.Listed ? 0 : 1;
     }
     const std::size_t expected = depth == DiscoveryDepth::Quick ? found.Rows.size() : found.Rows.size() + unlisted;
-    FUZZ_CHECK(expected == model.order.size(),
-               "recorded " + std::to_string(model.order.size()) + ", listed " + std::to_string(found.Rows.size()) +
+    FUZZ_CHECK(expected == model.Order.size(),
+               "recorded " + std::to_string(model.Order.size()) + ", listed " + std::to_string(found.Rows.size()) +
                    ", unread " + std::to_string(unlisted));
     // Runs of listed devices in the order recorded, each sorted on its own.
     std::size_t row = 0;
-    for (std::size_t first = 0; first < model.order.size();) {
+    for (std::size_t first = 0; first < model.Order.size();) {
         std::size_t end = first;
-        while (end < model.order.size() && listed[end])
+        while (end < model.Order.size() && listed[end])
             ++end;
         for (std::size_t n = row; n < row + (end - first); ++n) {
             FUZZ_CHECK(rowPositions[n] >= first && rowPositions[n] < end, "row " + std::to_string(n) + " left its run");
@@ -247,8 +247,8 @@ void CheckDiscovery(Run& run, const Model& model, const DiscoveryResult& found, 
 
 void Operate(Run& run, FuzzedDataProvider& in)
 {
-    FakeTransport& t = run.transport;
-    const std::size_t sentBefore = t.sent.size();
+    FakeTransport& t = run.Transport;
+    const std::size_t sentBefore = t.Sent.size();
     const Ms start = t.Elapsed();
     // Datagrams that wait before the operation, and those that come after
     // one of its first commands.
@@ -257,7 +257,7 @@ void Operate(Run& run, FuzzedDataProvider& in)
     for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
         const std::size_t after = sentBefore + in.ConsumeIntegralInRange(0, 12);
         const Ms delay(in.ConsumeIntegralInRange(0, 2600));
-        run.arrivals.emplace(after, std::make_pair(delay, NextDatagram(in, run)));
+        run.Arrivals.emplace(after, std::make_pair(delay, NextDatagram(in, run)));
     }
     Ms allowed(0);
     switch (in.ConsumeIntegralInRange(0, 5)) {
@@ -266,47 +266,47 @@ void Operate(Run& run, FuzzedDataProvider& in)
     case 2: {
         const DiscoveryDepth depth = in.ConsumeBool() ? DiscoveryDepth::Full : DiscoveryDepth::Quick;
         Model window;
-        window.restricted = run.restricted;
-        window.routed = run.routed;
-        run.transport.window = &window;
-        run.transport.windowSends = sentBefore + 1;
-        DiscoveryResult found = run.session.Discover(depth);
-        run.transport.window = nullptr;
+        window.Restricted = run.Restricted;
+        window.Routed = run.Routed;
+        run.Transport.Window = &window;
+        run.Transport.WindowSends = sentBefore + 1;
+        DiscoveryResult found = run.Session.Discover(depth);
+        run.Transport.Window = nullptr;
         CheckDiscovery(run, window, found, depth);
-        run.rows = std::move(found.Rows);
+        run.Rows = std::move(found.Rows);
         allowed = Ms(kCollectionWindowMs);
         break;
     }
     case 3:
     case 4: {
         DeviceRow device;
-        if (!run.rows.empty() && in.ConsumeBool()) {
-            device = run.rows[in.ConsumeIntegral<uint8_t>() % run.rows.size()];
-        } else if (!run.fleet.devices.empty()) {
-            const FakeDevice& chosen = run.fleet.devices[in.ConsumeIntegral<uint8_t>() % run.fleet.devices.size()];
+        if (!run.Rows.empty() && in.ConsumeBool()) {
+            device = run.Rows[in.ConsumeIntegral<uint8_t>() % run.Rows.size()];
+        } else if (!run.Fleet.Devices.empty()) {
+            const FakeDevice& chosen = run.Fleet.Devices[in.ConsumeIntegral<uint8_t>() % run.Fleet.Devices.size()];
             device.Address = chosen.Address;
             device.Mac = chosen.Mac;
         }
-        const std::string address = in.ConsumeBool() ? device.Address : "172.16.0." + std::to_string(run.rows.size());
-        const ChangeOutcome outcome = run.session.Change(device, address, in.ConsumeBool() ? "" : "255.255.0.0");
+        const std::string address = in.ConsumeBool() ? device.Address : "172.16.0." + std::to_string(run.Rows.size());
+        const ChangeOutcome outcome = run.Session.Change(device, address, in.ConsumeBool() ? "" : "255.255.0.0");
         FUZZ_CHECK(outcome.Ok() == (outcome.FailedStep == ChangeOutcome::Step::None), "a change's outcome");
         FUZZ_CHECK(!outcome.MaskTaken || outcome.AddressTaken, "a mask taken without the address");
         break;
     }
     default:
-        run.session.Close();
+        run.Session.Close();
         allowed = Ms(1);
         break;
     }
     std::size_t selections = 0;
-    for (std::size_t n = sentBefore; n < t.sent.size(); ++n)
-        selections += t.sent[n].command[0] == 'W' ? 1 : 0;
-    allowed += Ms(kReplyTimeoutMs) * long(t.sent.size() - sentBefore) + Ms(kSelectionPauseMs) * long(selections);
+    for (std::size_t n = sentBefore; n < t.Sent.size(); ++n)
+        selections += t.Sent[n].Command[0] == 'W' ? 1 : 0;
+    allowed += Ms(kReplyTimeoutMs) * long(t.Sent.size() - sentBefore) + Ms(kSelectionPauseMs) * long(selections);
     FUZZ_CHECK(t.Elapsed() - start <= allowed,
                "an operation took " + std::to_string((t.Elapsed() - start).count()) + " ms, at most " +
                    std::to_string(allowed.count()) + " allowed");
-    if (run.session.Abandoned() && run.stoppedAt == SIZE_MAX)
-        run.stoppedAt = t.sent.size();
+    if (run.Session.Abandoned() && run.StoppedAt == SIZE_MAX)
+        run.StoppedAt = t.Sent.size();
 }
 
 } // namespace
@@ -316,32 +316,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzedDataProvider in(data, size);
     Run run;
     for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n)
-        run.fleet.devices.push_back(NextDevice(in, n));
-    run.crowd = in.ConsumeIntegralInRange(0, 15) == 0 ? in.ConsumeIntegralInRange(245, 260) : 0;
+        run.Fleet.Devices.push_back(NextDevice(in, n));
+    run.Crowd = in.ConsumeIntegralInRange(0, 15) == 0 ? in.ConsumeIntegralInRange(245, 260) : 0;
     // No interface given (the routing table chooses), or one, perhaps the only one replies count through.
     if (in.ConsumeBool()) {
-        run.routed = true;
-        run.restricted = in.ConsumeBool();
-        run.transport.routes = {{{3, "eth", "192.168.0.254"}}, run.restricted};
+        run.Routed = true;
+        run.Restricted = in.ConsumeBool();
+        run.Transport.Routes = {{{3, "eth", "192.168.0.254"}}, run.Restricted};
     }
-    run.transport.names = {{3, "eth"}};
+    run.Transport.Names = {{3, "eth"}};
     if (in.ConsumeIntegralInRange(0, 3) == 0)
-        run.transport.failSendsAfter = in.ConsumeIntegralInRange(0, 12);
+        run.Transport.FailSendsAfter = in.ConsumeIntegralInRange(0, 12);
     if (in.ConsumeIntegralInRange(0, 5) == 0)
-        run.abandonAtSend = in.ConsumeIntegralInRange(0, 12);
+        run.AbandonAtSend = in.ConsumeIntegralInRange(0, 12);
 
     for (int n = in.ConsumeIntegralInRange(1, 4); n > 0 && in.remaining_bytes() > 0; --n)
         Operate(run, in);
 
-    const std::size_t sent = run.transport.sent.size();
-    FUZZ_CHECK(run.failures <= 1, "a failure reported " + std::to_string(run.failures) + " times");
-    if (run.failures == 1)
-        FUZZ_CHECK(run.session.Abandoned() && sent == std::size_t(run.transport.failSendsAfter),
+    const std::size_t sent = run.Transport.Sent.size();
+    FUZZ_CHECK(run.Failures <= 1, "a failure reported " + std::to_string(run.Failures) + " times");
+    if (run.Failures == 1)
+        FUZZ_CHECK(run.Session.Abandoned() && sent == std::size_t(run.Transport.FailSendsAfter),
                    "commands sent after the socket failed");
-    else if (run.abandonAtSend >= 0 && sent > std::size_t(run.abandonAtSend))
-        FUZZ_CHECK(run.session.Abandoned() && sent == std::size_t(run.abandonAtSend) + 1,
+    else if (run.AbandonAtSend >= 0 && sent > std::size_t(run.AbandonAtSend))
+        FUZZ_CHECK(run.Session.Abandoned() && sent == std::size_t(run.AbandonAtSend) + 1,
                    "commands sent after an Abandon");
-    if (run.session.Abandoned())
-        FUZZ_CHECK(sent == run.stoppedAt, "commands sent after the work ended");
+    if (run.Session.Abandoned())
+        FUZZ_CHECK(sent == run.StoppedAt, "commands sent after the work ended");
     return 0;
 }

@@ -27,7 +27,7 @@ TEST(ChangeDevice, SameAddressAndNoMaskSendSelectionLoginAndClosing)
 {
     MuxSimProcess sim(OneDevice());
     ProtocolHarness h;
-    const ChangeOutcome outcome = h.session.Change(kDevice, kAddress, "");
+    const ChangeOutcome outcome = h.Session.Change(kDevice, kAddress, "");
     EXPECT_TRUE(outcome.Ok() && outcome.AddressTaken && !outcome.MaskTaken);
     ASSERT_TRUE(sim.WaitForPayload("E"));
     EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"W" + kMac, "LQOVUT", "E"}));
@@ -41,7 +41,7 @@ TEST(ChangeDevice, RepliesFromOtherAddressesAreLeftAside)
         MuxSimProcess::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", {{"delay_ms", 800}}}}),
                                MuxSimProcess::Device("192.168.1.11", kMac, {{"faults", {{"deny_login", true}}}})}));
     ProtocolHarness h;
-    EXPECT_TRUE(h.session.Change(kDevice, kAddress, "255.255.0.0").Ok());
+    EXPECT_TRUE(h.Session.Change(kDevice, kAddress, "255.255.0.0").Ok());
     ASSERT_TRUE(sim.WaitForPayload("E"));
     EXPECT_EQ(sim.CountReceived("LQOVUT"), 1u);
 }
@@ -50,7 +50,7 @@ TEST(ChangeDevice, AnAcceptedAssignIsSentThreeTimesThenTheMaskAndClosing)
 {
     MuxSimProcess sim(OneDevice());
     ProtocolHarness h;
-    const ChangeOutcome outcome = h.session.Change(kDevice, "10.1.2.3", "255.0.0.0");
+    const ChangeOutcome outcome = h.Session.Change(kDevice, "10.1.2.3", "255.0.0.0");
     EXPECT_TRUE(outcome.Ok() && outcome.AddressTaken && outcome.MaskTaken);
     ASSERT_TRUE(sim.WaitForPayload("E"));
     const std::string assign = Assign(kMac, "10.1.2.3");
@@ -64,7 +64,7 @@ TEST(ChangeDevice, SilenceAfterTheAssignCountsAsSuccess)
     MuxSimProcess sim(OneDevice({{"replies", {{"A", nullptr}}}}));
     ProtocolHarness h;
     const auto start = Clock::now();
-    EXPECT_TRUE(h.session.Change(kDevice, "192.168.1.11", "255.255.0.0").Ok());
+    EXPECT_TRUE(h.Session.Change(kDevice, "192.168.1.11", "255.255.0.0").Ok());
     EXPECT_GE(MillisecondsSince(start), 500 + 1900);
     ASSERT_TRUE(sim.WaitForPayload("E"));
     EXPECT_EQ(sim.ReceivedPayloads(),
@@ -75,7 +75,7 @@ TEST(ChangeDevice, ARefusedAssignEndsTheChange)
 {
     MuxSimProcess sim(OneDevice({{"replies", {{"A", "C"}}}}));
     ProtocolHarness h;
-    const ChangeOutcome outcome = h.session.Change(kDevice, "192.168.1.12", "255.255.0.0");
+    const ChangeOutcome outcome = h.Session.Change(kDevice, "192.168.1.12", "255.255.0.0");
     EXPECT_EQ(outcome.Status, kStatusBadCommand);
     EXPECT_EQ(outcome.FailedStep, Step::Assign);
     EXPECT_FALSE(outcome.AddressTaken);
@@ -90,7 +90,7 @@ TEST(ChangeDevice, ADeniedLoginEndsTheChangeAndNothingFollows)
     MuxSimProcess sim(OneDevice({{"deny_login", true}}));
     ProtocolHarness h;
     const auto start = Clock::now();
-    const ChangeOutcome outcome = h.session.Change(kDevice, "192.168.1.13", "255.255.0.0");
+    const ChangeOutcome outcome = h.Session.Change(kDevice, "192.168.1.13", "255.255.0.0");
     EXPECT_LT(MillisecondsSince(start), 500 + 1500) << "refusals end their tries at once";
     EXPECT_EQ(outcome.Status, kStatusAccessDenied);
     EXPECT_EQ(outcome.FailedStep, Step::Login);
@@ -103,7 +103,7 @@ TEST(ChangeDevice, ARefusedSelectionEndsTheChangeAndNothingFollows)
 {
     MuxSimProcess sim(OneDevice({{"refuse_selection", "D"}}));
     ProtocolHarness h;
-    const ChangeOutcome outcome = h.session.Change(kDevice, "192.168.1.14", "255.255.0.0");
+    const ChangeOutcome outcome = h.Session.Change(kDevice, "192.168.1.14", "255.255.0.0");
     EXPECT_EQ(outcome.Status, kStatusAccessDenied);
     EXPECT_EQ(outcome.FailedStep, Step::Select);
     ASSERT_TRUE(sim.WaitForPayload("W" + kMac, 3));
@@ -118,7 +118,7 @@ TEST(ChangeDevice, ChangingOneOfThreeChangesOnlyThatOne)
                                MuxSimProcess::Device("192.168.1.22", "MAC-2", {{"mask", "255.255.255.0"}}),
                                MuxSimProcess::Device("192.168.1.23", "MAC-3", {{"mask", "255.255.255.0"}})}));
     ProtocolHarness h;
-    const DiscoveryResult before = h.session.Discover();
+    const DiscoveryResult before = h.Session.Discover();
     ASSERT_EQ(before.Rows.size(), 3u);
     // The device read last is still selected; change another one.
     ASSERT_TRUE(sim.WaitForPayload("GDN", 3));
@@ -132,7 +132,7 @@ TEST(ChangeDevice, ChangingOneOfThreeChangesOnlyThatOne)
     const DeviceRow& chosen = before.Rows[row];
     const std::string mac = chosen.Mac;
     ASSERT_NE(mac, lastSelected);
-    EXPECT_TRUE(h.session.Change(chosen, "172.16.5.6", "255.255.0.0").Ok());
+    EXPECT_TRUE(h.Session.Change(chosen, "172.16.5.6", "255.255.0.0").Ok());
 
     ASSERT_TRUE(sim.WaitForPayload("E"));
     for (const auto& entry : sim.StateChanges("address"))
@@ -143,7 +143,7 @@ TEST(ChangeDevice, ChangingOneOfThreeChangesOnlyThatOne)
     EXPECT_FALSE(sim.StateChanges("mask").empty());
 
     // The next discovery finds it at its new address with its new mask.
-    const DiscoveryResult after = h.session.Discover();
+    const DiscoveryResult after = h.Session.Discover();
     ASSERT_EQ(after.Rows.size(), 3u);
     for (const DeviceRow& listed : after.Rows) {
         if (listed.Mac == mac) {

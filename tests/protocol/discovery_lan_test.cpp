@@ -31,7 +31,7 @@ TEST(Discovery, ListsInKeyOrderWithTheExactWireTraffic)
     ProtocolHarness h;
 
     const auto start = Clock::now();
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     const auto elapsed = MillisecondsSince(start);
     EXPECT_GE(elapsed, 2000 + 6 * 500);
     EXPECT_LT(elapsed, 2000 + 6 * 500 + 2000);
@@ -81,7 +81,7 @@ TEST(Discovery, FailedSelectionsAndLoginsAreReadOnButNotListed)
     ProtocolHarness h;
 
     const auto start = Clock::now();
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     const auto elapsed = MillisecondsSince(start);
     // Window, three selections with their pause, and the silent one's 2000 ms.
     EXPECT_GE(elapsed, 2000 + 3 * 500 + 2000);
@@ -116,7 +116,7 @@ TEST(Discovery, OneAddressTwiceIsListedTwiceAndAFailedMaskReadIsMarked)
          MuxSimProcess::Device("192.168.1.70", "MAC-D",
                                {{"flags", "00E"}, {"faults", {{"replies", {{"GDN", "F"}}}}}})}));
     ProtocolHarness h;
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     EXPECT_EQ(found.Unread.size(), 2u);
 
     ASSERT_EQ(lan::Addresses(found),
@@ -149,7 +149,7 @@ TEST(Discovery, AReadShowsOnlyWhatTheDeviceItselfAnswered)
          MuxSimProcess::Device("192.168.1.60", "MAC-LATE", {{"faults", {{"replies", {{"X", late(4000)}}}}}})}));
     ProtocolHarness h;
     for (int cycle = 0; cycle < 2; ++cycle) {
-        const DiscoveryResult found = h.session.Discover();
+        const DiscoveryResult found = h.Session.Discover();
         ASSERT_EQ(lan::Addresses(found), (std::vector<std::string>{"192.168.1.10", "192.168.1.5"}));
         EXPECT_EQ(found.Rows[0].Mask, "255.255.0.0") << cycle;
         EXPECT_EQ(found.Rows[1].Mask, "") << cycle;
@@ -161,7 +161,7 @@ TEST(Discovery, OneMacAnsweringTwiceIsRecordedOnce)
     MuxSimProcess sim(MuxSimProcess::Config(
         {MuxSimProcess::Device("192.168.1.80", "MAC-SAME"), MuxSimProcess::Device("192.168.1.81", "MAC-SAME")}));
     ProtocolHarness h;
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     EXPECT_TRUE(found.Unread.empty());
     ASSERT_EQ(found.Rows.size(), 1u);
     EXPECT_EQ(found.Rows[0].Mac, "MAC-SAME");
@@ -174,10 +174,10 @@ TEST(Discovery, NoDeviceLeavesTheListEmpty)
     MuxSimProcess sim(
         MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.90", "MAC-90", {{"mask", "255.0.0.0"}})}));
     ProtocolHarness h;
-    ASSERT_EQ(h.session.Discover().Rows.size(), 1u);
+    ASSERT_EQ(h.Session.Discover().Rows.size(), 1u);
     sim.Stop();
 
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     EXPECT_TRUE(found.Finished);
     EXPECT_TRUE(found.Rows.empty());
     EXPECT_TRUE(found.Unread.empty());
@@ -192,7 +192,7 @@ TEST(Discovery, AFullReceiveQueueBeforeTheCycleCostsNoDevice)
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.41", "MAC-41")}));
     ProtocolHarness h;
     // Binds the command socket to port 1153.
-    ASSERT_EQ(lan::Addresses(h.session.Discover()), std::vector<std::string>{"192.168.1.41"});
+    ASSERT_EQ(lan::Addresses(h.Session.Discover()), std::vector<std::string>{"192.168.1.41"});
 
     // Junk that is no reply, far more than the queue holds; nothing reads it.
     const int junk = socket(AF_INET, SOCK_DGRAM, 0);
@@ -209,7 +209,7 @@ TEST(Discovery, AFullReceiveQueueBeforeTheCycleCostsNoDevice)
     }
     close(junk);
 
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     EXPECT_EQ(lan::Addresses(found), std::vector<std::string>{"192.168.1.41"});
     EXPECT_TRUE(found.Unread.empty());
 }

@@ -23,7 +23,7 @@ TEST(RequestEngine, SilenceCostsThreeTriesTwoSecondsApart)
         {MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"replies", {{"L", nullptr}}}}}})}));
     ProtocolHarness h;
     const auto start = Clock::now();
-    const ChangeOutcome outcome = h.session.Change(kDevice, "192.168.1.15", "255.255.0.0");
+    const ChangeOutcome outcome = h.Session.Change(kDevice, "192.168.1.15", "255.255.0.0");
     const auto elapsed = MillisecondsSince(start);
     EXPECT_GE(elapsed, 500 + 5900);
     EXPECT_LT(elapsed, 500 + 9000);
@@ -47,23 +47,23 @@ TEST(RequestEngine, AFailedSendEndsAllWorkAndIsReportedOnce)
 {
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
     ProtocolHarness h;
-    QTimer::singleShot(1000, [&] { h.transport.CommandSocket().SetBroadcastOption(false); });
+    QTimer::singleShot(1000, [&] { h.Transport.CommandSocket().SetBroadcastOption(false); });
     const auto start = Clock::now();
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     EXPECT_LT(MillisecondsSince(start), 2000 + 500);
     EXPECT_FALSE(found.Finished);
     EXPECT_TRUE(found.Rows.empty());
-    ASSERT_EQ(h.failures.size(), 1u);
-    EXPECT_NE(h.failures[0], 0);
-    EXPECT_TRUE(h.session.Abandoned());
+    ASSERT_EQ(h.Failures.size(), 1u);
+    EXPECT_NE(h.Failures[0], 0);
+    EXPECT_TRUE(h.Session.Abandoned());
 
     // Even with broadcasts allowed again nothing more goes out.
-    h.transport.CommandSocket().SetBroadcastOption(true);
-    EXPECT_FALSE(h.session.Change(kDevice, "192.168.1.11", "").Ok());
-    EXPECT_FALSE(h.session.Discover().Finished);
-    h.session.Close();
+    h.Transport.CommandSocket().SetBroadcastOption(true);
+    EXPECT_FALSE(h.Session.Change(kDevice, "192.168.1.11", "").Ok());
+    EXPECT_FALSE(h.Session.Discover().Finished);
+    h.Session.Close();
     EXPECT_LT(MillisecondsSince(start), 2000 + 500);
-    EXPECT_EQ(h.failures.size(), 1u);
+    EXPECT_EQ(h.Failures.size(), 1u);
     EXPECT_FALSE(sim.WaitForReceived(2, std::chrono::milliseconds(500)));
     EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"X"}));
 }
@@ -73,21 +73,21 @@ TEST(RequestEngine, AbandonEndsTheWaitAndStopsAllTraffic)
     MuxSimProcess sim(
         MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac, {{"faults", {{"silent", true}}}})}));
     ProtocolHarness h;
-    QTimer::singleShot(300, [&] { h.session.Abandon(); });
+    QTimer::singleShot(300, [&] { h.Session.Abandon(); });
     const auto start = Clock::now();
-    const ChangeOutcome outcome = h.session.Change(kDevice, "192.168.1.11", "255.0.0.0");
+    const ChangeOutcome outcome = h.Session.Change(kDevice, "192.168.1.11", "255.0.0.0");
     EXPECT_LT(MillisecondsSince(start), 1500);
     EXPECT_EQ(outcome.Status, kStatusNoReply);
-    EXPECT_TRUE(h.session.Abandoned());
+    EXPECT_TRUE(h.Session.Abandoned());
 
     // Nothing more goes out and nothing is listed or waited for.
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     EXPECT_FALSE(found.Finished);
     EXPECT_TRUE(found.Rows.empty());
-    EXPECT_FALSE(h.session.Change(kDevice, "192.168.1.11", "255.0.0.0").Ok());
-    h.session.Close();
+    EXPECT_FALSE(h.Session.Change(kDevice, "192.168.1.11", "255.0.0.0").Ok());
+    h.Session.Close();
     EXPECT_LT(MillisecondsSince(start), 1500);
-    EXPECT_TRUE(h.failures.empty());
+    EXPECT_TRUE(h.Failures.empty());
     EXPECT_FALSE(sim.WaitForReceived(2, std::chrono::milliseconds(500)));
     EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"W" + kMac}));
 }
@@ -96,9 +96,9 @@ TEST(RequestEngine, AbandonDuringTheCollectionWindowReturnsAtOnce)
 {
     MuxSimProcess sim(MuxSimProcess::Config({MuxSimProcess::Device("192.168.1.10", kMac)}));
     ProtocolHarness h;
-    QTimer::singleShot(200, [&] { h.session.Abandon(); });
+    QTimer::singleShot(200, [&] { h.Session.Abandon(); });
     const auto start = Clock::now();
-    const DiscoveryResult found = h.session.Discover();
+    const DiscoveryResult found = h.Session.Discover();
     EXPECT_LT(MillisecondsSince(start), 1000);
     EXPECT_FALSE(found.Finished);
     EXPECT_TRUE(found.Rows.empty());

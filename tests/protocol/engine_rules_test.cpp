@@ -24,10 +24,10 @@ namespace {
 const std::string kLogin = std::string("L") + kDevicePassword;
 
 struct Engine {
-    explicit Engine(std::vector<FakeDevice> devices = {}) : fleet(transport, std::move(devices)) {}
-    FakeTransport transport;
-    FakeFleet fleet;
-    DeviceSession session{transport};
+    explicit Engine(std::vector<FakeDevice> devices = {}) : Fleet(Transport, std::move(devices)) {}
+    FakeTransport Transport;
+    FakeFleet Fleet;
+    DeviceSession Session{Transport};
 };
 
 FakeDevice Device(const std::string& address, const std::string& mac, std::map<std::string, std::string> replies = {})
@@ -59,7 +59,7 @@ TEST(EngineDiscovery, ReadsEveryDeviceInTurnAndListsThemInKeyOrder)
     devices[1].Flags = "00E";
     devices[2].Mask = "255.255.0.0";
     Engine e(devices);
-    const DiscoveryResult result = e.session.Discover();
+    const DiscoveryResult result = e.Session.Discover();
 
     EXPECT_TRUE(result.Finished);
     EXPECT_EQ(Addresses(result),
@@ -75,12 +75,12 @@ TEST(EngineDiscovery, ReadsEveryDeviceInTurnAndListsThemInKeyOrder)
     for (const std::string& address : found)
         for (const std::string& command : Read("MAC-" + address))
             wire.push_back(command);
-    EXPECT_EQ(e.transport.Commands(), wire);
+    EXPECT_EQ(e.Transport.Commands(), wire);
     // The collection window, then each read: its selection answered after
     // 1 ms, the 500 ms pause, then three requests of 1 ms each.
-    EXPECT_EQ(e.transport.sent[1].at, Ms(2000));
-    EXPECT_EQ(e.transport.sent[2].at, Ms(2000 + 1 + 500));
-    EXPECT_EQ(e.transport.Elapsed(), Ms(2000 + 6 * 504));
+    EXPECT_EQ(e.Transport.Sent[1].At, Ms(2000));
+    EXPECT_EQ(e.Transport.Sent[2].At, Ms(2000 + 1 + 500));
+    EXPECT_EQ(e.Transport.Elapsed(), Ms(2000 + 6 * 504));
 }
 
 TEST(EngineDiscovery, RefusedSelectionsAndLoginsAreNotListedAndFailedReadsAreMarked)
@@ -88,7 +88,7 @@ TEST(EngineDiscovery, RefusedSelectionsAndLoginsAreNotListedAndFailedReadsAreMar
     Engine e({Device("192.168.1.10", "MAC-W", {{"W", "D"}}), Device("192.168.1.11", "MAC-L", {{"L", "C"}}),
               Device("192.168.1.12", "MAC-GNM", {{"GNM", ""}}), Device("192.168.1.13", "MAC-OK"),
               Device("192.168.1.13", "MAC-TWIN")});
-    const DiscoveryResult result = e.session.Discover();
+    const DiscoveryResult result = e.Session.Discover();
     EXPECT_EQ(Addresses(result), (std::vector<std::string>{"192.168.1.13", "192.168.1.13", "192.168.1.12"}));
     EXPECT_EQ(result.Rows[0].Image, DeviceRow::kImageExclamation) << "all but the last of one address are marked";
     EXPECT_TRUE(result.Rows[0].AddressShared);
@@ -104,7 +104,7 @@ TEST(EngineDiscovery, RefusedSelectionsAndLoginsAreNotListedAndFailedReadsAreMar
         EXPECT_EQ(result.Unread[n].Listed, std::get<2>(unread[n]));
     }
     // A failed selection is not tried again; a failed mask read is, from the selection on.
-    const auto commands = e.transport.Commands();
+    const auto commands = e.Transport.Commands();
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "WMAC-W"), 1);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "WMAC-GNM"), 2);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "GNM"), 2 + 2);
@@ -130,8 +130,8 @@ TEST(EngineDiscovery, ListsInTheOrderAndWithTheMarksOfAllPassesOverTheWholeTable
     for (int table = 0; table < 300; ++table) {
         std::vector<FakeDevice> devices;
         struct Slot {
-            std::string mac, address;
-            bool marked = false;
+            std::string Mac, Address;
+            bool Marked = false;
         };
         std::vector<Slot> slots(256); // 1-based; an empty address: a refused selection, no row
         // The first two fill the table: with keys ascending (the most passes
@@ -151,20 +151,20 @@ TEST(EngineDiscovery, ListsInTheOrderAndWithTheMarksOfAllPassesOverTheWholeTable
             for (int k = 254; k >= pass; --k) {
                 Slot& upper = slots[std::size_t(k)];
                 Slot& lower = slots[std::size_t(k) + 1];
-                if (upper.address.empty() || lower.address.empty() ||
-                    SpecifiedKey(upper.address) > SpecifiedKey(lower.address))
+                if (upper.Address.empty() || lower.Address.empty() ||
+                    SpecifiedKey(upper.Address) > SpecifiedKey(lower.Address))
                     continue;
                 std::swap(upper, lower);
-                if (upper.address == lower.address)
-                    upper.marked = true;
+                if (upper.Address == lower.Address)
+                    upper.Marked = true;
             }
         std::vector<std::string> expected, listed;
         for (const Slot& slot : slots)
-            if (!slot.address.empty())
-                expected.push_back(slot.mac + (slot.marked ? "!" : ""));
+            if (!slot.Address.empty())
+                expected.push_back(slot.Mac + (slot.Marked ? "!" : ""));
 
         Engine e(devices);
-        for (const DeviceRow& row : e.session.Discover().Rows)
+        for (const DeviceRow& row : e.Session.Discover().Rows)
             listed.push_back(row.Mac + (row.Image == DeviceRow::kImageExclamation ? "!" : ""));
         ASSERT_EQ(listed, expected) << "table " << table;
     }
@@ -173,14 +173,14 @@ TEST(EngineDiscovery, ListsInTheOrderAndWithTheMarksOfAllPassesOverTheWholeTable
 TEST(EngineDiscovery, RecordsEachMacOnceAndOnlyRepliesThatNameADevice)
 {
     Engine e({Device("192.168.1.10", "MAC-1")});
-    e.transport.onBroadcast = [&](FakeTransport& t, const std::string& command) {
+    e.Transport.OnBroadcast = [&](FakeTransport& t, const std::string& command) {
         if (command != "X")
             return t.Schedule(Ms(1), {"A", "192.168.1.10", 0});
         for (const char* text :
              {"AMAC-1/1001/000", "AMAC-1/2000/00E", "Amac-1/1/0", "XMAC-3/1001/000", "", "A", "A/1001/00E", "AMAC-4"})
             t.Schedule(Ms(1), {text, "192.168.1.10", 0});
     };
-    const DiscoveryResult result = e.session.Discover();
+    const DiscoveryResult result = e.Session.Discover();
     ASSERT_EQ(result.Rows.size(), 3u) << "MAC-1 once, mac-1 (case counts) and MAC-4";
     for (const DeviceRow& row : result.Rows) {
         if (row.Mac == "MAC-1") {
@@ -195,7 +195,7 @@ TEST(EngineDiscovery, RecordsEachMacOnceAndOnlyRepliesThatNameADevice)
 TEST(EngineDiscovery, AFullTableKeepsTheFirst255)
 {
     Engine e;
-    e.transport.onBroadcast = [](FakeTransport& t, const std::string& command) {
+    e.Transport.OnBroadcast = [](FakeTransport& t, const std::string& command) {
         if (command == "X")
             for (int n = 1; n <= 256; ++n)
                 t.Schedule(Ms(1),
@@ -204,26 +204,26 @@ TEST(EngineDiscovery, AFullTableKeepsTheFirst255)
         else
             t.Schedule(Ms(1), {"A", "10.0.0.0", 0}); // answers nobody's read
     };
-    const DiscoveryResult result = e.session.Discover(DiscoveryDepth::Quick);
+    const DiscoveryResult result = e.Session.Discover(DiscoveryDepth::Quick);
     ASSERT_EQ(result.Rows.size(), 255u);
     for (const DeviceRow& row : result.Rows)
         EXPECT_NE(row.Mac, "MAC-256");
-    EXPECT_EQ(e.transport.Commands(), std::vector<std::string>{"X"}) << "a quick discovery reads nobody";
+    EXPECT_EQ(e.Transport.Commands(), std::vector<std::string>{"X"}) << "a quick discovery reads nobody";
 }
 
 TEST(EngineDiscovery, StaleDatagramsAreTakenBeforeTheCycleAndReadsHearOnlyTheirDevice)
 {
     Engine e({Device("192.168.1.10", "MAC-A"), Device("192.168.1.20", "MAC-B")});
-    e.transport.Queue({"AMAC-STALE/1/000", "192.168.1.99", 0});
-    auto answer = e.transport.onBroadcast;
-    e.transport.onBroadcast = [&](FakeTransport& t, const std::string& command) {
+    e.Transport.Queue({"AMAC-STALE/1/000", "192.168.1.99", 0});
+    auto answer = e.Transport.OnBroadcast;
+    e.Transport.OnBroadcast = [&](FakeTransport& t, const std::string& command) {
         // Another workstation's traffic: a reply from the other device
         // before the asked one answers.
         if (command == "GNM")
             t.Schedule(Ms(0), {"A255.0.0.0", "192.168.1.99", 0});
         answer(t, command);
     };
-    const DiscoveryResult result = e.session.Discover();
+    const DiscoveryResult result = e.Session.Discover();
     ASSERT_EQ(result.Rows.size(), 2u);
     for (const DeviceRow& row : result.Rows) {
         EXPECT_NE(row.Mac, "MAC-STALE");
@@ -234,15 +234,15 @@ TEST(EngineDiscovery, StaleDatagramsAreTakenBeforeTheCycleAndReadsHearOnlyTheirD
 TEST(EngineDiscovery, ARestrictionIgnoresRepliesThroughOtherInterfacesAndCountsRepliesPerInterface)
 {
     Engine e;
-    e.transport.routes = {{{3, "eth", "192.168.1.1"}}, true};
-    e.transport.names = {{3, "eth"}, {4, "wifi"}};
-    e.transport.onBroadcast = [](FakeTransport& t, const std::string& command) {
+    e.Transport.Routes = {{{3, "eth", "192.168.1.1"}}, true};
+    e.Transport.Names = {{3, "eth"}, {4, "wifi"}};
+    e.Transport.OnBroadcast = [](FakeTransport& t, const std::string& command) {
         if (command == "X") {
             t.Schedule(Ms(1), {"AMAC-ETH", "192.168.1.10", 3});
             t.Schedule(Ms(1), {"AMAC-WIFI", "198.18.0.10", 4});
         }
     };
-    const DiscoveryResult result = e.session.Discover(DiscoveryDepth::Quick);
+    const DiscoveryResult result = e.Session.Discover(DiscoveryDepth::Quick);
     ASSERT_EQ(result.Rows.size(), 1u);
     EXPECT_EQ(result.Rows[0].Interface, "eth");
     ASSERT_EQ(result.Searched.size(), 1u);
@@ -254,25 +254,25 @@ TEST(EngineDiscovery, ARestrictionIgnoresRepliesThroughOtherInterfacesAndCountsR
 TEST(EngineDiscovery, OneInterfaceGoneLeavesTheOthersTheirDiscovery)
 {
     Engine e({Device("192.168.1.10", "MAC-A")});
-    e.transport.routes = {{{3, "usb0", "10.0.0.1"}, {4, "eth", "192.168.1.1"}}, false};
-    e.transport.goneInterfaces = {"usb0"};
-    const DiscoveryResult result = e.session.Discover();
+    e.Transport.Routes = {{{3, "usb0", "10.0.0.1"}, {4, "eth", "192.168.1.1"}}, false};
+    e.Transport.GoneInterfaces = {"usb0"};
+    const DiscoveryResult result = e.Session.Discover();
     EXPECT_EQ(result.Rows.size(), 1u);
     ASSERT_EQ(result.Searched.size(), 1u);
     EXPECT_EQ(result.Searched[0].Name, "eth");
-    EXPECT_FALSE(e.session.Abandoned());
+    EXPECT_FALSE(e.Session.Abandoned());
 }
 
 struct StepCase {
-    const char* name;
-    std::map<std::string, std::string> replies;
-    std::string newAddress;
-    std::string newMask;
-    int status;
-    Step failedStep;
-    bool addressTaken;
-    bool maskTaken;
-    std::vector<std::string> wire; // after "W" and the login; {A} = the assign command
+    const char* Name;
+    std::map<std::string, std::string> Replies;
+    std::string NewAddress;
+    std::string NewMask;
+    int Status;
+    Step FailedStep;
+    bool AddressTaken;
+    bool MaskTaken;
+    std::vector<std::string> Wire; // after "W" and the login; {A} = the assign command
 };
 
 class EngineChange : public ::testing::TestWithParam<StepCase> {};
@@ -280,19 +280,19 @@ class EngineChange : public ::testing::TestWithParam<StepCase> {};
 TEST_P(EngineChange, EachStepEndsAsItsRepliesSay)
 {
     const StepCase& c = GetParam();
-    Engine e({Device("192.168.1.10", "MAC-1", c.replies)});
-    const DiscoveryResult found = e.session.Discover(DiscoveryDepth::Quick);
+    Engine e({Device("192.168.1.10", "MAC-1", c.Replies)});
+    const DiscoveryResult found = e.Session.Discover(DiscoveryDepth::Quick);
     ASSERT_EQ(found.Rows.size(), 1u);
-    e.transport.sent.clear();
-    const ChangeOutcome outcome = e.session.Change(found.Rows[0], c.newAddress, c.newMask);
-    EXPECT_EQ(outcome.Status, c.status);
-    EXPECT_EQ(outcome.FailedStep, c.failedStep);
-    EXPECT_EQ(outcome.AddressTaken, c.addressTaken);
-    EXPECT_EQ(outcome.MaskTaken, c.maskTaken);
+    e.Transport.Sent.clear();
+    const ChangeOutcome outcome = e.Session.Change(found.Rows[0], c.NewAddress, c.NewMask);
+    EXPECT_EQ(outcome.Status, c.Status);
+    EXPECT_EQ(outcome.FailedStep, c.FailedStep);
+    EXPECT_EQ(outcome.AddressTaken, c.AddressTaken);
+    EXPECT_EQ(outcome.MaskTaken, c.MaskTaken);
     std::vector<std::string> wire;
-    for (const std::string& command : c.wire)
-        wire.push_back(command == "{A}" ? "AMAC-1/" + std::string(kDevicePassword) + "/" + c.newAddress : command);
-    EXPECT_EQ(e.transport.Commands(), wire);
+    for (const std::string& command : c.Wire)
+        wire.push_back(command == "{A}" ? "AMAC-1/" + std::string(kDevicePassword) + "/" + c.NewAddress : command);
+    EXPECT_EQ(e.Transport.Commands(), wire);
 }
 
 const std::vector<std::string> kSelectAndLogin = {"WMAC-1", kLogin};
@@ -370,29 +370,29 @@ INSTANTIATE_TEST_SUITE_P(
                                false,
                                false,
                                {"WMAC-1", kLogin, kLogin, kLogin}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(EngineRequests, SilenceCostsThreeTriesOfExactlyTwoSeconds)
 {
     Engine e({Device("192.168.1.10", "MAC-1", {{"L", ""}})});
-    const DiscoveryResult found = e.session.Discover(DiscoveryDepth::Quick);
-    e.transport.sent.clear();
-    const Ms start = e.transport.Elapsed();
-    e.session.Change(found.Rows[0], "192.168.1.11", "255.0.0.0");
-    ASSERT_EQ(e.transport.sent.size(), 4u);
-    EXPECT_EQ(e.transport.sent[1].at - start, Ms(1 + 500));
-    EXPECT_EQ(e.transport.sent[2].at - e.transport.sent[1].at, Ms(2000));
-    EXPECT_EQ(e.transport.sent[3].at - e.transport.sent[2].at, Ms(2000));
-    EXPECT_EQ(e.transport.Elapsed() - e.transport.sent[3].at, Ms(2000));
+    const DiscoveryResult found = e.Session.Discover(DiscoveryDepth::Quick);
+    e.Transport.Sent.clear();
+    const Ms start = e.Transport.Elapsed();
+    e.Session.Change(found.Rows[0], "192.168.1.11", "255.0.0.0");
+    ASSERT_EQ(e.Transport.Sent.size(), 4u);
+    EXPECT_EQ(e.Transport.Sent[1].At - start, Ms(1 + 500));
+    EXPECT_EQ(e.Transport.Sent[2].At - e.Transport.Sent[1].At, Ms(2000));
+    EXPECT_EQ(e.Transport.Sent[3].At - e.Transport.Sent[2].At, Ms(2000));
+    EXPECT_EQ(e.Transport.Elapsed() - e.Transport.Sent[3].At, Ms(2000));
 }
 
 TEST(EngineRequests, RepliesThatSettleNothingLeaveTheTryToItsDeadlineAndALateReplySettlesTheNext)
 {
     Engine e({Device("192.168.1.10", "MAC-1", {{"L", ""}})});
-    const DiscoveryResult found = e.session.Discover(DiscoveryDepth::Quick);
-    auto answer = e.transport.onBroadcast;
+    const DiscoveryResult found = e.Session.Discover(DiscoveryDepth::Quick);
+    auto answer = e.Transport.OnBroadcast;
     int logins = 0;
-    e.transport.onBroadcast = [&](FakeTransport& t, const std::string& command) {
+    e.Transport.OnBroadcast = [&](FakeTransport& t, const std::string& command) {
         answer(t, command);
         if (command != kLogin)
             return;
@@ -404,79 +404,79 @@ TEST(EngineRequests, RepliesThatSettleNothingLeaveTheTryToItsDeadlineAndALateRep
             t.Schedule(Ms(2600), {"A", "192.168.1.10", 0});
         }
     };
-    e.transport.sent.clear();
-    const ChangeOutcome outcome = e.session.Change(found.Rows[0], "192.168.1.10", "");
+    e.Transport.Sent.clear();
+    const ChangeOutcome outcome = e.Session.Change(found.Rows[0], "192.168.1.10", "");
     EXPECT_TRUE(outcome.Ok());
     const std::vector<std::string> wire = {"WMAC-1", kLogin, kLogin, "E"};
-    EXPECT_EQ(e.transport.Commands(), wire);
-    EXPECT_EQ(e.transport.sent[2].at - e.transport.sent[1].at, Ms(2000));
-    EXPECT_EQ(e.transport.sent[3].at - e.transport.sent[2].at, Ms(600));
+    EXPECT_EQ(e.Transport.Commands(), wire);
+    EXPECT_EQ(e.Transport.Sent[2].At - e.Transport.Sent[1].At, Ms(2000));
+    EXPECT_EQ(e.Transport.Sent[3].At - e.Transport.Sent[2].At, Ms(600));
 }
 
 TEST(EngineRequests, AFailureEndsAllWorkAndIsReportedOnce)
 {
     Engine e({Device("192.168.1.10", "MAC-1"), Device("192.168.1.11", "MAC-2")});
     std::vector<int32_t> failures;
-    e.session.SetFailureHandler([&](int32_t code, const std::string&) { failures.push_back(code); });
-    e.transport.failSendsAfter = 3; // "X", "W", the login: then the socket fails
-    const DiscoveryResult result = e.session.Discover();
+    e.Session.SetFailureHandler([&](int32_t code, const std::string&) { failures.push_back(code); });
+    e.Transport.FailSendsAfter = 3; // "X", "W", the login: then the socket fails
+    const DiscoveryResult result = e.Session.Discover();
     EXPECT_FALSE(result.Finished);
     EXPECT_TRUE(result.Rows.empty());
     EXPECT_EQ(failures, std::vector<int32_t>{10013});
-    EXPECT_TRUE(e.session.Abandoned());
-    EXPECT_EQ(e.transport.Elapsed(), Ms(2000 + 1 + 500 + 1)) << "no wait after the failure";
+    EXPECT_TRUE(e.Session.Abandoned());
+    EXPECT_EQ(e.Transport.Elapsed(), Ms(2000 + 1 + 500 + 1)) << "no wait after the failure";
 
     DeviceRow device;
     device.Address = "192.168.1.10";
     device.Mac = "MAC-1";
-    const ChangeOutcome outcome = e.session.Change(device, "192.168.1.12", "");
+    const ChangeOutcome outcome = e.Session.Change(device, "192.168.1.12", "");
     EXPECT_FALSE(outcome.Ok());
-    e.session.Close();
-    EXPECT_EQ(e.transport.sent.size(), 3u) << "nothing more is sent";
+    e.Session.Close();
+    EXPECT_EQ(e.Transport.Sent.size(), 3u) << "nothing more is sent";
     EXPECT_EQ(failures.size(), 1u);
 }
 
 TEST(EngineRequests, AnInterfaceGoneFailsOnlyThatDeviceAndCloseSkipsIt)
 {
     Engine e({Device("192.168.1.10", "MAC-1")});
-    e.transport.routes = {{{7, "usb0", "192.168.1.1"}}, false};
-    e.transport.names = {{7, "usb0"}};
-    e.fleet.devices[0].Replies = {};
-    auto answer = e.transport.onBroadcast;
-    e.transport.onBroadcast = [&](FakeTransport& t, const std::string& command) {
+    e.Transport.Routes = {{{7, "usb0", "192.168.1.1"}}, false};
+    e.Transport.Names = {{7, "usb0"}};
+    e.Fleet.Devices[0].Replies = {};
+    auto answer = e.Transport.OnBroadcast;
+    e.Transport.OnBroadcast = [&](FakeTransport& t, const std::string& command) {
         if (command == "X")
             return t.Schedule(Ms(1), {"AMAC-1/1001/000", "192.168.1.10", 7});
         answer(t, command);
     };
-    const DiscoveryResult found = e.session.Discover(DiscoveryDepth::Quick);
+    const DiscoveryResult found = e.Session.Discover(DiscoveryDepth::Quick);
     ASSERT_EQ(found.Rows.size(), 1u);
     ASSERT_EQ(found.Rows[0].Interface, "usb0");
-    e.transport.goneInterfaces = {"usb0"};
-    const Ms start = e.transport.Elapsed();
-    const ChangeOutcome outcome = e.session.Change(found.Rows[0], "192.168.1.11", "255.0.0.0");
+    e.Transport.GoneInterfaces = {"usb0"};
+    const Ms start = e.Transport.Elapsed();
+    const ChangeOutcome outcome = e.Session.Change(found.Rows[0], "192.168.1.11", "255.0.0.0");
     EXPECT_TRUE(outcome.InterfaceGone);
     EXPECT_EQ(outcome.FailedStep, Step::Select);
-    EXPECT_EQ(e.transport.Elapsed(), start) << "no try waits on an interface that is gone";
-    EXPECT_FALSE(e.session.Abandoned());
-    e.session.Close();
-    EXPECT_EQ(e.transport.Commands(), std::vector<std::string>{"X"});
+    EXPECT_EQ(e.Transport.Elapsed(), start) << "no try waits on an interface that is gone";
+    EXPECT_FALSE(e.Session.Abandoned());
+    e.Session.Close();
+    EXPECT_EQ(e.Transport.Commands(), std::vector<std::string>{"X"});
 }
 
 TEST(EngineRequests, AbandonEndsTheWaitInProgress)
 {
     Engine e({Device("192.168.1.10", "MAC-1", {{"L", ""}})});
-    const DiscoveryResult found = e.session.Discover(DiscoveryDepth::Quick);
-    auto answer = e.transport.onBroadcast;
-    e.transport.onBroadcast = [&](FakeTransport& t, const std::string& command) {
+    const DiscoveryResult found = e.Session.Discover(DiscoveryDepth::Quick);
+    auto answer = e.Transport.OnBroadcast;
+    e.Transport.OnBroadcast = [&](FakeTransport& t, const std::string& command) {
         answer(t, command);
         if (command == kLogin)
-            e.session.Abandon(); // the window closes while the login waits
+            e.Session.Abandon(); // the window closes while the login waits
     };
-    const Ms start = e.transport.Elapsed();
-    const ChangeOutcome outcome = e.session.Change(found.Rows[0], "192.168.1.11", "");
+    const Ms start = e.Transport.Elapsed();
+    const ChangeOutcome outcome = e.Session.Change(found.Rows[0], "192.168.1.11", "");
     EXPECT_EQ(outcome.Status, kStatusNoReply);
-    EXPECT_EQ(e.transport.Commands().back(), kLogin) << "nothing after the abandoned try";
-    EXPECT_EQ(e.transport.Elapsed() - start, Ms(1 + 500)) << "the try does not wait out its deadline";
+    EXPECT_EQ(e.Transport.Commands().back(), kLogin) << "nothing after the abandoned try";
+    EXPECT_EQ(e.Transport.Elapsed() - start, Ms(1 + 500)) << "the try does not wait out its deadline";
 }
 
 } // namespace

@@ -11,12 +11,12 @@
 struct ProtocolHarness {
     ProtocolHarness()
     {
-        session.SetProgressHandler([this](const protocol::Progress& step) { progress.push_back(step); });
-        session.SetFailureHandler([this](int32_t code, const std::string&) { failures.push_back(code); });
+        Session.SetProgressHandler([this](const protocol::Progress& step) { Progress.push_back(step); });
+        Session.SetFailureHandler([this](int32_t code, const std::string&) { Failures.push_back(code); });
     }
 
-    protocol::SocketTransport transport;
-    protocol::DeviceSession session{transport};
-    std::vector<protocol::Progress> progress;
-    std::vector<int32_t> failures;
+    protocol::SocketTransport Transport;
+    protocol::DeviceSession Session{Transport};
+    std::vector<protocol::Progress> Progress;
+    std::vector<int32_t> Failures;
 };

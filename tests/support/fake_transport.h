@@ -19,14 +19,14 @@ public:
     using TimePoint = protocol::TimePoint;
     using Ms = protocol::Milliseconds;
 
-    struct Sent {
-        Ms at; // since the transport was made
-        protocol::Route route;
-        std::string command;
+    struct SentCommand {
+        Ms At; // since the transport was made
+        protocol::Route Route;
+        std::string Command;
     };
 
     // Called for every broadcast that left; schedules the devices' answers.
-    std::function<void(FakeTransport&, const std::string& command)> onBroadcast;
+    std::function<void(FakeTransport&, const std::string& command)> OnBroadcast;
 
     void Schedule(Ms after, protocol::Datagram datagram)
     {
@@ -40,36 +40,36 @@ public:
     std::vector<std::string> Commands() const
     {
         std::vector<std::string> out;
-        for (const Sent& sent : sent)
-            out.push_back(sent.command);
+        for (const SentCommand& sent : Sent)
+            out.push_back(sent.Command);
         return out;
     }
 
-    std::vector<Sent> sent;
-    DiscoveryRoutes routes;
-    std::set<std::string> goneInterfaces; // broadcasts through these find them gone
-    int failSendsAfter = -1;              // the socket fails at this send (0-based)
-    std::map<uint32_t, std::string> names;
+    std::vector<SentCommand> Sent;
+    DiscoveryRoutes Routes;
+    std::set<std::string> GoneInterfaces; // broadcasts through these find them gone
+    int FailSendsAfter = -1;              // the socket fails at this send (0-based)
+    std::map<uint32_t, std::string> Names;
 
     void SetReceiver(Receiver receiver) override { receiver_ = std::move(receiver); }
     void SetFailureHandler(FailureHandler handler) override { failure_ = std::move(handler); }
     void UseDiscoveryPort() override {}
     protocol::SendResult Broadcast(const protocol::Route& route, const std::string& command, PortForm) override
     {
-        if (goneInterfaces.count(route.Name) != 0)
+        if (GoneInterfaces.count(route.Name) != 0)
             return protocol::SendResult::InterfaceGone;
-        if (failSendsAfter >= 0 && int(sent.size()) >= failSendsAfter) {
+        if (FailSendsAfter >= 0 && int(Sent.size()) >= FailSendsAfter) {
             if (failure_)
                 failure_(10013, "Send failed: Socket permission denied");
             return protocol::SendResult::Failed;
         }
-        sent.push_back({Elapsed(), route, command});
-        if (onBroadcast)
-            onBroadcast(*this, command);
+        Sent.push_back({Elapsed(), route, command});
+        if (OnBroadcast)
+            OnBroadcast(*this, command);
         return protocol::SendResult::Sent;
     }
-    DiscoveryRoutes RoutesForDiscovery() override { return routes; }
-    std::string InterfaceName(uint32_t index) override { return names.count(index) ? names[index] : ""; }
+    DiscoveryRoutes RoutesForDiscovery() override { return Routes; }
+    std::string InterfaceName(uint32_t index) override { return Names.count(index) ? Names[index] : ""; }
     TimePoint Now() const override { return now_; }
     bool RunUntil(TimePoint deadline, const std::function<bool()>& done) override
     {
@@ -79,15 +79,15 @@ public:
                 wokenUp_ = false;
                 continue;
             }
-            if (due_.empty() || due_.front().at > deadline) {
+            if (due_.empty() || due_.front().At > deadline) {
                 now_ = std::max(now_, deadline);
                 return done();
             }
             std::pop_heap(due_.begin(), due_.end(), Later);
             const Due next = due_.back();
             due_.pop_back();
-            now_ = std::max(now_, next.at);
-            const protocol::Datagram datagram = std::move(datagrams_[next.index]);
+            now_ = std::max(now_, next.At);
+            const protocol::Datagram datagram = std::move(datagrams_[next.Index]);
             if (due_.empty())
                 datagrams_.clear();
             if (receiver_)
@@ -110,10 +110,10 @@ private:
     // a heap of when each is due: the earliest first, those due at the same
     // moment in the order they were scheduled.
     struct Due {
-        TimePoint at;
-        std::size_t index; // into datagrams_
+        TimePoint At;
+        std::size_t Index; // into datagrams_
     };
-    static bool Later(const Due& a, const Due& b) { return a.at != b.at ? a.at > b.at : a.index > b.index; }
+    static bool Later(const Due& a, const Due& b) { return a.At != b.At ? a.At > b.At : a.Index > b.Index; }
 
     TimePoint start_{};
     TimePoint now_{};
@@ -149,12 +149,12 @@ struct FakeDevice {
 
 class FakeFleet {
 public:
-    explicit FakeFleet(FakeTransport& transport, std::vector<FakeDevice> devices = {}) : devices(std::move(devices))
+    explicit FakeFleet(FakeTransport& transport, std::vector<FakeDevice> devices = {}) : Devices(std::move(devices))
     {
-        transport.onBroadcast = [this](FakeTransport& t, const std::string& command) { Answer(t, command); };
+        transport.OnBroadcast = [this](FakeTransport& t, const std::string& command) { Answer(t, command); };
     }
 
-    std::vector<FakeDevice> devices;
+    std::vector<FakeDevice> Devices;
 
 private:
     void Reply(FakeTransport& t, const FakeDevice& device, const std::string& text)
@@ -164,7 +164,7 @@ private:
     }
     FakeDevice* ByMac(const std::string& mac)
     {
-        for (FakeDevice& device : devices)
+        for (FakeDevice& device : Devices)
             if (device.Mac == mac)
                 return &device;
         return nullptr;
@@ -173,14 +173,14 @@ private:
     {
         const std::string password = protocol::kDevicePassword;
         if (command == "X") {
-            for (const FakeDevice& device : devices)
+            for (const FakeDevice& device : Devices)
                 Reply(t, device, "A" + device.Mac + "/" + device.Port + "/" + device.Flags);
         } else if (command[0] == 'W') {
             selected_ = ByMac(command.substr(1));
             if (selected_ != nullptr)
                 Reply(t, *selected_, selected_->ReplyTo("W", "A"));
         } else if (command == "E") {
-            for (FakeDevice& device : devices)
+            for (FakeDevice& device : Devices)
                 if (device.Changed) {
                     device.Changed = false;
                     device.SilentUntil = t.Elapsed() + device.RestartAfterChange;

@@ -71,9 +71,8 @@ void PassTime()
 
 } // namespace
 
-MuxSimProcess::MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args,
-                             std::string exec_variable)
-    : execVariable_(std::move(exec_variable))
+MuxSimProcess::MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extraArgs, std::string execVariable)
+    : execVariable_(std::move(execVariable))
 {
     const char* base = std::getenv("TMPDIR");
     std::string templ = std::string(base && *base ? base : "/tmp") + "/muxsim-XXXXXX";
@@ -83,7 +82,7 @@ MuxSimProcess::MuxSimProcess(const nlohmann::json& config, std::vector<std::stri
     logPath_ = directory_ + "/log.jsonl";
     readyPath_ = directory_ + "/ready";
     try {
-        Start(config, extra_args);
+        Start(config, extraArgs);
         WaitUntilReady();
     } catch (...) {
         Stop();
@@ -103,10 +102,10 @@ MuxSimProcess::~MuxSimProcess()
     std::filesystem::remove_all(directory_, ignored);
 }
 
-void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::string>& extra_args)
+void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::string>& extraArgs)
 {
-    const char* exec_prefix = std::getenv(execVariable_.c_str());
-    if (!exec_prefix || !*exec_prefix)
+    const char* execPrefix = std::getenv(execVariable_.c_str());
+    if (!execPrefix || !*execPrefix)
         throw std::runtime_error("MuxSimProcess: " + execVariable_ +
                                  " is not set: this test must run under scripts/netlab "
                                  "(add_test(NAME x COMMAND ${MUX_NETLAB} $<TARGET_FILE:x>))");
@@ -114,14 +113,14 @@ void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::s
     if (access(binary.c_str(), X_OK) != 0)
         throw std::runtime_error("MuxSimProcess: " + binary + " is missing: build the muxsim target");
 
-    const std::string config_path = directory_ + "/config.json";
-    std::ofstream(config_path) << config.dump(2) << "\n";
+    const std::string configPath = directory_ + "/config.json";
+    std::ofstream(configPath) << config.dump(2) << "\n";
 
-    std::vector<std::string> args = SplitWords(exec_prefix);
-    for (const std::string& arg : {binary, std::string("--config"), config_path, std::string("--log"), logPath_,
+    std::vector<std::string> args = SplitWords(execPrefix);
+    for (const std::string& arg : {binary, std::string("--config"), configPath, std::string("--log"), logPath_,
                                    std::string("--ready-file"), readyPath_})
         args.push_back(arg);
-    args.insert(args.end(), extra_args.begin(), extra_args.end());
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
@@ -130,10 +129,10 @@ void MuxSimProcess::Start(const nlohmann::json& config, const std::vector<std::s
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    const std::string out_path = directory_ + "/stdout.txt";
-    const std::string err_path = directory_ + "/stderr.txt";
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string outPath = directory_ + "/stdout.txt";
+    const std::string errPath = directory_ + "/stderr.txt";
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
     // The test process may block or ignore signals (Qt, gtest); muxsim must
     // start with a clean slate so that SIGTERM stops it.

@@ -63,8 +63,8 @@ public:
     // `exec_variable` names the environment variable with the command prefix
     // of the simulator's namespace (MUXLAN_WIFI_EXEC: the "wifi" segment of
     // scripts/netlab's split topology).
-    explicit MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extra_args = {},
-                           std::string exec_variable = "MUXLAN_EXEC");
+    explicit MuxSimProcess(const nlohmann::json& config, std::vector<std::string> extraArgs = {},
+                           std::string execVariable = "MUXLAN_EXEC");
     ~MuxSimProcess();
     MuxSimProcess(const MuxSimProcess&) = delete;
     MuxSimProcess& operator=(const MuxSimProcess&) = delete;
@@ -113,7 +113,7 @@ public:
     std::string StderrText() const;
 
 private:
-    void Start(const nlohmann::json& config, const std::vector<std::string>& extra_args);
+    void Start(const nlohmann::json& config, const std::vector<std::string>& extraArgs);
     void WaitUntilReady();
     void ReadNewLines() const;
 
