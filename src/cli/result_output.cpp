@@ -86,10 +86,14 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
     if (result.LineNumber > 0)
         text += "wiersz " + std::to_string(result.LineNumber) + ": ";
     text += ShownLatin1(result.Mac) + " ";
-    if (!result.OldAddress.empty())
-        text +=
-            ShownLatin1(result.OldAddress) + (result.OldMask.empty() ? "" : "/" + ShownLatin1(result.OldMask)) + " ";
-    text += "-> " + result.Address + "/" + result.Mask + ": " + change::PolishName(result.Outcome);
+    if (!result.OldAddress.empty()) {
+        text += ShownLatin1(result.OldAddress);
+        if (!result.OldMask.empty())
+            text.append("/").append(ShownLatin1(result.OldMask));
+        text += ' ';
+    }
+    text.append("-> ").append(result.Address).append("/").append(result.Mask).append(": ");
+    text += change::PolishName(result.Outcome);
     if (!result.Detail.empty())
         text += " (" + ShownText(result.Detail) + ")";
     if (!result.AddressChecked)
@@ -129,7 +133,7 @@ std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format for
                                                     {Outcome::NotAttempted, "nie podjęte"}};
     for (const auto& [outcome, words] : rare)
         if (const std::size_t count = Count(results, outcome); count > 0)
-            text += std::string(", ") + words + " " + std::to_string(count);
+            text.append(", ").append(words).append(" ").append(std::to_string(count));
     if (const std::size_t unchecked = UncheckedCount(results); unchecked > 0)
         text += ", adresy niesprawdzone " + std::to_string(unchecked);
     return text + "\n";
