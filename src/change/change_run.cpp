@@ -290,20 +290,23 @@ void ChangeRun::Verify()
     if (wholeChange && !Stopping())
         session_.Pause(std::chrono::milliseconds(protocol::kPauseAfterChangeMs));
     if (Stopping()) {
-        for (const std::size_t n : changed) {
-            results_[n].Outcome = Outcome::Unverified;
-            results_[n].Detail = results_[n].Detail.empty() ? "przerwano przed sprawdzeniem"
-                                                            : "przerwano przed sprawdzeniem; " + results_[n].Detail;
-            Finish(n);
-        }
+        for (const std::size_t n : changed)
+            FinishInterrupted(n);
         return;
     }
     if (settings_.Verify == Verification::ByReading)
         return VerifyByReading(changed);
     const protocol::DiscoveryResult found = frontEnd_.Refresh();
     for (const std::size_t n : changed) {
-        JudgeVerification(results_[n], found.Finished ? FindRow(found.Rows, results_[n].Mac) : nullptr);
-        Finish(n);
+        const protocol::DeviceRow* now = FindRow(found.Rows, results_[n].Mac);
+        if (!found.Finished || Stopping())
+            FinishInterrupted(n); // the window closed during the refresh
+        else if (now != nullptr && !now->MacAlsoAt.empty())
+            FinishFoundTwice(n, *now);
+        else {
+            JudgeVerification(results_[n], now);
+            Finish(n);
+        }
     }
 }
 
@@ -314,8 +317,11 @@ void ChangeRun::VerifyByReading(const std::vector<std::size_t>& changed)
         const protocol::DiscoveryResult found = session_.Discover(protocol::DiscoveryDepth::Quick);
         std::vector<protocol::DeviceRow> answering;
         for (const std::size_t n : missing)
-            if (const protocol::DeviceRow* row = FindRow(found.Rows, results_[n].Mac))
+            if (const protocol::DeviceRow* row = FindRow(found.Rows, results_[n].Mac); row && !row->MacAlsoAt.empty())
+                FinishFoundTwice(n, *row);
+            else if (row != nullptr)
                 answering.push_back(*row);
+        std::erase_if(missing, [&](std::size_t n) { return results_[n].Outcome == Outcome::MacTwice; });
         if (answering.empty() || Stopping())
             continue;
         const protocol::DiscoveryResult read = session_.ReadDevices(answering);
@@ -338,11 +344,30 @@ void ChangeRun::VerifyByReading(const std::vector<std::size_t>& changed)
     const int waited =
         (protocol::kPauseAfterChangeMs + (settings_.RestartRounds + 1) * protocol::kCollectionWindowMs) / 1000;
     for (const std::size_t n : missing) {
+        if (Stopping()) {
+            FinishInterrupted(n);
+            continue;
+        }
         JudgeVerification(results_[n], nullptr);
-        if (!Stopping())
-            results_[n].Detail += " przez " + std::to_string(waited) + " s (może się jeszcze uruchamiać)";
+        results_[n].Detail += " przez " + std::to_string(waited) + " s (może się jeszcze uruchamiać)";
         Finish(n);
     }
+}
+
+void ChangeRun::FinishInterrupted(std::size_t n)
+{
+    results_[n].Outcome = Outcome::Unverified;
+    results_[n].Detail = results_[n].Detail.empty() ? "przerwano przed sprawdzeniem"
+                                                    : "przerwano przed sprawdzeniem; " + results_[n].Detail;
+    Finish(n);
+}
+
+void ChangeRun::FinishFoundTwice(std::size_t n, const protocol::DeviceRow& now)
+{
+    results_[n].Outcome = Outcome::MacTwice;
+    results_[n].Detail = "po zmianie MAC odpowiada z dwóch adresów: " + now.Address + " i " + now.MacAlsoAt +
+        "; nie wiadomo, które urządzenie zmieniono";
+    Finish(n);
 }
 
 void ChangeRun::Finish(std::size_t n)

@@ -81,6 +81,10 @@ private:
     void Verify();
     void VerifyByReading(const std::vector<std::size_t>& changed);
     void Finish(std::size_t n);
+    // A stop, or a refresh cut short, before what the device holds was seen.
+    void FinishInterrupted(std::size_t n);
+    // The verifying discovery found its MAC in two places: no answer tells which device changed.
+    void FinishFoundTwice(std::size_t n, const protocol::DeviceRow& now);
     void JournalEnd(std::size_t n);
     void WarnOnce(const journal::FileStatus& status);
     bool Stopping() const;

@@ -16,7 +16,8 @@ enum class Outcome {
     Planned,       // a dry run: would be changed
     Unchanged,     // it holds the planned address and mask already: nothing sent
     Conflict,      // the new address is in use (or could not be checked, when that refuses): nothing sent
-    MacTwice,      // its MAC answered from two addresses: no command could tell the devices apart, nothing sent
+    MacTwice,      // its MAC answered from two addresses: no command could tell the devices apart; nothing sent,
+                   // unless only a step of the change or its verification found the second
     Rejected,      // the address or mask breaks the rules: nothing sent
     InterfaceGone, // the interface the device answered on went away or is down
     Changed,       // the change went through; what the device holds is seen later

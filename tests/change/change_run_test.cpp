@@ -23,8 +23,19 @@ class RecordingFrontEnd : public change::FrontEnd {
 public:
     void Report(const change::ChangeResult& result) override { Reports.push_back(result); }
     void Warn(const std::string& text) override { Warnings.push_back(text); }
+    // Half a second into the first discovery after a closing "E", when asked to.
+    bool StopRequested() const override
+    {
+        if (Wire == nullptr)
+            return false;
+        const auto& sent = Wire->Sent;
+        const auto closing = std::find_if(sent.begin(), sent.end(), [](const auto& c) { return c.Command == "E"; });
+        const auto search = std::find_if(closing, sent.end(), [](const auto& c) { return c.Command == "X"; });
+        return search != sent.end() && Wire->Elapsed() >= search->At + Ms(500);
+    }
     std::vector<change::ChangeResult> Reports;
     std::vector<std::string> Warnings;
+    const FakeTransport* Wire = nullptr;
 };
 
 FakeDevice Device(const std::string& mac, const std::string& address, std::map<std::string, std::string> replies = {})
@@ -45,7 +56,17 @@ struct Row {
     bool AssignSent;
     Ms Restart{0}; // the first device restarts this long after its change
     bool RefuseUnchecked = false;
+    bool StopInVerification = false;
+    change::Verification Verify = change::Verification::ByReading; // ByRefresh: a refresh cut short
 };
+
+// A device that answers "X" this late, or only after that time.
+FakeDevice Late(FakeDevice device, Ms discovery, Ms silentUntil = Ms(0))
+{
+    device.DiscoveryDelay = discovery;
+    device.SilentUntil = silentUntil;
+    return device;
+}
 
 // One row a line reads as a table.
 // clang-format off
@@ -84,6 +105,13 @@ const std::vector<Row> kRows = {
      Outcome::Conflict, "adresu nie sprawdzono", false, Ms(0), true},
     {"BrokenRules", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.255", "255.255.255.0"}, Outcome::Rejected,
      "poza dozwolonym zakresem", false},
+    {"CloneAppearsDuringThePause",
+     {Device(kMac, "192.168.1.10"), Late(Device(kMac, "192.168.1.30", {{"A", "C"}}), Ms(1), Ms(4000))},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.30", true},
+    {"StopDuringTheVerifyingDiscovery", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Unverified, "przerwano przed sprawdzeniem", true, Ms(0), false, true},
+    {"RefreshCutShort", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Unverified, "przerwano przed sprawdzeniem", true, Ms(0), false, false, change::Verification::ByRefresh},
 };
 // clang-format on
 
@@ -99,8 +127,10 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
     QTemporaryDir directory;
     journal::ChangeJournal journal(directory.filePath("journal.jsonl").toStdString());
     RecordingFrontEnd frontEnd;
+    frontEnd.Wire = row.StopInVerification ? &transport : nullptr;
     change::RunSettings settings;
     settings.RefuseUnchecked = row.RefuseUnchecked;
+    settings.Verify = row.Verify;
     // The fake fleet answers on no known interface: no probe can run, every
     // new address is unchecked (and goes on unless that refuses it).
     settings.Probes.Program = "/bin/true";
@@ -138,6 +168,7 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
     if (row.AssignSent) {
         ASSERT_TRUE(written.Changes[0].End.has_value());
         EXPECT_EQ(written.Changes[0].End->Outcome, change::MachineName(result.Outcome));
+        EXPECT_NE(written.Changes[0].End->Detail.find(row.Detail), std::string::npos);
     }
 }
 

@@ -139,6 +139,7 @@ struct FakeDevice {
     // Restarts after the "E" that closes a change: silent for this long.
     FakeTransport::Ms RestartAfterChange{0};
     FakeTransport::Ms SilentUntil{0};
+    FakeTransport::Ms DiscoveryDelay{1}; // its answer to "X" comes this long after it
     bool Changed = false;
     std::string ReplyTo(const std::string& name, const std::string& usual) const
     {
@@ -157,10 +158,11 @@ public:
     std::vector<FakeDevice> Devices;
 
 private:
-    void Reply(FakeTransport& t, const FakeDevice& device, const std::string& text)
+    void Reply(FakeTransport& t, const FakeDevice& device, const std::string& text,
+               FakeTransport::Ms after = FakeTransport::Ms(1))
     {
         if (!text.empty() && t.Elapsed() >= device.SilentUntil)
-            t.Schedule(FakeTransport::Ms(1), {text, device.Address, 0});
+            t.Schedule(after, {text, device.Address, 0});
     }
     FakeDevice* ByMac(const std::string& mac)
     {
@@ -174,11 +176,12 @@ private:
         const std::string password = protocol::kDevicePassword;
         if (command == "X") {
             for (const FakeDevice& device : Devices)
-                Reply(t, device, "A" + device.Mac + "/" + device.Port + "/" + device.Flags);
+                Reply(t, device, "A" + device.Mac + "/" + device.Port + "/" + device.Flags, device.DiscoveryDelay);
         } else if (command[0] == 'W') {
             selected_ = ByMac(command.substr(1));
-            if (selected_ != nullptr)
-                Reply(t, *selected_, selected_->ReplyTo("W", "A"));
+            for (const FakeDevice& device : Devices) // twins answer too
+                if (device.Mac == command.substr(1))
+                    Reply(t, device, device.ReplyTo("W", "A"));
         } else if (command == "E") {
             for (FakeDevice& device : Devices)
                 if (device.Changed) {
@@ -188,15 +191,16 @@ private:
             selected_ = nullptr;
         } else if (command[0] == 'A') {
             const auto slash = command.find('/');
-            FakeDevice* device = ByMac(command.substr(1, slash - 1));
-            if (device == nullptr)
-                return;
-            const std::string reply = device->ReplyTo("A", "A");
-            if (reply.empty() || reply[0] == 'A') {
-                device->Address = command.substr(slash + 1 + password.size() + 1);
-                device->Changed = true;
+            for (FakeDevice& device : Devices) {
+                if (device.Mac != command.substr(1, slash - 1))
+                    continue;
+                const std::string reply = device.ReplyTo("A", "A");
+                if (reply.empty() || reply[0] == 'A') {
+                    device.Address = command.substr(slash + 1 + password.size() + 1);
+                    device.Changed = true;
+                }
+                Reply(t, device, reply);
             }
-            Reply(t, *device, reply);
         } else if (selected_ != nullptr) {
             FakeDevice& device = *selected_;
             if (command == "L" + password)
