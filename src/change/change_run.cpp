@@ -90,6 +90,7 @@ std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines, con
         JudgeConflicts(known);
     }
     if (!settings_.DryRun && !WriteUndoPlan()) {
+        undoPlanFailed_ = true;
         for (std::size_t n = 0; n < results_.size(); ++n)
             if (toChange_[n]) {
                 toChange_[n] = false;

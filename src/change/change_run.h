@@ -70,6 +70,8 @@ public:
     std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines);
     // With the devices a discovery found.
     std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
+    // The undo plan could not be written, so nothing was sent.
+    bool UndoPlanFailed() const { return undoPlanFailed_; }
 
 private:
     void Prepare(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
@@ -100,6 +102,7 @@ private:
     std::vector<bool> toChange_;
     std::vector<std::string> journalIds_;
     bool sent_ = false; // a change was sent
+    bool undoPlanFailed_ = false;
 };
 
 } // namespace change

@@ -9,6 +9,7 @@
 #include "cli/stop_signals.h"
 #include "cli/terminal_text.h"
 #include "journal/change_journal.h"
+#include "journal/journal_place.h"
 #include "journal/plan_path.h"
 
 #include <cstdio>
@@ -74,7 +75,11 @@ int RunPlan(const std::vector<PlanLine>& lines, const Options& options)
         return kExitFailure;
     }
     if (!options.UndoPlan.isEmpty() && !options.DryRun) {
-        const journal::FileStatus status = journal::CheckPlanPath(options.UndoPlan.toStdString());
+        std::vector<std::string> kept{journal::JournalPath()};
+        if (options.Command == QLatin1String("apply")) // "-": the plan comes on standard input
+            kept.push_back(options.Arguments.at(0) == QLatin1String("-") ? "/dev/stdin"
+                                                                         : options.Arguments.at(0).toStdString());
+        const journal::FileStatus status = journal::CheckPlanPath(options.UndoPlan.toStdString(), kept);
         if (!status.Ok()) {
             Warn(journal::WarningText(status) + "; nic nie wysłano");
             return kExitUsage;
@@ -106,6 +111,8 @@ int RunPlan(const std::vector<PlanLine>& lines, const Options& options)
     }
     if (frontEnd.Signals().StopRequested())
         return frontEnd.Signals().ExitStatus();
+    if (run.UndoPlanFailed())
+        return kExitUsage; // nothing sent, as for a path refused before the run
     return ExitStatusOf(results, options.DetailedExitcode);
 }
 

@@ -182,8 +182,11 @@ FileStatus WriteWholeFile(const std::string& path, const std::string& content)
         Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (fd.Get() < 0)
             return FailureOf(errno, path);
-        if (FileStatus written = Finish(fd, content, path); !written.Ok())
+        // A plan that did not reach the disk whole (a full disk) leaves no file behind.
+        if (FileStatus written = Finish(fd, content, path); !written.Ok()) {
+            ::unlink(path.c_str());
             return written;
+        }
         return SyncDirectory(DirectoryOf(path));
     }
     std::string temporary = path + ".XXXXXX";

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,9 +15,30 @@ namespace {
 
 bool Writable(const std::string& path, int mode) { return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0; }
 
+bool SameFile(const struct stat& file, const std::string& other)
+{
+    struct stat status {};
+    return !other.empty() && ::stat(other.c_str(), &status) == 0 && status.st_dev == file.st_dev &&
+        status.st_ino == file.st_ino;
+}
+
+// Why the file at `path` must not be replaced by an undo plan, if it must not.
+std::string KeptFileRefusal(const std::string& path, const struct stat& file, const std::vector<std::string>& kept)
+{
+    for (const std::string& other : kept)
+        if (SameFile(file, other))
+            return "to ten sam plik co " + other + ", podaj inną nazwę planu cofnięcia";
+    std::ifstream stream(path);
+    std::string first;
+    if (S_ISREG(file.st_mode) && file.st_size > 0 && (!std::getline(stream, first) || first != kUndoPlanHeader))
+        return "plik istnieje i nie jest planem cofnięcia (pierwszy wiersz inny niż " + std::string(kUndoPlanHeader) +
+            "), nie zastąpię go";
+    return {};
+}
+
 } // namespace
 
-FileStatus CheckPlanPath(const std::string& path)
+FileStatus CheckPlanPath(const std::string& path, const std::vector<std::string>& kept)
 {
     if (path.empty())
         return FailureOf(ENOENT, path);
@@ -26,6 +48,8 @@ FileStatus CheckPlanPath(const std::string& path)
         return FailureOf(errno, path);
     if (exists && S_ISDIR(existing.st_mode))
         return FailureOf(EISDIR, path);
+    if (const std::string refusal = exists ? KeptFileRefusal(path, existing, kept) : ""; !refusal.empty())
+        return {EEXIST, refusal, path};
     if (exists && !S_ISREG(existing.st_mode))
         return Writable(path, W_OK) ? FileStatus{} : FailureOf(errno, path);
     const std::string directory = DirectoryOf(path);

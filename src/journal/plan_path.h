@@ -3,6 +3,7 @@
 #include "journal/file_status.h"
 
 #include <string>
+#include <vector>
 
 namespace journal {
 
@@ -13,6 +14,14 @@ namespace journal {
 // plan is replaced through a temporary file beside it; in a sticky
 // directory only a file of the user's own can be). A terminal or a pipe
 // already there must be writable. Nothing is created.
-FileStatus CheckPlanPath(const std::string& path);
+//
+// A file already at `path` is replaced only when it is an earlier undo plan
+// (its first line is the plan's header) and none of `kept` (the plan being
+// run, the journal): the same file under another name counts, by device and
+// inode.
+FileStatus CheckPlanPath(const std::string& path, const std::vector<std::string>& kept = {});
+
+// The first line of every undo plan.
+inline constexpr const char* kUndoPlanHeader = "mac,address,mask";
 
 } // namespace journal

@@ -7,6 +7,7 @@
 #include "checks/new_settings_check.h"
 #include "journal/csv_cell.h"
 #include "journal/durable_file.h"
+#include "journal/plan_path.h"
 
 #include <cerrno>
 #include <exception>
@@ -61,7 +62,7 @@ private:
     }
     void LeaveOut(const PlanDevice& device, const std::string& why, const std::string& cells);
 
-    UndoPlan plan_{"mac,address,mask\n", {}};
+    UndoPlan plan_{std::string(kUndoPlanHeader) + '\n', {}};
     int lines_ = 1;
     std::map<std::string, int> lineOfMac_, lineOfAddress_;
 };

@@ -262,6 +262,8 @@ TEST_F(JournalTest, APlanPathIsCheckedAsWritingWouldFindIt)
 {
     std::ofstream(State() + "/old.csv") << "mac,address,mask\n";
     std::ofstream(State() + "/file") << "x\n";
+    std::ofstream(State() + "/plan.csv") << "mac,address,mask\n";
+    ::symlink((State() + "/plan.csv").c_str(), (State() + "/same.csv").c_str());
     ::mkdir((State() + "/closed").c_str(), 0500);
     const int closed = ::geteuid() == 0 ? 0 : EACCES; // root writes anywhere
     const std::vector<std::tuple<std::string, int, std::string>> rows{
@@ -272,12 +274,16 @@ TEST_F(JournalTest, APlanPathIsCheckedAsWritingWouldFindIt)
         {State() + "/file/back.csv", ENOTDIR, State() + "/file/back.csv"},
         {State() + "/closed/back.csv", closed, closed ? State() + "/closed" : ""},
         {"", ENOENT, ""},
+        {State() + "/file", EEXIST, State() + "/file"},         // not an undo plan
+        {State() + "/same.csv", EEXIST, State() + "/same.csv"}, // the plan under another name
     };
     for (const auto& [path, error, failed] : rows) {
-        const journal::FileStatus status = journal::CheckPlanPath(path);
+        const journal::FileStatus status = journal::CheckPlanPath(path, {State() + "/plan.csv"});
         EXPECT_EQ(status.Error, error) << path << ": " << status.Text;
         EXPECT_EQ(status.Error ? status.Path : "", failed) << path;
-        EXPECT_EQ(journal::WriteUndoPlan(path, journal::UndoPlan{}).Ok(), status.Ok()) << path;
+        if (error != EEXIST) {
+            EXPECT_EQ(journal::WriteUndoPlan(path, journal::UndoPlan{}).Ok(), status.Ok()) << path;
+        }
     }
 }
 
