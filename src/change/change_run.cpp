@@ -191,7 +191,7 @@ void ChangeRun::JudgeConflicts(const protocol::DiscoveryResult& known)
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
         ChangeResult& result = results_[lineOf[k]];
         if (verdicts[k].Refused || (!verdicts[k].Checked && settings_.RefuseUnchecked)) {
-            result.Outcome = Outcome::Conflict;
+            result.Outcome = verdicts[k].Refused ? Outcome::Conflict : Outcome::Unchecked;
             result.Detail = verdicts[k].Message;
             result.AddressChecked = verdicts[k].Checked;
             toChange_[lineOf[k]] = false;

@@ -14,6 +14,7 @@ const char* MachineName(Outcome outcome)
     case Outcome::Planned: return "planned";
     case Outcome::Unchanged: return "unchanged";
     case Outcome::Conflict: return "conflict";
+    case Outcome::Unchecked: return "unchecked";
     case Outcome::MacTwice: return "mac_in_two_places";
     case Outcome::Rejected: return "rejected";
     case Outcome::InterfaceGone: return "interface_gone";
@@ -35,6 +36,7 @@ const char* PolishName(Outcome outcome)
     case Outcome::Planned: return "zostanie zmienione";
     case Outcome::Unchanged: return "bez zmian";
     case Outcome::Conflict: return "adres zajęty";
+    case Outcome::Unchecked: return "adres niesprawdzony";
     case Outcome::MacTwice: return "MAC w dwóch miejscach";
     case Outcome::Rejected: return "odrzucono";
     case Outcome::InterfaceGone: return "brak interfejsu sieciowego";

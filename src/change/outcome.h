@@ -15,7 +15,8 @@ enum class Outcome {
     NotFound,      // no device with that MAC answered the discovery
     Planned,       // a dry run: would be changed
     Unchanged,     // it holds the planned address and mask already: nothing sent
-    Conflict,      // the new address is in use (or could not be checked, when that refuses): nothing sent
+    Conflict,      // the new address is in use: nothing sent
+    Unchecked,     // the new address could not be checked, and that refuses the line: nothing sent
     MacTwice,      // its MAC answered from two addresses: no command could tell the devices apart; nothing sent,
                    // unless only a step of the change or its verification found the second
     Rejected,      // the address or mask breaks the rules: nothing sent
@@ -25,10 +26,10 @@ enum class Outcome {
     NotAttempted,  // the run ended before this line
 };
 
-inline constexpr std::array<Outcome, 14> kOutcomes = {
-    Outcome::Verified,      Outcome::Partial,   Outcome::Unverified,  Outcome::Refused,     Outcome::NotFound,
-    Outcome::Planned,       Outcome::Unchanged, Outcome::Conflict,    Outcome::MacTwice,    Outcome::Rejected,
-    Outcome::InterfaceGone, Outcome::Changed,   Outcome::Interrupted, Outcome::NotAttempted};
+inline constexpr std::array<Outcome, 15> kOutcomes = {
+    Outcome::Verified, Outcome::Partial,       Outcome::Unverified, Outcome::Refused,     Outcome::NotFound,
+    Outcome::Planned,  Outcome::Unchanged,     Outcome::Conflict,   Outcome::Unchecked,   Outcome::MacTwice,
+    Outcome::Rejected, Outcome::InterfaceGone, Outcome::Changed,    Outcome::Interrupted, Outcome::NotAttempted};
 
 // The stable English word (journal, csv, json): "verified", "not_found"...
 const char* MachineName(Outcome outcome);

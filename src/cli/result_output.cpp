@@ -126,7 +126,8 @@ std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format for
         std::to_string(Count(results, Outcome::NotFound)) + ", do zmiany " +
         std::to_string(Count(results, Outcome::Planned));
     // Counts that are mostly zero are named only when they are not.
-    const std::pair<Outcome, const char*> rare[] = {{Outcome::MacTwice, "MAC w dwóch miejscach"},
+    const std::pair<Outcome, const char*> rare[] = {{Outcome::Unchecked, "adres niesprawdzony"},
+                                                    {Outcome::MacTwice, "MAC w dwóch miejscach"},
                                                     {Outcome::Rejected, "odrzucone"},
                                                     {Outcome::InterfaceGone, "brak interfejsu"},
                                                     {Outcome::Interrupted, "przerwane"},

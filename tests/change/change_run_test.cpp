@@ -102,7 +102,7 @@ const std::vector<Row> kRows = {
     {"RestartsForAMinute", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
      Outcome::Unverified, "może się jeszcze uruchamiać", true, Ms(60000)},
     {"UncheckedAddressRefusedWhenAsked", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
-     Outcome::Conflict, "adresu nie sprawdzono", false, Ms(0), true},
+     Outcome::Unchecked, "adresu nie sprawdzono", false, Ms(0), true},
     {"BrokenRules", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.255", "255.255.255.0"}, Outcome::Rejected,
      "poza dozwolonym zakresem", false},
     {"CloneAppearsDuringThePause",
