@@ -14,6 +14,10 @@ namespace change {
 
 namespace {
 
+// A verifying discovery lasts at least this long, however soon the changed
+// devices answer: time for a second answer from the same MAC.
+constexpr protocol::Milliseconds kLeastVerifyingWindow{500};
+
 const protocol::DeviceRow* FindRow(const std::vector<protocol::DeviceRow>& rows, const std::string& mac)
 {
     for (const protocol::DeviceRow& row : rows)
@@ -64,6 +68,12 @@ bool ChangeRun::Stopping() const { return frontEnd_.StopRequested() || session_.
 
 std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines)
 {
+    // The new addresses are known before anything is sent; what the devices
+    // answer can only add refusals.
+    conflicts::AddressProbes probes(settings_.Probes);
+    for (const PlanLine& line : lines)
+        if (const checks::JudgedSettings judged = checks::JudgeNewSettings(line.Address, line.Mask); !judged.Refusal)
+            probes.StartEverywhere(judged.Address);
     const protocol::DiscoveryResult found = session_.Discover(protocol::DiscoveryDepth::Quick);
     std::vector<protocol::DeviceRow> planned;
     for (const protocol::DeviceRow& row : found.Rows)
@@ -79,15 +89,22 @@ std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines)
         return results_;
     }
     const protocol::DiscoveryResult read = session_.ReadDevices(planned);
-    return Run(lines, Merged(found, read));
+    return RunWith(lines, Merged(found, read), probes);
 }
 
 std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known)
 {
+    conflicts::AddressProbes probes(settings_.Probes);
+    return RunWith(lines, known, probes);
+}
+
+std::vector<ChangeResult> ChangeRun::RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
+                                             conflicts::AddressProbes& probes)
+{
     Prepare(lines, known);
     if (std::find(toChange_.begin(), toChange_.end(), true) != toChange_.end()) {
         frontEnd_.Begin();
-        JudgeConflicts(known);
+        JudgeConflicts(known, probes);
     }
     if (!settings_.DryRun && !WriteUndoPlan()) {
         undoPlanFailed_ = true;
@@ -170,7 +187,7 @@ void ChangeRun::Classify(ChangeResult& result, const protocol::DiscoveryResult& 
     toChange_[n] = true;
 }
 
-void ChangeRun::JudgeConflicts(const protocol::DiscoveryResult& known)
+void ChangeRun::JudgeConflicts(const protocol::DiscoveryResult& known, conflicts::AddressProbes& probes)
 {
     std::vector<conflicts::IntendedChange> changes;
     std::vector<std::size_t> lineOf;
@@ -186,8 +203,7 @@ void ChangeRun::JudgeConflicts(const protocol::DiscoveryResult& known)
         inUse.push_back({row.Mac, row.Address});
     for (const protocol::UnreadDevice& unread : known.Unread)
         inUse.push_back({unread.Mac, unread.Address});
-    const std::vector<conflicts::ConflictVerdict> verdicts =
-        conflicts::JudgeConflicts(changes, inUse, settings_.Probes);
+    const std::vector<conflicts::ConflictVerdict> verdicts = conflicts::JudgeConflicts(changes, inUse, probes);
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
         ChangeResult& result = results_[lineOf[k]];
         if (verdicts[k].Refused || (!verdicts[k].Checked && settings_.RefuseUnchecked)) {
@@ -315,7 +331,10 @@ void ChangeRun::VerifyByReading(const std::vector<std::size_t>& changed)
 {
     std::vector<std::size_t> missing = changed;
     for (int round = 0; round <= settings_.RestartRounds && !missing.empty() && !Stopping(); ++round) {
-        const protocol::DiscoveryResult found = session_.Discover(protocol::DiscoveryDepth::Quick);
+        protocol::EarlyEnd awaited{{}, kLeastVerifyingWindow};
+        for (const std::size_t n : missing)
+            awaited.Awaited.push_back({results_[n].Mac, results_[n].Address});
+        const protocol::DiscoveryResult found = session_.Discover(protocol::DiscoveryDepth::Quick, awaited);
         std::vector<protocol::DeviceRow> answering;
         for (const std::size_t n : missing)
             if (const protocol::DeviceRow* row = FindRow(found.Rows, results_[n].Mac); row && !row->MacAlsoAt.empty())

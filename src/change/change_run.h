@@ -66,7 +66,8 @@ public:
               RunSettings settings = {});
 
     // Finds the lines' devices itself: a quick discovery (every MAC and
-    // every address in use), then reads of the planned devices only.
+    // every address in use), then reads of the planned devices only. The
+    // new addresses' probes run meanwhile.
     std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines);
     // With the devices a discovery found.
     std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
@@ -74,9 +75,11 @@ public:
     bool UndoPlanFailed() const { return undoPlanFailed_; }
 
 private:
+    std::vector<ChangeResult> RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
+                                      conflicts::AddressProbes& probes);
     void Prepare(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
     void Classify(ChangeResult& result, const protocol::DiscoveryResult& known, std::size_t n);
-    void JudgeConflicts(const protocol::DiscoveryResult& known);
+    void JudgeConflicts(const protocol::DiscoveryResult& known, conflicts::AddressProbes& probes);
     bool WriteUndoPlan();
     void ChangeAll();
     void ChangeOne(std::size_t n);

@@ -21,6 +21,13 @@ bool InRun(const std::vector<IntendedChange>& changes, const std::string& mac)
 std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
                                             const std::vector<ListedDevice>& listed, const ProbeSettings& settings)
 {
+    AddressProbes probes(settings);
+    return JudgeConflicts(changes, listed, probes);
+}
+
+std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
+                                            const std::vector<ListedDevice>& listed, AddressProbes& probes)
+{
     std::vector<ConflictVerdict> verdicts(changes.size());
     std::vector<ProbeTarget> targets;
     std::vector<std::size_t> probed;
@@ -51,12 +58,10 @@ std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& c
         targets.push_back({change.InterfaceName, change.NewAddress});
         probed.push_back(n);
     }
-    if (targets.empty())
-        return verdicts;
-    const std::vector<ProbeResult> results = ProbeAddresses(targets, settings);
-    for (std::size_t k = 0; k < probed.size() && k < results.size(); ++k) {
+    probes.Start(targets);
+    for (std::size_t k = 0; k < probed.size(); ++k) {
         ConflictVerdict& verdict = verdicts[probed[k]];
-        const ProbeResult& result = results[k];
+        const ProbeResult result = probes.Result(targets[k]);
         if (result.State == ProbeState::Taken) {
             verdict.Refused = true;
             verdict.HolderMac = result.Mac;

@@ -36,5 +36,9 @@ struct ConflictVerdict {
 std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
                                             const std::vector<ListedDevice>& listed,
                                             const ProbeSettings& settings = {});
+// With probes that may have started before: those of `probes` are taken as
+// they are, those it lacks are started.
+std::vector<ConflictVerdict> JudgeConflicts(const std::vector<IntendedChange>& changes,
+                                            const std::vector<ListedDevice>& listed, AddressProbes& probes);
 
 } // namespace conflicts

@@ -26,6 +26,7 @@ namespace {
 // Interface name -> flags (IFF_UP, IFF_RUNNING...), or why they are unknown.
 struct InterfaceFlags {
     std::map<std::string, unsigned> ByName;
+    std::vector<std::string> Broadcasting; // up, running, IPv4, not loopback
     std::optional<std::string> Error;
 };
 
@@ -38,8 +39,15 @@ InterfaceFlags ReadInterfaceFlags()
         flags.Error = std::to_string(error) + " " + std::strerror(error);
         return flags;
     }
-    for (const ifaddrs* entry = list; entry; entry = entry->ifa_next)
+    constexpr unsigned kBroadcasting = IFF_UP | IFF_RUNNING | IFF_BROADCAST;
+    for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
         flags.ByName[entry->ifa_name] = entry->ifa_flags;
+        if (entry->ifa_addr != nullptr && entry->ifa_addr->sa_family == AF_INET &&
+            (entry->ifa_flags & (kBroadcasting | IFF_LOOPBACK)) == kBroadcasting &&
+            std::find(flags.Broadcasting.begin(), flags.Broadcasting.end(), entry->ifa_name) ==
+                flags.Broadcasting.end())
+            flags.Broadcasting.emplace_back(entry->ifa_name);
+    }
     freeifaddrs(list);
     return flags;
 }
@@ -88,7 +96,7 @@ void Connect(Probe& probe)
         });
 }
 
-void Start(Probe& probe, const ProbeSettings& settings)
+void StartProcess(Probe& probe, const ProbeSettings& settings)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C"); // the output is parsed
@@ -112,38 +120,77 @@ bool ShortOfDescriptors(const QString& failure)
     return TooFewToStart(CurrentDescriptorBudget());
 }
 
-// Runs the probes as many at a time as the descriptor limit lets (all at
-// once when it lets), starting the next as soon as one ends.
-class ProbeRun {
+} // namespace
+
+// The probes, as many at a time as the descriptor limit lets (all at once
+// when it lets), the next starting as soon as one ends.
+class AddressProbes::Run {
 public:
-    ProbeRun(const std::vector<std::unique_ptr<Probe>>& probes, const ProbeSettings& settings)
-        : settings_(settings),
+    explicit Run(ProbeSettings settings)
+        : settings_(std::move(settings)),
           room_(ProbesThatFit(CurrentDescriptorBudget()))
     {
-        for (const auto& probe : probes)
-            waiting_.push_back(probe.get());
     }
 
-    void Run()
+    ~Run()
     {
-        while (!waiting_.empty() || !running_.empty()) {
-            while (!waiting_.empty() && running_.size() < room_) {
-                Start(*waiting_.front(), settings_);
-                running_.push_back(waiting_.front());
-                waiting_.pop_front();
-            }
+        for (Probe* probe : running_)
+            Stop(*probe);
+    }
+
+    void Add(const ProbeTarget& target, const InterfaceFlags& interfaces)
+    {
+        const auto [known, added] = probes_.try_emplace({target.InterfaceName, target.Address});
+        if (!added)
+            return;
+        known->second = std::make_unique<Probe>();
+        Probe& probe = *known->second;
+        probe.Target = target;
+        if (const auto refusal = RefusalOf(target, interfaces)) {
+            probe.Result = NotChecked(*refusal);
+            return;
+        }
+        Connect(probe);
+        waiting_.push_back(&probe);
+        StartWhatFits();
+    }
+
+    ProbeResult Result(const ProbeTarget& target)
+    {
+        if (!probes_.contains({target.InterfaceName, target.Address}))
+            Add(target, ReadInterfaceFlags());
+        Probe& probe = *probes_.at({target.InterfaceName, target.Address});
+        while (!probe.Result) {
+            StartWhatFits();
             if (running_.empty()) { // not even one fits
                 Settle(*waiting_.front(), texts::TooFewDescriptors(CurrentDescriptorBudget().Limit));
                 waiting_.pop_front();
                 continue;
             }
-            if (std::erase_if(running_, [this](Probe* probe) { return Ended(*probe); }) == 0)
+            if (std::erase_if(running_, [this](Probe* running) { return Ended(*running); }) == 0)
                 WaitForNews();
         }
+        return *probe.Result;
     }
 
 private:
     static void Settle(Probe& probe, std::string reason) { probe.Result = NotChecked(std::move(reason)); }
+
+    static void Stop(Probe& probe)
+    {
+        QObject::disconnect(&probe.Process, nullptr, nullptr, nullptr);
+        probe.Process.kill();
+        probe.Process.waitForFinished(1000);
+    }
+
+    void StartWhatFits()
+    {
+        while (!waiting_.empty() && running_.size() < room_) {
+            StartProcess(*waiting_.front(), settings_);
+            running_.push_back(waiting_.front());
+            waiting_.pop_front();
+        }
+    }
 
     // One pass of the event loop: until something happens or the first
     // deadline of a running probe passes. Passes of processEvents rather
@@ -180,49 +227,45 @@ private:
         }
         if (!probe.Deadline.hasExpired())
             return false;
-        QObject::disconnect(&probe.Process, nullptr, nullptr, nullptr);
-        probe.Process.kill();
-        probe.Process.waitForFinished(1000);
+        Stop(probe);
         Settle(probe, texts::ProgramTooSlow(std::chrono::ceil<std::chrono::seconds>(settings_.Limit).count()));
         return true;
     }
 
-    const ProbeSettings& settings_;
+    const ProbeSettings settings_;
     std::size_t room_;
+    std::map<std::pair<std::string, std::string>, std::unique_ptr<Probe>> probes_; // by interface and address
     std::deque<Probe*> waiting_;
     std::vector<Probe*> running_;
 };
 
-} // namespace
+AddressProbes::AddressProbes(ProbeSettings settings) : run_(std::make_unique<Run>(std::move(settings))) {}
+
+AddressProbes::~AddressProbes() = default;
+
+void AddressProbes::Start(const std::vector<ProbeTarget>& targets)
+{
+    const InterfaceFlags interfaces = ReadInterfaceFlags();
+    for (const ProbeTarget& target : targets)
+        run_->Add(target, interfaces);
+}
+
+void AddressProbes::StartEverywhere(const std::string& address)
+{
+    const InterfaceFlags interfaces = ReadInterfaceFlags();
+    for (const std::string& name : interfaces.Broadcasting)
+        run_->Add({name, address}, interfaces);
+}
+
+ProbeResult AddressProbes::Result(const ProbeTarget& target) { return run_->Result(target); }
 
 std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets, const ProbeSettings& settings)
 {
-    std::vector<ProbeResult> results(targets.size());
-    const InterfaceFlags interfaces = ReadInterfaceFlags();
-    std::vector<std::unique_ptr<Probe>> probes;
-    std::map<std::pair<std::string, std::string>, std::size_t> probeOfQuestion;
-    std::vector<std::optional<std::size_t>> probeOfTarget(targets.size());
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        if (const auto refusal = RefusalOf(targets[i], interfaces)) {
-            results[i] = NotChecked(*refusal);
-            continue;
-        }
-        const auto [known, added] =
-            probeOfQuestion.try_emplace({targets[i].InterfaceName, targets[i].Address}, probes.size());
-        if (added) {
-            probes.push_back(std::make_unique<Probe>());
-            probes.back()->Target = targets[i];
-            Connect(*probes.back());
-        }
-        probeOfTarget[i] = known->second;
-    }
-
-    ProbeRun(probes, settings).Run();
-
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        if (probeOfTarget[i])
-            results[i] = *probes[*probeOfTarget[i]]->Result;
-    }
+    AddressProbes probes(settings);
+    probes.Start(targets);
+    std::vector<ProbeResult> results;
+    for (const ProbeTarget& target : targets)
+        results.push_back(probes.Result(target));
     return results;
 }
 

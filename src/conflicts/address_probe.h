@@ -7,6 +7,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,30 @@ struct ProbeSettings {
 // throws and prints nothing for a probe that cannot run: that target is
 // NotChecked with the reason, a lack of descriptors named as such.
 std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets, const ProbeSettings& settings = {});
+
+// Probes started now whose results are asked for later, so they run while
+// something else waits (a discovery): each result waits for its own probe
+// only, running the event loop as ProbeAddresses does. A target asked twice
+// is probed once. Probes still running at the end are stopped.
+class AddressProbes {
+public:
+    explicit AddressProbes(ProbeSettings settings = {});
+    ~AddressProbes();
+    AddressProbes(const AddressProbes&) = delete;
+    AddressProbes& operator=(const AddressProbes&) = delete;
+
+    void Start(const std::vector<ProbeTarget>& targets);
+    // `address` on every interface a broadcast can leave through (up,
+    // running, with an IPv4 address, not loopback): for a device whose
+    // interface is not known yet.
+    void StartEverywhere(const std::string& address);
+    // Starts `target` when it was not started.
+    ProbeResult Result(const ProbeTarget& target);
+
+private:
+    class Run;
+    std::unique_ptr<Run> run_;
+};
 
 // How many of `results` are NotChecked: addresses nobody has vouched for.
 std::size_t CountNotChecked(const std::vector<ProbeResult>& results);

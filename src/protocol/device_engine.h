@@ -33,7 +33,7 @@ public:
     void SetFailureHandler(Transport::FailureHandler handler) { failure_ = std::move(handler); }
 
     // One discovery cycle. The rows are sorted as the list shows them.
-    DiscoveryResult Discover(DiscoveryDepth depth = DiscoveryDepth::Full);
+    DiscoveryResult Discover(DiscoveryDepth depth = DiscoveryDepth::Full, const EarlyEnd& end = {});
     // Reads the mask and DN of these devices of the last discovery (a quick
     // one lists them unread): Rows holds them as read, Unread the failures.
     DiscoveryResult ReadDevices(const std::vector<DeviceRow>& devices);
@@ -72,6 +72,8 @@ private:
     bool ReadAllDevices(std::vector<UnreadDevice>& unread);
     Status ReadDevice(const std::string& mac, uint8_t tries, NumerIP& slot);
     void RecordDevice(const Datagram& datagram);
+    void CollectReplies(const EarlyEnd& end);
+    bool Answered(const std::vector<EarlyEnd::Answer>& awaited) const;
     void MarkMacsInTwoPlaces();
     void ListDevices();
     std::vector<DeviceRow> Rows() const;

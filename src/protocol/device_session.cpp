@@ -16,7 +16,10 @@ void DeviceSession::SetFailureHandler(Transport::FailureHandler handler)
     engine_->SetFailureHandler(std::move(handler));
 }
 
-DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth) { return engine_->Discover(depth); }
+DiscoveryResult DeviceSession::Discover(DiscoveryDepth depth, const EarlyEnd& end)
+{
+    return engine_->Discover(depth, end);
+}
 
 DiscoveryResult DeviceSession::ReadDevices(const std::vector<DeviceRow>& devices)
 {

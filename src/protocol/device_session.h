@@ -42,6 +42,18 @@ enum class DiscoveryDepth {
     Quick, // "X" and the collection window only: masks unknown, nobody selected
 };
 
+// What a quick discovery waits for: once every device of Awaited has
+// answered from its address, and Least has passed, it ends before its
+// collection window does. Nothing awaited: the whole window.
+struct EarlyEnd {
+    struct Answer {
+        std::string Mac; // as the device sends it
+        std::string Address;
+    };
+    std::vector<Answer> Awaited;
+    Milliseconds Least{0};
+};
+
 // What one change did, step by step.
 struct ChangeOutcome {
     enum class Step { None, Select, Login, Assign, Mask };
@@ -75,7 +87,7 @@ public:
     void SetFailureHandler(Transport::FailureHandler handler);
 
     // One discovery cycle. The rows are sorted as the list shows them.
-    DiscoveryResult Discover(DiscoveryDepth depth = DiscoveryDepth::Full);
+    DiscoveryResult Discover(DiscoveryDepth depth = DiscoveryDepth::Full, const EarlyEnd& end = {});
     // Reads the mask and DN of these devices of the last discovery (a quick
     // one lists them unread): Rows holds them as read, Unread the failures
     // (not listed: the selection or login failed).

@@ -7,12 +7,12 @@
 
 namespace protocol {
 
-DiscoveryResult DeviceEngine::Discover(DiscoveryDepth depth)
+DiscoveryResult DeviceEngine::Discover(DiscoveryDepth depth, const EarlyEnd& end)
 {
     DiscoveryResult result;
     BeginOperation();
     StartDiscovery();
-    WaitFor(Milliseconds(kCollectionWindowMs));
+    CollectReplies(end);
     if (depth == DiscoveryDepth::Full) {
         ReadAllDevices(result.Unread);
         ListDevices();
@@ -59,6 +59,24 @@ void DeviceEngine::StartDiscovery()
     transport_.UseDiscoveryPort();
     BroadcastDiscovery();
     ShowProgress(Progress::Activity::Searching);
+}
+
+void DeviceEngine::CollectReplies(const EarlyEnd& end)
+{
+    const Milliseconds window(kCollectionWindowMs);
+    if (end.Awaited.empty())
+        return WaitFor(window);
+    const TimePoint windowEnd = transport_.Now() + window;
+    WaitFor(std::min(end.Least, window));
+    transport_.RunUntil(windowEnd, [&] { return Stopping() || Answered(end.Awaited); });
+}
+
+bool DeviceEngine::Answered(const std::vector<EarlyEnd::Answer>& awaited) const
+{
+    return std::all_of(awaited.begin(), awaited.end(), [this](const EarlyEnd::Answer& answer) {
+        const auto recorded = recordedMacs_.find(answer.Mac);
+        return recorded != recordedMacs_.end() && devices_[recorded->second].Address == answer.Address;
+    });
 }
 
 void DeviceEngine::BroadcastDiscovery()
