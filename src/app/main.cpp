@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/window_messages.h"
 #include "checks/interface_choice.h"
+#include "cli/exit_status.h"
 #include "cli/run.h"
 #include "net/socket_layer.h"
 
@@ -14,8 +15,6 @@
 #include <cstdlib>
 
 namespace {
-
-constexpr int kUsageError = 2;
 
 // The names given with --interface; --help and --version end the program
 // here. A command line that is not understood ends it with status 2.
@@ -34,7 +33,7 @@ std::vector<std::string> InterfaceNames(const QStringList& arguments)
     if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
         const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected argument") : parser.errorText();
         std::fprintf(stderr, "muxconfig: %s\n", qPrintable(error));
-        std::exit(kUsageError);
+        std::exit(cli::kExitUsage);
     }
     if (parser.isSet(helpOption))
         parser.showHelp(0);
@@ -61,7 +60,7 @@ int main(int argc, char** argv)
     const checks::InterfaceChoice interfaces = checks::ChooseInterfaces(InterfaceNames(QApplication::arguments()));
     if (!interfaces.Selection) {
         std::fprintf(stderr, "muxconfig: %s\n", interfaces.Error.c_str());
-        return kUsageError;
+        return cli::kExitUsage;
     }
     net::SocketLayer socketLayer;
 

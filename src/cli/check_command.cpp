@@ -47,7 +47,7 @@ int RunCheck(const Options& options)
 
     if (options.Format == Format::Json) {
         Print(stdout, JsonDocument(path, plan));
-        return plan.Errors.empty() ? 0 : kExitUsage;
+        return plan.Errors.empty() ? kExitOk : kExitUsage;
     }
     // The plan's bytes and its path can hold control characters: escaped for the terminal.
     for (const std::string& error : plan.Errors)
@@ -62,7 +62,7 @@ int RunCheck(const Options& options)
     } else if (!options.Quiet) {
         Print(stdout, ShownText(path) + ": plan poprawny, urządzeń: " + std::to_string(plan.Lines.size()) + "\n");
     }
-    return 0;
+    return kExitOk;
 }
 
 } // namespace cli

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/command_line.h"
+#include "cli/exit_status.h"
 #include "cli/run.h"
 
 #include <QCommandLineParser>
@@ -81,7 +82,8 @@ std::string HelpText(const QCommandLineParser& parser)
 ParsedCommandLine UsageError(const QString& text)
 {
     return {std::nullopt,
-            QStringLiteral("muxconfig: %1\nmuxconfig --help pokazuje sposób użycia.\n").arg(text).toStdString(), 2};
+            QStringLiteral("muxconfig: %1\nmuxconfig --help pokazuje sposób użycia.\n").arg(text).toStdString(),
+            kExitUsage};
 }
 
 } // namespace
@@ -145,9 +147,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(help))
-        return {std::nullopt, HelpText(parser), 0};
+        return {std::nullopt, HelpText(parser), kExitOk};
     if (parser.isSet(version))
-        return {std::nullopt, QStringLiteral("muxconfig %1\n").arg(QStringLiteral(MUX_VERSION)).toStdString(), 0};
+        return {std::nullopt, QStringLiteral("muxconfig %1\n").arg(QStringLiteral(MUX_VERSION)).toStdString(), kExitOk};
 
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
@@ -195,7 +197,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     options.UndoRun = parser.value(undo);
     options.Quiet = parser.isSet(quiet);
     options.Interfaces = parser.values(interface);
-    return {options, {}, 0};
+    return {options, {}, kExitOk};
 }
 
 } // namespace cli

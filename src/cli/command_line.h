@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "cli/exit_status.h"
 #include "net/interfaces/interface_selection.h"
 #include <QStringList>
 
@@ -29,12 +30,12 @@ struct Options {
 };
 
 // The outcome of reading the command line: options to run, or a text to
-// print and the status to end with (help and version: 0 on stdout; a usage
-// error: 2 on stderr).
+// print and the status to end with (help and version: kExitOk on stdout; a
+// usage error: kExitUsage on stderr).
 struct ParsedCommandLine {
     std::optional<cli::Options> Options;
     std::string Text;
-    int ExitStatus = 0;
+    int ExitStatus = kExitOk;
 };
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments);

@@ -135,7 +135,7 @@ int RunHistory(const Options& options)
         Warn(OutputFailure(error).what());
         return kExitFailure;
     }
-    return 0;
+    return kExitOk;
 }
 
 } // namespace cli

@@ -140,16 +140,4 @@ std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format for
     return text + "\n";
 }
 
-int ExitStatusOf(const std::vector<ChangeResult>& results, bool detailed)
-{
-    bool changes = false;
-    for (const ChangeResult& result : results) {
-        if (result.Outcome == Outcome::Verified || result.Outcome == Outcome::Planned)
-            changes = true;
-        else if (result.Outcome != Outcome::Unchanged)
-            return 3;
-    }
-    return detailed && changes ? 4 : 0;
-}
-
 } // namespace cli

@@ -20,8 +20,4 @@ std::string ResultHeader(Format format);
 // the whole json document.
 std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format format, bool withSummary);
 
-// 0 when every line ended as asked (verified, unchanged, planned), else 3.
-// With `detailed`: 0 nothing to do, 4 changes made or pending.
-int ExitStatusOf(const std::vector<ChangeResult>& results, bool detailed);
-
 } // namespace cli

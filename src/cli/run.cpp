@@ -48,7 +48,7 @@ int Run(int argc, char** argv)
     QCoreApplication application(argc, argv);
     const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
     if (!parsed.Options) {
-        std::fputs(parsed.Text.c_str(), parsed.ExitStatus == 0 ? stdout : stderr);
+        std::fputs(parsed.Text.c_str(), parsed.ExitStatus == kExitOk ? stdout : stderr);
         return parsed.ExitStatus;
     }
     Options options = *parsed.Options;
