@@ -8,12 +8,6 @@
 
 namespace protocol {
 
-Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender)
-{
-    uint32_t arrivalInterface = 0;
-    return TakeDatagram(socket, text, sender, arrivalInterface);
-}
-
 Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender, uint32_t& arrivalInterface)
 {
     sockaddr_in from{};

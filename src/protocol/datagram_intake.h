@@ -15,11 +15,10 @@ enum class Intake {
     Datagram, // text and sender filled in
 };
 
-// Takes one datagram from the command socket, with its sender as dotted text.
-// A datagram cut short by the packet size is dropped: its text is not what
-// was sent, and any host could send one.
-Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender);
-// The same, also telling the index of the interface it arrived on.
+// Takes one datagram from the command socket, with its sender as dotted text
+// and the index of the interface it arrived on. A datagram cut short by the
+// packet size is dropped: its text is not what was sent, and any host could
+// send one.
 Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sender, uint32_t& arrivalInterface);
 
 } // namespace protocol
