@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "checks/mac_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdint>
@@ -88,6 +89,31 @@ std::optional<MacBytes> MacValue(std::string_view text)
     return HexGroups({text}, 12);
 }
 
+std::string CanonicalText(const MacBytes& bytes)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string canonical;
+    canonical.reserve(17);
+    for (const uint8_t byte : bytes) {
+        if (!canonical.empty())
+            canonical.push_back(':');
+        canonical.push_back(kDigits[byte >> 4]);
+        canonical.push_back(kDigits[byte & 15]);
+    }
+    return canonical;
+}
+
+// The devices' own form: six decimal numbers with dots, padded to three
+// digits when every number has two (10.20.30.40.50.60 could be hexadecimal).
+std::string DecimalText(const MacBytes& bytes)
+{
+    const bool padded = std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte >= 10 && byte < 100; });
+    std::string text;
+    for (const uint8_t byte : bytes)
+        text += (text.empty() ? "" : ".") + std::string(padded ? "0" : "") + std::to_string(byte);
+    return text;
+}
+
 } // namespace
 
 std::optional<std::string> CanonicalMac(std::string_view text)
@@ -95,16 +121,19 @@ std::optional<std::string> CanonicalMac(std::string_view text)
     const std::optional<MacBytes> bytes = MacValue(text);
     if (!bytes)
         return std::nullopt;
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string canonical;
-    canonical.reserve(17);
-    for (const uint8_t byte : *bytes) {
-        if (!canonical.empty())
-            canonical.push_back(':');
-        canonical.push_back(kDigits[byte >> 4]);
-        canonical.push_back(kDigits[byte & 15]);
-    }
-    return canonical;
+    return CanonicalText(*bytes);
+}
+
+std::optional<std::string> AmbiguousMacRefusal(std::string_view text)
+{
+    const std::vector<std::string_view> groups = Split(text, '.');
+    const std::optional<MacBytes> decimal = DecimalGroups(groups);
+    const std::optional<MacBytes> hex = groups.size() == 6 ? HexGroups(groups, 2) : std::nullopt;
+    if (!decimal || !hex || *decimal == *hex)
+        return std::nullopt;
+    return "adres MAC " + std::string(text) + " można odczytać dziesiętnie (" + CanonicalText(*decimal) +
+        ") albo szesnastkowo (" + CanonicalText(*hex) + "); napisz go jednoznacznie: z dwukropkami (" +
+        CanonicalText(*hex) + ") albo tak, jak podaje go urządzenie (" + DecimalText(*decimal) + ")";
 }
 
 std::string MacKey(std::string_view text)

@@ -20,6 +20,12 @@ namespace checks {
 // The canonical form of a MAC text, or nothing when it is no MAC spelling.
 std::optional<std::string> CanonicalMac(std::string_view text);
 
+// For six dotted groups all two digits long that read as two different MAC
+// addresses in decimal and in hexadecimal (00.10.20.30.40.50): why a plan
+// cannot take it, and how to write each meaning unambiguously. A device's
+// own text is never refused by this: the change matches it exactly first.
+std::optional<std::string> AmbiguousMacRefusal(std::string_view text);
+
 // What MAC texts are compared by: the canonical form, or for a text that is
 // no MAC spelling the text itself (marked, so it never equals a canonical form).
 std::string MacKey(std::string_view text);

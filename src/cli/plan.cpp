@@ -198,6 +198,8 @@ void PlanReader::Read(const CsvRecord& record, const Layout& layout)
         errors.push_back(LineError(number,
                                    "niewłaściwy adres MAC " + Shown(fields[kMac]) +
                                        ": oczekiwano 12 cyfr szesnastkowych, np. 00:0E:C6:4A:10:03"));
+    else if (const std::optional<std::string> ambiguous = checks::AmbiguousMacRefusal(fields[kMac]))
+        errors.push_back(LineError(number, *ambiguous));
     else if (const auto [at, added] = lineOfMac_.emplace(*mac, number); !added)
         errors.push_back(LineError(number, "adres MAC " + *mac + " już w wierszu " + std::to_string(at->second)));
 

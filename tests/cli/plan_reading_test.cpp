@@ -77,6 +77,15 @@ TEST(PlanReading, ErrorsNameTheirLine)
         {"00:0E:C6:4A:10:03,\"10.0.0.8\"x,8\n00:0E:C6:4A:10:04,\"10.0.0.9,8\n",
          {"wiersz 1: tekst po cudzysłowie zamykającym pole", "wiersz 2: cudzysłów otwarty i niezamknięty"}},
         {"# nic\n\n", {"plan nie zawiera żadnego urządzenia"}},
+        // decimal or hexadecimal; a letter, a one-digit group or one value both ways is not
+        {"00.10.20.30.40.50,10.0.0.8,8\n10.20.30.40.50.60,10.0.0.9,8\n00.1a.20.30.40.50,10.0.0.10,8\n"
+         "0.10.20.30.40.50,10.0.0.11,8\n01.02.03.04.05.06,10.0.0.12,8\n",
+         {"wiersz 1: adres MAC 00.10.20.30.40.50 można odczytać dziesiętnie (00:0A:14:1E:28:32) albo szesnastkowo "
+          "(00:10:20:30:40:50); napisz go jednoznacznie: z dwukropkami (00:10:20:30:40:50) albo tak, jak podaje go "
+          "urządzenie (0.10.20.30.40.50)",
+          "wiersz 2: adres MAC 10.20.30.40.50.60 można odczytać dziesiętnie (0A:14:1E:28:32:3C) albo szesnastkowo "
+          "(10:20:30:40:50:60); napisz go jednoznacznie: z dwukropkami (10:20:30:40:50:60) albo tak, jak podaje go "
+          "urządzenie (010.020.030.040.050.060)"}},
         {"\xFF\xFEm\0a\0c\0",
          {"plik zapisany w UTF-16 (lub zawiera bajty zerowe); zapisz plan jako tekst UTF-8, "
           "np. \"CSV UTF-8\" w arkuszu"}},
