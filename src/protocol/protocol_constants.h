@@ -39,5 +39,6 @@ inline constexpr const char* kClosingCommand = "E";
 // own address and link rather than the network.
 inline constexpr int32_t kErrorNetworkUnreachable = net::WSAENETUNREACH;
 inline constexpr int32_t kErrorHostUnreachable = net::WSAEHOSTUNREACH;
+inline constexpr int32_t kErrorAddressInUse = net::WSAEADDRINUSE;
 
 } // namespace protocol

@@ -15,6 +15,10 @@ QString SocketErrorBoxText(int32_t errorCode, const QString& description)
         lines << QStringLiteral("Sprawdź czy komputer posiada stały adres IP")
               << QStringLiteral("i czy lokalna sieć komputerowa jest dostępna")
               << QStringLiteral("(połączenie lokalne jest włączone).");
+    } else if (errorCode == protocol::kErrorAddressInUse) {
+        lines << QStringLiteral("Port UDP %1 zajmuje inny program (może drugie okno muxconfig);")
+                     .arg(QLatin1String(protocol::kCommandLocalPort))
+              << QStringLiteral("zamknij go i uruchom program ponownie.") << QString();
     } else {
         lines << QStringLiteral("Sprawdź czy sieć lokalna jest dostępna")
               << QStringLiteral("i prawidłowo skonfigurowana.") << QString();

@@ -30,13 +30,13 @@ TEST(SocketErrorBoxText, UnreachableNetworkOrHostAdvisesAPermanentAddress)
 
 TEST(SocketErrorBoxText, OtherErrorsGiveGeneralAdviceAndATrailingCarriageReturn)
 {
-    const QString text = SocketErrorBoxText(10048, QStringLiteral("Socket bind failed: Address in use"));
+    const QString text = SocketErrorBoxText(10013, QStringLiteral("Socket bind failed: Address in use"));
     const QByteArray expected = "B\xC5\x82\xC4\x85"
                                 "d przy wysy\xC5\x82"
                                 "aniu ramki UDP - program zostanie zako\xC5\x84"
                                 "czony.\r"
                                 "Numer b\xC5\x82\xC4\x99"
-                                "du: 10048\r"
+                                "du: 10013\r"
                                 "Opis b\xC5\x82\xC4\x99"
                                 "du:  Socket bind failed: Address in use\r"
                                 "Sprawd\xC5\xBA czy sie\xC4\x87 lokalna jest dost\xC4\x99pna\r"
@@ -44,6 +44,7 @@ TEST(SocketErrorBoxText, OtherErrorsGiveGeneralAdviceAndATrailingCarriageReturn)
     EXPECT_EQ(text.toUtf8(), expected);
     EXPECT_EQ(text.count(QChar(13)), 5);
     EXPECT_TRUE(SocketErrorBoxText(-1, QString()).contains(QStringLiteral("Numer błędu: -1\r")));
+    EXPECT_TRUE(SocketErrorBoxText(10048, QString()).contains(QStringLiteral("\rPort UDP 1153 zajmuje inny program")));
 }
 
 } // namespace
