@@ -156,8 +156,14 @@ void ChangeRun::Classify(ChangeResult& result, const protocol::DiscoveryResult& 
         result.Mac = rows[0]->Mac;
         result.OldAddress = rows[0]->Address;
         result.Outcome = Outcome::MacTwice;
-        result.Detail = "MAC odpowiada z dwóch adresów: " + rows[0]->Address + " i " + other +
-            "; żadne polecenie nie rozróżni tych urządzeń";
+        // Two spellings of one value are two texts "W" tells apart; only the
+        // line, which names the value, cannot say which device it means.
+        result.Detail = rows.size() > 1 && rows[0]->Mac != rows[1]->Mac
+            ? "MAC odpowiada z dwóch adresów: " + rows[0]->Address + " (jako " + rows[0]->Mac + ") i " + other +
+                " (jako " + rows[1]->Mac + "); to ta sama wartość zapisana dwojako, więc nie wiadomo, które " +
+                "urządzenie zmienić"
+            : "MAC odpowiada z dwóch adresów: " + rows[0]->Address + " i " + other +
+                "; żadne polecenie nie rozróżni tych urządzeń";
         return;
     }
     if (rows.empty()) {
@@ -265,6 +271,11 @@ void ChangeRun::ChangeOne(std::size_t n)
         journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, result.Address, result.Mask});
     journalIds_[n] = begun.Change;
     WarnOnce(begun.Status);
+    if (!begun.Status.Ok() && settings_.RequireJournal) {
+        result.Detail = "nie zapisano dziennika: nic nie wysłano";
+        frontEnd_.Report(result);
+        return;
+    }
     sent_ = true;
     result.Steps = session_.Change(device, result.Address, result.Mask);
     const protocol::ChangeOutcome& steps = result.Steps;
@@ -403,10 +414,10 @@ void ChangeRun::JournalEnd(std::size_t n)
 
 void ChangeRun::WarnOnce(const journal::FileStatus& status)
 {
-    if (status.Ok() || journalWarned_)
+    if (status.Ok() || !journalProblem_.empty())
         return;
-    journalWarned_ = true;
-    frontEnd_.Warn(journal::WarningText(status));
+    journalProblem_ = journal::WarningText(status);
+    frontEnd_.Warn(journalProblem_);
 }
 
 } // namespace change

@@ -52,6 +52,7 @@ struct RunSettings {
     bool DryRun = false;
     bool SkipUnchanged = true;    // a device that already holds its line gets nothing
     bool RefuseUnchecked = false; // an address the probe could not check refuses its line
+    bool RequireJournal = false;  // a change whose journal record could not be written is not sent
     std::string UndoPlanPath;     // empty: no undo plan
     Verification Verify = Verification::ByReading;
     // Quick discoveries after the first verifying one, for a changed device
@@ -73,6 +74,8 @@ public:
     std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
     // The undo plan could not be written, so nothing was sent.
     bool UndoPlanFailed() const { return undoPlanFailed_; }
+    // Why a journal record could not be written; empty when every one was.
+    const std::string& JournalProblem() const { return journalProblem_; }
 
 private:
     std::vector<ChangeResult> RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
@@ -98,7 +101,7 @@ private:
     journal::ChangeJournal& journal_;
     FrontEnd& frontEnd_;
     RunSettings settings_;
-    bool journalWarned_ = false; // once for the life of the run object
+    std::string journalProblem_; // warned once for the life of the run object
 
     std::vector<ChangeResult> results_;
     std::vector<protocol::DeviceRow> devices_; // by line: the device it changes

@@ -141,8 +141,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption refuseUnchecked(
         QStringLiteral("refuse-unchecked"),
         QStringLiteral("set, apply: adres, którego nie dało się sprawdzić (arping), odrzuca swój wiersz."));
+    const QCommandLineOption requireJournal(
+        QStringLiteral("require-journal"),
+        QStringLiteral("set, apply: bez zapisu w dzienniku zmian nic nie wysyła (status 2, gdy dziennika nie ma)."));
     parser.addOptions({help, version, format, dryRun, quiet, interface, undoPlan, mac, undo, detailedExitcode, quick,
-                       refuseUnchecked});
+                       refuseUnchecked, requireJournal});
 
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -190,6 +193,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
     options.RefuseUnchecked = parser.isSet(refuseUnchecked);
     if (options.RefuseUnchecked && !changes)
         return UsageError(QStringLiteral("--refuse-unchecked dotyczy tylko set i apply"));
+    options.RequireJournal = parser.isSet(requireJournal);
+    if (options.RequireJournal && !changes)
+        return UsageError(QStringLiteral("--require-journal dotyczy tylko set i apply"));
     if ((parser.isSet(mac) || parser.isSet(undo)) && options.Command != QLatin1String("history"))
         return UsageError(QStringLiteral("--mac i --undo dotyczą tylko history"));
     options.UndoPlan = parser.value(undoPlan);

@@ -21,6 +21,7 @@ struct Options {
     bool DetailedExitcode = false; // set, apply: 0 nothing to do, 4 changes made or pending
     bool Quick = false;            // list: discovery only, no per-device reads
     bool RefuseUnchecked = false;  // set, apply: an address the probe could not check refuses its line
+    bool RequireJournal = false;   // set, apply: nothing is sent without a journal record
     QString UndoPlan;              // set, apply: --undo-plan FILE, written before the first change
     QString Mac;                   // history: --mac, only this device's changes
     QString UndoRun;               // history: --undo RUN, the plan that puts RUN's devices back

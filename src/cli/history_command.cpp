@@ -99,6 +99,10 @@ std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Fo
 int RunHistory(const Options& options)
 {
     const std::string path = journal::JournalPath();
+    if (path.empty()) {
+        Warn(journal::NoPlaceStatus().Text);
+        return kExitFailure;
+    }
     journal::JournalContents contents = journal::ReadJournal(path);
     if (!contents.Status.Ok()) {
         Warn("nie odczytano dziennika " + path + ": " + contents.Status.Text + " (błąd " +
@@ -110,7 +114,7 @@ int RunHistory(const Options& options)
              ": pominięto wiersze, które nie są zapisami zmian: " + std::to_string(contents.SkippedLines));
     std::vector<journal::JournalChange>& changes = contents.Changes;
     if (!options.Mac.isEmpty()) {
-        const std::string mac = options.Mac.toStdString();
+        const std::string mac = options.Mac.trimmed().toStdString(); // as a plan's cells are
         std::erase_if(changes, [&mac](const journal::JournalChange& change) {
             return !checks::SameMac(Latin1ToUtf8(change.Begin.Start.Mac), mac);
         });

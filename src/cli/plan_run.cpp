@@ -89,7 +89,12 @@ int RunPlan(const std::vector<PlanLine>& lines, const Options& options)
     PlanFrontEnd frontEnd(options, session);
     frontEnd.Write(ResultHeader(options.Format));
     journal::ChangeJournal journal;
+    if (const journal::FileStatus status = journal.Check(); options.RequireJournal && !options.DryRun && !status.Ok()) {
+        Warn(journal::WarningText(status) + "; --require-journal: nic nie wysłano");
+        return kExitUsage;
+    }
     change::RunSettings settings;
+    settings.RequireJournal = options.RequireJournal;
     settings.DryRun = options.DryRun;
     settings.RefuseUnchecked = options.RefuseUnchecked;
     settings.UndoPlanPath = options.UndoPlan.toStdString();
@@ -102,7 +107,8 @@ int RunPlan(const std::vector<PlanLine>& lines, const Options& options)
         networkFailed = true;
     }
     frontEnd.Write(FormatResultEnd(results, options.Format,
-                                   options.Format == Format::Table && !options.Quiet && results.size() > 1));
+                                   options.Format == Format::Table && !options.Quiet && results.size() > 1,
+                                   run.JournalProblem()));
     if (networkFailed)
         session.ThrowIfFailed(); // said on standard error by the caller
     if (!frontEnd.OutputError().empty()) {

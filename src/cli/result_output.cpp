@@ -46,13 +46,16 @@ nlohmann::ordered_json JsonOf(const ChangeResult& result)
             {"detail", result.Detail}};
 }
 
-nlohmann::ordered_json Summary(const std::vector<ChangeResult>& results)
+nlohmann::ordered_json Summary(const std::vector<ChangeResult>& results, const std::string& journalProblem)
 {
     nlohmann::ordered_json summary{{"total", results.size()}};
     for (const Outcome outcome : change::kOutcomes)
         if (outcome != Outcome::Changed)
             summary[change::MachineName(outcome)] = Count(results, outcome);
     summary["address_unchecked"] = UncheckedCount(results);
+    summary["journal"] = journalProblem.empty();
+    if (!journalProblem.empty())
+        summary["journal_problem"] = journalProblem;
     return summary;
 }
 
@@ -101,16 +104,18 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
     return text + '\n';
 }
 
-std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format format, bool withSummary)
+std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format format, bool withSummary,
+                            const std::string& journalProblem)
 {
     switch (format) {
     case Format::Json: {
         nlohmann::ordered_json lines = nlohmann::ordered_json::array();
         for (const ChangeResult& result : results)
             lines.push_back(JsonOf(result));
-        return Dump({{"format_version", kFormatVersion}, {"results", lines}, {"summary", Summary(results)}}, 2);
+        return Dump(
+            {{"format_version", kFormatVersion}, {"results", lines}, {"summary", Summary(results, journalProblem)}}, 2);
     }
-    case Format::Jsonl: return Dump({{"summary", Summary(results)}}, -1);
+    case Format::Jsonl: return Dump({{"summary", Summary(results, journalProblem)}}, -1);
     case Format::Csv: return {};
     case Format::Table: break;
     }

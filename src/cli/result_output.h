@@ -18,6 +18,8 @@ std::string FormatResultLine(const ChangeResult& result, Format format);
 std::string ResultHeader(Format format);
 // What ends the output: the table's summary, the jsonl summary object, or
 // the whole json document.
-std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format format, bool withSummary);
+// `journalProblem`: why the run's journal records could not be written, if they could not.
+std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format format, bool withSummary,
+                            const std::string& journalProblem = {});
 
 } // namespace cli

@@ -3,12 +3,14 @@
 
 #include "journal/durable_file.h"
 #include "journal/journal_place.h"
+#include "journal/own_directory.h"
 #include "journal/workstation.h"
 
 #include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <exception>
+#include <unistd.h>
 
 namespace journal {
 
@@ -44,10 +46,24 @@ FileStatus ChangeJournal::End(const std::string& change, const std::string& outc
     }
 }
 
+FileStatus ChangeJournal::Check() const
+{
+    if (path_.empty())
+        return NoPlaceStatus();
+    const std::string directory = DirectoryOf(path_);
+    if (FileStatus made = MakeDirectories(directory); !made.Ok())
+        return made;
+    int fd = -1;
+    FileStatus own = OpenOwnDirectory(directory, fd);
+    if (fd >= 0)
+        ::close(fd);
+    return own;
+}
+
 FileStatus ChangeJournal::Append(const std::string& line)
 {
     if (path_.empty())
-        return {ENOENT, "no home directory and no XDG_STATE_HOME", "$HOME/.local/state/muxconfig/journal.jsonl"};
+        return NoPlaceStatus();
     return AppendLine(path_, line);
 }
 

@@ -37,6 +37,9 @@ public:
     FileStatus End(const std::string& change, const std::string& outcome, const std::string& detail);
 
     const std::string& Path() const { return path_; }
+    // Whether records could be written now: the directory made and the
+    // user's own (nothing is written); for a run that insists on a journal.
+    FileStatus Check() const;
 
 private:
     FileStatus Append(const std::string& line);

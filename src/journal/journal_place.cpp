@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "journal/journal_place.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
@@ -30,6 +31,15 @@ std::string JournalPath()
     else
         return {};
     return state + "/muxconfig/journal.jsonl";
+}
+
+FileStatus NoPlaceStatus()
+{
+    return {ENOENT,
+            "nie ma gdzie prowadzić dziennika: zmienna HOME nie jest ustawiona, użytkownik uid " +
+                std::to_string(::getuid()) + " nie ma wpisu w bazie użytkowników, nie ustawiono też XDG_STATE_HOME" +
+                " (ustaw XDG_STATE_HOME lub HOME na katalog bezwzględny)",
+            "dziennik zmian"};
 }
 
 } // namespace journal

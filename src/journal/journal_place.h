@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "journal/file_status.h"
+
 #include <string>
 
 namespace journal {
@@ -9,5 +11,8 @@ namespace journal {
 // ignored, as the XDG base directory rules say). Empty when there is no home
 // directory to put it in.
 std::string JournalPath();
+
+// Why there is no journal when JournalPath() is empty.
+FileStatus NoPlaceStatus();
 
 } // namespace journal

@@ -20,14 +20,14 @@ std::string ModeText(mode_t mode)
 }
 
 // Why the directory described by `status` is not the user's own, if it is not.
-std::string RefusalOf(const struct stat& status)
+std::string RefusalOf(const struct stat& status, const std::string& directory)
 {
     if (status.st_uid != ::geteuid())
         return "katalog należy do innego użytkownika (uid " + std::to_string(status.st_uid) +
             "), a program działa jako uid " + std::to_string(::geteuid());
     if ((status.st_mode & 077) != 0)
         return "katalog jest dostępny dla innych użytkowników (uprawnienia " + ModeText(status.st_mode) +
-            ", wymagane 0700)";
+            ", wymagane 0700); popraw poleceniem: chmod 700 " + directory;
     return {};
 }
 
@@ -48,7 +48,7 @@ FileStatus OpenOwnDirectory(const std::string& directory, int& fd)
     FileStatus result;
     if (::fstat(fd, &status) != 0)
         result = FailureOf(errno, directory);
-    else if (refusal = RefusalOf(status); !refusal.empty())
+    else if (refusal = RefusalOf(status, directory); !refusal.empty())
         result = {EPERM, refusal, directory};
     if (!result.Ok()) {
         ::close(fd);

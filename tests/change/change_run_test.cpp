@@ -92,7 +92,7 @@ const std::vector<Row> kRows = {
     {"OneMacInTwoPlaces", {Device(kMac, "192.168.1.10"), Device(kMac, "192.168.1.11")},
      {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.11", false},
     {"OneMacSpeltTwoWays", {Device(kMac, "192.168.1.10"), Device("00:0E:C6:4A:10:01", "192.168.1.11")},
-     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.1", false},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "ta sama wartość zapisana dwojako", false},
     {"MaskRefused", {Device(kMac, "192.168.1.10", {{"SNM", "C"}})}, {0, kMac, "192.168.1.50", "255.255.0.0"},
      Outcome::Partial, "maska nie (jest 255.255.255.0)", true},
     {"MaskUnreadable", {Device(kMac, "192.168.1.10", {{"GNM", ""}})}, {0, kMac, "192.168.1.50", "255.255.0.0"},

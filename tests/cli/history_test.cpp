@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 namespace {
 
@@ -75,7 +76,7 @@ TEST_F(HistoryTest, ShowsEveryChangeNewestLastInEachForm)
 
 TEST_F(HistoryTest, FiltersByMacWhateverItsCaseAndSeparators)
 {
-    for (const char* mac : {"00-0e-c6-4a-10-01", "000e.c64a.1001", "00:0E:C6:4A:10:01"}) {
+    for (const char* mac : {"00-0e-c6-4a-10-01", "000e.c64a.1001", " 00:0E:C6:4A:10:01 "}) {
         const MuxconfigRun run = History({"--format", "json", "--mac", mac});
         const nlohmann::json json = nlohmann::json::parse(run.Out);
         ASSERT_EQ(json.size(), 3u) << mac;
@@ -103,11 +104,19 @@ TEST_F(HistoryTest, UndoPrintsThePlanThatPutsARunsDevicesBack)
     EXPECT_EQ(unknown.Err, "muxconfig: w dzienniku nie ma zmian z przebiegu R9\n");
 }
 
-TEST_F(HistoryTest, AFullStandardOutputEndsWithStatus1AndSaysSo)
+TEST_F(HistoryTest, AFullStandardOutputOrNoPlaceForTheJournalEndsWithStatus1AndSaysSo)
 {
     const MuxconfigRun run = History({}, " > /dev/full");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Err, "muxconfig: nie zapisano wyniku na standardowe wyjście: No space left on device (błąd 28)\n");
+    if (::geteuid() != 0)
+        return; // a user with no entry in the user database needs root to become
+    const MuxconfigRun homeless = RunMuxconfig(
+        {"history"}, {"env", "-u", "HOME", "-u", "XDG_STATE_HOME", "setpriv", "--reuid=54321", "--clear-groups"});
+    EXPECT_EQ(homeless.Status, 1) << homeless.Out;
+    EXPECT_NE(homeless.Err.find("zmienna HOME nie jest ustawiona, użytkownik uid 54321 nie ma wpisu"),
+              std::string::npos)
+        << homeless.Err;
 }
 
 } // namespace

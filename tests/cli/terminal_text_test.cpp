@@ -69,17 +69,22 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
 
 TEST(ResultSummary, NamesEveryCountThatIsNotZero)
 {
-    std::vector<cli::ChangeResult> results(4);
+    std::vector<cli::ChangeResult> results(5);
     results[0].Outcome = cli::Outcome::Interrupted;
     results[1].Outcome = cli::Outcome::NotAttempted;
     results[2].Outcome = cli::Outcome::InterfaceGone;
     results[3].Outcome = cli::Outcome::Verified;
     results[3].AddressChecked = false;
+    results[4].Outcome = cli::Outcome::Unchecked; // --refuse-unchecked: not known to be in use
     const std::string summary = cli::FormatResultEnd(results, cli::Format::Table, true);
-    for (const char* part : {"Razem 4: zmienione i potwierdzone 1", "brak interfejsu 1", "przerwane 1", "nie podjęte 1",
-                             "adresy niesprawdzone 1"})
+    for (const char* part : {"Razem 5: zmienione i potwierdzone 1", "brak interfejsu 1", "przerwane 1", "nie podjęte 1",
+                             "adresy niesprawdzone 1", "adres zajęty 0", "adres niesprawdzony 1"})
         EXPECT_NE(summary.find(part), std::string::npos) << part << " in " << summary;
     EXPECT_EQ(summary.find("MAC w dwóch miejscach"), std::string::npos) << summary;
+    const auto json = nlohmann::json::parse(cli::FormatResultEnd(results, cli::Format::Json, false, "nie zapisano"));
+    EXPECT_EQ(json["summary"]["unchecked"], 1) << json;
+    EXPECT_EQ(json["summary"]["journal"], false) << json;
+    EXPECT_EQ(json["summary"]["journal_problem"], "nie zapisano") << json;
 }
 
 TEST(CsvCells, FormulasFromDevicesAreNeutralisedInEveryCsvAndExactInJson)

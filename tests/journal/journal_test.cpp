@@ -131,7 +131,8 @@ TEST_F(JournalTest, NeverWritesThroughALinkOrIntoADirectoryOthersCanReach)
         {[&] { return ::symlink(victim.c_str(), file.c_str()); }, ELOOP, file, "symbolic links"},
         {[&] { return ::rmdir(dir.c_str()) || ::symlink(State().c_str(), dir.c_str()); }, ELOOP, dir,
          "dowiązanie symboliczne"},
-        {[&] { return ::chmod(dir.c_str(), 0755); }, EPERM, dir, "(uprawnienia 0755, wymagane 0700)"},
+        {[&] { return ::chmod(dir.c_str(), 0755); }, EPERM, dir,
+         "(uprawnienia 0755, wymagane 0700); popraw poleceniem: chmod 700 " + dir},
         {[&] { return ::chmod(dir.c_str(), 0770); }, EPERM, dir, "uprawnienia 0770"},
         {[&] { return ::chown(dir.c_str(), ::geteuid() + 1, ::getegid()); }, EPERM, dir, otherUser},
     };
@@ -146,6 +147,7 @@ TEST_F(JournalTest, NeverWritesThroughALinkOrIntoADirectoryOthersCanReach)
         EXPECT_EQ(std::make_pair(status.Error, status.Path), std::make_pair(error, path))
             << journal::WarningText(status);
         EXPECT_NE(status.Text.find(text), std::string::npos) << status.Text;
+        EXPECT_EQ(journal::ChangeJournal().Check().Error, path == file ? 0 : error); // --require-journal
         EXPECT_EQ(Slurp(victim), "untouched\n");
         EXPECT_FALSE(std::filesystem::exists(State() + "/journal.jsonl"));
     }
