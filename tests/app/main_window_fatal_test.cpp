@@ -34,7 +34,9 @@ TEST(MainWindowFatal, ALocalPortTakenEndsTheProgramWithTheGeneralAdvice)
     const QString text = window.Recorder.SocketErrors.front();
     EXPECT_TRUE(text.contains("\rNumer błędu: 10048\r")) << text.toStdString();
     EXPECT_TRUE(text.contains("\rOpis błędu:  Socket bind failed: Address in use\r")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("\rSprawdź czy sieć lokalna jest dostępna\ri prawidłowo skonfigurowana.\r"));
+    EXPECT_TRUE(text.endsWith("\rPort UDP 1153 zajmuje inny program (może drugie okno muxconfig);\r"
+                              "zamknij go i uruchom program ponownie.\r"))
+        << text.toStdString();
     EXPECT_TRUE(window.Sim.Received().empty());
     EXPECT_TRUE(window.Messages().empty());
 }
