@@ -3,6 +3,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/format_version.h"
+#include "cli/json_text.h"
 #include "cli/plan.h"
 #include "cli/plan_source.h"
 #include "cli/terminal_text.h"
@@ -31,7 +32,7 @@ std::string JsonDocument(const std::string& path, const Plan& plan)
                                              {"valid", plan.Errors.empty()},
                                              {"lines", lines},
                                              {"errors", plan.Errors}};
-    return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return JsonText(document, 2);
 }
 
 } // namespace

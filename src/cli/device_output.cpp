@@ -3,6 +3,7 @@
 
 #include "checks/mac_text.h"
 #include "cli/format_version.h"
+#include "cli/json_text.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 #include "journal/csv_cell.h"
@@ -115,8 +116,7 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 {{"name", Latin1ToUtf8(searched.Name)}, {"address", searched.Address}, {"replies", searched.Replies}});
         const nlohmann::ordered_json document{
             {"format_version", kFormatVersion}, {"devices", devices}, {"interfaces", interfaces}};
-        return document.dump(format == Format::Json ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace) +
-            '\n';
+        return JsonText(document, format == Format::Json ? 2 : -1);
     }
     if (format == Format::Csv) {
         std::string text =

@@ -4,6 +4,7 @@
 #include "checks/mac_text.h"
 #include "cli/device_output.h"
 #include "cli/exit_status.h"
+#include "cli/json_text.h"
 #include "cli/output_stream.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
@@ -60,12 +61,12 @@ std::string FormatHistory(const std::vector<journal::JournalChange>& changes, Fo
             const std::vector<std::string> fields = Fields(change);
             for (std::size_t at = 0; at < kKeys.size(); ++at)
                 object[kKeys[at]] = fields[at];
-            lines += object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+            lines += JsonText(object, -1);
             array.push_back(object);
         }
         if (format == Format::Jsonl)
             return lines;
-        return array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+        return JsonText(array, 2);
     }
     case Format::Csv: {
         std::string text;
@@ -134,6 +135,8 @@ int RunHistory(const Options& options)
             Output(stderr, "muxconfig: " + journal::LeftOutWarning(device) + "\n", ignored);
         text = plan.Text;
     }
+    if (options.Format == Format::Csv && options.UndoRun.isEmpty())
+        text = CsvForOutput(text, STDOUT_FILENO);
     std::string error;
     if (!Output(stdout, text, error)) {
         Warn(OutputFailure(error).what());

@@ -49,21 +49,9 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-// What the operator wrote, quoted for a message: control bytes escaped, long
-// texts cut.
-std::string Shown(const std::string& text)
-{
-    static const char kHex[] = "0123456789abcdef";
-    std::string shown = "\"";
-    for (std::size_t at = 0; at < text.size() && at < 40; ++at) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < 0x20 || byte == 0x7F)
-            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
-        else
-            shown += static_cast<char>(byte);
-    }
-    return shown + (text.size() > 40 ? "…\"" : "\"");
-}
+// What the operator wrote, quoted for a message, long texts cut; escaped
+// once, where the message reaches a terminal (JSON keeps it exact).
+std::string Shown(const std::string& text) { return "\"" + text.substr(0, 40) + (text.size() > 40 ? "…\"" : "\""); }
 
 std::optional<Column> ColumnOf(const std::string& title)
 {

@@ -39,7 +39,8 @@ public:
         // A csv is a plan again: one line a device, with its final outcome.
         if (options_.Format == Format::Csv && result.Outcome == Outcome::Changed)
             return;
-        Write(FormatResultLine(result, options_.Format));
+        const std::string line = FormatResultLine(result, options_.Format);
+        Write(options_.Format == Format::Csv ? CsvForOutput(line, STDOUT_FILENO) : line);
     }
     void Warn(const std::string& text) override { cli::Warn(text); }
     // A reader that went away is seen before the next change starts, not

@@ -3,6 +3,7 @@
 
 #include "cli/device_output.h"
 #include "cli/format_version.h"
+#include "cli/json_text.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 
@@ -59,10 +60,7 @@ nlohmann::ordered_json Summary(const std::vector<ChangeResult>& results, const s
     return summary;
 }
 
-std::string Dump(const nlohmann::ordered_json& json, int indent)
-{
-    return json.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
-}
+std::string Dump(const nlohmann::ordered_json& json, int indent) { return JsonText(json, indent); }
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "cli/engine_session.h"
 #include "cli/exit_status.h"
 #include "cli/format_version.h"
+#include "cli/json_text.h"
 #include "cli/output_stream.h"
 #include "cli/plan.h"
 #include "cli/plan_run.h"
@@ -56,8 +57,7 @@ void PrintPlanErrors(const std::string& path, const std::vector<std::string>& er
     if (format == Format::Json || format == Format::Jsonl) {
         nlohmann::ordered_json json{
             {"format_version", kFormatVersion}, {"plan", path}, {"valid", false}, {"errors", errors}};
-        Print(stdout,
-              json.dump(format == Format::Json ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');
+        Print(stdout, JsonText(json, format == Format::Json ? 2 : -1));
     }
     for (const std::string& error : errors)
         Print(stderr, "muxconfig: " + ShownText(path) + ": " + ShownText(error) + "\n");
@@ -72,7 +72,8 @@ int RunList(const Options& options)
     const Discovery discovery = session.Discover(depth);
     if (!options.Quick)
         session.Finish(); // before printing: a failing standard output must not skip the closing commands
-    Print(stdout, FormatDevices(discovery, options.Format, options.Quick));
+    const std::string devices = FormatDevices(discovery, options.Format, options.Quick);
+    Print(stdout, options.Format == Format::Csv ? CsvForOutput(devices, STDOUT_FILENO) : devices);
     for (const auto& [mac, failure] : discovery.FailedReads)
         Print(stderr, ReadFailureText(mac, failure));
     if (discovery.Listed.empty() && discovery.FailedReads.empty())

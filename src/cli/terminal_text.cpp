@@ -3,7 +3,10 @@
 
 #include "cli/text_bytes.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <unistd.h>
 
 namespace cli {
 
@@ -53,6 +56,26 @@ std::size_t SequenceLength(const std::string& text, std::size_t at)
     return overlong || outside ? 0 : length;
 }
 
+// U+202A-U+202E and U+2066-U+2069 (E2 80 AA-AE, E2 81 A6-A9): they turn the
+// rest of the line around (a right-to-left override shows "txt.exe" as
+// "exe.txt").
+bool IsDirectionOverride(const std::string& text, std::size_t at)
+{
+    const auto second = static_cast<unsigned char>(text[at + 1]), third = static_cast<unsigned char>(text[at + 2]);
+    return static_cast<unsigned char>(text[at]) == 0xE2 &&
+        ((second == 0x80 && third >= 0xAA && third <= 0xAE) || (second == 0x81 && third >= 0xA6 && third <= 0xA9));
+}
+
+// "\u202e" for the override at `at`.
+std::string DirectionOverrideEscape(const std::string& text, std::size_t at)
+{
+    const unsigned code = ((static_cast<unsigned char>(text[at + 1]) & 0x3Fu) << 6) |
+        (static_cast<unsigned char>(text[at + 2]) & 0x3Fu) | 0x2000u;
+    std::array<char, 8> escaped{};
+    std::snprintf(escaped.data(), escaped.size(), "\\u%04x", code);
+    return escaped.data();
+}
+
 } // namespace
 
 std::string ShownLatin1(const std::string& bytes)
@@ -86,9 +109,24 @@ std::string ShownText(const std::string& utf8)
             AppendEscaped(text, lead);
         else if (c1)
             AppendEscaped(text, static_cast<unsigned char>(utf8[at + 1]));
+        else if (length == 3 && IsDirectionOverride(utf8, at))
+            text += DirectionOverrideEscape(utf8, at);
         else
             text.append(utf8, at, length);
         at += length == 0 ? 1 : length;
+    }
+    return text;
+}
+
+std::string CsvForOutput(const std::string& csv, int fd)
+{
+    if (::isatty(fd) != 1)
+        return csv;
+    std::string text;
+    for (std::size_t from = 0; from < csv.size();) {
+        const std::size_t end = std::min(csv.find('\n', from), csv.size());
+        text += ShownText(csv.substr(from, end - from)) + (end < csv.size() ? "\n" : "");
+        from = end + 1;
     }
     return text;
 }

@@ -18,4 +18,8 @@ std::string ShownLatin1(const std::string& bytes);
 // escaped too.
 std::string ShownText(const std::string& utf8);
 
+// CSV on its way to `fd`: line by line as ShownText has it when `fd` is a
+// terminal, exact into a file or a pipe (a spreadsheet or a script).
+std::string CsvForOutput(const std::string& csv, int fd);
+
 } // namespace cli

@@ -6,6 +6,7 @@
 #include "muxconfig_run.h"
 #include "muxsim_process.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -96,13 +97,18 @@ TEST(CliSafety, AnUndoPlanPutsTheDevicesBack)
     const MuxconfigRun back = RunMuxconfig({"apply", undo, "--format", "jsonl"});
     EXPECT_EQ(back.Status, 0) << back.Out << back.Err;
     EXPECT_NE(back.Out.find("\"summary\""), std::string::npos);
-    // A re-run that changes nothing keeps the good undo plan it was given.
-    const MuxconfigRun again = RunMuxconfig({"apply", undo, "--detailed-exitcode", "--undo-plan", undo});
+    // The plan is never its own undo plan; a re-run that changes nothing keeps an earlier one.
+    const MuxconfigRun itself = RunMuxconfig({"apply", undo, "--undo-plan", state.filePath("./undo.csv")});
+    EXPECT_EQ(itself.Status, 2) << itself.Out;
+    EXPECT_NE(itself.Err.find("to ten sam plik co " + undo.toStdString()), std::string::npos) << itself.Err;
+    const QString earlier = state.filePath("earlier.csv");
+    QFile::copy(undo, earlier);
+    const MuxconfigRun again = RunMuxconfig({"apply", undo, "--detailed-exitcode", "--undo-plan", earlier});
     EXPECT_EQ(again.Status, 0) << "nothing left to do: " << again.Out;
     EXPECT_NE(again.Out.find("bez zmian"), std::string::npos);
     EXPECT_NE(again.Err.find("pozostawiono bez zmian"), std::string::npos) << again.Err;
     std::stringstream kept;
-    kept << std::ifstream(undo.toStdString()).rdbuf();
+    kept << std::ifstream(earlier.toStdString()).rdbuf();
     EXPECT_EQ(kept.str(), written.str());
 }
 

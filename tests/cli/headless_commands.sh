@@ -49,7 +49,7 @@ expect 2 'plik większy niż 1 MiB' nothing -- apply /dev/zero
 expect 2 'No such file' nothing -- check "$work/missing.csv"
 # Control bytes (C0, DEL, C1 raw and as UTF-8) in a plan, its path and an interface name reach the terminal escaped.
 printf 'mac,address,mask\n00:0E:C6:4A:10:03\x1b[2J\x7f\x9b\xc2\x9b,10.0.0.5/\x1b]0;x\x07,\n' >"$work/c1.csv"
-expect 2 'MAC "00:0E:C6:4A:10:03\\\\x1b\[2J\\\\x7f\\x9b\\x9b"' nothing -- check "$work/c1.csv"
+expect 2 'MAC "00:0E:C6:4A:10:03\\x1b\[2J\\x7f\\x9b\\x9b"' nothing -- check "$work/c1.csv"
 expect 2 'prefiksu /\\x1b\]0;x\\x07 ' nothing -- check "$work/c1.csv"
 expect 2 'x\\x1b\[2J\\x9b.csv: No such file' nothing -- check "$work/x"$'\x1b[2J\xc2\x9b'.csv
 cp "$work/good.csv" "$work/ok"$'\xc2\x9b'.csv

@@ -5,12 +5,16 @@
 #include "cli/csv_records.h"
 #include "cli/device_output.h"
 #include "cli/history_command.h"
+#include "cli/json_text.h"
 #include "cli/result_output.h"
 #include "cli/terminal_text.h"
 #include "journal/undo_plan.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +33,11 @@ TEST(TerminalText, EscapesControlsAndBackslashAndKeepsPrintableText)
         // UTF-8 read as Latin-1: "ł" and "ć" end in bytes 0x82 and 0x87, which are C1 controls there.
         {"zażółć", "za\xc3\x85\xc2\xbc\xc3\x83\xc2\xb3\xc3\x85\\x82\xc3\x84\\x87", "zażółć"},
         {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\\x80", "\\xed\\xa0\\x80"}, // a UTF-16 surrogate in UTF-8 form
+        {"a\xe2\x80\xae"
+         "b",
+         "a\xc3\xa2\\x80\xc2\xae"
+         "b",
+         "a\\u202eb"}, // U+202E, the right-to-left override
     };
     for (const auto& [input, asLatin1, asText] : rows) {
         EXPECT_EQ(cli::ShownLatin1(input), asLatin1) << input;
@@ -53,6 +62,17 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
               std::string::npos);
     EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Json).find("MAC\\u001b]0;pwned\\u0007"),
               std::string::npos);
+    // CSV to a terminal is escaped as the table is; into a pipe it stays exact.
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    int pipe[2] = {-1, -1};
+    ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0 && ::pipe(pipe) == 0);
+    const int screen = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+    EXPECT_EQ(cli::CsvForOutput("a\x1b,\xc2\x9b\n\\\n", screen), "a\\x1b,\\x9b\n\\\\\n");
+    EXPECT_EQ(cli::CsvForOutput("a\x1b,\xc2\x9b\n", pipe[1]), "a\x1b,\xc2\x9b\n");
+    for (const int fd : {terminal, screen, pipe[0], pipe[1]})
+        ::close(fd);
+    // U+009B acts as CSI on a terminal; escaped, JSON still keeps the exact text.
+    EXPECT_EQ(cli::JsonText({{"a", "\xc2\x80x\xc2\x9f\xc2\xa0"}}, -1), "{\"a\":\"\\u0080x\\u009f\xc2\xa0\"}\n");
 
     cli::ChangeResult result;
     result.LineNumber = 2;
