@@ -4,7 +4,6 @@
 #include "net/errors/socket_errors.h"
 
 #include <algorithm>
-#include <net/if.h>
 
 namespace checks {
 
@@ -22,7 +21,7 @@ InterfaceChoice ChooseInterfaces(const std::vector<std::string>& names)
                                        [&](const net::NetworkInterface& known) { return known.Name == name; });
         if (found)
             continue;
-        if (if_nametoindex(name.c_str()) == 0)
+        if (!net::InterfaceExists(name))
             return {std::nullopt, "nie ma interfejsu sieciowego o nazwie \"" + name + "\""};
         return {std::nullopt,
                 "interfejsu sieciowego \"" + name +

@@ -21,4 +21,9 @@ std::string LocalTimeText(std::time_t when);
 // "20240506-140307-4242" (its start time and process id).
 const std::string& RunId();
 
+// The platform's parts: `when` in local time with the zone's offset from
+// UTC, and this process's id.
+std::tm LocalTime(std::time_t when, long& offsetSeconds);
+long ProcessId();
+
 } // namespace journal

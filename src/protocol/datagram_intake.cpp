@@ -13,7 +13,7 @@ Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sen
     sockaddr_in from{};
     if (!socket.ReadPacket(text, from, arrivalInterface))
         return Intake::Nothing;
-    if (socket.ErrorCode() == net::WSAEMSGSIZE)
+    if (socket.ErrorCode() == net::kWsaeMsgSize)
         return Intake::Dropped;
     char dotted[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &from.sin_addr, dotted, sizeof dotted);

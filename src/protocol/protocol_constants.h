@@ -37,8 +37,8 @@ inline constexpr const char* kClosingCommand = "E";
 
 // Socket errors after which the operator is told to check the workstation's
 // own address and link rather than the network.
-inline constexpr int32_t kErrorNetworkUnreachable = net::WSAENETUNREACH;
-inline constexpr int32_t kErrorHostUnreachable = net::WSAEHOSTUNREACH;
-inline constexpr int32_t kErrorAddressInUse = net::WSAEADDRINUSE;
+inline constexpr int32_t kErrorNetworkUnreachable = net::kWsaeNetUnreach;
+inline constexpr int32_t kErrorHostUnreachable = net::kWsaeHostUnreach;
+inline constexpr int32_t kErrorAddressInUse = net::kWsaeAddrInUse;
 
 } // namespace protocol

@@ -2,6 +2,7 @@
 #include "protocol/socket_transport.h"
 
 #include "net/errors/socket_errors.h"
+#include "net/interfaces/usable_interfaces.h"
 #include "net/socket_layer.h"
 #include "protocol/command_socket.h"
 #include "protocol/datagram_intake.h"
@@ -12,7 +13,6 @@
 #include <QDeadlineTimer>
 
 #include <arpa/inet.h>
-#include <net/if.h>
 
 namespace protocol {
 
@@ -90,8 +90,7 @@ Transport::DiscoveryRoutes SocketTransport::RoutesForDiscovery()
 
 std::string SocketTransport::InterfaceName(uint32_t index)
 {
-    char name[IF_NAMESIZE] = {};
-    return index != 0 && if_indextoname(index, name) ? name : "";
+    return index != 0 ? net::InterfaceNameOf(index) : "";
 }
 
 bool SocketTransport::RunUntil(TimePoint deadline, const std::function<bool()>& done)
@@ -136,9 +135,9 @@ void SocketTransport::OnError(net::ASocket& socket)
 {
     // An oversized datagram that arrived is no failure of this program (any
     // host can send one): it is dropped and the work goes on.
-    if (socket.ErrorCode() == net::WSAEMSGSIZE && socket.ErrorMessage() == net::kPacketTruncatedMessage)
+    if (socket.ErrorCode() == net::kWsaeMsgSize && socket.ErrorMessage() == net::kPacketTruncatedMessage)
         return;
-    if (sendingThroughInterface_ && socket.ErrorCode() == net::WSAENETDOWN) {
+    if (sendingThroughInterface_ && socket.ErrorCode() == net::kWsaeNetDown) {
         interfaceLostInSend_ = true;
         return;
     }

@@ -88,7 +88,7 @@ void CheckResolvePort(const std::string& text, uint8_t protocol)
         if (found != Services().end() && text.find('\0') == std::string::npos)
             expectedPort = found->second;
         else
-            expectedCode = net::WSANO_DATA;
+            expectedCode = net::kWsaNoData;
     }
     FUZZ_CHECK(real.ErrorCode == expectedCode && real.Port == expectedPort,
                "ResolvePort(\"" + Escaped(text) + "\", " + std::to_string(protocol) + ") gave port " +

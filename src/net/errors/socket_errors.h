@@ -13,21 +13,21 @@
 namespace net {
 
 // WinSock numbers the layer itself checks for.
-inline constexpr int32_t WSAEINTR = 10004;
-inline constexpr int32_t WSAEACCES = 10013;
-inline constexpr int32_t WSAEINVAL = 10022;
-inline constexpr int32_t WSAEWOULDBLOCK = 10035;
-inline constexpr int32_t WSAENOTSOCK = 10038;
-inline constexpr int32_t WSAEMSGSIZE = 10040;
-inline constexpr int32_t WSAEADDRINUSE = 10048;
-inline constexpr int32_t WSAENETDOWN = 10050;
-inline constexpr int32_t WSAENETUNREACH = 10051;
-inline constexpr int32_t WSAENOBUFS = 10055;
-inline constexpr int32_t WSAEHOSTUNREACH = 10065;
-inline constexpr int32_t WSAHOST_NOT_FOUND = 11001;
-inline constexpr int32_t WSATRY_AGAIN = 11002;
-inline constexpr int32_t WSANO_RECOVERY = 11003;
-inline constexpr int32_t WSANO_DATA = 11004;
+inline constexpr int32_t kWsaeIntr = 10004;
+inline constexpr int32_t kWsaeAcces = 10013;
+inline constexpr int32_t kWsaeInval = 10022;
+inline constexpr int32_t kWsaeWouldBlock = 10035;
+inline constexpr int32_t kWsaeNotSock = 10038;
+inline constexpr int32_t kWsaeMsgSize = 10040;
+inline constexpr int32_t kWsaeAddrInUse = 10048;
+inline constexpr int32_t kWsaeNetDown = 10050;
+inline constexpr int32_t kWsaeNetUnreach = 10051;
+inline constexpr int32_t kWsaeNoBufs = 10055;
+inline constexpr int32_t kWsaeHostUnreach = 10065;
+inline constexpr int32_t kWsaHostNotFound = 11001;
+inline constexpr int32_t kWsaTryAgain = 11002;
+inline constexpr int32_t kWsaNoRecovery = 11003;
+inline constexpr int32_t kWsaNoData = 11004;
 
 // The layer's own numbers.
 inline constexpr int32_t kSocketErrorNotClosed = 20001;

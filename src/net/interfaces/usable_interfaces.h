@@ -28,4 +28,10 @@ InterfaceEnumeration UsableInterfaces();
 // such interface or it is down (a USB adapter unplugged, a bridge re-made).
 uint32_t UsableInterfaceIndex(const std::string& name);
 
+// The name of the interface with that index, empty when there is none.
+std::string InterfaceNameOf(uint32_t index);
+
+// Whether an interface of that name exists at all, up or down.
+bool InterfaceExists(const std::string& name);
+
 } // namespace net

@@ -2,6 +2,7 @@
 #include "net/lookups/name_resolution.h"
 
 #include "net/errors/socket_errors.h"
+#include "net/socket/system_socket.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -42,7 +43,7 @@ HostResolution LookupHostName(const std::string& name)
     // The resolver reads a C string: a name with a NUL in it would be looked
     // up as its part before the NUL.
     if (name.find('\0') != std::string::npos) {
-        result.ErrorCode = WSAHOST_NOT_FOUND;
+        result.ErrorCode = kWsaHostNotFound;
         return result;
     }
     addrinfo hints{};
@@ -65,7 +66,7 @@ HostResolution LookupHostName(const std::string& name)
     }
     freeaddrinfo(list);
     if (result.Addresses.empty())
-        result.ErrorCode = WSANO_DATA;
+        result.ErrorCode = kWsaNoData;
     return result;
 }
 
@@ -94,19 +95,16 @@ ResolvedPort ResolvePort(const std::string& text, uint8_t protocol)
     }
     // A NUL would cut the name short for the lookup: no service has one.
     if (text.find('\0') != std::string::npos) {
-        result.ErrorCode = WSANO_DATA;
+        result.ErrorCode = kWsaNoData;
         return result;
     }
-    servent entry{};
-    servent* found = nullptr;
-    char buffer[4096];
-    const char* proto = protocol == kProtocolUdp ? "udp" : "tcp";
-    if (getservbyname_r(text.c_str(), proto, &entry, buffer, sizeof buffer, &found) != 0 || !found) {
+    uint16_t networkOrder = 0;
+    if (!LookUpServicePort(text, protocol == kProtocolUdp ? "udp" : "tcp", networkOrder)) {
         // WinSock answers an unknown service with "valid name, no data".
-        result.ErrorCode = WSANO_DATA;
+        result.ErrorCode = kWsaNoData;
         return result;
     }
-    result.Port = ntohs(static_cast<uint16_t>(found->s_port));
+    result.Port = ntohs(networkOrder);
     return result;
 }
 

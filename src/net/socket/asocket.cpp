@@ -3,13 +3,12 @@
 
 #include "net/dispatch/readiness_watches.h"
 #include "net/errors/socket_errors.h"
+#include "net/socket/system_socket.h"
 #include "net/socket_layer.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cerrno>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace net {
 
@@ -84,7 +83,7 @@ void ASocket::RaiseLastError(const std::string& text, int32_t code)
     throw EWinSock(message); // in case an override of RaiseError returns
 }
 
-void ASocket::RaiseLastError(const std::string& text) { RaiseLastError(text, WinSockErrorFromErrno(errno)); }
+void ASocket::RaiseLastError(const std::string& text) { RaiseLastError(text, LastSocketError()); }
 
 void ASocket::CheckClosed(const std::string& operation)
 {
@@ -122,7 +121,7 @@ void ASocket::CloseHandle()
     // The watch goes first: the number may be reused as soon as it is closed.
     if (SocketLayer::Exists())
         SocketLayer::Instance().Watches().Unwatch(old);
-    ::close(old);
+    CloseSocketHandle(old);
 }
 
 void ASocket::InitWithHandle(int handle)

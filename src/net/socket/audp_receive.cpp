@@ -5,31 +5,12 @@
 
 #include "net/dispatch/readiness_watches.h"
 #include "net/errors/socket_errors.h"
+#include "net/socket/system_socket.h"
 #include "net/socket_layer.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace net {
-
-namespace {
-
-uint32_t ArrivalInterfaceOf(msghdr& message)
-{
-    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
-        if (header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_PKTINFO)
-            continue;
-        in_pktinfo info{};
-        std::memcpy(&info, CMSG_DATA(header), sizeof info);
-        return static_cast<uint32_t>(info.ipi_ifindex);
-    }
-    return 0;
-}
-
-} // namespace
 
 bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, int32_t& received)
 {
@@ -45,38 +26,22 @@ bool AUDPSocket::ReadPacketRaw(char* buffer, int32_t size, sockaddr_in& from, in
     EnsureBound();
     received = 0;
     from = sockaddr_in{};
-    sockaddr_in sender{};
-    iovec part{buffer, static_cast<std::size_t>(std::max(size, 0))};
-    msghdr message{};
-    message.msg_name = &sender;
-    message.msg_namelen = sizeof sender;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    ssize_t count;
-    // recvmsg reports a datagram longer than the buffer in msg_flags; the
-    // count it returns is then still what was copied.
-    do {
-        count = ::recvmsg(SocketHandle(), &message, 0);
-    } while (count < 0 && errno == EINTR);
-    int savedErrno = errno;
+    bool truncated = false;
+    int64_t count = ReceiveDatagram(SocketHandle(), buffer, static_cast<std::size_t>(std::max(size, 0)), from,
+                                    arrivalInterface, truncated);
+    int32_t error = LastSocketError();
     if (SocketHandle() != -1)
         SocketLayer::Instance().Watches().NoteReceive(SocketHandle());
     if (count >= 0) {
-        from = sender;
-        arrivalInterface = ArrivalInterfaceOf(message);
-        if (message.msg_flags & MSG_TRUNC) {
+        if (truncated) {
             received = std::max(size, 0);
-            SetError(WSAEMSGSIZE, kPacketTruncatedMessage);
+            SetError(kWsaeMsgSize, kPacketTruncatedMessage);
             return true;
         }
         received = static_cast<int32_t>(count);
         return true;
     }
-    int32_t error = WinSockErrorFromErrno(savedErrno);
-    if (error == WSAEWOULDBLOCK)
+    if (error == kWsaeWouldBlock)
         return false;
     RaiseLastError("Error reading packet", error);
 }

@@ -5,14 +5,12 @@
 #include "net/dispatch/readiness_watches.h"
 #include "net/errors/socket_errors.h"
 #include "net/lookups/name_resolution.h"
+#include "net/socket/system_socket.h"
 #include "net/socket_layer.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <system_error>
 
 namespace net {
@@ -35,30 +33,6 @@ in_addr AllOnes()
     return address;
 }
 
-// A send whose outgoing interface is fixed by an IP_PKTINFO control
-// message: a broadcast to 255.255.255.255 then leaves through that
-// interface whatever the routing table says, from its own address.
-ssize_t SendThrough(int handle, const sockaddr_in& to, const std::string& data, uint32_t interfaceIndex)
-{
-    iovec part{const_cast<char*>(data.data()), data.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    msghdr message{};
-    message.msg_name = const_cast<sockaddr_in*>(&to);
-    message.msg_namelen = sizeof to;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = IPPROTO_IP;
-    header->cmsg_type = IP_PKTINFO;
-    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    info.ipi_ifindex = static_cast<int>(interfaceIndex);
-    std::memcpy(CMSG_DATA(header), &info, sizeof info);
-    return ::sendmsg(handle, &message, MSG_NOSIGNAL);
-}
-
 } // namespace
 
 bool AUDPSocket::SendNow(const sockaddr_in& to, const std::string& data, int32_t& error, uint32_t interfaceIndex)
@@ -66,17 +40,10 @@ bool AUDPSocket::SendNow(const sockaddr_in& to, const std::string& data, int32_t
     error = 0;
     if (GetSendQuota(data.size()) < data.size())
         return false;
-    ssize_t sent;
-    do {
-        if (interfaceIndex != 0)
-            sent = SendThrough(SocketHandle(), to, data, interfaceIndex);
-        else
-            sent = ::sendto(SocketHandle(), data.empty() ? nullptr : data.data(), data.size(), MSG_NOSIGNAL,
-                            reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    } while (sent < 0 && errno == EINTR);
+    int64_t sent = SendDatagram(SocketHandle(), to, data, interfaceIndex);
     if (sent < 0) {
-        error = WinSockErrorFromErrno(errno);
-        if (error == WSAEWOULDBLOCK) {
+        error = LastSocketError();
+        if (error == kWsaeWouldBlock) {
             SetWriteReady(false);
             if (SocketHandle() != -1)
                 SocketLayer::Instance().Watches().RequestWriteNotification(SocketHandle());
@@ -125,7 +92,7 @@ void AUDPSocket::SendPacketVia(in_addr address, uint16_t portNum, const std::str
         int32_t error = 0;
         if (SendNow(to, data, error, interfaceIndex))
             return;
-        if (error != WSAEWOULDBLOCK && error != 0) {
+        if (error != kWsaeWouldBlock && error != 0) {
             auto alive = LifeToken();
             FireSendFailed(error, address, portNum, {}, {}, data);
             if (alive.expired())
@@ -136,7 +103,7 @@ void AUDPSocket::SendPacketVia(in_addr address, uint16_t portNum, const std::str
         // A datagram refused outright has been reported; queueing it would
         // report it a second time at the next flush, or hold up every later
         // datagram when no write notification is due.
-        if (error != WSAEWOULDBLOCK && error != 0)
+        if (error != kWsaeWouldBlock && error != 0)
             return;
     }
     Queue(to, data, interfaceIndex);
@@ -193,7 +160,7 @@ void AUDPSocket::FlushSendBuffer()
             MutableSendBuffer().Delete(item);
             continue;
         }
-        if (error == WSAEWOULDBLOCK || error == 0)
+        if (error == kWsaeWouldBlock || error == 0)
             break;
         std::unique_ptr<TUDPSendBufferItem> failed = MutableSendBuffer().Unlink(item);
         try {
@@ -261,7 +228,7 @@ void AUDPSocket::SendPacketToHost(const std::string& host, const std::string& po
     }
     // No host names no destination: reported like a failed lookup, nothing kept.
     if (host.empty()) {
-        HostResolved(WSAHOST_NOT_FOUND, host, in_addr{});
+        HostResolved(kWsaHostNotFound, host, in_addr{});
         return;
     }
     auto lookup = std::make_unique<TSocketHostLookup>();
@@ -277,8 +244,8 @@ void AUDPSocket::SendPacketToHost(const std::string& host, const std::string& po
         std::erase_if(Lookups(), [&](const auto& pending) { return pending.get() == started; });
         // Out of threads is no would-block: the datagram will not go later.
         int32_t code = WinSockErrorFromErrno(error.code().value());
-        if (code == 0 || code == WSAEWOULDBLOCK)
-            code = WSAENOBUFS;
+        if (code == 0 || code == kWsaeWouldBlock)
+            code = kWsaeNoBufs;
         HostResolved(code, host, in_addr{});
     }
 }

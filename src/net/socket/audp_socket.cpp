@@ -5,10 +5,10 @@
 #include "net/dispatch/readiness_watches.h"
 #include "net/errors/socket_errors.h"
 #include "net/lookups/name_resolution.h"
+#include "net/socket/system_socket.h"
 #include "net/socket_layer.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -101,8 +101,7 @@ void AUDPSocket::Bind()
             address.sin_port = htons(port.Port);
     }
     if (SocketHandle() == -1) {
-        int type = Protocol() == kProtocolUdp ? SOCK_DGRAM : SOCK_STREAM;
-        int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+        int fd = OpenSocketHandle(Protocol() == kProtocolUdp);
         if (fd < 0)
             RaiseLastError("Socket allocation failed");
         AdoptHandle(fd);
@@ -111,8 +110,7 @@ void AUDPSocket::Bind()
         RaiseLastError("Socket bind failed");
     isBound_ = true;
     ApplyPacketInfoOption();
-    int flags = fcntl(SocketHandle(), F_GETFL);
-    if (flags < 0 || fcntl(SocketHandle(), F_SETFL, flags | O_NONBLOCK) < 0)
+    if (!MakeNonBlocking(SocketHandle()))
         RaiseLastError("Asynchronous mode not set");
     SocketLayer::Instance().Watches().Watch(GetWindowHandle(), SocketHandle(), GetAsyncEvents());
     if (broadcastOption_)
@@ -121,16 +119,14 @@ void AUDPSocket::Bind()
 
 void AUDPSocket::ApplyBroadcastOption(bool value)
 {
-    int option = value ? -1 : 0;
-    if (setsockopt(SocketHandle(), SOL_SOCKET, SO_BROADCAST, &option, sizeof option) != 0)
+    if (!SetIntegerOption(SocketHandle(), SOL_SOCKET, SO_BROADCAST, value ? -1 : 0))
         RaiseLastError("Socket broadcast option not set");
 }
 
 // Every datagram read tells the interface it arrived on.
 void AUDPSocket::ApplyPacketInfoOption()
 {
-    int option = 1;
-    if (setsockopt(SocketHandle(), IPPROTO_IP, IP_PKTINFO, &option, sizeof option) != 0)
+    if (!SetIntegerOption(SocketHandle(), IPPROTO_IP, IP_PKTINFO, 1))
         RaiseLastError("Socket packet info option not set");
 }
 

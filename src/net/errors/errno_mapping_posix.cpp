@@ -66,24 +66,24 @@ int32_t WinSockErrorFromAddrInfo(int eaiValue, int errnoValue)
 {
     switch (eaiValue) {
     case 0: return 0;
-    case EAI_NONAME: return WSAHOST_NOT_FOUND;
+    case EAI_NONAME: return kWsaHostNotFound;
 #ifdef EAI_NODATA
-    case EAI_NODATA: return WSANO_DATA;
+    case EAI_NODATA: return kWsaNoData;
 #endif
 #ifdef EAI_ADDRFAMILY
-    case EAI_ADDRFAMILY: return WSANO_DATA;
+    case EAI_ADDRFAMILY: return kWsaNoData;
 #endif
-    case EAI_AGAIN: return WSATRY_AGAIN;
-    case EAI_FAIL: return WSANO_RECOVERY;
-    case EAI_MEMORY: return WSAENOBUFS;
+    case EAI_AGAIN: return kWsaTryAgain;
+    case EAI_FAIL: return kWsaNoRecovery;
+    case EAI_MEMORY: return kWsaeNoBufs;
     case EAI_FAMILY: return 10047;
     case EAI_SOCKTYPE: return 10044;
     case EAI_SERVICE: return 10109; // WSATYPE_NOT_FOUND
     case EAI_SYSTEM: {
         int32_t mapped = WinSockErrorFromErrno(errnoValue);
-        return mapped ? mapped : WSANO_RECOVERY;
+        return mapped ? mapped : kWsaNoRecovery;
     }
-    default: return WSANO_RECOVERY;
+    default: return kWsaNoRecovery;
     }
 }
 

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+#include "journal/journal_place.h"
+
+#include <QStandardPaths>
+
+namespace journal {
+
+// %LOCALAPPDATA%\muxconfig\journal.jsonl (Qt's paths use forward slashes).
+std::string JournalPath()
+{
+    const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (local.isEmpty())
+        return {};
+    return (local + QStringLiteral("/muxconfig/journal.jsonl")).toStdString();
+}
+
+} // namespace journal
