@@ -18,6 +18,9 @@ bool Output(std::FILE* stream, const std::string& text, std::string& error);
 // looks writable.
 std::optional<std::string> OutputUnusable(int fd);
 
+// The system's text of errno `number` with the number: "... (błąd 28)".
+std::string ErrorText(int number);
+
 // Standard output could not be written: the run ends with status 1.
 class OutputFailure : public std::runtime_error {
 public:

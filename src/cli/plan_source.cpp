@@ -2,10 +2,10 @@
 #include "cli/plan_source.h"
 
 #include "cli/plan.h"
+#include "cli/system_console.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace cli {
@@ -13,7 +13,7 @@ namespace cli {
 PlanSource ReadPlanSource(const std::string& path)
 {
     const bool standardInput = path == "-";
-    const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = standardInput ? STDIN_FILENO : OpenForReading(path);
     if (fd < 0)
         return {{}, std::strerror(errno)};
     PlanSource source;

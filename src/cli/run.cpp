@@ -8,12 +8,12 @@
 #include "cli/exit_status.h"
 #include "cli/history_command.h"
 #include "cli/subcommands.h"
+#include "cli/system_console.h"
 #include "cli/terminal_text.h"
 #include "net/socket_layer.h"
 #include "protocol/socket_error_text.h"
 
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
 
 namespace cli {
@@ -65,9 +65,7 @@ int Run(int argc, char** argv)
         return kExitUsage;
     }
     options.Selection = *choice.Selection;
-    // A reader that goes away is a failed write, never the end of a run in
-    // the middle of a change.
-    std::signal(SIGPIPE, SIG_IGN);
+    PrepareConsole();
     net::SocketLayer socketLayer;
     return RunSubcommand(options);
 }
