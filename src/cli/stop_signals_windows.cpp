@@ -15,9 +15,9 @@ namespace cli {
 
 namespace {
 
-constexpr int kInterrupt = 2;   // SIGINT
-constexpr int kHangUp = 1;      // SIGHUP
-constexpr int kTerminate = 15;  // SIGTERM
+constexpr int kInterrupt = 2;  // SIGINT
+constexpr int kHangUp = 1;     // SIGHUP
+constexpr int kTerminate = 15; // SIGTERM
 std::function<void(int)> g_deliver;
 
 BOOL WINAPI OnConsoleEvent(DWORD event)
@@ -30,7 +30,13 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
     QCoreApplication* application = QCoreApplication::instance();
     if (!application)
         return FALSE;
-    QMetaObject::invokeMethod(application, [number] { if (g_deliver) g_deliver(number); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        application,
+        [number] {
+            if (g_deliver)
+                g_deliver(number);
+        },
+        Qt::QueuedConnection);
     return TRUE;
 }
 

@@ -2,8 +2,8 @@
 // Windows build only: the adapters with their IPv4 addresses (GetAdaptersAddresses).
 #pragma once
 
-#include <winsock2.h>
 #include <iphlpapi.h>
+#include <winsock2.h>
 
 #include <string>
 #include <vector>

@@ -88,10 +88,7 @@ Transport::DiscoveryRoutes SocketTransport::RoutesForDiscovery()
     return routes;
 }
 
-std::string SocketTransport::InterfaceName(uint32_t index)
-{
-    return index != 0 ? net::InterfaceNameOf(index) : "";
-}
+std::string SocketTransport::InterfaceName(uint32_t index) { return index != 0 ? net::InterfaceNameOf(index) : ""; }
 
 bool SocketTransport::RunUntil(TimePoint deadline, const std::function<bool()>& done)
 {

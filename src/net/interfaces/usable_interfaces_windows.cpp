@@ -3,9 +3,9 @@
 // Windows user sees ("Ethernet 2") and their IPv4 interface index.
 #include "net/interfaces/usable_interfaces.h"
 
-#include <winsock2.h>
 #include <iphlpapi.h>
 #include <netioapi.h>
+#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <string>

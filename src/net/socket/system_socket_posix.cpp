@@ -55,7 +55,10 @@ ssize_t SendThrough(int handle, const sockaddr_in& to, const std::string& data, 
 
 int32_t LastSocketError() { return WinSockErrorFromErrno(errno); }
 
-int OpenSocketHandle(bool datagram) { return ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, 0); }
+int OpenSocketHandle(bool datagram)
+{
+    return ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, 0);
+}
 
 bool MakeNonBlocking(int handle)
 {

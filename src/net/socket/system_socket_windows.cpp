@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "net/socket/system_socket.h"
 
-#include <winsock2.h>
 #include <mswsock.h>
+#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <cstring>
