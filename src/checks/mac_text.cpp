@@ -109,8 +109,13 @@ std::string DecimalText(const MacBytes& bytes)
 {
     const bool padded = std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte >= 10 && byte < 100; });
     std::string text;
-    for (const uint8_t byte : bytes)
-        text += (text.empty() ? "" : ".") + std::string(padded ? "0" : "") + std::to_string(byte);
+    for (const uint8_t byte : bytes) {
+        if (!text.empty())
+            text.push_back('.');
+        if (padded)
+            text.push_back('0');
+        text.append(std::to_string(byte));
+    }
     return text;
 }
 
