@@ -51,7 +51,13 @@ std::string Trimmed(const std::string& text)
 
 // What the operator wrote, quoted for a message, long texts cut; escaped
 // once, where the message reaches a terminal (JSON keeps it exact).
-std::string Shown(const std::string& text) { return "\"" + text.substr(0, 40) + (text.size() > 40 ? "…\"" : "\""); }
+std::string Shown(const std::string& text)
+{
+    std::string shown = "\"";
+    shown.append(text, 0, 40);
+    shown.append(text.size() > 40 ? "…\"" : "\"");
+    return shown;
+}
 
 std::optional<Column> ColumnOf(const std::string& title)
 {

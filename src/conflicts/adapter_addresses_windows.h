@@ -2,8 +2,10 @@
 // Windows build only: the adapters with their IPv4 addresses (GetAdaptersAddresses).
 #pragma once
 
-#include <iphlpapi.h>
+// winsock2.h first: iphlpapi.h needs it.
 #include <winsock2.h>
+
+#include <iphlpapi.h>
 
 #include <string>
 #include <vector>

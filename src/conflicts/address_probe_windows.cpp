@@ -6,8 +6,12 @@
 #include "conflicts/address_probe.h"
 #include "conflicts/probe_texts.h"
 
+#include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 #include <future>
+#include <map>
+#include <optional>
 #include <ws2tcpip.h>
 
 namespace conflicts {
@@ -34,40 +38,92 @@ ProbeResult Ask(in_addr target, in_addr source)
     return NotChecked(texts::ProgramFailed("SendARP: błąd " + std::to_string(rc)));
 }
 
+struct Adapters {
+    std::vector<AdapterAddresses> List;
+    unsigned long Error = 0;
+    bool Read = false;
+};
+
+Adapters ReadAll()
+{
+    Adapters adapters;
+    adapters.Read = ReadAdapters(adapters.List, adapters.Error);
+    return adapters;
+}
+
 } // namespace
 
-std::vector<ProbeResult> ProbeAddresses(const std::vector<ProbeTarget>& targets, const ProbeSettings&)
-{
-    std::vector<ProbeResult> results(targets.size());
-    std::vector<AdapterAddresses> adapters;
-    unsigned long error = 0;
-    const bool read = ReadAdapters(adapters, error);
-    std::vector<std::future<ProbeResult>> asked(targets.size());
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        in_addr target{};
-        if (inet_pton(AF_INET, targets[i].Address.c_str(), &target) != 1) {
-            results[i] = NotChecked(texts::BadAddress(targets[i].Address));
-            continue;
+class AddressProbes::Run {
+public:
+    void Add(const ProbeTarget& target, const Adapters& adapters)
+    {
+        const auto [known, added] = probes_.try_emplace({target.InterfaceName, target.Address});
+        if (!added)
+            return;
+        Probe& probe = known->second;
+        in_addr address{};
+        if (inet_pton(AF_INET, target.Address.c_str(), &address) != 1) {
+            probe.Result = NotChecked(texts::BadAddress(target.Address));
+            return;
         }
-        if (!read) {
-            results[i] = NotChecked(texts::InterfacesUnreadable(std::to_string(error)));
-            continue;
+        if (!adapters.Read) {
+            probe.Result = NotChecked(texts::InterfacesUnreadable(std::to_string(adapters.Error)));
+            return;
         }
-        const AdapterAddresses* adapter = nullptr;
-        for (const AdapterAddresses& known : adapters)
-            if (known.FriendlyName == targets[i].InterfaceName)
-                adapter = &known;
-        if (!adapter)
-            results[i] = NotChecked(texts::NoSuchInterface(targets[i].InterfaceName));
+        const auto adapter = std::find_if(adapters.List.begin(), adapters.List.end(), [&](const AdapterAddresses& a) {
+            return a.FriendlyName == target.InterfaceName;
+        });
+        if (adapter == adapters.List.end())
+            probe.Result = NotChecked(texts::NoSuchInterface(target.InterfaceName));
         else if (!adapter->Up || adapter->Addresses.empty())
-            results[i] = NotChecked(texts::InterfaceDown(targets[i].InterfaceName));
+            probe.Result = NotChecked(texts::InterfaceDown(target.InterfaceName));
         else
-            asked[i] = std::async(std::launch::async, Ask, target, adapter->Addresses.front());
+            probe.Asked = std::async(std::launch::async, Ask, address, adapter->Addresses.front());
     }
-    for (std::size_t i = 0; i < targets.size(); ++i)
-        if (asked[i].valid())
-            results[i] = asked[i].get();
-    return results;
+
+    // Waits for the worker with the event loop running, as the window needs.
+    ProbeResult Result(const ProbeTarget& target)
+    {
+        if (!probes_.contains({target.InterfaceName, target.Address}))
+            Add(target, ReadAll());
+        Probe& probe = probes_.at({target.InterfaceName, target.Address});
+        if (!probe.Result) {
+            while (probe.Asked.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            probe.Result = probe.Asked.get();
+        }
+        return *probe.Result;
+    }
+
+private:
+    struct Probe {
+        std::future<ProbeResult> Asked;
+        std::optional<ProbeResult> Result;
+    };
+    std::map<std::pair<std::string, std::string>, Probe> probes_; // by interface and address
+};
+
+AddressProbes::AddressProbes(ProbeSettings) : run_(std::make_unique<Run>()) {}
+
+// SendARP cannot be stopped: a worker still asking is waited for (about
+// three seconds at most).
+AddressProbes::~AddressProbes() = default;
+
+void AddressProbes::Start(const std::vector<ProbeTarget>& targets)
+{
+    const Adapters adapters = ReadAll();
+    for (const ProbeTarget& target : targets)
+        run_->Add(target, adapters);
 }
+
+void AddressProbes::StartEverywhere(const std::string& address)
+{
+    const Adapters adapters = ReadAll();
+    for (const AdapterAddresses& adapter : adapters.List)
+        if (adapter.Up && !adapter.Addresses.empty())
+            run_->Add({adapter.FriendlyName, address}, adapters);
+}
+
+ProbeResult AddressProbes::Result(const ProbeTarget& target) { return run_->Result(target); }
 
 } // namespace conflicts

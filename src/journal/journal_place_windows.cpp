@@ -2,6 +2,7 @@
 #include "journal/journal_place.h"
 
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace journal {
 
@@ -12,6 +13,12 @@ std::string JournalPath()
     if (local.isEmpty())
         return {};
     return (local + QStringLiteral("/muxconfig/journal.jsonl")).toStdString();
+}
+
+FileStatus NoPlaceStatus()
+{
+    return {ENOENT, "nie ma gdzie prowadzić dziennika: system nie podaje katalogu danych aplikacji (%LOCALAPPDATA%)",
+            "dziennik zmian"};
 }
 
 } // namespace journal

@@ -24,4 +24,9 @@ FileStatus CheckPlanPath(const std::string& path, const std::vector<std::string>
 // The first line of every undo plan.
 inline constexpr const char* kUndoPlanHeader = "mac,address,mask";
 
+// CheckPlanPath's reasons: `path` is the same file as `kept`; the file
+// there is not an earlier undo plan.
+std::string SameFileRefusal(const std::string& kept);
+std::string NotAnUndoPlanRefusal();
+
 } // namespace journal

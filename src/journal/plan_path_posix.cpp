@@ -27,12 +27,11 @@ std::string KeptFileRefusal(const std::string& path, const struct stat& file, co
 {
     for (const std::string& other : kept)
         if (SameFile(file, other))
-            return "to ten sam plik co " + other + ", podaj inną nazwę planu cofnięcia";
+            return SameFileRefusal(other);
     std::ifstream stream(path);
     std::string first;
     if (S_ISREG(file.st_mode) && file.st_size > 0 && (!std::getline(stream, first) || first != kUndoPlanHeader))
-        return "plik istnieje i nie jest planem cofnięcia (pierwszy wiersz inny niż " + std::string(kUndoPlanHeader) +
-            "), nie zastąpię go";
+        return NotAnUndoPlanRefusal();
     return {};
 }
 

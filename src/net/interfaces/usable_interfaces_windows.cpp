@@ -3,9 +3,11 @@
 // Windows user sees ("Ethernet 2") and their IPv4 interface index.
 #include "net/interfaces/usable_interfaces.h"
 
+// winsock2.h first: the others need it, and windows.h would bring the old winsock.h.
+#include <winsock2.h>
+
 #include <iphlpapi.h>
 #include <netioapi.h>
-#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <string>

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "net/socket/system_socket.h"
 
-#include <mswsock.h>
+// winsock2.h first: mswsock.h needs it.
 #include <winsock2.h>
+
+#include <mswsock.h>
 #include <ws2tcpip.h>
 
 #include <cstring>
