@@ -11,6 +11,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
+#include <algorithm>
+#include <chrono>
 
 #include <arpa/inet.h>
 
@@ -92,7 +94,13 @@ std::string SocketTransport::InterfaceName(uint32_t index) { return index != 0 ?
 
 bool SocketTransport::RunUntil(TimePoint deadline, const std::function<bool()>& done)
 {
-    return ProcessEventsUntil(QDeadlineTimer(deadline, Qt::PreciseTimer), done);
+    // By the time left: QDeadlineTimer takes a steady_clock time point as
+    // one of its own clock's, which holds on Linux but not with mingw's
+    // steady_clock on Windows.
+    if (deadline == TimePoint::max())
+        return ProcessEventsUntil(QDeadlineTimer(QDeadlineTimer::Forever), done);
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return ProcessEventsUntil(QDeadlineTimer(std::max(left, std::chrono::milliseconds(0)), Qt::PreciseTimer), done);
 }
 
 void SocketTransport::OnDataAvailable()
