@@ -246,7 +246,11 @@ void TForm1::Report(const change::ChangeResult& result)
         return;
     switch (result.Outcome) {
     case Outcome::Rejected: messages_.ShowMessage(result.Detail); break;
-    case Outcome::MacTwice: messages_.ShowMessage(result.Detail + ". Nic nie wysłano."); break;
+    case Outcome::MacTwice: { // found before the change, or by a step of it or its verification
+        const bool sent = result.Steps.AddressTaken || !result.Steps.MacAlsoAt.empty();
+        messages_.ShowMessage(result.Detail + (sent ? "." : ". Nic nie wysłano."));
+        break;
+    }
     case Outcome::Conflict:
         EndChangeWithoutRefresh();
         messages_.ShowMessage("Adres IP jest zajęty: " + result.Detail + ". Nic nie wysłano.");

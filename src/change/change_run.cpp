@@ -70,7 +70,7 @@ std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines)
 {
     // The new addresses are known before anything is sent; what the devices
     // answer can only add refusals.
-    conflicts::AddressProbes probes(settings_.Probes);
+    conflicts::AddressProbes probes(ProbeSettings());
     for (const PlanLine& line : lines)
         if (const checks::JudgedSettings judged = checks::JudgeNewSettings(line.Address, line.Mask); !judged.Refusal)
             probes.StartEverywhere(judged.Address);
@@ -80,33 +80,56 @@ std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines)
         if (std::any_of(lines.begin(), lines.end(),
                         [&](const PlanLine& line) { return checks::SameMac(row.Mac, line.Mac); }))
             planned.push_back(row);
-    if (!found.Finished || Stopping()) {
-        Prepare(lines, {});
-        for (std::size_t n = 0; n < results_.size(); ++n)
-            results_[n].Outcome = Outcome::NotAttempted;
-        for (const ChangeResult& result : results_)
-            frontEnd_.Report(result);
-        return results_;
-    }
+    if (!found.Finished || Stopping())
+        return NoneAttempted(lines);
     const protocol::DiscoveryResult read = session_.ReadDevices(planned);
+    if (!read.Finished || Stopping())
+        return NoneAttempted(lines);
     return RunWith(lines, Merged(found, read), probes);
 }
 
 std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known)
 {
-    conflicts::AddressProbes probes(settings_.Probes);
+    conflicts::AddressProbes probes(ProbeSettings());
     return RunWith(lines, known, probes);
+}
+
+conflicts::ProbeSettings ChangeRun::ProbeSettings() const
+{
+    conflicts::ProbeSettings probes = settings_.Probes;
+    probes.Stopped = [this] { return Stopping(); };
+    return probes;
+}
+
+std::vector<ChangeResult> ChangeRun::NoneAttempted(const std::vector<PlanLine>& lines)
+{
+    Prepare(lines, {});
+    for (ChangeResult& result : results_) {
+        result.Outcome = Outcome::NotAttempted;
+        frontEnd_.Report(result);
+    }
+    return results_;
 }
 
 std::vector<ChangeResult> ChangeRun::RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
                                              conflicts::AddressProbes& probes)
 {
     Prepare(lines, known);
+    const std::vector<bool> needChange = toChange_;
     if (std::find(toChange_.begin(), toChange_.end(), true) != toChange_.end()) {
         frontEnd_.Begin();
         JudgeConflicts(known, probes);
     }
-    if (!settings_.DryRun && !WriteUndoPlan()) {
+    if (Stopping()) {
+        // Stopped before the first change: no line that needs one is attempted.
+        for (std::size_t n = 0; n < results_.size(); ++n)
+            if (needChange[n]) {
+                toChange_[n] = false;
+                results_[n].Outcome = Outcome::NotAttempted;
+                results_[n].Detail.clear();
+                results_[n].AddressChecked = true;
+            }
+    } else if (!settings_.DryRun && !WriteUndoPlan()) {
         undoPlanFailed_ = true;
         for (std::size_t n = 0; n < results_.size(); ++n)
             if (toChange_[n]) {
@@ -282,7 +305,12 @@ void ChangeRun::ChangeOne(std::size_t n)
     const std::string why = protocol::StatusText(steps.Status);
     const std::string notChecked = result.AddressChecked ? "" : result.Detail;
     result.Detail.clear();
-    if (steps.InterfaceGone) {
+    if (!steps.MacAlsoAt.empty()) {
+        result.Outcome = Outcome::MacTwice;
+        result.Detail = "MAC odpowiada z dwóch adresów: " + device.Address + " i " + steps.MacAlsoAt +
+            (steps.AddressTaken ? "; nowy adres mogły przyjąć oba urządzenia, maski nie wysłano"
+                                : "; żadne polecenie nie rozróżni tych urządzeń, przerwano przed logowaniem");
+    } else if (steps.InterfaceGone) {
         result.Outcome = Outcome::InterfaceGone;
         result.Detail = "interfejs " + device.Interface + " jest niedostępny";
     } else if (!steps.Ok() && Stopping() && steps.Status == protocol::kStatusNoReply) {

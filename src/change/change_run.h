@@ -78,6 +78,10 @@ public:
     const std::string& JournalProblem() const { return journalProblem_; }
 
 private:
+    // The run's probes, given up once the run is to stop.
+    conflicts::ProbeSettings ProbeSettings() const;
+    // Stopped before the devices were known: every line not attempted.
+    std::vector<ChangeResult> NoneAttempted(const std::vector<PlanLine>& lines);
     std::vector<ChangeResult> RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
                                       conflicts::AddressProbes& probes);
     void Prepare(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);

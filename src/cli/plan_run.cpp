@@ -24,13 +24,19 @@ void Warn(const std::string& text) { std::fprintf(stderr, "muxconfig: %s\n", Sho
 // The command line's side of a run: its results on standard output as they
 // become known, warnings on standard error, and a stop on a signal or when
 // standard output fails (the device in hand is finished, no new change
-// starts, every journal record is closed).
+// starts, every journal record is closed). Before the first change, nothing
+// has changed: the first signal ends the reads and probes in progress too.
 class PlanFrontEnd : public change::FrontEnd {
 public:
     PlanFrontEnd(const Options& options, EngineSession& session)
         : options_(options),
           session_(session),
-          signals_([&session] { session.Interrupt(); })
+          signals_(
+              [this] {
+                  if (!changing_)
+                      session_.Interrupt();
+              },
+              [&session] { session.Interrupt(); })
     {
     }
 
@@ -49,7 +55,11 @@ public:
     {
         return signals_.StopRequested() || !outputError_.empty() || OutputUnusable(STDOUT_FILENO).has_value();
     }
-    void Changing(int current, int total) override { session_.SetChangeCount(current, total); }
+    void Changing(int current, int total) override
+    {
+        changing_ = true;
+        session_.SetChangeCount(current, total);
+    }
     void Verifying() override { session_.SetVerifying(true); }
 
     void Write(const std::string& text)
@@ -63,6 +73,7 @@ public:
 private:
     const Options& options_;
     EngineSession& session_;
+    bool changing_ = false; // a change has begun
     StopSignals signals_;
     std::string outputError_;
 };

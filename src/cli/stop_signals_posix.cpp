@@ -23,7 +23,9 @@ void OnStopSignal(int number)
 
 } // namespace
 
-StopSignals::StopSignals(std::function<void()> abandonNow) : abandonNow_(std::move(abandonNow))
+StopSignals::StopSignals(std::function<void()> firstStop, std::function<void()> secondStop)
+    : firstStop_(std::move(firstStop)),
+      secondStop_(std::move(secondStop))
 {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // no pipe: signals keep their default action
@@ -55,8 +57,7 @@ void StopSignals::Read()
     while (::read(g_signalPipe[0], &byte, 1) == 1) {
         if (signal_ == 0)
             signal_ = byte;
-        if (++count_ == 2 && abandonNow_)
-            abandonNow_();
+        Count();
     }
 }
 

@@ -42,12 +42,13 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 
 } // namespace
 
-StopSignals::StopSignals(std::function<void()> abandonNow) : abandonNow_(std::move(abandonNow))
+StopSignals::StopSignals(std::function<void()> firstStop, std::function<void()> secondStop)
+    : firstStop_(std::move(firstStop)),
+      secondStop_(std::move(secondStop))
 {
     g_deliver = [this](int number) {
         signal_ = signal_ == 0 ? number : signal_;
-        if (++count_ == 2 && abandonNow_)
-            abandonNow_();
+        Count();
     };
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }

@@ -12,6 +12,7 @@
 #include "cli/plan.h"
 #include "cli/plan_run.h"
 #include "cli/plan_source.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_text.h"
 #include "protocol/status_codes.h"
 
@@ -68,10 +69,17 @@ void PrintPlanErrors(const std::string& path, const std::vector<std::string>& er
 int RunList(const Options& options)
 {
     EngineSession session(ShowsProgress(options), options.Selection);
+    // A stop ends the reads at once: the device in hand gets its closing
+    // command with the others, and nothing is listed.
+    const StopSignals stops([&session] { session.Interrupt(); }, [&session] { session.Interrupt(); });
     const auto depth = options.Quick ? protocol::DiscoveryDepth::Quick : protocol::DiscoveryDepth::Full;
     const Discovery discovery = session.Discover(depth);
     if (!options.Quick)
         session.Finish(); // before printing: a failing standard output must not skip the closing commands
+    if (stops.StopRequested()) {
+        Print(stderr, "muxconfig: przerwano: urządzeń nie wypisano\n");
+        return stops.ExitStatus();
+    }
     const std::string devices = FormatDevices(discovery, options.Format, options.Quick);
     Print(stdout, options.Format == Format::Csv ? CsvForOutput(devices, STDOUT_FILENO) : devices);
     for (const auto& [mac, failure] : discovery.FailedReads)

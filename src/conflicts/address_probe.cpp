@@ -161,6 +161,10 @@ public:
             Add(target, ReadInterfaceFlags());
         Probe& probe = *probes_.at({target.InterfaceName, target.Address});
         while (!probe.Result) {
+            if (Stopped()) {
+                GiveUp();
+                break;
+            }
             StartWhatFits();
             if (running_.empty()) { // not even one fits
                 Settle(*waiting_.front(), texts::TooFewDescriptors(CurrentDescriptorBudget().Limit));
@@ -183,9 +187,24 @@ private:
         probe.Process.waitForFinished(1000);
     }
 
+    bool Stopped() const { return settings_.Stopped && settings_.Stopped(); }
+
+    // Stops every running probe, and settles it and every waiting one unchecked.
+    void GiveUp()
+    {
+        for (Probe* probe : running_) {
+            Stop(*probe);
+            Settle(*probe, texts::Stopped());
+        }
+        running_.clear();
+        for (Probe* probe : waiting_)
+            Settle(*probe, texts::Stopped());
+        waiting_.clear();
+    }
+
     void StartWhatFits()
     {
-        while (!waiting_.empty() && running_.size() < room_) {
+        while (!waiting_.empty() && running_.size() < room_ && !Stopped()) {
             StartProcess(*waiting_.front(), settings_);
             running_.push_back(waiting_.front());
             waiting_.pop_front();

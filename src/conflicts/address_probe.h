@@ -7,6 +7,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct ProbeSettings {
     // A probe still running this long after its own start is stopped and
     // its address not checked.
     std::chrono::milliseconds Limit{5000};
+    // Looked at while the probes are awaited: once it holds, the running
+    // ones are stopped and no more start (the operator asked the run to end).
+    std::function<bool()> Stopped;
 };
 
 // Probes every target and returns one result per target, in order. The

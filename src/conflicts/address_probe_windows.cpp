@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <map>
 #include <optional>
@@ -55,6 +56,8 @@ Adapters ReadAll()
 
 class AddressProbes::Run {
 public:
+    explicit Run(std::function<bool()> stopped) : stopped_(std::move(stopped)) {}
+
     void Add(const ProbeTarget& target, const Adapters& adapters)
     {
         const auto [known, added] = probes_.try_emplace({target.InterfaceName, target.Address});
@@ -88,9 +91,9 @@ public:
             Add(target, ReadAll());
         Probe& probe = probes_.at({target.InterfaceName, target.Address});
         if (!probe.Result) {
-            while (probe.Asked.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            while (probe.Asked.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready && !Stopped())
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            probe.Result = probe.Asked.get();
+            probe.Result = Stopped() ? NotChecked(texts::Stopped()) : probe.Asked.get();
         }
         return *probe.Result;
     }
@@ -100,13 +103,16 @@ private:
         std::future<ProbeResult> Asked;
         std::optional<ProbeResult> Result;
     };
+    bool Stopped() const { return stopped_ && stopped_(); }
+
+    std::function<bool()> stopped_;
     std::map<std::pair<std::string, std::string>, Probe> probes_; // by interface and address
 };
 
-AddressProbes::AddressProbes(ProbeSettings) : run_(std::make_unique<Run>()) {}
+AddressProbes::AddressProbes(ProbeSettings settings) : run_(std::make_unique<Run>(std::move(settings.Stopped))) {}
 
 // SendARP cannot be stopped: a worker still asking is waited for (about
-// three seconds at most).
+// three seconds at most), also after a stop.
 AddressProbes::~AddressProbes() = default;
 
 void AddressProbes::Start(const std::vector<ProbeTarget>& targets)

@@ -44,4 +44,6 @@ std::string UnexpectedOutput(int exitStatus)
     return "program arping zakończył się kodem " + std::to_string(exitStatus) + " bez odpowiedzi do odczytania";
 }
 
+std::string Stopped() { return "sprawdzanie przerwano"; }
+
 } // namespace conflicts::texts

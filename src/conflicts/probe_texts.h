@@ -17,5 +17,6 @@ std::string ProgramFailed(const std::string& detail);
 std::string ProgramCrashed();
 std::string ProgramTooSlow(long long seconds);
 std::string UnexpectedOutput(int exitStatus);
+std::string Stopped();
 
 } // namespace conflicts::texts

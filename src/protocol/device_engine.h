@@ -63,6 +63,7 @@ private:
     void WaitWhilePending();
     void WaitFor(Milliseconds duration);
     void SelectionPause();
+    void NoteSecondDevice(const Datagram& datagram);
     bool Send(const std::string& command, Transport::PortForm form = Transport::PortForm::Number);
     void OnTransportFailure(int32_t code, const std::string& description);
 
@@ -87,6 +88,7 @@ private:
     ChangeOutcome ChangeDevice(const std::string& currentAddress, const std::string& newAddress, const std::string& mac,
                                const std::string& newMask);
     Status AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries);
+    void CloseChangedDevice();
 
     void ShowProgress(Progress::Activity what, int current = 0, int total = 0, const std::string& device = {});
 
@@ -99,6 +101,14 @@ private:
     std::string lastReply_;
     TimePoint replyDeadline_{};
     bool ignoreDatagrams_ = false; // the selection pause: nothing is a reply
+    // The last command sent selects by MAC ("W", "A"): a bare reply letter
+    // from another address is a second device with that MAC, kept in
+    // macAlsoAt_ for the read or change in hand.
+    bool byMacInFlight_ = false;
+    std::string macAlsoAt_;
+    // The addresses of the device whose change was closed last: its
+    // acknowledgement of the "E" may come during the next device's "W".
+    std::vector<std::string> closedAt_;
     DeviceTable devices_;
     // The MACs of this cycle's slots, which fill from slot 1 in the order
     // their first replies came.

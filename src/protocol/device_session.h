@@ -62,6 +62,10 @@ struct ChangeOutcome {
     bool AddressTaken = false;  // the assign step passed (accepted, or no reply)
     bool MaskTaken = false;     // the mask step was accepted
     bool InterfaceGone = false; // the device's interface went away: nothing more was sent
+    // A second device answered a command naming the MAC ("W", "A") from this
+    // address: the change stopped before FailedStep (status kStatusNotSent)
+    // and its session was closed. Empty: none answered.
+    std::string MacAlsoAt{};
     bool Ok() const { return Status == kStatusOk; }
 };
 

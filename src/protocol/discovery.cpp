@@ -15,7 +15,10 @@ DiscoveryResult DeviceEngine::Discover(DiscoveryDepth depth, const EarlyEnd& end
     CollectReplies(end);
     if (depth == DiscoveryDepth::Full) {
         ReadAllDevices(result.Unread);
-        ListDevices();
+        // Stopped: the table keeps every device found, the one in hand
+        // too, for the closing commands.
+        if (!Stopping())
+            ListDevices();
     } else {
         // Nobody was read: every device that answered is listed, its mask unknown.
         for (int number = 1; number <= DeviceTable::kSlots; ++number) {
@@ -209,6 +212,7 @@ Status DeviceEngine::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& 
     const ReplySendersScope onlyTheDevice(replySenders_, slot.Address);
     deviceRoute_ = Route{slot.InterfaceIndex, slot.InterfaceName, {}};
     deviceRouteGone_ = false;
+    macAlsoAt_.clear();
     uint8_t attempt = 0;
     while (attempt < tries) {
         Request(kSelectCommand + mac, kReplyAcknowledgement);
@@ -219,6 +223,9 @@ Status DeviceEngine::ReadDevice(const std::string& mac, uint8_t tries, NumerIP& 
         SelectionPause();
         // Whatever came in late is no reply to the login.
         transport_.DeliverWaiting();
+        // Another device took the selection: its MAC is in two places.
+        if (!macAlsoAt_.empty() && slot.MacAlsoAt.empty())
+            slot.MacAlsoAt = macAlsoAt_;
 
         slot.LoggedIn = true;
         Request(std::string(kLoginCommand) + kDevicePassword, kReplyAcknowledgement);

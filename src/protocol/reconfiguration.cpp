@@ -13,6 +13,7 @@ ChangeOutcome DeviceEngine::Change(const DeviceRow& device, const std::string& n
     // A device the last discovery did not list goes out through the routing table.
     deviceRoute_ = slot == nullptr ? Route{} : Route{slot->InterfaceIndex, slot->InterfaceName, {}};
     deviceRouteGone_ = false;
+    macAlsoAt_.clear();
     const ReplySendersScope onlyTheDevice(replySenders_, device.Address);
     ShowProgress(Progress::Activity::Changing, 0, 0, device.Address);
     ChangeOutcome outcome = ChangeDevice(device.Address, newAddress, device.Mac, newMask);
@@ -31,6 +32,13 @@ ChangeOutcome DeviceEngine::ChangeDevice(const std::string& currentAddress, cons
         outcome.Status = status;
         return outcome;
     };
+    // A second device with the MAC took the command too: nothing more goes
+    // to either, and the session the command opened is closed.
+    const auto secondDevice = [&](Step next) {
+        outcome.MacAlsoAt = macAlsoAt_;
+        CloseChangedDevice();
+        return failed(next, kStatusNotSent);
+    };
     // Select the device first: the login, the mask and the closing command
     // carry no device identity and go to whichever device is selected.
     Status result = SendCommand(kSelectCommand + mac, kChangeTries);
@@ -38,6 +46,8 @@ ChangeOutcome DeviceEngine::ChangeDevice(const std::string& currentAddress, cons
         return failed(Step::Select, result);
     SelectionPause();
     transport_.DeliverWaiting();
+    if (!macAlsoAt_.empty())
+        return secondDevice(Step::Login);
 
     result = SendCommand(std::string(kLoginCommand) + kDevicePassword, kChangeTries);
     if (result != kStatusOk)
@@ -53,6 +63,8 @@ ChangeOutcome DeviceEngine::ChangeDevice(const std::string& currentAddress, cons
             return failed(Step::Assign, result);
     }
     outcome.AddressTaken = true;
+    if (!macAlsoAt_.empty())
+        return secondDevice(Step::Mask);
 
     if (!newMask.empty()) {
         result = SendCommand(kSetMaskCommand + newMask, kChangeTries);
@@ -63,15 +75,21 @@ ChangeOutcome DeviceEngine::ChangeDevice(const std::string& currentAddress, cons
 
     if (Stopping())
         return failed(Step::Mask, kStatusNoReply);
-    // The closing command: no reply is awaited.
-    Send(kClosingCommand);
+    CloseChangedDevice();
     return outcome;
+}
+
+void DeviceEngine::CloseChangedDevice()
+{
+    // The closing command: no reply is awaited.
+    closedAt_ = replySenders_.Addresses();
+    Send(kClosingCommand);
 }
 
 Status DeviceEngine::AssignAddress(const std::string& newAddress, const std::string& mac, uint8_t tries)
 {
     const std::string command = kAssignCommand + mac + "/" + kDevicePassword + "/" + newAddress;
-    for (uint8_t attempt = 0; attempt < tries && !Stopping() && !deviceRouteGone_; ++attempt) {
+    for (uint8_t attempt = 0; attempt < tries && !Stopping() && !deviceRouteGone_ && macAlsoAt_.empty(); ++attempt) {
         replyStatus_ = kStatusPending;
         expectedReply_ = kReplyAcknowledgement;
         // A send that fails ends the try by its deadline, as silence does.

@@ -15,6 +15,7 @@ public:
     void AcceptAny() { addresses_.clear(); }
     void AcceptOnly(const std::string& address) { addresses_.assign(1, address); }
     void AcceptAlso(const std::string& address) { addresses_.push_back(address); }
+    const std::vector<std::string>& Addresses() const { return addresses_; }
 
 private:
     std::vector<std::string> addresses_; // empty: any sender

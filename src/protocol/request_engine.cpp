@@ -2,6 +2,8 @@
 #include "protocol/device_engine.h"
 #include "protocol/protocol_constants.h"
 
+#include <algorithm>
+
 namespace protocol {
 
 DeviceEngine::DeviceEngine(Transport& transport) : transport_(transport)
@@ -58,6 +60,7 @@ bool DeviceEngine::Send(const std::string& command, Transport::PortForm form)
 {
     if (Stopping() || deviceRouteGone_)
         return false;
+    byMacInFlight_ = command.rfind(kSelectCommand, 0) == 0 || command.rfind(kAssignCommand, 0) == 0;
     switch (transport_.Broadcast(deviceRoute_, command, form)) {
     case SendResult::Sent: return true;
     case SendResult::InterfaceGone: deviceRouteGone_ = true; return false;
@@ -117,13 +120,15 @@ void DeviceEngine::SelectionPause()
 
 void DeviceEngine::DispatchReply(const Datagram& datagram)
 {
-    if (Stopping() || ignoreDatagrams_ || (datagram.Text.empty() && datagram.Sender.empty()))
-        return;
-    // Not from the device asked: left aside, the request goes on waiting.
-    if (!replySenders_.Accepts(datagram.Sender))
+    if (Stopping() || (datagram.Text.empty() && datagram.Sender.empty()))
         return;
     // With the interfaces restricted, a reply through another one is no reply.
     if (discoveryRoutes_.Restricted && !ArrivedThroughDiscoveryRoute(datagram.Interface))
+        return;
+    // Not from the device asked: left aside, the request goes on waiting.
+    if (!replySenders_.Accepts(datagram.Sender))
+        return NoteSecondDevice(datagram);
+    if (ignoreDatagrams_)
         return;
     switch (expectedReply_) {
     case kReplyDiscovery: RecordDevice(datagram); break;
@@ -139,6 +144,17 @@ void DeviceEngine::DispatchReply(const Datagram& datagram)
     }
     default: break;
     }
+}
+
+void DeviceEngine::NoteSecondDevice(const Datagram& datagram)
+{
+    // Only an acknowledgement, nothing longer: a late discovery reply also
+    // begins with "A". Any device with the MAC takes a "W" or an "A", so
+    // one that answers from elsewhere shares it with the device asked.
+    const bool bareLetter = datagram.Text.size() == 1 && StatusOfReplyLetter(datagram.Text) != kStatusPending;
+    const bool closedLast = std::find(closedAt_.begin(), closedAt_.end(), datagram.Sender) != closedAt_.end();
+    if (byMacInFlight_ && bareLetter && !closedLast && macAlsoAt_.empty())
+        macAlsoAt_ = datagram.Sender;
 }
 
 void DeviceEngine::ShowProgress(Progress::Activity what, int current, int total, const std::string& device)

@@ -108,6 +108,8 @@ const std::vector<Row> kRows = {
     {"CloneAppearsDuringThePause",
      {Device(kMac, "192.168.1.10"), Late(Device(kMac, "192.168.1.30", {{"A", "C"}}), Ms(1), Ms(4000))},
      {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.30", true},
+    {"TwinAnswersTheDiscoveryLate", {Device(kMac, "192.168.1.10"), Late(Device(kMac, "192.168.1.30"), Ms(3000))},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.10 i 192.168.1.30", false},
     {"StopDuringTheVerifyingDiscovery", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
      Outcome::Unverified, "przerwano przed sprawdzeniem", true, Ms(0), false, true},
     {"RefreshCutShort", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},

@@ -6,6 +6,7 @@
 #include "muxconfig_run.h"
 #include "muxsim_process.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <fstream>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -23,7 +25,7 @@ const std::vector<std::string> kMacs = {"00:0E:C6:00:01:0A", "00:0E:C6:00:01:0B"
 // by line as it comes.
 class PlanInFlight {
 public:
-    explicit PlanInFlight(const QTemporaryDir& state)
+    explicit PlanInFlight(const QTemporaryDir& state, const std::string& command = "apply")
     {
         qputenv("XDG_STATE_HOME", state.path().toUtf8());
         const QString plan = state.filePath("plan.csv");
@@ -31,7 +33,8 @@ public:
         for (std::size_t n = 0; n < kMacs.size(); ++n)
             file << kMacs[n] << ",192.168.1." << 101 + n << ",255.255.255.0\n";
         file.close();
-        process_.start(QStringLiteral(MUX_CONFIG_PROGRAM), {"apply", plan, "--format", "jsonl"});
+        process_.start(QStringLiteral(MUX_CONFIG_PROGRAM),
+                       command == "list" ? QStringList{"list"} : QStringList{"apply", plan, "--format", "jsonl"});
     }
 
     // The next complete JSON line (null when the program ended first).
@@ -127,6 +130,37 @@ TEST(CliInterruption, ASignalStopsAfterTheDeviceInHandWithEveryLineAccounted)
     EXPECT_EQ(sim.CountReceived("W" + kMacs[2]), 1u) << "only the discovery's read reached the third device";
     EXPECT_GE(sim.CountReceived("E"), 2u) << "each changed device was closed";
     EXPECT_EQ(summary["summary"].value("total", 0), 3);
+}
+
+// A stop before the first change ends the reads and the probes (of an arping that never ends) within a second.
+TEST(CliInterruption, AStopBeforeTheFirstChangeEndsReadsAndProbesWithinASecond)
+{
+    QTemporaryDir state;
+    MuxSimProcess sim(ThreeDevices());
+    std::ofstream(state.filePath("arping").toStdString()) << "#!/bin/sh\nexec sleep 30\n";
+    QFile::setPermissions(state.filePath("arping"), QFile::ExeOwner | QFile::ReadOwner);
+    const QByteArray path = qgetenv("PATH");
+    const std::string read = "W" + kMacs[1]; // the second device in hand; "GDN" x3: the reads done, the probes run
+    // clang-format off
+    const std::tuple<std::string, int, std::string, std::size_t> rows[] = {{"list", SIGINT, read, 1},
+        {"list", SIGHUP, read, 1}, {"list", SIGTERM, read, 1}, {"apply", SIGINT, read, 1}, {"apply", SIGTERM, "GDN", 3}};
+    // clang-format on
+    for (const auto& [command, signal, after, times] : rows) {
+        const std::size_t count = sim.CountReceived(after);
+        qputenv("PATH", state.path().toUtf8() + ":" + path);
+        PlanInFlight run(state, command);
+        qputenv("PATH", path);
+        ASSERT_TRUE(sim.WaitForPayload(after, count + times)) << command;
+        const std::size_t stopped = sim.Received().size();
+        const auto stopping = std::chrono::steady_clock::now();
+        ::kill(static_cast<pid_t>(run.Process().processId()), signal);
+        ASSERT_TRUE(run.Process().waitForFinished(10000));
+        EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(1)) << command << " " << signal;
+        EXPECT_EQ(run.Process().exitCode(), 128 + signal) << command; // a signal's own death gives its number
+        const std::vector<std::string> all = sim.ReceivedPayloads();
+        EXPECT_EQ(std::vector<std::string>(all.begin() + long(stopped), all.end()), std::vector<std::string>(3, "E"))
+            << command << " " << signal << ": nothing but the closing commands";
+    }
 }
 
 } // namespace

@@ -33,17 +33,19 @@ TEST(ChangeDevice, SameAddressAndNoMaskSendSelectionLoginAndClosing)
     EXPECT_EQ(sim.ReceivedPayloads(), (std::vector<std::string>{"W" + kMac, "LQOVUT", "E"}));
 }
 
-// A second device with the same MAC (or another workstation's traffic)
-// answers at once from another address; only the device's own late answers count.
-TEST(ChangeDevice, RepliesFromOtherAddressesAreLeftAside)
+// A second device with the same MAC takes the selection and answers at once
+// from another address: the change stops before the login and says where.
+TEST(ChangeDevice, ASecondDeviceTakingTheSelectionStopsTheChangeBeforeTheLogin)
 {
     MuxSimProcess sim(
         MuxSimProcess::Config({MuxSimProcess::Device(kAddress, kMac, {{"faults", {{"delay_ms", 800}}}}),
                                MuxSimProcess::Device("192.168.1.11", kMac, {{"faults", {{"deny_login", true}}}})}));
     ProtocolHarness h;
-    EXPECT_TRUE(h.Session.Change(kDevice, kAddress, "255.255.0.0").Ok());
+    const ChangeOutcome outcome = h.Session.Change(kDevice, kAddress, "255.255.0.0");
+    EXPECT_EQ(outcome.MacAlsoAt, "192.168.1.11");
+    EXPECT_EQ(outcome.FailedStep, Step::Login);
     ASSERT_TRUE(sim.WaitForPayload("E"));
-    EXPECT_EQ(sim.CountReceived("LQOVUT"), 1u);
+    EXPECT_EQ(sim.CountReceived("LQOVUT"), 0u);
 }
 
 TEST(ChangeDevice, AnAcceptedAssignIsSentThreeTimesThenTheMaskAndClosing)

@@ -272,7 +272,8 @@ struct StepCase {
     Step FailedStep;
     bool AddressTaken;
     bool MaskTaken;
-    std::vector<std::string> Wire; // after "W" and the login; {A} = the assign command
+    std::vector<std::string> Wire;         // after "W" and the login; {A} = the assign command
+    std::map<char, std::string> Twin = {}; // by a command's letter: the answer of an unlisted twin at .30
 };
 
 class EngineChange : public ::testing::TestWithParam<StepCase> {};
@@ -284,7 +285,14 @@ TEST_P(EngineChange, EachStepEndsAsItsRepliesSay)
     const DiscoveryResult found = e.Session.Discover(DiscoveryDepth::Quick);
     ASSERT_EQ(found.Rows.size(), 1u);
     e.Transport.Sent.clear();
+    const auto answer = e.Transport.OnBroadcast;
+    e.Transport.OnBroadcast = [&](FakeTransport& t, const std::string& command) {
+        if (const auto twin = c.Twin.find(command[0]); twin != c.Twin.end())
+            t.Schedule(Ms(0), {twin->second, "192.168.1.30", 0});
+        answer(t, command);
+    };
     const ChangeOutcome outcome = e.Session.Change(found.Rows[0], c.NewAddress, c.NewMask);
+    EXPECT_EQ(outcome.MacAlsoAt, c.Status == kStatusNotSent ? "192.168.1.30" : "");
     EXPECT_EQ(outcome.Status, c.Status);
     EXPECT_EQ(outcome.FailedStep, c.FailedStep);
     EXPECT_EQ(outcome.AddressTaken, c.AddressTaken);
@@ -369,7 +377,16 @@ INSTANTIATE_TEST_SUITE_P(
                                Step::Login,
                                false,
                                false,
-                               {"WMAC-1", kLogin, kLogin, kLogin}}),
+                               {"WMAC-1", kLogin, kLogin, kLogin}},
+                      // clang-format off
+                      StepCase{"TwinTakesTheSelection", {}, "192.168.1.11", "255.0.0.0", kStatusNotSent, Step::Login,
+                               false, false, {"WMAC-1", "E"}, {{'W', "A"}}},
+                      StepCase{"TwinTakesTheAssign", {}, "192.168.1.11", "255.0.0.0", kStatusNotSent, Step::Mask, true,
+                               false, Then({"{A}", "E"}), {{'A', "A"}}},
+                      // A late discovery reply is no acknowledgement, and the login names no MAC.
+                      StepCase{"NoTwinInOtherReplies", {}, "192.168.1.11", "255.0.0.0", 0, Step::None, true, true,
+                               Then({"{A}", "{A}", "{A}", "SNM255.0.0.0", "E"}), {{'W', "AMAC-1/1001/000"}, {'L', "A"}}}),
+    // clang-format on
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(EngineRequests, SilenceCostsThreeTriesOfExactlyTwoSeconds)
