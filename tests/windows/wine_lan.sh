@@ -6,7 +6,8 @@
 # the fleet, `set` by a decimal MAC changes a device and verifies it, and the
 # journal lands in the wine user's local application data. The same
 # commands from the Linux program, against a fresh fleet, must put the same
-# datagrams on the wire.
+# datagrams on the wire. Ctrl+C during `list` ends it with 130 after the
+# device in hand got its "E".
 #   scripts/netlab tests/windows/wine_lan.sh STAGE-DIR MUXSIM LINUX-MUXCONFIG
 set -uo pipefail
 stage=$1 muxsim=$2 linux=$3
@@ -62,6 +63,15 @@ wire "$work/sim.log" >"$work/windows.wire"
 wire "$work/linux-sim.log" >"$work/linux.wire"
 [[ -s $work/linux.wire ]] && diff "$work/linux.wire" "$work/windows.wire" >"$work/wire.diff" ||
     fail "the wire differs from the Linux program's: $(head -8 "$work/wire.diff")"
+# Ctrl+C (SIGINT reaches the program as CTRL_C_EVENT) during the reads: 130,
+# and the device in hand gets its "E" before the end.
+start_fleet "$work/stop-sim.log"
+timeout --preserve-status -s INT 4 wine "$stage/muxconfig.com" list >/dev/null 2>"$work/stop.err"
+status=$?
+stop_fleet
+wire "$work/stop-sim.log" | awk '/ W/ { selected = 1 } / E$/ && selected { ended = 1 } END { exit !ended }' &&
+    [[ $(wire "$work/stop-sim.log" | tail -1) == *" E" && $status -eq 130 ]] ||
+    fail "Ctrl+C in list: status $status, last datagrams $(wire "$work/stop-sim.log" | tail -2 | paste -sd' ') $(cat "$work/stop.err")"
 printf 'list: %s devices; journal: %s; wire: %s datagrams as from Linux\n' "$found" "${journal#"$WINEPREFIX"/}" \
     "$(wc -l <"$work/windows.wire")"
 exit $((failures > 0))
