@@ -65,8 +65,7 @@ QString RowToolTip(const protocol::DeviceRow& row, bool macCut)
     if (macCut)
         lines << QStringLiteral("Adres MAC: %1").arg(Latin1(row.Mac));
     if (!row.Interface.empty())
-        lines << QStringLiteral("Interfejs: %1")
-                     .arg(QString::fromLatin1(row.Interface.data(), qsizetype(row.Interface.size())));
+        lines << QStringLiteral("Interfejs: %1").arg(QString::fromStdString(row.Interface));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -97,7 +96,7 @@ QString EmptyListText(const std::vector<protocol::SearchedInterface>& searched)
 {
     QStringList where;
     for (const protocol::SearchedInterface& searched : searched)
-        where << QStringLiteral("%1 (%2)").arg(Latin1(searched.Name), Latin1(searched.Address));
+        where << QStringLiteral("%1 (%2)").arg(QString::fromStdString(searched.Name), Latin1(searched.Address));
     QString text = where.isEmpty()
         ? QStringLiteral("Nie znaleziono multiplekserów (szukano przez domyślną trasę).")
         : QStringLiteral("Nie znaleziono multiplekserów. Szukano przez: %1.").arg(where.join(QStringLiteral(", ")));

@@ -6,11 +6,14 @@
 #include "checks/new_settings_check.h"
 #include "conflicts/address_conflicts.h"
 #include "journal/undo_plan.h"
+#include "protocol/device_text.h"
 #include "protocol/protocol_constants.h"
 
 #include <algorithm>
 
 namespace change {
+
+using protocol::Latin1ToUtf8;
 
 namespace {
 
@@ -182,10 +185,10 @@ void ChangeRun::Classify(ChangeResult& result, const protocol::DiscoveryResult& 
         // Two spellings of one value are two texts "W" tells apart; only the
         // line, which names the value, cannot say which device it means.
         result.Detail = rows.size() > 1 && rows[0]->Mac != rows[1]->Mac
-            ? "MAC odpowiada z dwóch adresów: " + rows[0]->Address + " (jako " + rows[0]->Mac + ") i " + other +
-                " (jako " + rows[1]->Mac + "); to ta sama wartość zapisana dwojako, więc nie wiadomo, które " +
-                "urządzenie zmienić"
-            : "MAC odpowiada z dwóch adresów: " + rows[0]->Address + " i " + other +
+            ? "MAC odpowiada z dwóch adresów: " + Latin1ToUtf8(rows[0]->Address) + " (jako " +
+                Latin1ToUtf8(rows[0]->Mac) + ") i " + Latin1ToUtf8(other) + " (jako " + Latin1ToUtf8(rows[1]->Mac) +
+                "); to ta sama wartość zapisana dwojako, więc nie wiadomo, które " + "urządzenie zmienić"
+            : "MAC odpowiada z dwóch adresów: " + Latin1ToUtf8(rows[0]->Address) + " i " + Latin1ToUtf8(other) +
                 "; żadne polecenie nie rozróżni tych urządzeń";
         return;
     }
@@ -307,7 +310,8 @@ void ChangeRun::ChangeOne(std::size_t n)
     result.Detail.clear();
     if (!steps.MacAlsoAt.empty()) {
         result.Outcome = Outcome::MacTwice;
-        result.Detail = "MAC odpowiada z dwóch adresów: " + device.Address + " i " + steps.MacAlsoAt +
+        result.Detail = "MAC odpowiada z dwóch adresów: " + Latin1ToUtf8(device.Address) + " i " +
+            Latin1ToUtf8(steps.MacAlsoAt) +
             (steps.AddressTaken ? "; nowy adres mogły przyjąć oba urządzenia, maski nie wysłano"
                                 : "; żadne polecenie nie rozróżni tych urządzeń, przerwano przed logowaniem");
     } else if (steps.InterfaceGone) {
@@ -424,8 +428,8 @@ void ChangeRun::FinishInterrupted(std::size_t n)
 void ChangeRun::FinishFoundTwice(std::size_t n, const protocol::DeviceRow& now)
 {
     results_[n].Outcome = Outcome::MacTwice;
-    results_[n].Detail = "po zmianie MAC odpowiada z dwóch adresów: " + now.Address + " i " + now.MacAlsoAt +
-        "; nie wiadomo, które urządzenie zmieniono";
+    results_[n].Detail = "po zmianie MAC odpowiada z dwóch adresów: " + Latin1ToUtf8(now.Address) + " i " +
+        Latin1ToUtf8(now.MacAlsoAt) + "; nie wiadomo, które urządzenie zmieniono";
     Finish(n);
 }
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "change/verification.h"
+#include "protocol/device_text.h"
 
 namespace change {
+
+using protocol::Latin1ToUtf8;
 
 namespace {
 
@@ -25,17 +28,18 @@ void JudgeVerification(ChangeResult& result, const protocol::DeviceRow* now)
     if (newAddress && !maskKnown)
         return Settle(result, Outcome::Unverified, "adres potwierdzony, maski nie odczytano");
     if (newAddress)
-        return Settle(result, Outcome::Partial, "adres zmieniony, maska nie (jest " + now->Mask + ")");
+        return Settle(result, Outcome::Partial, "adres zmieniony, maska nie (jest " + Latin1ToUtf8(now->Mask) + ")");
     if (now->Address != result.OldAddress)
         return Settle(result, Outcome::Unverified,
-                      "urządzenie ma teraz adres " + now->Address + ": ani poprzedni, ani nowy");
+                      "urządzenie ma teraz adres " + Latin1ToUtf8(now->Address) + ": ani poprzedni, ani nowy");
     if (newMask)
-        return Settle(result, Outcome::Partial, "maska zmieniona, adres nie (jest " + now->Address + ")");
+        return Settle(result, Outcome::Partial, "maska zmieniona, adres nie (jest " + Latin1ToUtf8(now->Address) + ")");
     if (!maskKnown)
         return Settle(result, Outcome::Unverified, "adres bez zmian, maski nie odczytano");
     if (now->Mask == result.OldMask)
         return Settle(result, Outcome::Refused, "urządzenie ma nadal poprzedni adres i maskę");
-    Settle(result, Outcome::Unverified, "adres bez zmian, maska " + now->Mask + ": ani poprzednia, ani nowa");
+    Settle(result, Outcome::Unverified,
+           "adres bez zmian, maska " + Latin1ToUtf8(now->Mask) + ": ani poprzednia, ani nowa");
 }
 
 } // namespace change

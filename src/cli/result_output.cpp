@@ -37,7 +37,7 @@ nlohmann::ordered_json JsonOf(const ChangeResult& result)
             {"mac", Latin1ToUtf8(result.Mac)},
             {"mac_normalized",
              result.MacNormalized.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(result.MacNormalized)},
-            {"interface", Latin1ToUtf8(result.Interface)},
+            {"interface", result.Interface},
             {"old_address", Latin1ToUtf8(result.OldAddress)},
             {"old_mask", Latin1ToUtf8(result.OldMask)},
             {"address", result.Address},
@@ -79,8 +79,8 @@ std::string FormatResultLine(const ChangeResult& result, Format format)
         return std::to_string(result.LineNumber) + ',' + CsvField(Latin1ToUtf8(result.Mac)) + ',' +
             CsvField(result.Address) + ',' + CsvField(result.Mask) + ',' + change::MachineName(result.Outcome) + ',' +
             CsvField(result.Detail) + ',' + CsvField(Latin1ToUtf8(result.OldAddress)) + ',' +
-            CsvField(Latin1ToUtf8(result.OldMask)) + ',' + CsvField(Latin1ToUtf8(result.Interface)) + ',' +
-            result.MacNormalized + '\n';
+            CsvField(Latin1ToUtf8(result.OldMask)) + ',' + CsvField(result.Interface) + ',' + result.MacNormalized +
+            '\n';
     case Format::Table: break;
     }
     std::string text;

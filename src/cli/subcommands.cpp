@@ -45,7 +45,7 @@ std::string EmptyListText(const std::vector<protocol::SearchedInterface>& search
 {
     std::string where;
     for (const protocol::SearchedInterface& one : searched)
-        where.append(where.empty() ? "" : ", ").append(ShownLatin1(one.Name) + " (" + one.Address + ")");
+        where.append(where.empty() ? "" : ", ").append(ShownText(one.Name) + " (" + one.Address + ")");
     return "muxconfig: nie znaleziono multiplekserów; szukano przez: " +
         (where.empty() ? std::string("domyślną trasę") : where) +
         ".\nmuxconfig: sprawdź, czy zapora nie blokuje odpowiedzi na port UDP 1153 "

@@ -19,7 +19,7 @@ struct DeviceRow {
     bool FlagE = false;         // the device's flags carry the E mark
     bool ReadOk = false;        // its read in this cycle succeeded and its address is its own
     bool AddressShared = false; // another listed device answered from the same address
-    std::string Interface;      // name of the interface the device answered on; empty: not known
+    std::string Interface;      // the system's name (UTF-8) of the interface it answered on; empty: not known
     // Another address its MAC answered the discovery from (one MAC in two
     // places: no command can tell which device it reaches); empty: none.
     std::string MacAlsoAt;

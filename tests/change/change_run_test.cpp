@@ -225,6 +225,8 @@ TEST(ChangeVerification, SaysOnlyWhatTheAnswerShows)
         {"192.168.1.10", "255.255.0.0", Outcome::Partial, "maska zmieniona, adres nie (jest 192.168.1.10)"},
         {"192.168.1.10", "255.255.255.0", Outcome::Refused, "ma nadal poprzedni adres i maskę"},
         {"192.168.1.99", "255.255.0.0", Outcome::Unverified, "192.168.1.99: ani poprzedni, ani nowy"},
+        // The device's bytes are Latin-1: the detail is UTF-8 throughout.
+        {"192.168.1.9\xb5", "255.255.0.0", Outcome::Unverified, "adres 192.168.1.9\xc2\xb5: ani"},
     };
     // clang-format on
     for (const Now& row : rows) {
