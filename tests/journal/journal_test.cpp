@@ -211,6 +211,24 @@ TEST_F(JournalTest, UndoPlanOfARunHasEachDeviceOnceWithItsAddressFromBeforeTheRu
     EXPECT_EQ(Slurp(path), expected);
     EXPECT_EQ(ModeOf(path), 0640u);
     EXPECT_EQ(journal::WriteUndoPlan(State() + "/none/back.csv", undo).Error, ENOENT);
+
+    // A plan the disk cannot hold (here a file size limit) leaves no file behind.
+    std::vector<journal::PlanDevice> many;
+    for (int n = 0; n < 100; ++n)
+        many.push_back({"00:0E:C6:4A:10:" + std::to_string(10 + n), "192.168.1.10", "255.255.255.0"});
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &original), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{1000, original.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const journal::FileStatus full = journal::WriteUndoPlan(State() + "/big.csv", many);
+    ::setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(full.Error, EFBIG) << journal::WarningText(full);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(State()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"back.csv"});
 }
 
 TEST(UndoPlan, HoldsOnlyCheckedCanonicalLinesAndCommentsOutTheRest)
