@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "protocol/protocol_constants.h"
+
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -30,7 +32,7 @@ struct NumerIP {
 // slot stays valid for the whole run.
 class DeviceTable {
 public:
-    static constexpr int kSlots = 255;
+    static constexpr int kSlots = kDeviceSlots;
 
     NumerIP& operator[](int number) { return slots_[Index(number)]; }
     const NumerIP& operator[](int number) const { return slots_[Index(number)]; }

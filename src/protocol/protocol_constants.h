@@ -15,6 +15,9 @@ inline constexpr const char* kCommandLocalPort = "1153";
 inline constexpr const char* kCommandInitialLocalPort = "1154";
 inline constexpr const char* kDevicePassword = "QOVUT";
 
+// The device slots a discovery records, numbered 1 to 255.
+inline constexpr int kDeviceSlots = 255;
+
 // Timing, in milliseconds.
 inline constexpr int kReplyTimeoutMs = 2000;
 inline constexpr int kCollectionWindowMs = 2000;

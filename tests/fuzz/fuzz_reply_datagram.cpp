@@ -22,7 +22,7 @@
 #include "fuzz_check.h"
 
 #include "protocol/device_session.h"
-#include "protocol/numer_ip.h"
+#include "protocol/protocol_constants.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -74,7 +74,7 @@ struct Model {
     std::pmr::vector<Recorded> Order{CheckMemory()};                                // in the order recorded
     std::pmr::unordered_map<std::string_view, std::size_t> Position{CheckMemory()}; // MAC -> its place in order
 
-    Model() { Order.reserve(DeviceTable::kSlots); } // the views in position stay valid
+    Model() { Order.reserve(kDeviceSlots); } // the views in position stay valid
 
     // "A" MAC "/" port "/" flags ["/" ...], each field up to the next "/".
     void Take(const Datagram& d)
@@ -88,7 +88,7 @@ struct Model {
             field = rest.substr(0, slash);
             rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
         }
-        if (fields[0].empty() || Position.count(fields[0]) || Order.size() == DeviceTable::kSlots)
+        if (fields[0].empty() || Position.count(fields[0]) || Order.size() == kDeviceSlots)
             return;
         const bool flagE = fields[2].size() >= 3 && fields[2][2] == 'E';
         Order.push_back(
@@ -203,7 +203,7 @@ void CheckDiscovery(Run& run, const Model& model, const DiscoveryResult& found, 
         return;
     }
     FUZZ_CHECK(found.Finished, "an unfinished discovery without an Abandon");
-    FUZZ_CHECK(found.Rows.size() <= DeviceTable::kSlots, "more than 255 rows");
+    FUZZ_CHECK(found.Rows.size() <= kDeviceSlots, "more than 255 rows");
     std::pmr::vector<bool> listed(model.Order.size(), false, CheckMemory());
     std::pmr::vector<std::size_t> rowPositions(CheckMemory());
     for (const DeviceRow& row : found.Rows) {

@@ -5,7 +5,7 @@
 #include "fake_transport.h"
 
 #include "protocol/device_session.h"
-#include "protocol/numer_ip.h"
+#include "protocol/protocol_constants.h"
 
 #include <gtest/gtest.h>
 
@@ -137,7 +137,7 @@ TEST(EngineDiscovery, ListsInTheOrderAndWithTheMarksOfAllPassesOverTheWholeTable
         // The first two fill the table: with keys ascending (the most passes
         // there are) and with a few addresses shared by all.
         const bool ascending = table == 0;
-        const int count = table < 2 ? DeviceTable::kSlots : std::uniform_int_distribution<int>(1, 40)(random);
+        const int count = table < 2 ? kDeviceSlots : std::uniform_int_distribution<int>(1, 40)(random);
         for (int n = 1; n <= count; ++n) {
             const std::string address =
                 ascending ? "10.0.0." + std::to_string(n) : addresses[random() % (table % 2 ? 3 : addresses.size())];
