@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cstdio>
 #include <cstring>
 
 namespace cli {
@@ -75,7 +76,7 @@ std::string HelpText(const QCommandLineParser& parser)
         "3 niektóre urządzenia zawiodły lub nie potwierdziły zmiany; z --detailed-exitcode 0 nic do zmiany,\n"
         "4 zmieniono lub są zmiany do zrobienia; 129, 130, 143 przerwano sygnałem.\n\n");
     QString options = parser.helpText();
-    options = options.mid(options.indexOf(QLatin1String("Options:")));
+    options = options.mid(options.indexOf(QCommandLineParser::tr("Options:")));
     return (usage + options).toStdString();
 }
 
@@ -105,7 +106,13 @@ bool IsCommandLineMode(int argc, char** argv)
     return false;
 }
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments)
+int ShowParsedText(const ParsedCommandLine& parsed)
+{
+    std::fputs(parsed.Text.c_str(), parsed.ExitStatus == kExitOk ? stdout : stderr);
+    return parsed.ExitStatus;
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, Face face)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -155,8 +162,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments)
         return {std::nullopt, QStringLiteral("muxconfig %1\n").arg(QStringLiteral(MUX_VERSION)).toStdString(), kExitOk};
 
     QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty())
+    if (positional.isEmpty()) {
+        const QStringList given = parser.optionNames();
+        if (face == Face::Window && given.count(QStringLiteral("interface")) == given.size()) {
+            Options window;
+            window.Interfaces = parser.values(interface);
+            return {window, {}, kExitOk};
+        }
         return UsageError(QStringLiteral("brak polecenia list, set, apply, check albo history"));
+    }
     if (!kCommands.contains(positional.first()))
         return UsageError(QStringLiteral("nieznane polecenie \"%1\" (znane: list, set, apply, check, history)\n\n%2")
                               .arg(positional.first(), QString::fromStdString(HelpText(parser))));

@@ -13,7 +13,7 @@ enum class Format { Table, Csv, Json, Jsonl };
 
 // What the command line asks for.
 struct Options {
-    QString Command;       // "list", "set", "apply" or "history"
+    QString Command;       // "list", "set", "apply", "check" or "history"; empty: the window
     QStringList Arguments; // the subcommand's own arguments
     cli::Format Format = cli::Format::Table;
     bool DryRun = false;
@@ -39,6 +39,14 @@ struct ParsedCommandLine {
     int ExitStatus = kExitOk;
 };
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+// Whose command line it is: the window takes no subcommand and no option
+// but --interface (QApplication has taken Qt's own).
+enum class Face { CommandLine, Window };
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, Face face);
+
+// Prints a command line's text (stdout for kExitOk, else stderr) and
+// returns the status to end with.
+int ShowParsedText(const ParsedCommandLine& parsed);
 
 } // namespace cli

@@ -7,6 +7,7 @@
 #include "cli/engine_session.h"
 #include "cli/exit_status.h"
 #include "cli/history_command.h"
+#include "cli/qt_translation.h"
 #include "cli/subcommands.h"
 #include "cli/system_console.h"
 #include "cli/terminal_text.h"
@@ -46,11 +47,10 @@ int RunSubcommand(const Options& options)
 int Run(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
-    if (!parsed.Options) {
-        std::fputs(parsed.Text.c_str(), parsed.ExitStatus == kExitOk ? stdout : stderr);
-        return parsed.ExitStatus;
-    }
+    LoadQtTranslation(application);
+    const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments(), Face::CommandLine);
+    if (!parsed.Options)
+        return ShowParsedText(parsed);
     Options options = *parsed.Options;
     if (options.Command == QLatin1String("history"))
         return RunHistory(options); // a file only: no interfaces, no socket layer

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # The command line where there is no display and no network, as over SSH:
 # a mistyped subcommand gets the usage and status 2 (never the window's
-# application, which aborts without a display); `check` judges a plan with
-# no interface at all; an endless plan source ends promptly with status 2.
+# application, which aborts without a display); the help is Polish, Qt's
+# own words too; `check` judges a plan with no interface at all; an endless
+# plan source ends promptly with status 2.
 #   headless_commands.sh MUXCONFIG
 set -uo pipefail
 muxconfig=$1
@@ -40,6 +41,7 @@ printf 'mac,address,mask\n00:0E:C6:4A:10:03,192.168.1.127,255.255.255.128\n' >"$
 
 expect 2 'nieznane polecenie "aply"' nothing -- aply "$work/good.csv"
 expect 2 'Użycie:' nothing -- --interface lo lsit
+expect 0 nothing '^Opcje:$' -- --help # Qt's own words in Polish too
 expect 0 nothing 'plan poprawny, urządzeń: 1' -- check "$work/good.csv"
 expect 0 nothing '^00:0E:C6:4A:10:03,192.168.1.50,255.255.255.0$' -- check --format csv "$work/good.csv"
 expect 2 'bad.csv: wiersz 2: Adres IP jest adresem rozgłoszeniowym' nothing -- check "$work/bad.csv"
