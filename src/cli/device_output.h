@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "cli/command_line.h"
-#include "cli/engine_session.h"
+#include "cli/discovery.h"
 
 #include <string>
-#include <vector>
 
 namespace cli {
 
@@ -16,13 +15,5 @@ namespace cli {
 // Polish headings, the listed devices only. `masksUnknown`: a quick
 // discovery, nobody was read.
 std::string FormatDevices(const Discovery& discovery, Format format, bool masksUnknown = false);
-
-// A CSV field as journal::CsvCell writes it: quoted when it holds a comma,
-// a quote, a tab or a line break; a leading "'" when a spreadsheet would run
-// it as a formula (it begins with "=", "+", "-", "@", a tab or a CR).
-std::string CsvField(const std::string& text);
-
-// Lines of text in aligned columns, two spaces apart.
-std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines);
 
 } // namespace cli

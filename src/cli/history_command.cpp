@@ -2,10 +2,10 @@
 #include "cli/history_command.h"
 
 #include "checks/mac_text.h"
-#include "cli/device_output.h"
 #include "cli/exit_status.h"
 #include "cli/json_text.h"
 #include "cli/output_stream.h"
+#include "cli/table_text.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 #include "journal/journal_place.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "cli/result_output.h"
 
-#include "cli/device_output.h"
 #include "cli/format_version.h"
 #include "cli/json_text.h"
+#include "cli/table_text.h"
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 

@@ -3,7 +3,7 @@
 // on the segment can put bytes into a device's reply, so control characters
 // are shown as \xNN instead of reaching the terminal. A backslash is shown as
 // \\, so the result reads back unambiguously. JSON stays exact, CSV too
-// but for formula-like cells (cli/device_output.h: CsvField).
+// but for formula-like cells (cli/table_text.h: CsvField).
 #pragma once
 #include <string>
 
