@@ -71,7 +71,7 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 {"mac", Latin1ToUtf8(one.Mac)},
                 {"mac_normalized", NormalizedMac(one.Mac)},
                 {"port", port ? nlohmann::ordered_json(*port) : nullptr},
-                {"interface", Latin1ToUtf8(one.Interface)},
+                {"interface", one.Interface},
                 {"flag_e", row && row->FlagE},
                 {"read_ok", row && row->ReadOk && !masksUnknown},
                 {"listed", row != nullptr},
@@ -105,7 +105,7 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
                 CsvField(Latin1ToUtf8(one.Mac)) + ',' + (port ? std::to_string(*port) : std::string()) + ',' +
                 (row && row->FlagE ? "true" : "false") + ',' +
                 (row && row->ReadOk && !masksUnknown ? "true" : "false") + ',' +
-                (row && row->AddressShared ? "true" : "false") + ',' + CsvField(Latin1ToUtf8(one.Interface)) + ',' +
+                (row && row->AddressShared ? "true" : "false") + ',' + CsvField(one.Interface) + ',' +
                 (one.Failure        ? protocol::StatusCode(one.Failure->Status)
                      : masksUnknown ? "not_read"
                                     : "") +

@@ -31,6 +31,8 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 mux() { timeout 60 wine "$stage/muxconfig.com" "$@"; }
 
+# Qt's own words in Polish, from translations/ beside the program.
+mux --help 2>/dev/null | grep -q '^Opcje:' || fail "--help: Qt's words are not in Polish"
 mux list --format json >"$work/list.json" 2>"$work/list.err"
 status=$?
 found=$(python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))["devices"]))' "$work/list.json" 2>/dev/null)
