@@ -7,6 +7,7 @@
 #include "fake_transport.h"
 #include "journal/journal_reading.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -18,6 +19,12 @@ using change::Outcome;
 using Ms = FakeTransport::Ms;
 
 constexpr const char* kMac = "0.14.198.74.16.1";
+
+// What iputils' arping -D prints, and its exit status, when the address is
+// free, when someone holds it, and when it cannot probe.
+constexpr const char* kFree = "echo 'Sent 2 probes (2 broadcast(s))'; echo 'Received 0 response(s)'";
+constexpr const char* kInUse = "echo 'Unicast reply from 192.168.1.50 [00:11:22:33:44:55]  0.6ms'; exit 1";
+constexpr const char* kFails = "echo 'arping: socket: Operation not permitted' >&2; exit 2";
 
 class RecordingFrontEnd : public change::FrontEnd {
 public:
@@ -34,8 +41,11 @@ public:
         return search != sent.end() && Wire->Elapsed() >= search->At + Ms(500);
     }
     std::vector<change::ChangeResult> Reports;
+    // The window's own discovery after the changes.
+    protocol::DiscoveryResult Refresh() override { return Session->Discover(); }
     std::vector<std::string> Warnings;
     const FakeTransport* Wire = nullptr;
+    protocol::DeviceSession* Session = nullptr;
 };
 
 FakeDevice Device(const std::string& mac, const std::string& address, std::map<std::string, std::string> replies = {})
@@ -53,11 +63,13 @@ struct Row {
     change::PlanLine Line;
     change::Outcome Outcome;
     const char* Detail; // a part of the result's detail
-    bool AssignSent;
-    Ms Restart{0}; // the first device restarts this long after its change
+    bool ChangeSent;    // its new address or mask went out
+    Ms Restart{0};      // the first device restarts this long after its change
     bool RefuseUnchecked = false;
     bool StopInVerification = false;
-    change::Verification Verify = change::Verification::ByReading; // ByRefresh: a refresh cut short
+    // ByRefresh: the window's way, nothing skipped and its refresh after the change.
+    change::Verification Verify = change::Verification::ByReading;
+    const char* Arping = kFree;
 };
 
 // A device that answers "X" this late, or only after that time.
@@ -102,7 +114,13 @@ const std::vector<Row> kRows = {
     {"RestartsForAMinute", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
      Outcome::Unverified, "może się jeszcze uruchamiać", true, Ms(60000)},
     {"UncheckedAddressRefusedWhenAsked", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
-     Outcome::Unchecked, "adresu nie sprawdzono", false, Ms(0), true},
+     Outcome::Unchecked, "adresu nie sprawdzono: program arping zgłosił błąd: arping: socket", false, Ms(0), true,
+     false, change::Verification::ByReading, kFails},
+    {"UncheckedAddressGoesOn", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Verified, "adresu nie sprawdzono", true, Ms(0), false, false, change::Verification::ByReading, kFails},
+    {"AddressAnswersTheProbe", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
+     Outcome::Conflict, "odpowiada na niego 00:11:22:33:44:55", false, Ms(0), false, false,
+     change::Verification::ByReading, kInUse},
     {"BrokenRules", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.255", "255.255.255.0"}, Outcome::Rejected,
      "poza dozwolonym zakresem", false},
     {"CloneAppearsDuringThePause",
@@ -112,8 +130,16 @@ const std::vector<Row> kRows = {
      {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.10 i 192.168.1.30", false},
     {"StopDuringTheVerifyingDiscovery", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
      Outcome::Unverified, "przerwano przed sprawdzeniem", true, Ms(0), false, true},
+    {"RefreshShowsTheChange", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.0.0"},
+     Outcome::Verified, "", true, Ms(0), false, false, change::Verification::ByRefresh},
+    {"RefreshAfterResendingWhatItHolds", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.10", "255.255.255.0"},
+     Outcome::Verified, "", true, Ms(0), false, false, change::Verification::ByRefresh},
+    {"RefreshFindsAClone",
+     {Device(kMac, "192.168.1.10"), Late(Device(kMac, "192.168.1.30", {{"A", "C"}}), Ms(1), Ms(4000))},
+     {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "po zmianie MAC odpowiada z dwóch adresów", true,
+     Ms(0), false, false, change::Verification::ByRefresh},
     {"RefreshCutShort", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
-     Outcome::Unverified, "przerwano przed sprawdzeniem", true, Ms(0), false, false, change::Verification::ByRefresh},
+     Outcome::Unverified, "przerwano przed sprawdzeniem", true, Ms(0), false, true, change::Verification::ByRefresh},
 };
 // clang-format on
 
@@ -130,25 +156,37 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
     journal::ChangeJournal journal(directory.filePath("journal.jsonl").toStdString());
     RecordingFrontEnd frontEnd;
     frontEnd.Wire = row.StopInVerification ? &transport : nullptr;
+    frontEnd.Session = &session;
     change::RunSettings settings;
     settings.RefuseUnchecked = row.RefuseUnchecked;
     settings.Verify = row.Verify;
-    // The fake fleet answers on no known interface: no probe can run, every
-    // new address is unchecked (and goes on unless that refuses it).
-    settings.Probes.Program = "/bin/true";
+    settings.SkipUnchanged = row.Verify == change::Verification::ByReading;
+    // The fleet answers on the loopback interface, where the row's arping
+    // answers the probes.
+    transport.Routes = {{{0, "lo", "127.0.0.1"}}, false};
+    transport.Names[0] = "lo";
+    QFile arping(directory.filePath("arping"));
+    ASSERT_TRUE(arping.open(QIODevice::WriteOnly));
+    arping.write(QByteArray("#!/bin/sh\n") + row.Arping + "\n");
+    arping.close();
+    arping.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    settings.Probes.Program = arping.fileName().toStdString();
     change::ChangeRun run(session, journal, frontEnd, settings);
 
-    const std::vector<change::ChangeResult> results = run.Run({row.Line});
+    const std::vector<change::ChangeResult> results = row.Verify == change::Verification::ByReading
+        ? run.Run({row.Line})
+        : run.Run({row.Line}, session.Discover()); // the window's list
 
     ASSERT_EQ(results.size(), 1u);
     const change::ChangeResult& result = results[0];
     EXPECT_EQ(result.Outcome, row.Outcome) << change::MachineName(result.Outcome) << ": " << result.Detail;
     EXPECT_NE(result.Detail.find(row.Detail), std::string::npos) << result.Detail;
     EXPECT_EQ(frontEnd.Reports.back().Outcome, result.Outcome);
+    EXPECT_EQ(result.AddressChecked, row.Arping != kFails) << result.Detail;
     const std::vector<std::string> commands = transport.Commands();
-    const bool assigned =
-        std::any_of(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("A", 0) == 0; });
-    EXPECT_EQ(assigned, row.AssignSent);
+    const bool sent = std::any_of(commands.begin(), commands.end(),
+                                  [](const std::string& c) { return c.rfind("A", 0) == 0 || c.rfind("SNM", 0) == 0; });
+    EXPECT_EQ(sent, row.ChangeSent);
     // Only the planned device is ever read, and commands carry its own MAC text.
     const auto ownText = [&](const std::string& text) {
         return std::any_of(row.Fleet.begin(), row.Fleet.end(), [&](const FakeDevice& device) {
@@ -166,8 +204,8 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
         EXPECT_EQ(result.MacNormalized, "00:0E:C6:4A:10:01");
     }
     const journal::JournalContents written = journal::ReadJournal(journal.Path());
-    ASSERT_EQ(written.Changes.size(), row.AssignSent ? 1u : 0u);
-    if (row.AssignSent) {
+    ASSERT_EQ(written.Changes.size(), row.ChangeSent ? 1u : 0u);
+    if (row.ChangeSent) {
         ASSERT_TRUE(written.Changes[0].End.has_value());
         EXPECT_EQ(written.Changes[0].End->Outcome, change::MachineName(result.Outcome));
         EXPECT_NE(written.Changes[0].End->Detail.find(row.Detail), std::string::npos);
@@ -224,6 +262,8 @@ TEST(ChangeVerification, SaysOnlyWhatTheAnswerShows)
         {"192.168.1.50", "", Outcome::Unverified, "adres potwierdzony, maski nie odczytano"},
         {"192.168.1.10", "255.255.0.0", Outcome::Partial, "maska zmieniona, adres nie (jest 192.168.1.10)"},
         {"192.168.1.10", "255.255.255.0", Outcome::Refused, "ma nadal poprzedni adres i maskę"},
+        {"192.168.1.10", "", Outcome::Unverified, "adres bez zmian, maski nie odczytano"},
+        {"192.168.1.10", "255.0.0.0", Outcome::Unverified, "maska 255.0.0.0: ani poprzednia, ani nowa"},
         {"192.168.1.99", "255.255.0.0", Outcome::Unverified, "192.168.1.99: ani poprzedni, ani nowy"},
         // The device's bytes are Latin-1: the detail is UTF-8 throughout.
         {"192.168.1.9\xb5", "255.255.0.0", Outcome::Unverified, "adres 192.168.1.9\xc2\xb5: ani"},
