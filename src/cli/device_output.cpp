@@ -8,6 +8,7 @@
 #include "cli/terminal_text.h"
 #include "cli/text_bytes.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -38,26 +39,27 @@ nlohmann::ordered_json NormalizedMac(const std::string& mac)
 struct Shown {
     const protocol::DeviceRow* Row = nullptr;
     std::string Mac, Address, Interface;
-    const ReadFailure* Failure = nullptr;
+    const protocol::UnreadDevice* Failure = nullptr;
 };
 
-std::vector<Shown> Everything(const Discovery& discovery)
+std::vector<Shown> Everything(const protocol::DiscoveryResult& discovery)
 {
     std::vector<Shown> shown;
-    for (const protocol::DeviceRow& row : discovery.Listed) {
-        const auto failed = discovery.FailedReads.find(row.Mac);
-        shown.push_back({&row, row.Mac, row.Address, row.Interface,
-                         failed == discovery.FailedReads.end() ? nullptr : &failed->second});
+    for (const protocol::DeviceRow& row : discovery.Rows) {
+        const auto failed = std::find_if(discovery.Unread.begin(), discovery.Unread.end(),
+                                         [&](const protocol::UnreadDevice& unread) { return unread.Mac == row.Mac; });
+        shown.push_back(
+            {&row, row.Mac, row.Address, row.Interface, failed == discovery.Unread.end() ? nullptr : &*failed});
     }
-    for (const auto& [mac, failure] : discovery.FailedReads)
+    for (const protocol::UnreadDevice& failure : discovery.Unread)
         if (!failure.Listed)
-            shown.push_back({nullptr, mac, failure.Address, failure.Interface, &failure});
+            shown.push_back({nullptr, failure.Mac, failure.Address, failure.Interface, &failure});
     return shown;
 }
 
 } // namespace
 
-std::string FormatDevices(const Discovery& discovery, Format format, bool masksUnknown)
+std::string FormatDevices(const protocol::DiscoveryResult& discovery, Format format, bool masksUnknown)
 {
     const std::vector<Shown> shown = Everything(discovery);
     if (format == Format::Json || format == Format::Jsonl) {
@@ -116,7 +118,7 @@ std::string FormatDevices(const Discovery& discovery, Format format, bool masksU
     }
     std::vector<std::vector<std::string>> lines{
         {"Adres IP", "Maska podsieci", "Adres MAC", "Port TCP", "E", "Odczyt", "Wspólny adres"}};
-    for (const protocol::DeviceRow& device : discovery.Listed)
+    for (const protocol::DeviceRow& device : discovery.Rows)
         lines.push_back({ShownLatin1(device.Address), masksUnknown ? "?" : ShownLatin1(device.Mask),
                          ShownLatin1(device.Mac), ShownLatin1(device.Port), device.FlagE ? "E" : "-",
                          masksUnknown        ? "-"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "cli/command_line.h"
-#include "cli/discovery.h"
+#include "protocol/device_session.h"
 
 #include <string>
 
@@ -14,6 +14,6 @@ namespace cli {
 // csv: one line per device, header first; table: aligned columns with
 // Polish headings, the listed devices only. `masksUnknown`: a quick
 // discovery, nobody was read.
-std::string FormatDevices(const Discovery& discovery, Format format, bool masksUnknown = false);
+std::string FormatDevices(const protocol::DiscoveryResult& discovery, Format format, bool masksUnknown = false);
 
 } // namespace cli

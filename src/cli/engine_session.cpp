@@ -19,17 +19,12 @@ EngineSession::~EngineSession()
     session_.Abandon();
 }
 
-Discovery EngineSession::Discover(protocol::DiscoveryDepth depth)
+protocol::DiscoveryResult EngineSession::Discover(protocol::DiscoveryDepth depth)
 {
     ThrowIfFailed();
-    const protocol::DiscoveryResult found = session_.Discover(depth);
+    protocol::DiscoveryResult found = session_.Discover(depth);
     ThrowIfFailed();
-    Discovery discovery;
-    discovery.Listed = found.Rows;
-    discovery.Searched = found.Searched;
-    for (const protocol::UnreadDevice& unread : found.Unread)
-        discovery.FailedReads[unread.Mac] = {unread.Address, unread.Status, unread.Listed, unread.Interface};
-    return discovery;
+    return found;
 }
 
 void EngineSession::Finish()

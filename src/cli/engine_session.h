@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "cli/discovery.h"
 #include "cli/failure_latch.h"
 #include "cli/network_failure.h"
 #include "cli/progress_line.h"
@@ -23,7 +22,7 @@ public:
 
     // One discovery cycle, as the window's refresh runs it (Quick: without
     // the per-device reads).
-    Discovery Discover(protocol::DiscoveryDepth depth = protocol::DiscoveryDepth::Full);
+    protocol::DiscoveryResult Discover(protocol::DiscoveryDepth depth = protocol::DiscoveryDepth::Full);
     // As the window closing: the closing command to every listed device.
     void Finish();
     // The session itself, for the change use case; ThrowIfFailed after it.

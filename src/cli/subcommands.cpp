@@ -34,9 +34,9 @@ void Print(std::FILE* stream, const std::string& text)
         throw OutputFailure(error);
 }
 
-std::string ReadFailureText(const std::string& mac, const ReadFailure& failure)
+std::string ReadFailureText(const protocol::UnreadDevice& failure)
 {
-    return "muxconfig: nie odczytano urządzenia " + ShownLatin1(mac) + " (" + ShownLatin1(failure.Address) +
+    return "muxconfig: nie odczytano urządzenia " + ShownLatin1(failure.Mac) + " (" + ShownLatin1(failure.Address) +
         "): " + protocol::StatusText(failure.Status) + "\n";
 }
 
@@ -73,7 +73,7 @@ int RunList(const Options& options)
     // command with the others, and nothing is listed.
     const StopSignals stops([&session] { session.Interrupt(); }, [&session] { session.Interrupt(); });
     const auto depth = options.Quick ? protocol::DiscoveryDepth::Quick : protocol::DiscoveryDepth::Full;
-    const Discovery discovery = session.Discover(depth);
+    const protocol::DiscoveryResult discovery = session.Discover(depth);
     if (!options.Quick)
         session.Finish(); // before printing: a failing standard output must not skip the closing commands
     if (stops.StopRequested()) {
@@ -82,11 +82,11 @@ int RunList(const Options& options)
     }
     const std::string devices = FormatDevices(discovery, options.Format, options.Quick);
     Print(stdout, options.Format == Format::Csv ? CsvForOutput(devices, STDOUT_FILENO) : devices);
-    for (const auto& [mac, failure] : discovery.FailedReads)
-        Print(stderr, ReadFailureText(mac, failure));
-    if (discovery.Listed.empty() && discovery.FailedReads.empty())
+    for (const protocol::UnreadDevice& failure : discovery.Unread)
+        Print(stderr, ReadFailureText(failure));
+    if (discovery.Rows.empty() && discovery.Unread.empty())
         Print(stderr, EmptyListText(discovery.Searched));
-    return discovery.FailedReads.empty() ? kExitOk : kExitSomeFailed;
+    return discovery.Unread.empty() ? kExitOk : kExitSomeFailed;
 }
 
 int RunSet(const Options& options)

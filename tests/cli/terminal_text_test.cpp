@@ -55,12 +55,14 @@ TEST(TerminalText, TablesEscapeDeviceTextsWhileCsvAndJsonStayExact)
                   "01";
     device.FlagE = true;
     device.ReadOk = true;
-    const std::string table = cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Table);
+    const std::string table = cli::FormatDevices(protocol::DiscoveryResult{{device}, {}, {}, true}, cli::Format::Table);
     EXPECT_NE(table.find("MAC\\x1b]0;pwned\\x07  40\\x9b01"), std::string::npos) << table;
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
-    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Csv).find(",MAC\x1b]0;pwned\x07,,"),
+    EXPECT_NE(cli::FormatDevices(protocol::DiscoveryResult{{device}, {}, {}, true}, cli::Format::Csv)
+                  .find(",MAC\x1b]0;pwned\x07,,"),
               std::string::npos);
-    EXPECT_NE(cli::FormatDevices(cli::Discovery{{device}, {}, {}}, cli::Format::Json).find("MAC\\u001b]0;pwned\\u0007"),
+    EXPECT_NE(cli::FormatDevices(protocol::DiscoveryResult{{device}, {}, {}, true}, cli::Format::Json)
+                  .find("MAC\\u001b]0;pwned\\u0007"),
               std::string::npos);
     // CSV to a terminal is escaped as the table is; into a pipe it stays exact.
     const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
