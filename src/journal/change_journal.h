@@ -32,8 +32,10 @@ public:
     };
     // Call before the change's first datagram.
     Begun Begin(const ChangeStart& start);
-    // `outcome`: a machine name (verified, partial, refused, unverified,
-    // interrupted, not_checked...); `detail`: why, for the operator.
+    // `outcome`: the change's machine name (change::MachineName: verified,
+    // partial, refused, unverified, interrupted, unchecked...; the journal
+    // lies below the change and keeps it as text); `detail`: why, for the
+    // operator.
     FileStatus End(const std::string& change, const std::string& outcome, const std::string& detail);
 
     const std::string& Path() const { return path_; }

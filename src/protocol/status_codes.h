@@ -26,7 +26,7 @@ inline constexpr uint8_t kReplyValue = 3;
 std::string StatusText(Status code);
 
 // A stable English code of a failed status (bad_command, internal_error,
-// access_denied, no_reply, not_sent), for scripts.
+// access_denied, no_reply, not_sent; "other" for any other), for scripts.
 const char* StatusCode(Status code);
 
 // The status an acknowledgement's first letter stands for, or kStatusPending

@@ -23,6 +23,7 @@ const char* StatusCode(Status code)
     case kStatusInternalError: return "internal_error";
     case kStatusAccessDenied: return "access_denied";
     case kStatusNoReply: return "no_reply";
+    case kStatusNotSent: return "not_sent";
     default: return "other";
     }
 }

@@ -22,6 +22,8 @@ TEST(StatusText, WordsEveryCodeAsTheOperatorSeesIt)
     EXPECT_EQ(StatusText(5), "Rozkaz nie został wysłany.");
     for (const Status code : {6, 99, 100, 255})
         EXPECT_EQ(StatusText(code), "Błąd spoza zakresu") << code;
+    EXPECT_STREQ(StatusCode(kStatusNotSent), "not_sent");
+    EXPECT_STREQ(StatusCode(6), "other");
 }
 
 TEST(StatusText, MapsReplyLettersWithDBeforeF)
