@@ -65,8 +65,7 @@ TForm1::TForm1(WindowMessages& messages, net::InterfaceSelection interfaces, QWi
                   Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       messages_(messages),
-      transport_(std::move(interfaces)),
-      changeRun_(session_, journal_, *this, WindowChangeSettings())
+      transport_(std::move(interfaces))
 {
     BuildControls();
     connect(lvIP, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -211,7 +210,7 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     if (selected == nullptr)
         return; // no row selected: nothing to change
     const change::PlanLine line{0, selected->Mac, IP->IPString().toStdString(), Subnet->IPString().toStdString()};
-    changeRun_.Run({line}, found_);
+    change::ChangeRun(session_, journal_, *this, WindowChangeSettings()).Run({line}, found_);
     if (changing_ && !Stopped())
         EndChangeWithoutRefresh(); // refused before anything was sent
 }

@@ -100,7 +100,6 @@ private:
     protocol::DiscoveryResult found_;       // the last refresh: every device that answered
     std::vector<protocol::DeviceRow> rows_; // what the list shows, row by row
     journal::ChangeJournal journal_;
-    change::ChangeRun changeRun_;
 
     bool captionsPending_ = true;
     bool firstDisplayDone_ = false;

@@ -10,6 +10,7 @@
 #include "protocol/protocol_constants.h"
 
 #include <algorithm>
+#include <ranges>
 
 namespace change {
 
@@ -29,11 +30,6 @@ const protocol::DeviceRow* FindRow(const std::vector<protocol::DeviceRow>& rows,
     return nullptr;
 }
 
-bool SameDevice(const protocol::DeviceRow& row, const std::string& mac, const std::string& address)
-{
-    return row.Mac == mac && row.Address == address;
-}
-
 // The quick discovery's rows with the planned devices as read: a device
 // whose selection or login failed is no row, and goes with the failures.
 protocol::DiscoveryResult Merged(protocol::DiscoveryResult found, const protocol::DiscoveryResult& read)
@@ -41,7 +37,7 @@ protocol::DiscoveryResult Merged(protocol::DiscoveryResult found, const protocol
     std::vector<protocol::DeviceRow> rows;
     for (protocol::DeviceRow& row : found.Rows) {
         const auto asRead = std::find_if(read.Rows.begin(), read.Rows.end(), [&](const protocol::DeviceRow& r) {
-            return SameDevice(r, row.Mac, row.Address);
+            return r.Mac == row.Mac && r.Address == row.Address;
         });
         const bool refused = std::any_of(read.Unread.begin(), read.Unread.end(), [&](const protocol::UnreadDevice& u) {
             return !u.Listed && u.Mac == row.Mac && u.Address == row.Address;
@@ -91,7 +87,7 @@ std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines)
     return RunWith(lines, Merged(found, read), probes);
 }
 
-std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known)
+std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines, protocol::DiscoveryResult known)
 {
     conflicts::AddressProbes probes(ProbeSettings());
     return RunWith(lines, known, probes);
@@ -107,64 +103,65 @@ conflicts::ProbeSettings ChangeRun::ProbeSettings() const
 std::vector<ChangeResult> ChangeRun::NoneAttempted(const std::vector<PlanLine>& lines)
 {
     Prepare(lines, {});
-    for (ChangeResult& result : results_) {
-        result.Outcome = Outcome::NotAttempted;
-        frontEnd_.Report(result);
+    for (LinePlan& plan : plans_) {
+        plan.Result.Outcome = Outcome::NotAttempted;
+        frontEnd_.Report(plan.Result);
     }
-    return results_;
+    return Results();
+}
+
+std::vector<ChangeResult> ChangeRun::Results() const
+{
+    const auto results = plans_ | std::views::transform(&LinePlan::Result);
+    return {results.begin(), results.end()};
 }
 
 std::vector<ChangeResult> ChangeRun::RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
                                              conflicts::AddressProbes& probes)
 {
     Prepare(lines, known);
-    const std::vector<bool> needChange = toChange_;
-    if (std::find(toChange_.begin(), toChange_.end(), true) != toChange_.end()) {
+    if (std::ranges::any_of(plans_, &LinePlan::Send)) {
         frontEnd_.Begin();
         JudgeConflicts(known, probes);
     }
     if (Stopping()) {
         // Stopped before the first change: no line that needs one is attempted.
-        for (std::size_t n = 0; n < results_.size(); ++n)
-            if (needChange[n]) {
-                toChange_[n] = false;
-                results_[n].Outcome = Outcome::NotAttempted;
-                results_[n].Detail.clear();
-                results_[n].AddressChecked = true;
+        for (LinePlan& plan : plans_)
+            if (plan.NeedsChange) {
+                plan.Send = false;
+                plan.Result.Outcome = Outcome::NotAttempted;
+                plan.Result.Detail.clear();
+                plan.Result.AddressChecked = true;
             }
     } else if (!settings_.DryRun && !WriteUndoPlan()) {
         undoPlanFailed_ = true;
-        for (std::size_t n = 0; n < results_.size(); ++n)
-            if (toChange_[n]) {
-                toChange_[n] = false;
-                results_[n].Detail = "nie zapisano planu cofnięcia: nic nie wysłano";
+        for (LinePlan& plan : plans_)
+            if (plan.Send) {
+                plan.Send = false;
+                plan.Result.Detail = "nie zapisano planu cofnięcia: nic nie wysłano";
             }
     }
     ChangeAll();
     Verify();
-    return results_;
+    return Results();
 }
 
 void ChangeRun::Prepare(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known)
 {
-    results_.assign(lines.size(), {});
-    devices_.assign(lines.size(), {});
-    toChange_.assign(lines.size(), false);
-    journalIds_.assign(lines.size(), {});
-    sent_ = false;
-    for (std::size_t n = 0; n < lines.size(); ++n) {
-        ChangeResult& result = results_[n];
-        result.LineNumber = lines[n].LineNumber;
-        result.Mac = lines[n].Mac;
-        result.Address = lines[n].Address;
-        result.Mask = lines[n].Mask;
-        Classify(result, known, n);
-        result.MacNormalized = checks::CanonicalMac(result.Mac).value_or("");
+    for (const PlanLine& line : lines) {
+        LinePlan& plan = plans_.emplace_back();
+        plan.Result.LineNumber = line.LineNumber;
+        plan.Result.Mac = line.Mac;
+        plan.Result.Address = line.Address;
+        plan.Result.Mask = line.Mask;
+        Classify(plan, known);
+        plan.Result.MacNormalized = checks::CanonicalMac(plan.Result.Mac).value_or("");
     }
 }
 
-void ChangeRun::Classify(ChangeResult& result, const protocol::DiscoveryResult& known, std::size_t n)
+void ChangeRun::Classify(LinePlan& plan, const protocol::DiscoveryResult& known)
 {
+    ChangeResult& result = plan.Result;
     const checks::JudgedSettings judged = checks::JudgeNewSettings(result.Address, result.Mask);
     if (judged.Refusal) {
         result.Outcome = Outcome::Rejected;
@@ -206,7 +203,7 @@ void ChangeRun::Classify(ChangeResult& result, const protocol::DiscoveryResult& 
         return;
     }
     const protocol::DeviceRow& device = *rows[0];
-    devices_[n] = device;
+    plan.Device = device;
     result.Mac = device.Mac;
     result.OldAddress = device.Address;
     result.OldMask = device.Mask;
@@ -216,19 +213,18 @@ void ChangeRun::Classify(ChangeResult& result, const protocol::DiscoveryResult& 
         return;
     }
     result.Outcome = settings_.DryRun ? Outcome::Planned : Outcome::NotAttempted;
-    toChange_[n] = true;
+    plan.NeedsChange = plan.Send = true;
 }
 
 void ChangeRun::JudgeConflicts(const protocol::DiscoveryResult& known, conflicts::AddressProbes& probes)
 {
     std::vector<conflicts::IntendedChange> changes;
-    std::vector<std::size_t> lineOf;
-    for (std::size_t n = 0; n < results_.size(); ++n) {
-        if (!toChange_[n])
-            continue;
-        changes.push_back({devices_[n].Mac, devices_[n].Interface, devices_[n].Address, results_[n].Address});
-        lineOf.push_back(n);
-    }
+    std::vector<LinePlan*> planOf;
+    for (LinePlan& plan : plans_)
+        if (plan.Send) {
+            changes.push_back({plan.Device.Mac, plan.Device.Interface, plan.Device.Address, plan.Result.Address});
+            planOf.push_back(&plan);
+        }
     // Every address that answered is in use, whether its device could be read or not.
     std::vector<conflicts::ListedDevice> inUse;
     for (const protocol::DeviceRow& row : known.Rows)
@@ -237,12 +233,12 @@ void ChangeRun::JudgeConflicts(const protocol::DiscoveryResult& known, conflicts
         inUse.push_back({unread.Mac, unread.Address});
     const std::vector<conflicts::ConflictVerdict> verdicts = conflicts::JudgeConflicts(changes, inUse, probes);
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
-        ChangeResult& result = results_[lineOf[k]];
+        ChangeResult& result = planOf[k]->Result;
         if (verdicts[k].Refused || (!verdicts[k].Checked && settings_.RefuseUnchecked)) {
             result.Outcome = verdicts[k].Refused ? Outcome::Conflict : Outcome::Unchecked;
             result.Detail = verdicts[k].Message;
             result.AddressChecked = verdicts[k].Checked;
-            toChange_[lineOf[k]] = false;
+            planOf[k]->Send = false;
         } else if (!verdicts[k].Checked) {
             result.AddressChecked = false;
             result.Detail = verdicts[k].Message;
@@ -255,9 +251,9 @@ bool ChangeRun::WriteUndoPlan()
     if (settings_.UndoPlanPath.empty())
         return true;
     std::vector<journal::PlanDevice> devices;
-    for (std::size_t n = 0; n < results_.size(); ++n)
-        if (toChange_[n])
-            devices.push_back({results_[n].Mac, results_[n].OldAddress, results_[n].OldMask});
+    for (const LinePlan& plan : plans_)
+        if (plan.Send)
+            devices.push_back({plan.Result.Mac, plan.Result.OldAddress, plan.Result.OldMask});
     if (devices.empty()) {
         frontEnd_.Warn("plan niczego nie zmienia: " + settings_.UndoPlanPath + " pozostawiono bez zmian");
         return true;
@@ -277,25 +273,25 @@ bool ChangeRun::WriteUndoPlan()
 
 void ChangeRun::ChangeAll()
 {
-    const auto total = static_cast<int>(std::count(toChange_.begin(), toChange_.end(), true));
+    const auto total = static_cast<int>(std::ranges::count(plans_, true, &LinePlan::Send));
     int current = 0;
-    for (std::size_t n = 0; n < results_.size(); ++n) {
-        if (!toChange_[n] || settings_.DryRun || Stopping()) {
-            frontEnd_.Report(results_[n]);
+    for (LinePlan& plan : plans_) {
+        if (!plan.Send || settings_.DryRun || Stopping()) {
+            frontEnd_.Report(plan.Result);
             continue;
         }
         frontEnd_.Changing(++current, total);
-        ChangeOne(n);
+        ChangeOne(plan);
     }
 }
 
-void ChangeRun::ChangeOne(std::size_t n)
+void ChangeRun::ChangeOne(LinePlan& plan)
 {
-    ChangeResult& result = results_[n];
-    const protocol::DeviceRow& device = devices_[n];
+    ChangeResult& result = plan.Result;
+    const protocol::DeviceRow& device = plan.Device;
     const journal::ChangeJournal::Begun begun =
         journal_.Begin({device.Interface, device.Mac, device.Address, device.Mask, result.Address, result.Mask});
-    journalIds_[n] = begun.Change;
+    plan.JournalId = begun.Change;
     WarnOnce(begun.Status);
     if (!begun.Status.Ok() && settings_.RequireJournal) {
         result.Detail = "nie zapisano dziennika: nic nie wysłano";
@@ -329,18 +325,18 @@ void ChangeRun::ChangeOne(std::size_t n)
     if (!notChecked.empty())
         result.Detail = result.Detail.empty() ? notChecked : result.Detail + "; " + notChecked;
     if (result.Outcome != Outcome::Changed)
-        JournalEnd(n);
+        JournalEnd(plan);
     frontEnd_.Report(result);
 }
 
 void ChangeRun::Verify()
 {
-    std::vector<std::size_t> changed;
+    std::vector<LinePlan*> changed;
     bool wholeChange = false; // some change ran to its closing command
-    for (std::size_t n = 0; n < results_.size(); ++n)
-        if (results_[n].Outcome == Outcome::Changed) {
-            changed.push_back(n);
-            wholeChange = wholeChange || results_[n].Steps.Ok();
+    for (LinePlan& plan : plans_)
+        if (plan.Result.Outcome == Outcome::Changed) {
+            changed.push_back(&plan);
+            wholeChange = wholeChange || plan.Result.Steps.Ok();
         }
     const bool refresh = settings_.Verify == Verification::ByRefresh && sent_;
     if (changed.empty() && !refresh)
@@ -350,98 +346,98 @@ void ChangeRun::Verify()
     if (wholeChange && !Stopping())
         session_.Pause(std::chrono::milliseconds(protocol::kPauseAfterChangeMs));
     if (Stopping()) {
-        for (const std::size_t n : changed)
-            FinishInterrupted(n);
+        for (LinePlan* plan : changed)
+            FinishInterrupted(*plan);
         return;
     }
     if (settings_.Verify == Verification::ByReading)
         return VerifyByReading(changed);
     const protocol::DiscoveryResult found = frontEnd_.Refresh();
-    for (const std::size_t n : changed) {
-        const protocol::DeviceRow* now = FindRow(found.Rows, results_[n].Mac);
+    for (LinePlan* plan : changed) {
+        const protocol::DeviceRow* now = FindRow(found.Rows, plan->Result.Mac);
         if (!found.Finished || Stopping())
-            FinishInterrupted(n); // the window closed during the refresh
+            FinishInterrupted(*plan); // the window closed during the refresh
         else if (now != nullptr && !now->MacAlsoAt.empty())
-            FinishFoundTwice(n, *now);
+            FinishFoundTwice(*plan, *now);
         else {
-            JudgeVerification(results_[n], now);
-            Finish(n);
+            JudgeVerification(plan->Result, now);
+            Finish(*plan);
         }
     }
 }
 
-void ChangeRun::VerifyByReading(const std::vector<std::size_t>& changed)
+void ChangeRun::VerifyByReading(const std::vector<LinePlan*>& changed)
 {
-    std::vector<std::size_t> missing = changed;
+    std::vector<LinePlan*> missing = changed;
     for (int round = 0; round <= settings_.RestartRounds && !missing.empty() && !Stopping(); ++round) {
         protocol::EarlyEnd awaited{{}, kLeastVerifyingWindow};
-        for (const std::size_t n : missing)
-            awaited.Awaited.push_back({results_[n].Mac, results_[n].Address});
+        for (const LinePlan* plan : missing)
+            awaited.Awaited.push_back({plan->Result.Mac, plan->Result.Address});
         const protocol::DiscoveryResult found = session_.Discover(protocol::DiscoveryDepth::Quick, awaited);
         std::vector<protocol::DeviceRow> answering;
-        for (const std::size_t n : missing)
-            if (const protocol::DeviceRow* row = FindRow(found.Rows, results_[n].Mac); row && !row->MacAlsoAt.empty())
-                FinishFoundTwice(n, *row);
+        for (LinePlan* plan : missing)
+            if (const protocol::DeviceRow* row = FindRow(found.Rows, plan->Result.Mac); row && !row->MacAlsoAt.empty())
+                FinishFoundTwice(*plan, *row);
             else if (row != nullptr)
                 answering.push_back(*row);
-        std::erase_if(missing, [&](std::size_t n) { return results_[n].Outcome == Outcome::MacTwice; });
+        std::erase_if(missing, [](const LinePlan* plan) { return plan->Result.Outcome == Outcome::MacTwice; });
         if (answering.empty() || Stopping())
             continue;
         const protocol::DiscoveryResult read = session_.ReadDevices(answering);
-        std::vector<std::size_t> still;
-        for (const std::size_t n : missing) {
-            const protocol::DeviceRow* quick = FindRow(answering, results_[n].Mac);
+        std::vector<LinePlan*> still;
+        for (LinePlan* plan : missing) {
+            const protocol::DeviceRow* quick = FindRow(answering, plan->Result.Mac);
             if (quick == nullptr) {
-                still.push_back(n);
+                still.push_back(plan);
                 continue;
             }
-            const protocol::DeviceRow* asRead = FindRow(read.Rows, results_[n].Mac);
+            const protocol::DeviceRow* asRead = FindRow(read.Rows, plan->Result.Mac);
             protocol::DeviceRow now = asRead != nullptr ? *asRead : *quick;
             if (asRead == nullptr)
                 now.Mask.clear(); // answered, but could not be read
-            JudgeVerification(results_[n], &now);
-            Finish(n);
+            JudgeVerification(plan->Result, &now);
+            Finish(*plan);
         }
         missing = std::move(still);
     }
     const int waited =
         (protocol::kPauseAfterChangeMs + (settings_.RestartRounds + 1) * protocol::kCollectionWindowMs) / 1000;
-    for (const std::size_t n : missing) {
+    for (LinePlan* plan : missing) {
         if (Stopping()) {
-            FinishInterrupted(n);
+            FinishInterrupted(*plan);
             continue;
         }
-        JudgeVerification(results_[n], nullptr);
-        results_[n].Detail += " przez " + std::to_string(waited) + " s (może się jeszcze uruchamiać)";
-        Finish(n);
+        JudgeVerification(plan->Result, nullptr);
+        plan->Result.Detail += " przez " + std::to_string(waited) + " s (może się jeszcze uruchamiać)";
+        Finish(*plan);
     }
 }
 
-void ChangeRun::FinishInterrupted(std::size_t n)
+void ChangeRun::FinishInterrupted(LinePlan& plan)
 {
-    results_[n].Outcome = Outcome::Unverified;
-    results_[n].Detail = results_[n].Detail.empty() ? "przerwano przed sprawdzeniem"
-                                                    : "przerwano przed sprawdzeniem; " + results_[n].Detail;
-    Finish(n);
+    plan.Result.Outcome = Outcome::Unverified;
+    plan.Result.Detail = plan.Result.Detail.empty() ? "przerwano przed sprawdzeniem"
+                                                    : "przerwano przed sprawdzeniem; " + plan.Result.Detail;
+    Finish(plan);
 }
 
-void ChangeRun::FinishFoundTwice(std::size_t n, const protocol::DeviceRow& now)
+void ChangeRun::FinishFoundTwice(LinePlan& plan, const protocol::DeviceRow& now)
 {
-    results_[n].Outcome = Outcome::MacTwice;
-    results_[n].Detail = "po zmianie MAC odpowiada z dwóch adresów: " + Latin1ToUtf8(now.Address) + " i " +
+    plan.Result.Outcome = Outcome::MacTwice;
+    plan.Result.Detail = "po zmianie MAC odpowiada z dwóch adresów: " + Latin1ToUtf8(now.Address) + " i " +
         Latin1ToUtf8(now.MacAlsoAt) + "; nie wiadomo, które urządzenie zmieniono";
-    Finish(n);
+    Finish(plan);
 }
 
-void ChangeRun::Finish(std::size_t n)
+void ChangeRun::Finish(LinePlan& plan)
 {
-    JournalEnd(n);
-    frontEnd_.Report(results_[n]);
+    JournalEnd(plan);
+    frontEnd_.Report(plan.Result);
 }
 
-void ChangeRun::JournalEnd(std::size_t n)
+void ChangeRun::JournalEnd(const LinePlan& plan)
 {
-    WarnOnce(journal_.End(journalIds_[n], MachineName(results_[n].Outcome), results_[n].Detail));
+    WarnOnce(journal_.End(plan.JournalId, MachineName(plan.Result.Outcome), plan.Result.Detail));
 }
 
 void ChangeRun::WarnOnce(const journal::FileStatus& status)

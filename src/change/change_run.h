@@ -5,7 +5,7 @@
 // record, the change, and after the pause the device as it answers now, the
 // outcome and the journal's last record.
 //
-//   change::ChangeRun run(session, journal, frontEnd, settings);
+//   change::ChangeRun run(session, journal, frontEnd, settings);     // one object a run
 //   const std::vector<change::ChangeResult> results = run.Run(lines);   // finds the devices itself
 //   ... or run.Run(lines, lastDiscovery) with the devices a refresh found
 #pragma once
@@ -70,34 +70,44 @@ public:
     // every address in use), then reads of the planned devices only. The
     // new addresses' probes run meanwhile.
     std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines);
-    // With the devices a discovery found.
-    std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
+    // With the devices a discovery found (a copy: the front end's refresh may replace its own).
+    std::vector<ChangeResult> Run(const std::vector<PlanLine>& lines, protocol::DiscoveryResult known);
     // The undo plan could not be written, so nothing was sent.
     bool UndoPlanFailed() const { return undoPlanFailed_; }
     // Why a journal record could not be written; empty when every one was.
     const std::string& JournalProblem() const { return journalProblem_; }
 
 private:
+    // What the run knows of one line and does with it.
+    struct LinePlan {
+        ChangeResult Result;
+        protocol::DeviceRow Device; // the device it changes
+        bool NeedsChange = false;   // found, and not holding its line already
+        bool Send = false;          // its change is still to be sent
+        std::string JournalId;      // its journal record, once begun
+    };
+
     // The run's probes, given up once the run is to stop.
     conflicts::ProbeSettings ProbeSettings() const;
     // Stopped before the devices were known: every line not attempted.
     std::vector<ChangeResult> NoneAttempted(const std::vector<PlanLine>& lines);
+    std::vector<ChangeResult> Results() const;
     std::vector<ChangeResult> RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
                                       conflicts::AddressProbes& probes);
     void Prepare(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known);
-    void Classify(ChangeResult& result, const protocol::DiscoveryResult& known, std::size_t n);
+    void Classify(LinePlan& plan, const protocol::DiscoveryResult& known);
     void JudgeConflicts(const protocol::DiscoveryResult& known, conflicts::AddressProbes& probes);
     bool WriteUndoPlan();
     void ChangeAll();
-    void ChangeOne(std::size_t n);
+    void ChangeOne(LinePlan& plan);
     void Verify();
-    void VerifyByReading(const std::vector<std::size_t>& changed);
-    void Finish(std::size_t n);
+    void VerifyByReading(const std::vector<LinePlan*>& changed);
+    void Finish(LinePlan& plan);
     // A stop, or a refresh cut short, before what the device holds was seen.
-    void FinishInterrupted(std::size_t n);
+    void FinishInterrupted(LinePlan& plan);
     // The verifying discovery found its MAC in two places: no answer tells which device changed.
-    void FinishFoundTwice(std::size_t n, const protocol::DeviceRow& now);
-    void JournalEnd(std::size_t n);
+    void FinishFoundTwice(LinePlan& plan, const protocol::DeviceRow& now);
+    void JournalEnd(const LinePlan& plan);
     void WarnOnce(const journal::FileStatus& status);
     bool Stopping() const;
 
@@ -105,13 +115,10 @@ private:
     journal::ChangeJournal& journal_;
     FrontEnd& frontEnd_;
     RunSettings settings_;
-    std::string journalProblem_; // warned once for the life of the run object
+    std::string journalProblem_; // warned once
 
-    std::vector<ChangeResult> results_;
-    std::vector<protocol::DeviceRow> devices_; // by line: the device it changes
-    std::vector<bool> toChange_;
-    std::vector<std::string> journalIds_;
-    bool sent_ = false; // a change was sent
+    std::vector<LinePlan> plans_; // by line
+    bool sent_ = false;           // a change was sent
     bool undoPlanFailed_ = false;
 };
 
