@@ -10,7 +10,6 @@
 #include "protocol/protocol_constants.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace change {
 
@@ -112,15 +111,18 @@ std::vector<ChangeResult> ChangeRun::NoneAttempted(const std::vector<PlanLine>& 
 
 std::vector<ChangeResult> ChangeRun::Results() const
 {
-    const auto results = plans_ | std::views::transform(&LinePlan::Result);
-    return {results.begin(), results.end()};
+    std::vector<ChangeResult> results;
+    results.reserve(plans_.size());
+    for (const LinePlan& plan : plans_)
+        results.push_back(plan.Result);
+    return results;
 }
 
 std::vector<ChangeResult> ChangeRun::RunWith(const std::vector<PlanLine>& lines, const protocol::DiscoveryResult& known,
                                              conflicts::AddressProbes& probes)
 {
     Prepare(lines, known);
-    if (std::ranges::any_of(plans_, &LinePlan::Send)) {
+    if (std::any_of(plans_.begin(), plans_.end(), [](const LinePlan& plan) { return plan.Send; })) {
         frontEnd_.Begin();
         JudgeConflicts(known, probes);
     }
@@ -273,7 +275,8 @@ bool ChangeRun::WriteUndoPlan()
 
 void ChangeRun::ChangeAll()
 {
-    const auto total = static_cast<int>(std::ranges::count(plans_, true, &LinePlan::Send));
+    const auto total =
+        static_cast<int>(std::count_if(plans_.begin(), plans_.end(), [](const LinePlan& plan) { return plan.Send; }));
     int current = 0;
     for (LinePlan& plan : plans_) {
         if (!plan.Send || settings_.DryRun || Stopping()) {
