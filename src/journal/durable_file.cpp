@@ -110,14 +110,6 @@ FileStatus Finish(Descriptor& fd, const std::string& text, const std::string& pa
 
 } // namespace
 
-std::string DirectoryOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 FileStatus MakeDirectories(const std::string& directory)
 {
     for (std::size_t at = 1; at <= directory.size(); ++at) {

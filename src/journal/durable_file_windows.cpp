@@ -41,14 +41,6 @@ FileStatus Finish(HANDLE file, const std::string& text, const std::string& path)
 
 } // namespace
 
-std::string DirectoryOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::wstring WidePath(const std::string& path)
 {
     const int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
