@@ -94,9 +94,8 @@ std::string SocketTransport::InterfaceName(uint32_t index) { return index != 0 ?
 
 bool SocketTransport::RunUntil(TimePoint deadline, const std::function<bool()>& done)
 {
-    // By the time left: QDeadlineTimer takes a steady_clock time point as
-    // one of its own clock's, which holds on Linux but not with mingw's
-    // steady_clock on Windows.
+    // By the time left: QDeadlineTimer reads a steady_clock time point as one
+    // of its own clock's, which is known to hold only on Linux.
     if (deadline == TimePoint::max())
         return ProcessEventsUntil(QDeadlineTimer(QDeadlineTimer::Forever), done);
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
