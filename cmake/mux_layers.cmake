@@ -7,6 +7,21 @@
 # Headers named after INTERNAL are the library's inside: then <root>/<dir> is
 # a directory of links, one per entry of src/<dir> but those, and only the
 # library's own sources see the whole of src/<dir>, through a second root.
+# A library of some of a directory's files exports only the headers named:
+# its root holds <root>/<dir>/<header> -> src/<dir>/<header>. The directory's
+# own library then names them INTERNAL, so no source finds one by two paths.
+function(mux_export_headers target)
+    get_filename_component(dir "${CMAKE_CURRENT_SOURCE_DIR}" NAME)
+    set(root "${PROJECT_BINARY_DIR}/include_roots/${target}")
+    file(MAKE_DIRECTORY "${root}/${dir}")
+    foreach(header IN LISTS ARGN)
+        if(NOT EXISTS "${root}/${dir}/${header}")
+            file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}/${header}" "${root}/${dir}/${header}" SYMBOLIC)
+        endif()
+    endforeach()
+    target_include_directories(${target} PUBLIC "${root}")
+endfunction()
+
 function(mux_export_own_headers target)
     cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "INTERNAL")
     get_filename_component(dir "${CMAKE_CURRENT_SOURCE_DIR}" NAME)

@@ -246,8 +246,7 @@ void TForm1::Report(const change::ChangeResult& result)
     switch (result.Outcome) {
     case Outcome::Rejected: messages_.ShowMessage(result.Detail); break;
     case Outcome::MacTwice: { // found before the change, or by a step of it or its verification
-        const bool sent = result.Steps.AddressTaken || !result.Steps.MacAlsoAt.empty();
-        messages_.ShowMessage(result.Detail + (sent ? "." : ". Nic nie wysłano."));
+        messages_.ShowMessage(result.Detail + (result.Sent ? "." : ". Nic nie wysłano."));
         break;
     }
     case Outcome::Conflict:
@@ -276,11 +275,10 @@ void TForm1::Report(const change::ChangeResult& result)
 
 void TForm1::ReportStepFailure(const change::ChangeResult& result)
 {
-    const protocol::ChangeOutcome& steps = result.Steps;
-    if (steps.Ok())
+    if (!result.Failed)
         return;
-    std::string text = protocol::StatusText(steps.Status);
-    if (steps.AddressTaken && steps.FailedStep == protocol::ChangeOutcome::Step::Mask)
+    std::string text = protocol::StatusText(result.Failed->Answer);
+    if (result.Failed->Which == change::FailedStep::Step::Mask) // only after the address was taken
         text += "\nAdres IP został zmieniony, ale maska podsieci nie.";
     messages_.ShowMessage(text);
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "change/outcome.h"
-#include "protocol/device_session.h"
+#include "protocol/status_codes.h"
 
+#include <optional>
 #include <string>
 
 namespace change {
@@ -16,6 +17,13 @@ struct PlanLine {
     std::string Mask;
 };
 
+// The step of a device's change that failed, and what the device answered.
+struct FailedStep {
+    enum class Step { Select, Login, Assign, Mask };
+    Step Which = Step::Select;
+    protocol::Status Answer = protocol::kStatusNoReply; // kStatusNotSent: the change stopped before it
+};
+
 // What became of one line, as the run knows it so far.
 struct ChangeResult {
     int LineNumber = 0;
@@ -27,9 +35,10 @@ struct ChangeResult {
     std::string OldMask;    // empty: it could not be read
     std::string Interface;
     change::Outcome Outcome = change::Outcome::NotAttempted;
-    std::string Detail;            // why, in Polish
-    bool AddressChecked = true;    // false: the probe for the new address could not run
-    protocol::ChangeOutcome Steps; // what the change's steps did (the window words its box from it)
+    std::string Detail;               // why, in Polish
+    bool AddressChecked = true;       // false: the probe for the new address could not run
+    bool Sent = false;                // the change's first command went out
+    std::optional<FailedStep> Failed; // empty: every step that was sent passed
 };
 
 } // namespace change

@@ -51,6 +51,16 @@ protocol::DiscoveryResult Merged(protocol::DiscoveryResult found, const protocol
     return found;
 }
 
+FailedStep::Step StepOf(protocol::ChangeOutcome::Step step)
+{
+    switch (step) {
+    case protocol::ChangeOutcome::Step::Login: return FailedStep::Step::Login;
+    case protocol::ChangeOutcome::Step::Assign: return FailedStep::Step::Assign;
+    case protocol::ChangeOutcome::Step::Mask: return FailedStep::Step::Mask;
+    default: return FailedStep::Step::Select;
+    }
+}
+
 } // namespace
 
 ChangeRun::ChangeRun(protocol::DeviceSession& session, journal::ChangeJournal& journal, FrontEnd& frontEnd,
@@ -301,9 +311,10 @@ void ChangeRun::ChangeOne(LinePlan& plan)
         frontEnd_.Report(result);
         return;
     }
-    sent_ = true;
-    result.Steps = session_.Change(device, result.Address, result.Mask);
-    const protocol::ChangeOutcome& steps = result.Steps;
+    sent_ = result.Sent = true;
+    const protocol::ChangeOutcome steps = session_.Change(device, result.Address, result.Mask);
+    if (!steps.Ok())
+        result.Failed = FailedStep{StepOf(steps.FailedStep), steps.Status};
     const std::string why = protocol::StatusText(steps.Status);
     const std::string notChecked = result.AddressChecked ? "" : result.Detail;
     result.Detail.clear();
@@ -339,7 +350,7 @@ void ChangeRun::Verify()
     for (LinePlan& plan : plans_)
         if (plan.Result.Outcome == Outcome::Changed) {
             changed.push_back(&plan);
-            wholeChange = wholeChange || plan.Result.Steps.Ok();
+            wholeChange = wholeChange || !plan.Result.Failed;
         }
     const bool refresh = settings_.Verify == Verification::ByRefresh && sent_;
     if (changed.empty() && !refresh)
@@ -440,7 +451,7 @@ void ChangeRun::Finish(LinePlan& plan)
 
 void ChangeRun::JournalEnd(const LinePlan& plan)
 {
-    WarnOnce(journal_.End(plan.JournalId, MachineName(plan.Result.Outcome), plan.Result.Detail));
+    WarnOnce(journal_.End(plan.JournalId, plan.Result.Outcome, plan.Result.Detail));
 }
 
 void ChangeRun::WarnOnce(const journal::FileStatus& status)

@@ -37,10 +37,11 @@ ChangeJournal::Begun ChangeJournal::Begin(const ChangeStart& start)
     return begun;
 }
 
-FileStatus ChangeJournal::End(const std::string& change, const std::string& outcome, const std::string& detail)
+FileStatus ChangeJournal::End(const std::string& change, change::Outcome outcome, const std::string& detail)
 {
     try {
-        return Append(RecordLine(EndRecord{change, LocalTimeText(std::time(nullptr)), outcome, detail}));
+        return Append(
+            RecordLine(EndRecord{change, LocalTimeText(std::time(nullptr)), change::MachineName(outcome), detail}));
     } catch (const std::exception&) {
         return FailureOf(ENOMEM, path_);
     }

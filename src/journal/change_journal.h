@@ -7,13 +7,14 @@
 //   const auto begun = journal.Begin({interfaceName, mac, oldAddress, oldMask, newAddress, newMask});
 //   if (!begun.Status.Ok()) warn(journal::WarningText(begun.Status));   // and go on with the change
 //   ... the change's datagrams ...
-//   journal.End(begun.Change, "verified", "");
+//   journal.End(begun.Change, change::Outcome::Verified, "");
 //
 // A journal that cannot be written never stops a change: Begin and End
 // report the failure and never throw. A record that could not be written
 // whole leaves the file as it was (journal/durable_file.h: AppendLine), and
 // a journal directory others can reach is never written into.
 #pragma once
+#include "change/outcome.h"
 #include "journal/file_status.h"
 #include "journal/journal_records.h"
 
@@ -32,11 +33,9 @@ public:
     };
     // Call before the change's first datagram.
     Begun Begin(const ChangeStart& start);
-    // `outcome`: the change's machine name (change::MachineName: verified,
-    // partial, refused, unverified, interrupted, unchecked...; the journal
-    // lies below the change and keeps it as text); `detail`: why, for the
-    // operator.
-    FileStatus End(const std::string& change, const std::string& outcome, const std::string& detail);
+    // Recorded by its machine name (change::MachineName); `detail`: why, for
+    // the operator.
+    FileStatus End(const std::string& change, change::Outcome outcome, const std::string& detail);
 
     const std::string& Path() const { return path_; }
     // Whether records could be written now: the directory made and the

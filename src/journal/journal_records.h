@@ -32,7 +32,7 @@ struct BeginRecord {
 struct EndRecord {
     std::string Change;
     std::string Time;
-    std::string Outcome; // the caller's machine name: verified, refused, interrupted...
+    std::string Outcome; // change::MachineName of the outcome; read back as written (an older journal may hold others)
     std::string Detail;
 };
 

@@ -205,6 +205,11 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
     }
     const journal::JournalContents written = journal::ReadJournal(journal.Path());
     ASSERT_EQ(written.Changes.size(), row.ChangeSent ? 1u : 0u);
+    EXPECT_EQ(result.Sent, row.ChangeSent);
+    // The window words its box from the failed step: the detail says the same.
+    if (result.Failed && result.Outcome != Outcome::MacTwice) {
+        EXPECT_NE(result.Detail.find(protocol::StatusText(result.Failed->Answer)), std::string::npos) << result.Detail;
+    }
     if (row.ChangeSent) {
         ASSERT_TRUE(written.Changes[0].End.has_value());
         EXPECT_EQ(written.Changes[0].End->Outcome, change::MachineName(result.Outcome));

@@ -56,7 +56,7 @@ TEST_F(JournalTest, PairsBeginAndEndAndKeepsAnUnfinishedChange)
                             "255.0.0.0"};
     const auto begun = journal.Begin(first);
     ASSERT_TRUE(begun.Status.Ok()) << begun.Status.Text;
-    ASSERT_TRUE(journal.End(begun.Change, "verified", "zmieniono i potwierdzono").Ok());
+    ASSERT_TRUE(journal.End(begun.Change, change::Outcome::Verified, "zmieniono i potwierdzono").Ok());
     const auto second = journal.Begin({"wlan0", "MAC-B", "10.0.0.7", "255.0.0.0", "10.0.0.8", "255.0.0.0"});
     ASSERT_TRUE(second.Status.Ok());
     EXPECT_NE(second.Change, begun.Change);
@@ -100,7 +100,7 @@ TEST_F(JournalTest, SkipsForeignCorruptAndTornLinesAndClosesTheTornOneBeforeAppe
     ASSERT_EQ(contents.Changes.size(), 1u);
     EXPECT_FALSE(contents.Changes[0].End.has_value());
 
-    ASSERT_TRUE(journal.End(begun.Change, "refused", "Brak dostępu").Ok());
+    ASSERT_TRUE(journal.End(begun.Change, change::Outcome::Refused, "Brak dostępu").Ok());
     contents = journal::ReadJournal(journal.Path());
     EXPECT_EQ(contents.SkippedLines, 5u);
     ASSERT_EQ(contents.Changes.size(), 1u);
@@ -118,7 +118,7 @@ TEST_F(JournalTest, AJournalThatCannotBeWrittenReportsItsErrorAndNeverThrows)
     EXPECT_EQ(journal::WarningText(begun.Status),
               "nie zapisano " + begun.Status.Path + ": Not a directory (błąd " + std::to_string(ENOTDIR) + ")");
     EXPECT_FALSE(begun.Change.empty());
-    EXPECT_EQ(journal.End(begun.Change, "verified", "").Error, ENOTDIR);
+    EXPECT_EQ(journal.End(begun.Change, change::Outcome::Verified, "").Error, ENOTDIR);
     EXPECT_EQ(journal::ReadJournal(journal.Path()).Changes.size(), 0u);
 }
 
