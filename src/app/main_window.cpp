@@ -209,8 +209,13 @@ void TForm1::lbIPClick(QObject* /*sender*/)
     const protocol::DeviceRow* selected = SelectedDevice();
     if (selected == nullptr)
         return; // no row selected: nothing to change
-    const change::PlanLine line{0, selected->Mac, IP->IPString().toStdString(), Subnet->IPString().toStdString()};
-    change::ChangeRun(session_, journal_, *this, WindowChangeSettings()).Run({line}, found_);
+    const change::LineJudgement judged =
+        change::JudgeLine({0, selected->Mac, IP->IPString().toStdString(), Subnet->IPString().toStdString()});
+    if (!judged.Line) {
+        messages_.ShowMessage(judged.Refusal); // nothing is sent, and the typed values stay
+        return;
+    }
+    change::ChangeRun(session_, journal_, *this, WindowChangeSettings()).Run({*judged.Line}, found_);
     if (changing_ && !Stopped())
         EndChangeWithoutRefresh(); // refused before anything was sent
 }
@@ -244,7 +249,6 @@ void TForm1::Report(const change::ChangeResult& result)
     if (Stopped())
         return;
     switch (result.Outcome) {
-    case Outcome::Rejected: messages_.ShowMessage(result.Detail); break;
     case Outcome::MacTwice: { // found before the change, or by a step of it or its verification
         messages_.ShowMessage(result.Detail + (result.Sent ? "." : ". Nic nie wysłano."));
         break;

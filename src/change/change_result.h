@@ -8,15 +8,6 @@
 
 namespace change {
 
-// One asked change: a device (by MAC, in any spelling) and the address and
-// mask to give it, in canonical texts.
-struct PlanLine {
-    int LineNumber = 0; // in the plan file, from 1; 0 for a single change
-    std::string Mac;
-    std::string Address;
-    std::string Mask;
-};
-
 // The step of a device's change that failed, and what the device answered.
 struct FailedStep {
     enum class Step { Select, Login, Assign, Mask };

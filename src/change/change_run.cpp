@@ -3,7 +3,6 @@
 
 #include "change/verification.h"
 #include "checks/mac_text.h"
-#include "checks/new_settings_check.h"
 #include "conflicts/address_conflicts.h"
 #include "journal/undo_plan.h"
 #include "protocol/device_text.h"
@@ -80,8 +79,7 @@ std::vector<ChangeResult> ChangeRun::Run(const std::vector<PlanLine>& lines)
     // answer can only add refusals.
     conflicts::AddressProbes probes(ProbeSettings());
     for (const PlanLine& line : lines)
-        if (const checks::JudgedSettings judged = checks::JudgeNewSettings(line.Address, line.Mask); !judged.Refusal)
-            probes.StartEverywhere(judged.Address);
+        probes.StartEverywhere(line.Address);
     const protocol::DiscoveryResult found = session_.Discover(protocol::DiscoveryDepth::Quick);
     std::vector<protocol::DeviceRow> planned;
     for (const protocol::DeviceRow& row : found.Rows)
@@ -174,14 +172,6 @@ void ChangeRun::Prepare(const std::vector<PlanLine>& lines, const protocol::Disc
 void ChangeRun::Classify(LinePlan& plan, const protocol::DiscoveryResult& known)
 {
     ChangeResult& result = plan.Result;
-    const checks::JudgedSettings judged = checks::JudgeNewSettings(result.Address, result.Mask);
-    if (judged.Refusal) {
-        result.Outcome = Outcome::Rejected;
-        result.Detail = *judged.Refusal;
-        return;
-    }
-    result.Address = judged.Address; // canonical texts from here on
-    result.Mask = judged.Mask;
     std::vector<const protocol::DeviceRow*> rows;
     for (const protocol::DeviceRow& row : known.Rows)
         if (checks::SameMac(row.Mac, result.Mac))

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The one way a device gets a new address, under the window and the command
-// line alike: judge each line, find its device, check that its new address
-// is free, write the undo plan, then for each change the journal's first
-// record, the change, and after the pause the device as it answers now, the
-// outcome and the journal's last record.
+// line alike: from lines that passed their judgement (change/plan_line.h),
+// find their devices, check that each new address is free, write the undo
+// plan, then for each change the journal's first record, the change, and
+// after the pause the device as it answers now, the outcome and the
+// journal's last record.
 //
 //   change::ChangeRun run(session, journal, frontEnd, settings);     // one object a run
 //   const std::vector<change::ChangeResult> results = run.Run(lines);   // finds the devices itself
 //   ... or run.Run(lines, lastDiscovery) with the devices a refresh found
 #pragma once
 #include "change/change_result.h"
+#include "change/plan_line.h"
 #include "conflicts/address_probe.h"
 #include "journal/change_journal.h"
 #include "protocol/device_session.h"
@@ -30,7 +32,7 @@ public:
     virtual void Warn(const std::string& text) = 0;
     // Whether the operator asked the run to end: no new change starts.
     virtual bool StopRequested() const { return false; }
-    // The lines passed their judgement: probes and datagrams follow.
+    // Some line's device needs a change: the conflict checks and datagrams follow.
     virtual void Begin() {}
     virtual void Changing(int /*current*/, int /*total*/) {}
     virtual void Verifying() {}

@@ -16,7 +16,6 @@ const char* MachineName(Outcome outcome)
     case Outcome::Conflict: return "conflict";
     case Outcome::Unchecked: return "unchecked";
     case Outcome::MacTwice: return "mac_in_two_places";
-    case Outcome::Rejected: return "rejected";
     case Outcome::InterfaceGone: return "interface_gone";
     case Outcome::Changed: return "changed";
     case Outcome::Interrupted: return "interrupted";
@@ -38,7 +37,6 @@ const char* PolishName(Outcome outcome)
     case Outcome::Conflict: return "adres zajęty";
     case Outcome::Unchecked: return "adres niesprawdzony";
     case Outcome::MacTwice: return "MAC w dwóch miejscach";
-    case Outcome::Rejected: return "odrzucono";
     case Outcome::InterfaceGone: return "brak interfejsu sieciowego";
     case Outcome::Changed: return "zmieniono, sprawdzam";
     case Outcome::Interrupted: return "przerwano";

@@ -19,17 +19,16 @@ enum class Outcome {
     Unchecked,     // the new address could not be checked, and that refuses the line: nothing sent
     MacTwice,      // its MAC answered from two addresses: no command could tell the devices apart; nothing sent,
                    // unless only a step of the change or its verification found the second
-    Rejected,      // the address or mask breaks the rules: nothing sent
     InterfaceGone, // the interface the device answered on went away or is down
     Changed,       // the change went through; what the device holds is seen later
     Interrupted,   // the run ended while this device was being changed
     NotAttempted,  // the run ended before this line
 };
 
-inline constexpr std::array<Outcome, 15> kOutcomes = {
-    Outcome::Verified, Outcome::Partial,       Outcome::Unverified, Outcome::Refused,     Outcome::NotFound,
-    Outcome::Planned,  Outcome::Unchanged,     Outcome::Conflict,   Outcome::Unchecked,   Outcome::MacTwice,
-    Outcome::Rejected, Outcome::InterfaceGone, Outcome::Changed,    Outcome::Interrupted, Outcome::NotAttempted};
+inline constexpr std::array<Outcome, 14> kOutcomes = {
+    Outcome::Verified, Outcome::Partial,     Outcome::Unverified,   Outcome::Refused,      Outcome::NotFound,
+    Outcome::Planned,  Outcome::Unchanged,   Outcome::Conflict,     Outcome::Unchecked,    Outcome::MacTwice,
+    Outcome::Changed,  Outcome::Interrupted, Outcome::NotAttempted, Outcome::InterfaceGone};
 
 // The stable English word (journal, csv, json): "verified", "not_found"...
 const char* MachineName(Outcome outcome);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/plan.h"
 
+#include "change/plan_line.h"
 #include "checks/dotted_address.h"
 #include "checks/mac_text.h"
 #include "checks/new_settings_check.h"
@@ -205,9 +206,11 @@ void PlanReader::Read(const CsvRecord& record, const Layout& layout)
     }
     const std::optional<std::string> mask = MaskText(fields[kMask], prefix, number, errors);
     const auto parsedAddress = checks::ParseDottedAddress(address);
+    change::LineJudgement judged;
     if (mask) {
-        if (const auto refusal = checks::RefusalOfNewSettings(address, *mask))
-            errors.push_back(LineError(number, *refusal));
+        judged = change::JudgeLine({number, mac.value_or(""), address, *mask});
+        if (!judged.Line)
+            errors.push_back(LineError(number, judged.Refusal));
     } else if (!parsedAddress) {
         errors.push_back(LineError(number, checks::kAddressRefused));
     }
@@ -216,7 +219,7 @@ void PlanReader::Read(const CsvRecord& record, const Layout& layout)
             errors.push_back(
                 LineError(number, "adres " + parsedAddress->Text + " już w wierszu " + std::to_string(at->second)));
     if (errors.size() == errorsBefore)
-        plan_.Lines.push_back(PlanLine{number, *mac, parsedAddress->Text, *mask});
+        plan_.Lines.push_back(*judged.Line);
 }
 
 Plan PlanReader::Finish(const std::vector<std::string>& readingErrors) &&

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "change/change_result.h"
+#include "change/plan_line.h"
 
 #include <cstddef>
 #include <string>
@@ -13,7 +13,7 @@ inline constexpr std::size_t kMaxPlanBytes = 1024 * 1024;
 
 // One line of a re-addressing plan: which device gets which address and
 // mask, all three in their canonical texts (00:0E:C6:4A:10:03,
-// 192.168.1.50, 255.255.255.0).
+// 192.168.1.50, 255.255.255.0), judged by change::JudgeLine.
 using change::PlanLine;
 
 struct Plan {
@@ -33,7 +33,8 @@ struct Plan {
 // - a MAC in any case, with ":", "-", "." or no separator;
 // - an address may carry its prefix (192.168.1.50/24), a mask may be a
 //   prefix length (24 or /24).
-// Every line's address and mask are judged as "Ustaw" judges them; no MAC
+// Every line's address and mask are judged as "Ustaw" judges them
+// (change::JudgeLine, the run's own judgement); no MAC
 // and no address may occur twice (compared in their canonical forms).
 Plan ParsePlan(const std::string& text);
 

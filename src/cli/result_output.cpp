@@ -131,7 +131,6 @@ std::string FormatResultEnd(const std::vector<ChangeResult>& results, Format for
     // Counts that are mostly zero are named only when they are not.
     const std::pair<Outcome, const char*> rare[] = {{Outcome::Unchecked, "adres niesprawdzony"},
                                                     {Outcome::MacTwice, "MAC w dwóch miejscach"},
-                                                    {Outcome::Rejected, "odrzucone"},
                                                     {Outcome::InterfaceGone, "brak interfejsu"},
                                                     {Outcome::Interrupted, "przerwane"},
                                                     {Outcome::NotAttempted, "nie podjęte"}};

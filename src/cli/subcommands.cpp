@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/subcommands.h"
 
+#include "change/plan_line.h"
 #include "checks/mac_text.h"
-#include "checks/new_settings_check.h"
 #include "cli/device_output.h"
 #include "cli/engine_session.h"
 #include "cli/exit_status.h"
@@ -93,13 +93,17 @@ int RunSet(const Options& options)
 {
     const std::string macText = options.Arguments.at(0).toStdString();
     const std::optional<std::string> mac = checks::CanonicalMac(macText);
-    const checks::JudgedSettings judged =
-        checks::JudgeNewSettings(options.Arguments.at(1).toStdString(), options.Arguments.at(2).toStdString());
-    if (!mac || judged.Refusal) {
-        Print(stderr, "muxconfig: " + judged.Refusal.value_or("niewłaściwy adres MAC: " + ShownText(macText)) + "\n");
+    if (!mac) {
+        Print(stderr, "muxconfig: niewłaściwy adres MAC: " + ShownText(macText) + "\n");
         return kExitUsage;
     }
-    return RunPlan({PlanLine{0, *mac, judged.Address, judged.Mask}}, options); // canonical texts from here on
+    const change::LineJudgement judged =
+        change::JudgeLine({0, *mac, options.Arguments.at(1).toStdString(), options.Arguments.at(2).toStdString()});
+    if (!judged.Line) {
+        Print(stderr, "muxconfig: " + judged.Refusal + "\n");
+        return kExitUsage;
+    }
+    return RunPlan({*judged.Line}, options); // canonical texts from here on
 }
 
 int RunApply(const Options& options)

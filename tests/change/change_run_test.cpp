@@ -60,7 +60,7 @@ FakeDevice Device(const std::string& mac, const std::string& address, std::map<s
 struct Row {
     const char* Name;
     std::vector<FakeDevice> Fleet;
-    change::PlanLine Line;
+    change::AskedChange Line;
     change::Outcome Outcome;
     const char* Detail; // a part of the result's detail
     bool ChangeSent;    // its new address or mask went out
@@ -121,8 +121,6 @@ const std::vector<Row> kRows = {
     {"AddressAnswersTheProbe", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.50", "255.255.255.0"},
      Outcome::Conflict, "odpowiada na niego 00:11:22:33:44:55", false, Ms(0), false, false,
      change::Verification::ByReading, kInUse},
-    {"BrokenRules", {Device(kMac, "192.168.1.10")}, {0, kMac, "192.168.1.255", "255.255.255.0"}, Outcome::Rejected,
-     "poza dozwolonym zakresem", false},
     {"CloneAppearsDuringThePause",
      {Device(kMac, "192.168.1.10"), Late(Device(kMac, "192.168.1.30", {{"A", "C"}}), Ms(1), Ms(4000))},
      {0, kMac, "192.168.1.50", "255.255.255.0"}, Outcome::MacTwice, "192.168.1.30", true},
@@ -173,9 +171,11 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
     settings.Probes.Program = arping.fileName().toStdString();
     change::ChangeRun run(session, journal, frontEnd, settings);
 
+    const change::LineJudgement judged = change::JudgeLine(row.Line);
+    ASSERT_TRUE(judged.Line) << judged.Refusal;
     const std::vector<change::ChangeResult> results = row.Verify == change::Verification::ByReading
-        ? run.Run({row.Line})
-        : run.Run({row.Line}, session.Discover()); // the window's list
+        ? run.Run({*judged.Line})
+        : run.Run({*judged.Line}, session.Discover()); // the window's list
 
     ASSERT_EQ(results.size(), 1u);
     const change::ChangeResult& result = results[0];
@@ -199,7 +199,7 @@ TEST_P(ChangeRunRules, EndAsTheDeviceAnswersInResultJournalAndWire)
             EXPECT_TRUE(ownText(command.substr(1))) << command;
         }
     }
-    if (result.Outcome != Outcome::NotFound && result.Outcome != Outcome::Rejected) {
+    if (result.Outcome != Outcome::NotFound) {
         EXPECT_TRUE(ownText(result.Mac)) << result.Mac;
         EXPECT_EQ(result.MacNormalized, "00:0E:C6:4A:10:01");
     }
@@ -240,8 +240,8 @@ TEST(ChangeRunStop, NoNewChangeStartsAndEveryRecordIsClosed)
     settings.Probes.Program = "/bin/true";
     change::ChangeRun run(session, journal, frontEnd, settings);
 
-    const auto results =
-        run.Run({{2, kMac, "192.168.1.50", "255.255.255.0"}, {3, "0.14.198.74.16.2", "192.168.1.51", "255.255.255.0"}});
+    const auto results = run.Run({*change::JudgeLine({2, kMac, "192.168.1.50", "255.255.255.0"}).Line,
+                                  *change::JudgeLine({3, "0.14.198.74.16.2", "192.168.1.51", "255.255.255.0"}).Line});
 
     EXPECT_EQ(results[0].Outcome, Outcome::Unverified);
     EXPECT_EQ(results[1].Outcome, Outcome::NotAttempted);
