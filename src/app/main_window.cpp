@@ -7,6 +7,8 @@
 #include "app/focus_keeping.h"
 #include "app/port_field.h"
 #include "app/window_accessibility.h"
+#include "checks/address_conversion.h"
+#include "checks/dotted_address.h"
 #include "checks/mac_text.h"
 #include "protocol/socket_error_text.h"
 #include "widgets/ripedit.h"
@@ -21,7 +23,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cstdio>
 
 namespace app {
@@ -43,9 +44,7 @@ QString ShownAddress(const std::string& text)
 {
     if (text.empty())
         return QStringLiteral("0.0.0.0"); // as the control shows an empty text
-    in_addr address{};
-    address.s_addr = text.find('\0') == std::string::npos ? inet_addr(text.c_str()) : INADDR_NONE;
-    return QString::fromLatin1(inet_ntoa(address));
+    return QString::fromStdString(checks::DottedText(checks::ConvertedAddress(text)));
 }
 
 // "Ustaw" sends its commands whatever the device holds, and the refresh after

@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "checks/address_rule.h"
 
-#include "checks/dotted_address.h"
-
-bool IsAcceptableDeviceAddress(const std::string& text)
-{
-    const std::optional<checks::DottedAddress> parsed = checks::ParseDottedAddress(text);
-    return parsed && IsAcceptableDeviceAddressValue(parsed->Value);
-}
+namespace checks {
 
 bool IsAcceptableDeviceAddressValue(uint32_t host)
 {
@@ -25,3 +19,5 @@ bool IsAcceptableDeviceAddressValue(uint32_t host)
         return false;
     return true;
 }
+
+} // namespace checks

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include <cstdint>
-#include <string>
 
-// Judges whether a dotted IPv4 text may be given to a multiplexer as its own
-// address. The text must be in the one accepted form (checks/dotted_address.h:
-// four decimal numbers, leading zeros decimal); the rule itself is classful:
-// the subnet mask plays no part.
-bool IsAcceptableDeviceAddress(const std::string& text);
+namespace checks {
 
-// The same classful rule on a parsed host-order value.
+// Judges whether a parsed address (host order; checks/dotted_address.h reads
+// the one accepted form) may be given to a multiplexer as its own address.
+// The rule is classful: the subnet mask plays no part.
 bool IsAcceptableDeviceAddressValue(uint32_t host);
+
+} // namespace checks

@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "checks/mask_rule.h"
 
-#include "checks/dotted_address.h"
-
-bool IsAcceptableSubnetMask(const std::string& text)
-{
-    const std::optional<checks::DottedAddress> mask = checks::ParseDottedAddress(text);
-    return mask && IsAcceptableSubnetMaskValue(mask->Value);
-}
+namespace checks {
 
 bool IsAcceptableSubnetMaskValue(uint32_t mask)
 {
@@ -16,3 +10,5 @@ bool IsAcceptableSubnetMaskValue(uint32_t mask)
     const uint32_t hostBits = ~mask;
     return (hostBits & (hostBits + 1)) == 0; // ones, then zeros
 }
+
+} // namespace checks

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "conflicts/address_probe.h"
 
+#include "checks/dotted_address.h"
+
 #include "conflicts/arping_outcome.h"
 #include "conflicts/descriptor_budget.h"
 #include "conflicts/probe_texts.h"
@@ -10,7 +12,6 @@
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -57,8 +58,7 @@ ProbeResult NotChecked(std::string reason) { return {ProbeState::NotChecked, {},
 // Why `target` cannot be probed, if it cannot.
 std::optional<std::string> RefusalOf(const ProbeTarget& target, const InterfaceFlags& interfaces)
 {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, target.Address.c_str(), &parsed) != 1)
+    if (!checks::ParseDottedAddress(target.Address))
         return texts::BadAddress(target.Address);
     if (interfaces.Error)
         return texts::InterfacesUnreadable(*interfaces.Error);

@@ -6,6 +6,8 @@
 #include "conflicts/address_probe.h"
 #include "conflicts/probe_texts.h"
 
+#include "checks/dotted_address.h"
+
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
@@ -64,8 +66,8 @@ public:
         if (!added)
             return;
         Probe& probe = known->second;
-        in_addr address{};
-        if (inet_pton(AF_INET, target.Address.c_str(), &address) != 1) {
+        const std::optional<checks::DottedAddress> parsed = checks::ParseDottedAddress(target.Address);
+        if (!parsed) {
             probe.Result = NotChecked(texts::BadAddress(target.Address));
             return;
         }
@@ -80,8 +82,11 @@ public:
             probe.Result = NotChecked(texts::NoSuchInterface(target.InterfaceName));
         else if (!adapter->Up || adapter->Addresses.empty())
             probe.Result = NotChecked(texts::InterfaceDown(target.InterfaceName));
-        else
+        else {
+            in_addr address{};
+            address.s_addr = htonl(parsed->Value);
             probe.Asked = std::async(std::launch::async, Ask, address, adapter->Addresses.front());
+        }
     }
 
     // Waits for the worker with the event loop running, as the window needs.

@@ -39,7 +39,7 @@ std::string Shown(const std::string& bytes)
 std::optional<std::string> CanonicalMask(const std::string& text)
 {
     const auto mask = checks::ParseDottedAddress(text);
-    if (!mask || !IsAcceptableSubnetMaskValue(mask->Value))
+    if (!mask || !checks::IsAcceptableSubnetMaskValue(mask->Value))
         return std::nullopt;
     return mask->Text;
 }

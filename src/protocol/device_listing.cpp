@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "checks/address_conversion.h"
 #include "checks/mac_text.h"
 #include "protocol/address_key.h"
 #include "protocol/device_engine.h"
@@ -41,7 +42,7 @@ void DeviceEngine::ListDevices()
     // address split the table into runs sorted on their own.
     std::array<int32_t, DeviceTable::kSlots + 1> key{};
     for (int number = 1; number <= DeviceTable::kSlots; ++number)
-        key[number] = AddressKey(devices_[number].Address);
+        key[number] = AddressKey(checks::ConvertedAddress(devices_[number].Address));
     for (int pass = 1; pass <= DeviceTable::kSlots - 1; ++pass) {
         for (int k = DeviceTable::kSlots - 1; k >= pass; --k) {
             NumerIP& lower = devices_[k];

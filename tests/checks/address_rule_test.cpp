@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "checks/address_rule.h"
+#include "checks/dotted_address.h"
 #include "checks/mask_rule.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,19 @@
 #include <string>
 
 namespace {
+
+// As every caller judges a text: its one accepted form, then the rule.
+bool IsAcceptableDeviceAddress(const std::string& text)
+{
+    const auto parsed = checks::ParseDottedAddress(text);
+    return parsed && checks::IsAcceptableDeviceAddressValue(parsed->Value);
+}
+
+bool IsAcceptableSubnetMask(const std::string& text)
+{
+    const auto parsed = checks::ParseDottedAddress(text);
+    return parsed && checks::IsAcceptableSubnetMaskValue(parsed->Value);
+}
 
 TEST(AddressRule, AcceptsUsableHostAddressesOfClassesAToC)
 {

@@ -10,7 +10,9 @@
 #include "fuzz_process.h"
 
 #include "app/port_field.h"
+#include "checks/address_conversion.h"
 #include "checks/address_rule.h"
+#include "checks/dotted_address.h"
 #include "widgets/ripedit.h"
 #include "widgets/section_number.h"
 
@@ -32,7 +34,8 @@ std::string Show(const QString& text) { return Escaped(text.toStdString()); }
 
 void CheckAddressRule(const std::string& text)
 {
-    const bool real = IsAcceptableDeviceAddress(text);
+    const auto parsed = checks::ParseDottedAddress(text);
+    const bool real = parsed && checks::IsAcceptableDeviceAddressValue(parsed->Value);
     const bool expected = model::AcceptableDeviceAddress(text);
     FUZZ_CHECK(real == expected, "address rule says " + std::to_string(real) + " for \"" + Escaped(text) + "\"");
 
@@ -42,6 +45,8 @@ void CheckAddressRule(const std::string& text)
         const in_addr_t platform = inet_addr(text.c_str());
         FUZZ_CHECK(platform == model::InetAddr(text),
                    "inet_addr differs from the restatement for \"" + Escaped(text) + "\"");
+        FUZZ_CHECK(checks::ConvertedAddress(text) == ntohl(platform),
+                   "a device text's conversion differs from inet_addr's for \"" + Escaped(text) + "\"");
     }
 }
 

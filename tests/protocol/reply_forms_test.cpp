@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Status texts, the letter mapping, the discovery-reply split and the sort key.
+#include "checks/address_conversion.h"
 #include "protocol/address_key.h"
 #include "protocol/discovery_reply.h"
 #include "protocol/event_loop_wait.h"
@@ -87,14 +88,21 @@ TEST(DiscoveryReply, MarksOnlyAThirdCharacterE)
     EXPECT_FALSE(HasFlagE(""));
 }
 
+// A device's text, converted as inet_addr reads it, keyed as the list sorts.
 TEST(AddressKey, ReadsTheNetworkOrderBytesAsALittleEndianSignedValue)
 {
-    EXPECT_EQ(AddressKey("1.2.3.4"), 0x04030201);
-    EXPECT_EQ(AddressKey("192.168.1.127"), 0x7F01A8C0);
-    EXPECT_LT(AddressKey("192.168.1.128"), 0);
-    EXPECT_EQ(AddressKey("192.168.1.128"), static_cast<int32_t>(0x8001A8C0u));
-    EXPECT_EQ(AddressKey("0.0.0.0"), 0);
-    EXPECT_EQ(AddressKey("not an address"), -1);
+    const std::pair<std::string, int32_t> rows[] = {
+        {"1.2.3.4", 0x04030201},
+        {"192.168.1.127", 0x7F01A8C0},
+        {"192.168.1.128", static_cast<int32_t>(0x8001A8C0u)},
+        {"0300.0250.1.0x80", static_cast<int32_t>(0x8001A8C0u)}, // octal and hexadecimal parts
+        {"10.1", 0x0100000A},                                    // a short form: 10.0.0.1
+        {"0.0.0.0", 0},
+        {"not an address", -1},
+        {std::string("1.2.3.4\0", 8), -1},
+    };
+    for (const auto& [text, key] : rows)
+        EXPECT_EQ(AddressKey(checks::ConvertedAddress(text)), key) << text;
 }
 
 TEST(EventLoopWait, EndsWhenItsConditionHoldsOrItsDeadlinePasses)
