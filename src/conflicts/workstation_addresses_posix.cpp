@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "conflicts/workstation_addresses.h"
 
+#include "checks/dotted_address.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -21,8 +23,8 @@ WorkstationAddressList WorkstationAddresses()
     for (const ifaddrs* entry = entries; entry; entry = entry->ifa_next) {
         if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET)
             continue;
-        char text[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text, sizeof text);
+        const in_addr address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
+        const std::string text = checks::DottedText(ntohl(address.s_addr));
         if (std::find(list.Addresses.begin(), list.Addresses.end(), text) == list.Addresses.end())
             list.Addresses.emplace_back(text);
     }

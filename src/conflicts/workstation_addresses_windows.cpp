@@ -2,6 +2,8 @@
 #include "conflicts/adapter_addresses_windows.h"
 #include "conflicts/workstation_addresses.h"
 
+#include "checks/dotted_address.h"
+
 #include <algorithm>
 #include <ws2tcpip.h>
 
@@ -44,8 +46,7 @@ WorkstationAddressList WorkstationAddresses()
     }
     for (const AdapterAddresses& adapter : adapters)
         for (const in_addr& address : adapter.Addresses) {
-            char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &address, text, sizeof text);
+            const std::string text = checks::DottedText(ntohl(address.s_addr));
             if (std::find(list.Addresses.begin(), list.Addresses.end(), text) == list.Addresses.end())
                 list.Addresses.emplace_back(text);
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "protocol/datagram_intake.h"
 
+#include "checks/dotted_address.h"
 #include "net/errors/socket_errors.h"
 #include "net/socket/udp_socket.h"
 
@@ -15,9 +16,7 @@ Intake TakeDatagram(net::AUDPSocket& socket, std::string& text, std::string& sen
         return Intake::Nothing;
     if (socket.ErrorCode() == net::kWsaeMsgSize)
         return Intake::Dropped;
-    char dotted[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &from.sin_addr, dotted, sizeof dotted);
-    sender = dotted;
+    sender = checks::DottedText(ntohl(from.sin_addr.s_addr));
     return Intake::Datagram;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "protocol/socket_transport.h"
 
+#include "checks/dotted_address.h"
 #include "net/errors/socket_errors.h"
 #include "net/interfaces/usable_interfaces.h"
 #include "net/socket_layer.h"
@@ -23,12 +24,7 @@ namespace {
 // on arriving while the queue is emptied.
 constexpr int kMaxWaitingDatagrams = 1024;
 
-std::string Dotted(in_addr address)
-{
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address, text, sizeof text);
-    return text;
-}
+std::string Dotted(in_addr address) { return checks::DottedText(ntohl(address.s_addr)); }
 } // namespace
 
 SocketTransport::SocketTransport(net::InterfaceSelection interfaces) : interfaces_(std::move(interfaces))
