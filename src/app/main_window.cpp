@@ -256,10 +256,6 @@ void TForm1::Report(const change::ChangeResult& result)
         EndChangeWithoutRefresh();
         messages_.ShowMessage("Adres IP jest zajęty: " + result.Detail + ". Nic nie wysłano.");
         break;
-    case Outcome::Unchecked:
-        EndChangeWithoutRefresh();
-        messages_.ShowMessage("Nie sprawdzono, czy adres IP jest wolny: " + result.Detail + ". Nic nie wysłano.");
-        break;
     case Outcome::Changed:
     case Outcome::Refused:
     case Outcome::Interrupted: ReportStepFailure(result); break;
