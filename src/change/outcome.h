@@ -26,9 +26,9 @@ enum class Outcome {
 };
 
 inline constexpr std::array<Outcome, 14> kOutcomes = {
-    Outcome::Verified, Outcome::Partial,     Outcome::Unverified,   Outcome::Refused,      Outcome::NotFound,
-    Outcome::Planned,  Outcome::Unchanged,   Outcome::Conflict,     Outcome::Unchecked,    Outcome::MacTwice,
-    Outcome::Changed,  Outcome::Interrupted, Outcome::NotAttempted, Outcome::InterfaceGone};
+    Outcome::Verified,      Outcome::Partial,   Outcome::Unverified,  Outcome::Refused,     Outcome::NotFound,
+    Outcome::Planned,       Outcome::Unchanged, Outcome::Conflict,    Outcome::Unchecked,   Outcome::MacTwice,
+    Outcome::InterfaceGone, Outcome::Changed,   Outcome::Interrupted, Outcome::NotAttempted};
 
 // The stable English word (journal, csv, json): "verified", "not_found"...
 const char* MachineName(Outcome outcome);

@@ -2,7 +2,6 @@
 #include "conflicts/address_probe.h"
 
 #include "checks/dotted_address.h"
-
 #include "conflicts/arping_outcome.h"
 #include "conflicts/descriptor_budget.h"
 #include "conflicts/probe_texts.h"
