@@ -301,7 +301,7 @@ void ChangeRun::ChangeOne(LinePlan& plan)
         frontEnd_.Report(result);
         return;
     }
-    sent_ = result.Sent = true;
+    result.Sent = true;
     const protocol::ChangeOutcome steps = session_.Change(device, result.Address, result.Mask);
     if (!steps.Ok())
         result.Failed = FailedStep{StepOf(steps.FailedStep), steps.Status};
@@ -342,7 +342,8 @@ void ChangeRun::Verify()
             changed.push_back(&plan);
             wholeChange = wholeChange || !plan.Result.Failed;
         }
-    const bool refresh = settings_.Verify == Verification::ByRefresh && sent_;
+    const bool refresh = settings_.Verify == Verification::ByRefresh &&
+        std::any_of(plans_.begin(), plans_.end(), [](const LinePlan& plan) { return plan.Result.Sent; });
     if (changed.empty() && !refresh)
         return;
     frontEnd_.Verifying();

@@ -120,7 +120,6 @@ private:
     std::string journalProblem_; // warned once
 
     std::vector<LinePlan> plans_; // by line
-    bool sent_ = false;           // a change was sent
     bool undoPlanFailed_ = false;
 };
 
